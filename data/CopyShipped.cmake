@@ -1,0 +1,31 @@
+# Places the shipped run-time files into the program folder and into the
+# shipped folder (a pristine copy tests start from). Files the operator keeps
+# data in are never overwritten once they exist in the program folder.
+set(keep "Database/DB.mdb;Database/System.ini;Database/Show.ini")
+
+foreach(rel IN LISTS FILES)
+  get_filename_component(dir ${SHIPPED_DIR}/${rel} DIRECTORY)
+  file(MAKE_DIRECTORY ${dir})
+  file(COPY_FILE ${SOURCE_DIR}/${rel} ${SHIPPED_DIR}/${rel} ONLY_IF_DIFFERENT)
+endforeach()
+file(MAKE_DIRECTORY ${SHIPPED_DIR}/FormsDesignPosition ${SHIPPED_DIR}/Language)
+
+set(all ${FILES})
+list(APPEND all Database/DB.mdb)
+foreach(rel IN LISTS all)
+  set(dest ${PROGRAM_DIR}/${rel})
+  list(FIND keep ${rel} kept)
+  if(kept GREATER -1 AND EXISTS ${dest})
+    continue()
+  endif()
+  get_filename_component(dir ${dest} DIRECTORY)
+  file(MAKE_DIRECTORY ${dir})
+  if(rel STREQUAL "Database/DB.mdb")
+    file(COPY_FILE ${SHIPPED_DB} ${dest}.tmp)
+    file(RENAME ${dest}.tmp ${dest})
+  else()
+    file(COPY_FILE ${SOURCE_DIR}/${rel} ${dest}.tmp)
+    file(RENAME ${dest}.tmp ${dest})
+  endif()
+endforeach()
+file(MAKE_DIRECTORY ${PROGRAM_DIR}/FormsDesignPosition)

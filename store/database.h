@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QSqlQuery>
+#include <QString>
+
+class QComboBox;
+
+// The show database: one connection, three shared query objects. A read may
+// be open on one query object while another reads.
+enum class DbQuery { General, Nested, Command };
+
+// Opens Database/DB.mdb (or the given file). A missing file is an error: it is
+// reported and never created empty. Returns true when the connection and the
+// three queries are ready.
+bool OpenDatabase(const QString& databasePath);
+void CloseDatabase();
+bool IsDatabaseOpen();
+
+// The query object itself, for walking rows after OpenRows().
+QSqlQuery& QueryObject(DbQuery which);
+
+// Runs a statement that returns no rows. False on any failure, no message.
+bool ExecuteStatement(DbQuery which, const QString& statement);
+
+// Closes the query, sets the statement and opens it for reading. False on
+// failure, no message; the caller then walks QueryObject(which).next().
+bool OpenRows(DbQuery which, const QString& statement);
+
+// Field readers that treat an empty column as 0 / empty text.
+int FieldInt(const QSqlQuery& query, const QString& name);
+QString FieldText(const QSqlQuery& query, const QString& name);
+
+// True when the statement yields at least one row; failures are shown with
+// "(pblIsExistData)" behind their text.
+bool pblIsExistData(DbQuery which, const QString& statement);
+
+// Trimmed text of the named field of the first row, or "first-second" when
+// both names are given; empty without a row. Failures are shown with
+// "(GetSearchResultFrmDB)".
+QString GetSearchResultFrmDB(DbQuery which, const QString& statement, const QString& firstField,
+                             const QString& secondField = QString());
+
+// Max(column)+1 as decimal text, "1" for an empty set, empty on failure.
+QString GetNextIndex(DbQuery which, const QString& table, const QString& column,
+                     const QString& whereClause = QString());
+
+// A transaction on the one connection: commits on commit(), rolls back when
+// it goes out of scope without one.
+class DbTransaction {
+public:
+    DbTransaction();
+    ~DbTransaction();
+    DbTransaction(const DbTransaction&) = delete;
+    DbTransaction& operator=(const DbTransaction&) = delete;
+
+    bool isActive() const { return m_active; }
+    bool commit();
+    void rollback();
+
+private:
+    bool m_active = false;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+// A small INI reader and writer. Section and key names match without regard
+// to letter case. The file is read once when opened; every write replaces the
+// key's line (or adds the section and key) and reaches the disk at once,
+// through a temporary file that replaces the old one, so a crash never leaves
+// a half-written file. A missing file reads as empty and is created by the
+// first write.
+class IniFile {
+public:
+    explicit IniFile(const QString& path);
+
+    const QString& path() const { return m_path; }
+
+    // The value, or the default when the section or key is missing.
+    QString read(const QString& section, const QString& key, const QString& defaultValue = QString()) const;
+    bool contains(const QString& section, const QString& key) const;
+
+    // False (and nothing written) when the value or a name holds a line
+    // break, or when the file cannot be written.
+    bool write(const QString& section, const QString& key, const QString& value);
+
+    // Reads the file again from disk.
+    void reload();
+
+private:
+    QString m_path;
+    QVector<QString> m_lines;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Every message box of the program goes through one presenter. The program
+// uses real message boxes; tests install a scripted presenter that records
+// each text and answers questions from a queue.
+
+enum class MessageAnswer { Yes, No, Cancel, Ok };
+
+class MessagePresenter {
+public:
+    virtual ~MessagePresenter() = default;
+    // Yes/No/Cancel box with a question icon, No as the default button.
+    virtual MessageAnswer question(QWidget* owner, const QString& text, const QString& caption) = 0;
+    // OK box.
+    virtual void notice(QWidget* owner, const QString& text, const QString& caption) = 0;
+    // Error box with an OK button.
+    virtual void error(QWidget* owner, const QString& text) = 0;
+};
+
+// Installs a presenter (not owned); nullptr restores the real message boxes.
+void SetMessagePresenter(MessagePresenter* presenter);
+MessagePresenter& CurrentMessagePresenter();
+
+// Asks with Yes/No/Cancel; the caption is "Inquire" when none is given.
+MessageAnswer AskQuestion(QWidget* owner, const QString& text, const QString& caption = QString());
+// OK box; the title stays empty without a caption.
+void ShowNotice(QWidget* owner, const QString& text, const QString& caption = QString());
+// Error box with the failure's own text.
+void ShowError(const QString& text);

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "records.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <array>
+#include <memory>
+
+class IniFile;
+
+// Process-wide state shared by the windows, the show runner and the bus.
+// It lives in one object so that a test can start from a fresh one with
+// ResetPublicVariables().
+struct PublicVariables {
+    PublicVariables();
+    ~PublicVariables();
+
+    // Playback
+    QVector<TShow> ShowList;
+    int CurrentShowIndex = -1;
+    int CurrentShowID = -1;
+    bool ClosingFlag = false;
+
+    // Hand-over flags between windows
+    bool ShowListChanged = false;
+    bool DialogSaved = false;
+
+    // Copied commands, shared by both authoring windows
+    QVector<TControlObject> CommandClipboard;
+
+    // Lookup lists, filled once at start-up
+    QVector<TDefineNote> UniversalSwitchStatusList;
+    QVector<TDefineNote> CommandTypeList;
+    QVector<TSecurityAlarmType> SecurityAlarmTypeList;
+    QVector<TDefineNote> SecurityModeList;
+    QVector<TDefineNote> CurtainStatusList;
+
+    // Transport values, read at every send
+    quint8 SubnetID = 0;
+    quint8 DeviceID = 0;
+    quint8 ProtocolGeneration = 3;
+    quint16 UdpPort = 15000;
+    QString LocalAddress;
+    std::array<quint8, 4> LocalOctets{0, 0, 0, 0};
+    QStringList LocalAddressTable = QStringList(5);
+
+    // Settings files, opened once at start-up (null until then)
+    std::unique_ptr<IniFile> ShowIni;
+    std::unique_ptr<IniFile> SystemIni;
+    std::unique_ptr<IniFile> LanguageIni;
+};
+
+PublicVariables& mPublicVariable();
+
+// Drops all process-wide state and starts from the defaults above.
+void ResetPublicVariables();
