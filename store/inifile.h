@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 // A small INI reader and writer. Section and key names match without regard
 // to letter case. The file is read once when opened; every write replaces the
 // key's line (or adds the section and key) and reaches the disk at once,
@@ -26,7 +28,19 @@ public:
     // Reads the file again from disk.
     void reload();
 
+    // Called after new contents were written and flushed to the temporary
+    // file, just before it replaces the file; returning false abandons the
+    // write there, as a crash at that moment would. Tests use it to check
+    // that an interrupted write leaves the old file whole. Empty removes it.
+    using BeforeReplaceHook = std::function<bool()>;
+    static void setBeforeReplaceHook(BeforeReplaceHook hook);
+
 private:
+    bool save(const QVector<QString>& lines) const;
+
     QString m_path;
     QVector<QString> m_lines;
+    bool m_crlf = false; // the file's own line ends are kept
+    bool m_bom = false;
+    bool m_latin1 = false; // not valid UTF-8 when read
 };

@@ -1,0 +1,251 @@
+#include "inifile.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace {
+
+// Blanks around section names, key names and values carry no meaning; only
+// spaces and tabs count, so a value keeps any other character it holds.
+QString trimBlanks(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && (text[begin] == u' ' || text[begin] == u'\t'))
+        ++begin;
+    while (end > begin && (text[end - 1] == u' ' || text[end - 1] == u'\t'))
+        --end;
+    return text.mid(begin, end - begin).toString();
+}
+
+bool hasLineBreak(const QString& text)
+{
+    return text.contains(u'\n') || text.contains(u'\r');
+}
+
+bool isComment(const QString& trimmed)
+{
+    return trimmed.startsWith(u';') || trimmed.startsWith(u'#');
+}
+
+// The section a line opens, or a null string when the line opens none.
+QString sectionOf(const QString& line)
+{
+    const QString trimmed = trimBlanks(line);
+    if (!trimmed.startsWith(u'['))
+        return QString();
+    const qsizetype close = trimmed.indexOf(u']');
+    if (close < 0)
+        return QString();
+    QString name = trimBlanks(QStringView(trimmed).mid(1, close - 1));
+    if (name.isNull())
+        name = QLatin1String("");
+    return name;
+}
+
+// Splits a key line into its key and value; false for any other line.
+bool keyLine(const QString& line, QString* key, QString* value)
+{
+    const QString trimmed = trimBlanks(line);
+    if (trimmed.isEmpty() || isComment(trimmed) || trimmed.startsWith(u'['))
+        return false;
+    const qsizetype eq = trimmed.indexOf(u'=');
+    if (eq <= 0)
+        return false;
+    if (key)
+        *key = trimBlanks(QStringView(trimmed).left(eq));
+    if (value)
+        *value = trimBlanks(QStringView(trimmed).mid(eq + 1));
+    return true;
+}
+
+bool sameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+struct Location {
+    qsizetype keyLine = -1;    // line holding the key, or -1
+    qsizetype insertAt = -1;   // where a new key of the section goes, or -1 without the section
+};
+
+// The key is looked up in every section of that name, first match winning;
+// a new key goes after the last non-blank line of the first such section,
+// so the blank lines that separate sections stay where they are.
+Location locate(const QVector<QString>& lines, const QString& section, const QString& key)
+{
+    Location found;
+    bool inSection = false;
+    bool inFirstSection = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString opened = sectionOf(lines[i]);
+        if (!opened.isNull()) {
+            inSection = sameName(opened, section);
+            inFirstSection = inSection && found.insertAt < 0;
+            if (inFirstSection)
+                found.insertAt = i + 1;
+            continue;
+        }
+        if (!inSection)
+            continue;
+        QString name;
+        if (keyLine(lines[i], &name, nullptr) && sameName(name, key)) {
+            found.keyLine = i;
+            return found;
+        }
+        if (inFirstSection && !trimBlanks(lines[i]).isEmpty())
+            found.insertAt = i + 1;
+    }
+    return found;
+}
+
+bool validSection(const QString& section)
+{
+    return !trimBlanks(section).isEmpty() && !hasLineBreak(section) && !section.contains(u']');
+}
+
+bool validKey(const QString& key)
+{
+    const QString trimmed = trimBlanks(key);
+    return !trimmed.isEmpty() && !hasLineBreak(key) && !key.contains(u'=') && !trimmed.startsWith(u'[')
+        && !isComment(trimmed);
+}
+
+IniFile::BeforeReplaceHook& beforeReplaceHook()
+{
+    static IniFile::BeforeReplaceHook hook;
+    return hook;
+}
+
+} // namespace
+
+void IniFile::setBeforeReplaceHook(BeforeReplaceHook hook)
+{
+    beforeReplaceHook() = std::move(hook);
+}
+
+IniFile::IniFile(const QString& path)
+    : m_path(path)
+{
+    reload();
+}
+
+void IniFile::reload()
+{
+    m_lines.clear();
+    m_crlf = false;
+    m_bom = false;
+    m_latin1 = false;
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QByteArray bytes = file.readAll();
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        m_bom = true;
+        bytes.remove(0, 3);
+    }
+    // The program writes UTF-8. A file saved by another editor in an 8-bit
+    // code page is read as Latin-1 instead, so its other lines come back
+    // byte for byte when a value is written.
+    QStringDecoder decode(QStringDecoder::Utf8);
+    QString text = decode(bytes);
+    if (decode.hasError()) {
+        m_latin1 = true;
+        text = QString::fromLatin1(bytes);
+    }
+    const qsizetype firstBreak = text.indexOf(u'\n');
+    m_crlf = firstBreak > 0 && text[firstBreak - 1] == u'\r';
+    QStringList lines = text.split(u'\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (QString& line : lines) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        m_lines.append(line);
+    }
+}
+
+QString IniFile::read(const QString& section, const QString& key, const QString& defaultValue) const
+{
+    const Location at = locate(m_lines, trimBlanks(section), trimBlanks(key));
+    if (at.keyLine < 0)
+        return defaultValue;
+    QString value;
+    keyLine(m_lines[at.keyLine], nullptr, &value);
+    return value;
+}
+
+bool IniFile::contains(const QString& section, const QString& key) const
+{
+    return locate(m_lines, trimBlanks(section), trimBlanks(key)).keyLine >= 0;
+}
+
+bool IniFile::write(const QString& section, const QString& key, const QString& value)
+{
+    // A line break would let a value (a show name, a path) start a section
+    // or key of its own, so such text is refused rather than written.
+    if (!validSection(section) || !validKey(key) || hasLineBreak(value))
+        return false;
+
+    const QString sectionName = trimBlanks(section);
+    const QString keyName = trimBlanks(key);
+    QVector<QString> lines = m_lines;
+    const Location at = locate(lines, sectionName, keyName);
+    if (at.keyLine >= 0) {
+        // Keep the key as the file spells it; only the value changes.
+        QString existing;
+        keyLine(lines[at.keyLine], &existing, nullptr);
+        lines[at.keyLine] = existing + u'=' + value;
+    } else if (at.insertAt >= 0) {
+        lines.insert(at.insertAt, keyName + u'=' + value);
+    } else {
+        lines.append(u'[' + sectionName + u']');
+        lines.append(keyName + u'=' + value);
+    }
+
+    if (!save(lines))
+        return false;
+    m_lines = std::move(lines);
+    return true;
+}
+
+bool IniFile::save(const QVector<QString>& lines) const
+{
+    const QString lineEnd = m_crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    QString text;
+    for (const QString& line : lines) {
+        text += line;
+        text += lineEnd;
+    }
+    bool asLatin1 = m_latin1;
+    if (asLatin1) {
+        for (QChar c : text) {
+            if (c.unicode() > 0xFF) {
+                asLatin1 = false;
+                break;
+            }
+        }
+    }
+    QByteArray bytes = asLatin1 ? text.toLatin1() : text.toUtf8();
+    if (m_bom)
+        bytes.prepend("\xEF\xBB\xBF");
+
+    // The new contents go to a temporary file beside the old one, which is
+    // flushed to disk and then renamed over it: a crash at any moment leaves
+    // either the old file or the new one, whole.
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+    if (beforeReplaceHook() && !beforeReplaceHook()()) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+    return file.commit();
+}
