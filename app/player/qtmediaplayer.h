@@ -1,0 +1,87 @@
+#pragma once
+
+#include "mediaplayer.h"
+
+#include <QPointer>
+
+class QAudioOutput;
+class QLabel;
+class QMediaPlayer;
+class QSlider;
+class QToolButton;
+class QVideoWidget;
+
+// The media player the operator sees: video output with its own transport
+// controls (play, pause, stop, a seek slider with position and duration,
+// mute and volume). Writing a path opens the file and starts it at once.
+//
+// The state numbers follow the rest of the program: 1 stopped, 2 paused,
+// 3 playing; when the media runs out the player reports 8 (media ended)
+// and then 1. playStateChanged is raised on the GUI thread for every change,
+// whether the program or the operator's use of the controls caused it.
+class QtMediaPlayer : public MediaPlayer {
+    Q_OBJECT
+public:
+    explicit QtMediaPlayer(QObject* parent = nullptr);
+    ~QtMediaPlayer() override;
+
+    QString url() const override { return m_url; }
+    void setUrl(const QString& path) override;
+
+    int playState() const override { return m_state; }
+
+    void play() override;
+    void pause() override;
+    void stop() override;
+
+    double currentPosition() const override;
+
+    int volume() const override { return m_volume; }
+    void setVolume(int volume) override;
+    bool mute() const override;
+    void setMute(bool mute) override;
+
+    bool fullScreen() const override;
+    void setFullScreen(bool on) override;
+
+    // Not owned by a parent until the caller places it in a layout; the
+    // player deletes it when it is still around at the end.
+    QWidget* widget() override;
+
+    void release() override;
+
+    // Length of the loaded media in seconds (0 when unknown).
+    double duration() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWidget();
+    void report(int state);
+    void onPlaybackStateChanged();
+    void onMediaStatusChanged();
+    void onPositionChanged(qint64 ms);
+    void onDurationChanged(qint64 ms);
+    void updateTimeLabel();
+    void showContextMenu(const QPoint& pos);
+
+    QMediaPlayer* m_player = nullptr;
+    QAudioOutput* m_audio = nullptr;
+    QPointer<QWidget> m_widget;
+    QVideoWidget* m_video = nullptr;
+    QToolButton* m_playButton = nullptr;
+    QToolButton* m_pauseButton = nullptr;
+    QToolButton* m_stopButton = nullptr;
+    QToolButton* m_muteButton = nullptr;
+    QSlider* m_seek = nullptr;
+    QSlider* m_volumeSlider = nullptr;
+    QLabel* m_timeLabel = nullptr;
+
+    QString m_url;
+    int m_state = Undefined;
+    int m_volume = 50;
+    bool m_switchingMedia = false;
+    bool m_released = false;
+    bool m_seeking = false;
+};
