@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <optional>
+
+// Command kinds as stored in CommandTypeID and how each one travels on the bus.
+
+struct EncodedCommand {
+    quint16 operationCode = 0;
+    QByteArray payload;
+};
+
+// The operation code and payload for a stored command, or nothing for kind 3
+// and for kinds the program does not know (such commands are never sent).
+std::optional<EncodedCommand> EncodeCommand(quint8 kind, quint16 first, quint16 second, quint16 third);
+
+// Puts one stored command on the bus: one datagram to the target device,
+// fire-and-forget. Does not wait; callers pace their command lists.
+void SendCommand(quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second, quint16 third);
+
+// Answers a universal-switch command (operation 0xE01D) to the device that sent it.
+void SendSwitchAck(quint8 subnet, quint8 device, quint8 switchNo, quint8 status);
