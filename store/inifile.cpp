@@ -183,25 +183,36 @@ bool IniFile::contains(const QString& section, const QString& key) const
 
 bool IniFile::write(const QString& section, const QString& key, const QString& value)
 {
+    return write(section, QVector<QPair<QString, QString>>{{key, value}});
+}
+
+bool IniFile::write(const QString& section, const QVector<QPair<QString, QString>>& keysAndValues)
+{
     // A line break would let a value (a show name, a path) start a section
     // or key of its own, so such text is refused rather than written.
-    if (!validSection(section) || !validKey(key) || hasLineBreak(value))
+    if (!validSection(section))
         return false;
+    for (const auto& [key, value] : keysAndValues) {
+        if (!validKey(key) || hasLineBreak(value))
+            return false;
+    }
 
     const QString sectionName = trimBlanks(section);
-    const QString keyName = trimBlanks(key);
     QVector<QString> lines = m_lines;
-    const Location at = locate(lines, sectionName, keyName);
-    if (at.keyLine >= 0) {
-        // Keep the key as the file spells it; only the value changes.
-        QString existing;
-        keyLine(lines[at.keyLine], &existing, nullptr);
-        lines[at.keyLine] = existing + u'=' + value;
-    } else if (at.insertAt >= 0) {
-        lines.insert(at.insertAt, keyName + u'=' + value);
-    } else {
-        lines.append(u'[' + sectionName + u']');
-        lines.append(keyName + u'=' + value);
+    for (const auto& [key, value] : keysAndValues) {
+        const QString keyName = trimBlanks(key);
+        const Location at = locate(lines, sectionName, keyName);
+        if (at.keyLine >= 0) {
+            // Keep the key as the file spells it; only the value changes.
+            QString existing;
+            keyLine(lines[at.keyLine], &existing, nullptr);
+            lines[at.keyLine] = existing + u'=' + value;
+        } else if (at.insertAt >= 0) {
+            lines.insert(at.insertAt, keyName + u'=' + value);
+        } else {
+            lines.append(u'[' + sectionName + u']');
+            lines.append(keyName + u'=' + value);
+        }
     }
 
     if (!save(lines))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QPair>
 #include <QVector>
 
 #include <functional>
@@ -24,6 +25,9 @@ public:
     // False (and nothing written) when the value or a name holds a line
     // break, or when the file cannot be written.
     bool write(const QString& section, const QString& key, const QString& value);
+    // Several keys of one section in one write: all reach the file together
+    // or none does.
+    bool write(const QString& section, const QVector<QPair<QString, QString>>& keysAndValues);
 
     // Reads the file again from disk.
     void reload();
