@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+class ShowSwitchTarget;
+
+// Turning received bus datagrams into show starts and stops. Everything here
+// is free of sockets so that any byte sequence can be fed to it.
+
+namespace BusReceive {
+constexpr int BufferSize = 1350;      // the largest datagram the receiver takes
+constexpr int MinimumDatagram = 27;   // header, packet head and CRC, no payload
+constexpr quint16 UniversalSwitch = 0xE01C;
+constexpr quint16 UniversalSwitchAck = 0xE01D;
+} // namespace BusReceive
+
+// The bus packet of a datagram from its length byte on, or nothing when the
+// datagram is refused: shorter than 27 bytes, no lead code (byte 14 0xAA,
+// byte 15 0xAA or 0x55), or a short-form packet whose CRC is wrong.
+// A long-form packet (length byte 0xFF) takes its length from bytes 25 and 26
+// plus 11; bytes it names beyond the datagram (or beyond the receive buffer)
+// read as zeros. Its CRC is not checked.
+std::optional<QByteArray> ExtractBusPacket(const quint8* datagram, int size);
+
+// Every check a received datagram must pass (including a known LocalAddress
+// and a sender), then the dispatch.
+void AcceptBusDatagram(const quint8* datagram, int size, const QString& senderAddress,
+                       ShowSwitchTarget& target);
+
+// Acts on a universal-switch command addressed to our own subnet and device:
+// the first active show carrying the switch number is started, resumed or the
+// player stopped, and the sender is answered. Anything else is ignored.
+void DispatchBusPacket(const QByteArray& data, ShowSwitchTarget& target);

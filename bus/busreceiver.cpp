@@ -1,0 +1,120 @@
+#include "busreceiver.h"
+
+#include "busdispatch.h"
+#include "mSocket.h"
+#include "publicvariable.h"
+
+#include <QHostAddress>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+bool ReceiveDatagram(ShowSwitchTarget& target)
+{
+    if (mPublicVariable().ClosingFlag)
+        return false;
+    const int fd = UDPSocketHandle();
+    if (fd < 0)
+        return false;
+
+    quint8 buffer[BusReceive::BufferSize];
+    sockaddr_in sender{};
+    socklen_t senderSize = sizeof sender;
+    // MSG_TRUNC makes the call return the datagram's real size, so an
+    // oversized one is recognised instead of being taken cut short.
+    const ssize_t size = ::recvfrom(fd, buffer, sizeof buffer, MSG_TRUNC,
+                                    reinterpret_cast<sockaddr*>(&sender), &senderSize);
+    if (size < 0)
+        return false;
+    if (size > ssize_t(sizeof buffer))
+        return true;
+
+    QString senderAddress;
+    if (senderSize >= socklen_t(sizeof sender) && sender.sin_family == AF_INET)
+        senderAddress = QHostAddress(ntohl(sender.sin_addr.s_addr)).toString();
+    AcceptBusDatagram(buffer, int(size), senderAddress, target);
+    return true;
+}
+
+BusReceiver::BusReceiver(ShowSwitchTarget& target, QObject* parent)
+    : QObject(parent), m_target(target)
+{
+    connect(&UDPSocketEvents(), &UdpSocketEvents::aboutToClose, this, &BusReceiver::releaseSocket);
+    connect(&UDPSocketEvents(), &UdpSocketEvents::opened, this, &BusReceiver::watchSocket);
+}
+
+BusReceiver::~BusReceiver()
+{
+    releaseSocket();
+}
+
+void BusReceiver::start()
+{
+    m_running = true;
+    watchSocket();
+}
+
+void BusReceiver::stop()
+{
+    m_running = false;
+    releaseSocket();
+}
+
+void BusReceiver::watchSocket()
+{
+    releaseSocket();
+    const int fd = UDPSocketHandle();
+    if (!m_running || fd < 0 || mPublicVariable().ClosingFlag)
+        return;
+    m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &BusReceiver::drain);
+    // Datagrams that arrived before we started watching are read at once.
+    scheduleDrain();
+}
+
+void BusReceiver::releaseSocket()
+{
+    if (!m_notifier)
+        return;
+    // The notifier may be the sender of the signal being handled right now.
+    m_notifier->setEnabled(false);
+    m_notifier->deleteLater();
+    m_notifier = nullptr;
+}
+
+void BusReceiver::scheduleDrain()
+{
+    if (m_notifier)
+        m_notifier->setEnabled(false);
+    if (m_drainScheduled)
+        return;
+    m_drainScheduled = true;
+    QTimer::singleShot(0, this, &BusReceiver::drain);
+}
+
+void BusReceiver::drain()
+{
+    m_drainScheduled = false;
+    if (!m_running || !m_notifier)
+        return;
+    for (int i = 0; i < m_batchLimit; ++i) {
+        if (mPublicVariable().ClosingFlag) {
+            releaseSocket();
+            return;
+        }
+        if (!ReceiveDatagram(m_target)) {
+            // Nothing waiting: sleep until the socket has more.
+            if (m_notifier)
+                m_notifier->setEnabled(true);
+            return;
+        }
+        ++m_datagramsRead;
+        if (!m_running || !m_notifier)
+            return; // stopped or the socket replaced while a show was handled
+    }
+    // More may be waiting; let the window's other events in first.
+    scheduleDrain();
+}
