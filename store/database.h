@@ -2,6 +2,7 @@
 
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 
 class QComboBox;
 
@@ -22,6 +23,9 @@ QSqlQuery& QueryObject(DbQuery which);
 // Runs a statement that returns no rows. False on any failure, no message.
 bool ExecuteStatement(DbQuery which, const QString& statement);
 
+// Runs the statements one after another and stops at the first failure.
+bool ExecuteInOrder(DbQuery which, const QStringList& statements);
+
 // Closes the query, sets the statement and opens it for reading. False on
 // failure, no message; the caller then walks QueryObject(which).next().
 bool OpenRows(DbQuery which, const QString& statement);
@@ -29,6 +33,8 @@ bool OpenRows(DbQuery which, const QString& statement);
 // Field readers that treat an empty column as 0 / empty text.
 int FieldInt(const QSqlQuery& query, const QString& name);
 QString FieldText(const QSqlQuery& query, const QString& name);
+// Whether the current row has a field of that name (any letter case).
+bool HasField(const QSqlQuery& query, const QString& name);
 
 // True when the statement yields at least one row; failures are shown with
 // "(pblIsExistData)" behind their text.
@@ -40,7 +46,9 @@ bool pblIsExistData(DbQuery which, const QString& statement);
 QString GetSearchResultFrmDB(DbQuery which, const QString& statement, const QString& firstField,
                              const QString& secondField = QString());
 
-// Max(column)+1 as decimal text, "1" for an empty set, empty on failure.
+// Max(column)+1 as decimal text, "1" for an empty set, empty on failure
+// (a failed read is shown, as by GetSearchResultFrmDB, and never taken for
+// an empty table).
 QString GetNextIndex(DbQuery which, const QString& table, const QString& column,
                      const QString& whereClause = QString());
 

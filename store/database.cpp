@@ -1,0 +1,320 @@
+#include "database.h"
+
+#include "messages.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QUrl>
+
+#include <array>
+#include <memory>
+
+namespace {
+
+const QString connectionName = QStringLiteral("TavolanShowDatabase");
+
+// The three shared query objects. They exist only while the connection is
+// open; before that, and after a failed open, QueryObject() hands out a
+// detached query whose every exec fails.
+std::array<std::unique_ptr<QSqlQuery>, 3>& queries()
+{
+    static std::array<std::unique_ptr<QSqlQuery>, 3> q;
+    return q;
+}
+
+QSqlQuery& detachedQuery()
+{
+    static QSqlQuery* detached = new QSqlQuery(QSqlDatabase());
+    return *detached;
+}
+
+int slot(DbQuery which)
+{
+    switch (which) {
+    case DbQuery::General:
+        return 0;
+    case DbQuery::Nested:
+        return 1;
+    case DbQuery::Command:
+        return 2;
+    }
+    return 0;
+}
+
+QString failureText(const QSqlQuery& query)
+{
+    const QSqlError error = query.lastError();
+    QString text = error.text().trimmed();
+    if (text.isEmpty())
+        text = QStringLiteral("The statement could not be run");
+    return text;
+}
+
+QVariant fieldValue(const QSqlQuery& query, const QString& name)
+{
+    // QSqlRecord::indexOf matches field names without regard to letter
+    // case, so "SubNetID" finds the column SubnetID.
+    const int index = query.record().indexOf(name);
+    if (index < 0)
+        return QVariant();
+    return query.value(index);
+}
+
+} // namespace
+
+bool OpenDatabase(const QString& databasePath)
+{
+    if (IsDatabaseOpen())
+        return true;
+    CloseDatabase();
+
+    const QFileInfo file(databasePath);
+    if (!file.isFile()) {
+        // Opening would otherwise make a new, empty database in its place,
+        // and every show would silently be gone.
+        ShowError(QStringLiteral("The show database was not found: ") + QDir::toNativeSeparators(databasePath));
+        return false;
+    }
+
+    bool opened = false;
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::contains(connectionName)
+                              ? QSqlDatabase::database(connectionName, false)
+                              : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        if (!db.isValid()) {
+            failure = QStringLiteral("The database driver is not available");
+        } else {
+            // mode=rw makes SQLite refuse, rather than create, a file that
+            // vanished between the check above and the open.
+            const QString uri = QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded)
+                                + QStringLiteral("?mode=rw");
+            db.setDatabaseName(uri);
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=2000"));
+            opened = db.open();
+            if (opened) {
+                // A file that is not a database opens fine; the first read
+                // tells.
+                QSqlQuery probe(db);
+                if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
+                    failure = failureText(probe);
+                    opened = false;
+                }
+            } else {
+                failure = db.lastError().text().trimmed();
+                if (failure.isEmpty())
+                    failure = QStringLiteral("The show database could not be opened");
+            }
+            if (opened) {
+                for (auto& q : queries()) {
+                    q = std::make_unique<QSqlQuery>(db);
+                    q->setForwardOnly(true);
+                }
+            } else {
+                db.close();
+            }
+        }
+    }
+    if (!opened) {
+        CloseDatabase();
+        ShowError(failure);
+    }
+    return opened;
+}
+
+void CloseDatabase()
+{
+    for (auto& q : queries())
+        q.reset();
+    if (QSqlDatabase::contains(connectionName)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+            if (db.isOpen())
+                db.close();
+        }
+        QSqlDatabase::removeDatabase(connectionName);
+    }
+}
+
+bool IsDatabaseOpen()
+{
+    if (!queries()[0] || !QSqlDatabase::contains(connectionName))
+        return false;
+    return QSqlDatabase::database(connectionName, false).isOpen();
+}
+
+QSqlQuery& QueryObject(DbQuery which)
+{
+    auto& q = queries()[slot(which)];
+    return q ? *q : detachedQuery();
+}
+
+bool ExecuteStatement(DbQuery which, const QString& statement)
+{
+    QSqlQuery& query = QueryObject(which);
+    query.finish();
+    const bool ok = query.exec(statement);
+    query.finish();
+    return ok;
+}
+
+bool ExecuteInOrder(DbQuery which, const QStringList& statements)
+{
+    for (const QString& statement : statements) {
+        if (!ExecuteStatement(which, statement))
+            return false;
+    }
+    return true;
+}
+
+bool OpenRows(DbQuery which, const QString& statement)
+{
+    QSqlQuery& query = QueryObject(which);
+    query.finish();
+    if (!query.exec(statement)) {
+        query.finish();
+        return false;
+    }
+    return true;
+}
+
+int FieldInt(const QSqlQuery& query, const QString& name)
+{
+    const QVariant value = fieldValue(query, name);
+    if (value.isNull())
+        return 0;
+    bool ok = false;
+    const qlonglong number = value.toLongLong(&ok);
+    if (ok)
+        return static_cast<int>(number);
+    return value.toString().trimmed().toInt();
+}
+
+QString FieldText(const QSqlQuery& query, const QString& name)
+{
+    const QVariant value = fieldValue(query, name);
+    if (value.isNull())
+        return QString();
+    return value.toString();
+}
+
+bool HasField(const QSqlQuery& query, const QString& name)
+{
+    return query.record().indexOf(name) >= 0;
+}
+
+bool pblIsExistData(DbQuery which, const QString& statement)
+{
+    QSqlQuery& query = QueryObject(which);
+    query.finish();
+    if (!query.exec(statement)) {
+        ShowError(failureText(query) + QStringLiteral("(pblIsExistData)"));
+        query.finish();
+        return false;
+    }
+    const bool found = query.next();
+    query.finish();
+    return found;
+}
+
+namespace {
+
+// The body of GetSearchResultFrmDB; tells its caller whether the read
+// worked, so that an empty result can be told apart from a failure.
+bool searchResult(DbQuery which, const QString& statement, const QString& firstField,
+                  const QString& secondField, QString* result)
+{
+    result->clear();
+    QSqlQuery& query = QueryObject(which);
+    query.finish();
+    if (!query.exec(statement)) {
+        ShowError(failureText(query) + QStringLiteral("(GetSearchResultFrmDB)"));
+        query.finish();
+        return false;
+    }
+    if (query.next()) {
+        QStringList names{firstField};
+        if (!secondField.isEmpty())
+            names << secondField;
+        for (const QString& name : names) {
+            if (!HasField(query, name)) {
+                ShowError(QStringLiteral("Field not found: ") + name + QStringLiteral("(GetSearchResultFrmDB)"));
+                query.finish();
+                return false;
+            }
+        }
+        const QString first = FieldText(query, firstField).trimmed();
+        *result = secondField.isEmpty()
+                      ? first
+                      : first + QLatin1Char('-') + FieldText(query, secondField).trimmed();
+    }
+    query.finish();
+    return true;
+}
+
+} // namespace
+
+QString GetSearchResultFrmDB(DbQuery which, const QString& statement, const QString& firstField,
+                             const QString& secondField)
+{
+    QString result;
+    searchResult(which, statement, firstField, secondField, &result);
+    return result;
+}
+
+QString GetNextIndex(DbQuery which, const QString& table, const QString& column, const QString& whereClause)
+{
+    QString statement = QStringLiteral("select Max(") + column + QStringLiteral(") as MaxIndex ")
+                        + QStringLiteral(" from ") + table;
+    if (!whereClause.isEmpty())
+        statement += QLatin1Char(' ') + whereClause;
+    QString maxIndex;
+    // A read that failed is not an empty table: handing out "1" then would
+    // collide with the rows already stored.
+    if (!searchResult(which, statement, QStringLiteral("MaxIndex"), QString(), &maxIndex))
+        return QString();
+    if (maxIndex.isEmpty())
+        return QStringLiteral("1");
+    bool ok = false;
+    const qlonglong value = maxIndex.toLongLong(&ok);
+    if (!ok)
+        return QString();
+    return QString::number(value + 1);
+}
+
+DbTransaction::DbTransaction()
+{
+    if (IsDatabaseOpen())
+        m_active = QSqlDatabase::database(connectionName, false).transaction();
+}
+
+DbTransaction::~DbTransaction()
+{
+    rollback();
+}
+
+bool DbTransaction::commit()
+{
+    if (!m_active)
+        return false;
+    QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+    if (db.commit()) {
+        m_active = false;
+        return true;
+    }
+    // A commit that did not go through leaves the transaction open; end it
+    // so that nothing of it is kept half-way.
+    rollback();
+    return false;
+}
+
+void DbTransaction::rollback()
+{
+    if (!m_active)
+        return;
+    m_active = false;
+    QSqlDatabase::database(connectionName, false).rollback();
+}
