@@ -1,0 +1,130 @@
+#include "commandsequencer.h"
+
+#if __has_include("mRWFun.h")
+#include "mRWFun.h"
+#define TAVOLAN_HAVE_SENDCOMMAND 1
+#endif
+
+#include <QTimer>
+
+struct QtPacingTimer::Impl {
+    QTimer timer;
+    std::function<void()> onTimeout;
+};
+
+QtPacingTimer::QtPacingTimer() : m(std::make_unique<Impl>())
+{
+    m->timer.setSingleShot(true);
+    m->timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m->timer, &QTimer::timeout, [impl = m.get()] {
+        auto call = std::move(impl->onTimeout);
+        impl->onTimeout = nullptr;
+        if (call)
+            call();
+    });
+}
+
+QtPacingTimer::~QtPacingTimer() = default;
+
+void QtPacingTimer::start(int ms, std::function<void()> onTimeout)
+{
+    m->onTimeout = std::move(onTimeout);
+    m->timer.start(ms);
+}
+
+void QtPacingTimer::cancel()
+{
+    m->timer.stop();
+    m->onTimeout = nullptr;
+}
+
+namespace {
+CommandSequencer::Sender defaultSender()
+{
+#ifdef TAVOLAN_HAVE_SENDCOMMAND
+    return [](quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second, quint16 third) {
+        SendCommand(subnet, device, kind, first, second, third);
+    };
+#else
+    return [](quint8, quint8, quint8, quint16, quint16, quint16) {};
+#endif
+}
+
+CommandSequencer* g_processSequencer = nullptr;
+} // namespace
+
+CommandSequencer::CommandSequencer(Sender sender, std::unique_ptr<PacingTimer> timer)
+    : m_sender(sender ? std::move(sender) : defaultSender()),
+      m_timer(timer ? std::move(timer) : std::make_unique<QtPacingTimer>())
+{
+}
+
+CommandSequencer::~CommandSequencer()
+{
+    stop();
+    if (g_processSequencer == this)
+        g_processSequencer = nullptr;
+}
+
+void CommandSequencer::enqueue(QVector<TControlObject> commands, StopCheck stopCheck, Done done)
+{
+    m_queue.push_back({std::move(commands), std::move(stopCheck), std::move(done)});
+    pump();
+}
+
+void CommandSequencer::stop()
+{
+    ++m_generation;
+    m_timer->cancel();
+    m_queue.clear();
+    m_next = 0;
+    m_waiting = false;
+}
+
+// Sends the next command of the front list and starts its gap, finishing
+// lists (and starting the next) as long as no gap is running.
+void CommandSequencer::pump()
+{
+    if (m_pumping || m_waiting)
+        return;
+    m_pumping = true;
+    while (!m_waiting && !m_queue.empty()) {
+        const quint64 generation = m_generation;
+        Pending& current = m_queue.front();
+        bool finished = m_next >= current.commands.size();
+        if (!finished && current.stopCheck) {
+            finished = current.stopCheck();
+            if (generation != m_generation)
+                continue; // the check stopped the sequencer
+        }
+        if (!finished) {
+            const TControlObject command = current.commands.at(m_next++);
+            m_sender(command.SubnetID, command.DeviceID, command.CommandTypeID, command.FirstParameter,
+                     command.SecondParameter, command.ThirdParameter);
+            if (generation != m_generation)
+                continue; // stopped while sending
+            m_waiting = true;
+            m_timer->start(gapAfter(command.DelayMS), [this] {
+                m_waiting = false;
+                pump();
+            });
+            break;
+        }
+        Done done = std::move(current.done);
+        m_queue.pop_front();
+        m_next = 0;
+        if (done)
+            done(); // may queue another list or stop; the loop picks up either
+    }
+    m_pumping = false;
+}
+
+CommandSequencer* ProcessSequencer()
+{
+    return g_processSequencer;
+}
+
+void SetProcessSequencer(CommandSequencer* sequencer)
+{
+    g_processSequencer = sequencer;
+}

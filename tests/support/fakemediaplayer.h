@@ -1,0 +1,91 @@
+#pragma once
+
+#include "mediaplayer.h"
+
+#include <QStringList>
+
+// A media player without media. Tests set its position and state; play,
+// pause and stop change the state and report it like a real player, and
+// writing a path starts playback as automatic start does. Every call the
+// code under test makes is recorded in calls.
+class FakeMediaPlayer : public MediaPlayer {
+public:
+    using MediaPlayer::MediaPlayer;
+
+    QString url() const override { return m_url; }
+    void setUrl(const QString& path) override
+    {
+        calls << QStringLiteral("setUrl:") + path;
+        m_url = path;
+        if (!path.isEmpty())
+            changeState(Playing);
+    }
+
+    int playState() const override { return m_state; }
+    void play() override
+    {
+        calls << QStringLiteral("play");
+        if (!m_url.isEmpty())
+            changeState(Playing);
+    }
+    void pause() override
+    {
+        calls << QStringLiteral("pause");
+        if (m_state == Playing)
+            changeState(Paused);
+    }
+    void stop() override
+    {
+        calls << QStringLiteral("stop");
+        if (m_state != Undefined)
+            changeState(Stopped);
+    }
+
+    double currentPosition() const override { return m_position; }
+    void setPosition(double seconds) { m_position = seconds; }
+
+    int volume() const override { return m_volume; }
+    void setVolume(int volume) override
+    {
+        calls << QStringLiteral("setVolume:%1").arg(volume);
+        m_volume = volume;
+    }
+    bool mute() const override { return m_mute; }
+    void setMute(bool mute) override
+    {
+        calls << QStringLiteral("setMute:%1").arg(mute ? 1 : 0);
+        m_mute = mute;
+    }
+
+    bool fullScreen() const override { return m_fullScreen; }
+    void setFullScreen(bool on) override
+    {
+        calls << QStringLiteral("setFullScreen:%1").arg(on ? 1 : 0);
+        m_fullScreen = on;
+    }
+
+    void release() override { calls << QStringLiteral("release"); }
+
+    // Moves to a state and reports it, as the operator's own buttons would.
+    void changeState(int state)
+    {
+        if (state == m_state)
+            return;
+        m_state = state;
+        Q_EMIT playStateChanged(state);
+    }
+    // Sets the state without reporting it.
+    void setStateQuietly(int state) { m_state = state; }
+    // Sets the path without starting playback.
+    void setUrlQuietly(const QString& path) { m_url = path; }
+
+    QStringList calls;
+
+private:
+    QString m_url;
+    int m_state = Undefined;
+    double m_position = 0.0;
+    int m_volume = 50;
+    bool m_mute = false;
+    bool m_fullScreen = false;
+};
