@@ -295,20 +295,30 @@ void QtMediaPlayer::onPlaybackStateChanged()
     case QMediaPlayer::StoppedState:
         if (m_switchingMedia)
             break;
-        if (m_player->mediaStatus() == QMediaPlayer::EndOfMedia && m_state != Stopped)
-            report(MediaEnded);
-        report(Stopped);
+        // The back end announces the end of the media only after it has
+        // left the playing state, so look once the current event is done.
+        QMetaObject::invokeMethod(this, &QtMediaPlayer::finishStop, Qt::QueuedConnection);
         break;
     }
+}
+
+void QtMediaPlayer::finishStop()
+{
+    if (m_released || m_switchingMedia || m_player->playbackState() != QMediaPlayer::StoppedState)
+        return;
+    if (m_player->mediaStatus() == QMediaPlayer::EndOfMedia && m_state != Stopped)
+        report(MediaEnded);
+    report(Stopped);
 }
 
 void QtMediaPlayer::onMediaStatusChanged()
 {
     const auto status = m_player->mediaStatus();
     if (status == QMediaPlayer::EndOfMedia) {
-        // Some back ends announce the end before they leave the playing
-        // state; report both steps at once so the stop set still goes out.
-        if (m_state == Playing || m_state == Paused) {
+        // A back end that announces the end before it leaves the playing
+        // state: report both steps at once so the stop set still goes out.
+        if ((m_state == Playing || m_state == Paused) &&
+            m_player->playbackState() == QMediaPlayer::StoppedState) {
             report(MediaEnded);
             report(Stopped);
         }

@@ -61,6 +61,7 @@ private:
     void report(int state);
     void onPlaybackStateChanged();
     void onMediaStatusChanged();
+    void finishStop();
     void onPositionChanged(qint64 ms);
     void onDurationChanged(qint64 ms);
     void updateTimeLabel();

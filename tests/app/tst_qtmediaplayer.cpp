@@ -1,0 +1,135 @@
+#include "qtmediaplayer.h"
+#include "wavfile.h"
+
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+// The real player over a generated silent WAV file. The test environment
+// routes audio to a sink that needs no sound device.
+class TestQtMediaPlayer : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_wav;
+
+    static QList<int> states(const QSignalSpy& spy)
+    {
+        QList<int> out;
+        for (const auto& args : spy)
+            out << args.at(0).toInt();
+        return out;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // No sound device here: take the real sinks out of the running so
+        // that GStreamer falls back to a clocked sink that discards audio.
+        qputenv("GST_PLUGIN_FEATURE_RANK",
+                "pulsesink:NONE,alsasink:NONE,oss4sink:NONE,osssink:NONE,jackaudiosink:NONE,aasink:NONE");
+        QVERIFY(m_dir.isValid());
+        m_wav = m_dir.filePath(QStringLiteral("two seconds.wav"));
+        QVERIFY(WriteSilentWav(m_wav, 2000));
+    }
+
+    void settingsWithoutMedia()
+    {
+        QtMediaPlayer player;
+        QCOMPARE(player.volume(), 50);
+        QCOMPARE(player.url(), QString());
+        QVERIFY(!player.isBusy());
+
+        player.setVolume(35);
+        QCOMPARE(player.volume(), 35); // kept exactly, not via a float round trip
+        player.setVolume(250);
+        QCOMPARE(player.volume(), 100);
+        player.setMute(true);
+        QVERIFY(player.mute());
+        player.setMute(false);
+        QVERIFY(!player.mute());
+
+        // The operator's controls drive the same values.
+        auto* slider = player.widget()->findChild<QSlider*>(QStringLiteral("wmpVolume"));
+        QVERIFY(slider);
+        slider->setValue(12);
+        QCOMPARE(player.volume(), 12);
+        player.widget()->findChild<QToolButton*>(QStringLiteral("wmpMute"))->click();
+        QVERIFY(player.mute());
+
+        // Nothing to play: play() leaves the state alone.
+        QSignalSpy spy(&player, &MediaPlayer::playStateChanged);
+        player.play();
+        QCOMPARE(spy.count(), 0);
+        QCOMPARE(player.widget()->objectName(), QStringLiteral("wmp"));
+    }
+
+    void playsPausesAndReportsEndOfMedia()
+    {
+        QtMediaPlayer player;
+        QSignalSpy spy(&player, &MediaPlayer::playStateChanged);
+
+        player.setUrl(m_wav);
+        QCOMPARE(player.url(), m_wav);
+        QTRY_COMPARE(player.playState(), int(MediaPlayer::Playing));
+        QTRY_VERIFY(player.currentPosition() > 0.2);
+
+        // The player's own pause button reports like the program's call.
+        player.widget()->findChild<QToolButton*>(QStringLiteral("wmpPause"))->click();
+        QTRY_COMPARE(player.playState(), int(MediaPlayer::Paused));
+        const double kept = player.currentPosition();
+        QVERIFY(kept > 0.0);
+        QVERIFY(player.isBusy());
+
+        player.play();
+        QTRY_COMPARE(player.playState(), int(MediaPlayer::Playing));
+        QVERIFY(player.currentPosition() >= kept);
+
+        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(MediaPlayer::Stopped), 15000);
+        const QList<int> seen = states(spy);
+        QStringList trail;
+        for (int v : seen)
+            trail << QString::number(v);
+        QVERIFY2(seen.size() >= 2 && seen.at(seen.size() - 2) == MediaPlayer::MediaEnded &&
+                     seen.last() == MediaPlayer::Stopped,
+                 qPrintable(trail.join(QLatin1Char(','))));
+        QCOMPARE(seen.first(), int(MediaPlayer::Playing));
+        // No state is reported twice in a row.
+        for (int i = 1; i < seen.size(); ++i)
+            QVERIFY(seen.at(i) != seen.at(i - 1));
+    }
+
+    void stopAndSwitchMedia()
+    {
+        QtMediaPlayer player;
+        QSignalSpy spy(&player, &MediaPlayer::playStateChanged);
+        player.setUrl(m_wav);
+        QTRY_COMPARE(player.playState(), int(MediaPlayer::Playing));
+
+        // Loading other media while playing is a transition, not a stop.
+        const QString other = m_dir.filePath(QStringLiteral("other.wav"));
+        QVERIFY(WriteSilentWav(other, 3000));
+        spy.clear();
+        player.setUrl(other);
+        QCOMPARE(player.url(), other);
+        QTRY_COMPARE(player.playState(), int(MediaPlayer::Playing));
+        QVERIFY(!states(spy).contains(MediaPlayer::Stopped));
+
+        player.stop();
+        QTRY_COMPARE(player.playState(), int(MediaPlayer::Stopped));
+        QVERIFY(!player.isBusy());
+
+        // After release nothing is reported any more.
+        player.release();
+        spy.clear();
+        player.play();
+        QTest::qWait(200);
+        QCOMPARE(spy.count(), 0);
+    }
+};
+
+QTEST_MAIN(TestQtMediaPlayer)
+#include "tst_qtmediaplayer.moc"
