@@ -1,0 +1,185 @@
+#include "settingsfiles.h"
+
+#include "inifile.h"
+#include "publicvariable.h"
+#include "textops.h"
+
+#include <array>
+#include <limits>
+#include <memory>
+
+namespace {
+
+IniFile* systemIni()
+{
+    return mPublicVariable().SystemIni.get();
+}
+
+QString readFrom(const IniFile* ini, const QString& section, const QString& key,
+                 const QString& defaultValue = QString())
+{
+    return ini ? ini->read(section, key, defaultValue) : defaultValue;
+}
+
+bool writeTo(IniFile* ini, const QString& section, const QString& key, const QString& value)
+{
+    return ini && ini->write(section, key, value);
+}
+
+} // namespace
+
+bool ParseSettingsInteger(const QString& text, qint32* value)
+{
+    const QString trimmed = text.trimmed();
+    qsizetype i = 0;
+    if (i < trimmed.size() && (trimmed[i] == u'+' || trimmed[i] == u'-'))
+        ++i;
+    if (i == trimmed.size())
+        return false;
+    for (qsizetype j = i; j < trimmed.size(); ++j) {
+        if (trimmed[j] < u'0' || trimmed[j] > u'9')
+            return false;
+    }
+    bool ok = false;
+    const qlonglong wide = trimmed.toLongLong(&ok);
+    if (!ok || wide < std::numeric_limits<qint32>::min() || wide > std::numeric_limits<qint32>::max())
+        return false;
+    if (value)
+        *value = static_cast<qint32>(wide);
+    return true;
+}
+
+void OpenSettingsFiles()
+{
+    auto& pv = mPublicVariable();
+    pv.ShowIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Database/Show.ini")));
+    pv.SystemIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Database/System.ini")));
+    pv.LanguageIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Language/English.ini")));
+}
+
+SystemSettings ReadSystemSettings(const IniFile& ini)
+{
+    SystemSettings s;
+    qint32 n = 0;
+
+    // Subnet, device, mute and volume go through a plain integer conversion;
+    // the first that is not a whole number ends the reading, leaving the
+    // later values at their defaults.
+    if (!ParseSettingsInteger(ini.read("SubnetID", "SubnetID", "0"), &n)) {
+        s.complete = false;
+        return s;
+    }
+    s.subnetId = static_cast<quint8>(n);
+    if (!ParseSettingsInteger(ini.read("DeviceID", "DeviceID", "0"), &n)) {
+        s.complete = false;
+        return s;
+    }
+    s.deviceId = static_cast<quint8>(n);
+
+    s.configuredIp = ini.read("ip", "ip");
+
+    // Port and generation never stop the reading: an unusable value is
+    // replaced silently.
+    if (ParseSettingsInteger(ini.read("Port", "Port"), &n) && n >= 0 && n <= 65535)
+        s.port = static_cast<quint16>(n);
+    else
+        s.port = 15000;
+
+    if (ParseSettingsInteger(ini.read("Generation", "GenerationNo", "3"), &n) && n >= 4 && n <= 255)
+        s.generation = static_cast<quint8>(n);
+    else
+        s.generation = 3;
+
+    if (!ParseSettingsInteger(ini.read("IP", "MUTE", "0"), &n)) {
+        s.complete = false;
+        return s;
+    }
+    s.mute = n == 1;
+    if (!ParseSettingsInteger(ini.read("IP", "VOL", "20"), &n)) {
+        s.complete = false;
+        return s;
+    }
+    s.volume = n & 0xFF;
+    return s;
+}
+
+AddressChoice ChooseLocalAddress(const QStringList& hostAddresses, const QString& configuredIp)
+{
+    for (const QString& address : hostAddresses) {
+        if (address.trimmed() == configuredIp)
+            return {configuredIp, false};
+    }
+    return {hostAddresses.isEmpty() ? QString() : hostAddresses.first(), true};
+}
+
+QString ApplyLocalAddress(IniFile& ini, const QStringList& hostAddresses, const QString& configuredIp)
+{
+    const AddressChoice choice = ChooseLocalAddress(hostAddresses, configuredIp);
+    if (choice.writeBack)
+        ini.write("ip", "ip", choice.localAddress);
+    return choice.localAddress;
+}
+
+bool WriteMuteAndVolume(bool mute, int volume)
+{
+    IniFile* ini = systemIni();
+    return ini
+        && ini->write("IP", {{"MUTE", mute ? QStringLiteral("1") : QStringLiteral("0")},
+                             {"VOL", QString::number(volume)}});
+}
+
+bool WritePort(quint16 port)
+{
+    return writeTo(systemIni(), "Port", "Port", QString::number(port));
+}
+
+bool WriteSubnetId(const QString& subnetId)
+{
+    return writeTo(systemIni(), "SubnetID", "SubnetID", subnetId);
+}
+
+bool WriteDeviceId(const QString& deviceId)
+{
+    return writeTo(systemIni(), "DeviceID", "DeviceID", deviceId);
+}
+
+QString ShowNameOf(int showId)
+{
+    return readFrom(mPublicVariable().ShowIni.get(), QString::number(showId), "ShowName");
+}
+
+QString ShowUrlOf(int showId)
+{
+    return readFrom(mPublicVariable().ShowIni.get(), QString::number(showId), "URL");
+}
+
+bool WriteShowEntry(int showId, const QString& name, const QString& url)
+{
+    IniFile* ini = mPublicVariable().ShowIni.get();
+    return ini && ini->write(QString::number(showId), {{"ShowName", name}, {"URL", url}});
+}
+
+QString ControlTypeName(int controlTypeId, const QString& defaultText)
+{
+    return readFrom(mPublicVariable().LanguageIni.get(), "ControlType", QString::number(controlTypeId),
+                    defaultText);
+}
+
+QString ParameterLabel(int number)
+{
+    return ParameterLabel(QStringLiteral("%1").arg(number, 5, 10, QLatin1Char('0')));
+}
+
+QString ParameterLabel(const QString& key)
+{
+    return readFrom(mPublicVariable().LanguageIni.get(), "ParameterOfControlType", key);
+}
+
+QString GridHeading(int column)
+{
+    static const std::array<const char*, 10> keys{"00023", "00024", "00025", "00026", "00027",
+                                                  "00028", "00029", "00030", "00031", "00035"};
+    if (column < 0 || column >= static_cast<int>(keys.size()))
+        return QString();
+    return readFrom(mPublicVariable().LanguageIni.get(), "Public", QString::fromLatin1(keys[column]));
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class IniFile;
+
+// The three settings files beside the program: Database/Show.ini (show names
+// and media paths), Database/System.ini (own bus address, port, generation,
+// player state) and Language/English.ini (display texts). They are opened
+// once at start-up into mPublicVariable() and stay open.
+
+// Opens Show.ini, System.ini and English.ini, in that order, into
+// ShowIni, SystemIni and LanguageIni. A missing file reads as empty.
+void OpenSettingsFiles();
+
+// ---- System.ini ----------------------------------------------------------
+
+// What start-up reads from System.ini. Values the file does not give keep
+// these defaults.
+struct SystemSettings {
+    quint8 subnetId = 0;
+    quint8 deviceId = 0;
+    QString configuredIp;
+    quint16 port = 15000;
+    quint8 generation = 3;
+    bool mute = false;
+    int volume = 20;
+    // False when a subnet, device, mute or volume value was not a whole
+    // number: reading stopped there, the later values are the defaults, and
+    // the configured address must not be examined.
+    bool complete = true;
+};
+
+// Reads the keys in the order subnet, device, address, port, generation,
+// mute, volume, applying the port and generation rules.
+SystemSettings ReadSystemSettings(const IniFile& systemIni);
+
+// The address to use: the configured one when one of the host's addresses,
+// trimmed, equals it exactly; otherwise the host's first address, or empty
+// text when the host has none.
+struct AddressChoice {
+    QString localAddress;
+    bool writeBack = false; // the configured value must be replaced
+};
+AddressChoice ChooseLocalAddress(const QStringList& hostAddresses, const QString& configuredIp);
+
+// Chooses the address and, when it is not the configured one, writes it to
+// [ip] ip. Returns the address to use.
+QString ApplyLocalAddress(IniFile& systemIni, const QStringList& hostAddresses, const QString& configuredIp);
+
+// Writers into the open System.ini; false when it is not open or the write
+// failed.
+bool WriteMuteAndVolume(bool mute, int volume);
+bool WritePort(quint16 port);
+bool WriteSubnetId(const QString& subnetId);
+bool WriteDeviceId(const QString& deviceId);
+
+// ---- Show.ini -------------------------------------------------------------
+
+QString ShowNameOf(int showId);
+QString ShowUrlOf(int showId);
+// Writes the show's name and media path together; false (and nothing
+// written) when either holds a line break or the file cannot be written.
+bool WriteShowEntry(int showId, const QString& name, const QString& url);
+
+// ---- English.ini ----------------------------------------------------------
+
+// Display name of a command kind, or the default when the file has none.
+QString ControlTypeName(int controlTypeId, const QString& defaultText = QString());
+// Label of a command parameter: keys "00001" to "00012" of
+// [ParameterOfControlType]. The number form is formatted to five digits.
+QString ParameterLabel(int number);
+QString ParameterLabel(const QString& key);
+// Heading of command editor grid column 0..9 (keys "00023".."00031",
+// "00035" of [Public]); empty for any other column.
+QString GridHeading(int column);
+
+// Plain integer conversion as the settings files use it: optional sign and
+// decimal digits, within 32 bits. Blanks around the text are allowed.
+bool ParseSettingsInteger(const QString& text, qint32* value);
