@@ -1,9 +1,6 @@
 #include "commandsequencer.h"
 
-#if __has_include("mRWFun.h")
 #include "mRWFun.h"
-#define TAVOLAN_HAVE_SENDCOMMAND 1
-#endif
 
 #include <QTimer>
 
@@ -41,13 +38,9 @@ void QtPacingTimer::cancel()
 namespace {
 CommandSequencer::Sender defaultSender()
 {
-#ifdef TAVOLAN_HAVE_SENDCOMMAND
     return [](quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second, quint16 third) {
         SendCommand(subnet, device, kind, first, second, third);
     };
-#else
-    return [](quint8, quint8, quint8, quint16, quint16, quint16) {};
-#endif
 }
 
 CommandSequencer* g_processSequencer = nullptr;

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "commandsequencer.h"
+#include "records.h"
+
+#include <QString>
+#include <QVector>
+
+class MediaPlayer;
+
+// The show-independent command sets sent when the main window's player
+// stops (state 1: CommandsForStop), pauses (2: CommandsForPause) or starts
+// playing (3: CommandsForPlay). They are read from the database at every
+// change, so edits take effect at the next one.
+
+// The table of a play state's set, or empty text for any other state.
+QString CommandSetTable(int playState);
+
+// The state's set in SequenceNo order, read afresh. A read error ends the
+// list there: the commands read before it are returned.
+QVector<TControlObject> ReadCommandSet(int playState);
+
+// Reads the state's set and hands it to the sequencer, which drops the rest
+// of the list as soon as ClosingFlag is set. False (nothing queued) for a
+// state without a set.
+bool SendCommandSet(CommandSequencer& sequencer, int playState, CommandSequencer::Done done = {});
+
+// The player reported a new state: unless the program is closing, send the
+// state's set; on Playing also switch the player to full screen if it is not
+// already. Full screen comes at once rather than after the list, since the
+// list now goes out without holding up the window; it is switched on even
+// when the set is empty or cannot be read.
+void HandlePlayStateChange(MediaPlayer& player, CommandSequencer& sequencer, int newState);

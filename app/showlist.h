@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+// One row of the main window's show list.
+struct ShowListRow {
+    QString name;   // ShowName from Show.ini
+    QString showId; // the ShowID as text
+};
+
+struct ShowListReload {
+    bool ok = false; // false: the Show table could not be read, nothing changed
+    QVector<ShowListRow> rows;
+};
+
+// Reads the shows in SequenceNo order with their names and media paths from
+// Show.ini, rebuilds mPublicVariable().ShowList and returns the rows for the
+// window's list, then clears ShowListChanged.
+//
+// Time points already loaded stay with their own show: a show keeps them
+// when it is still in the list, wherever it now stands, and a position taken
+// over by another show starts without any. CurrentShowIndex follows the
+// chosen show to its new position (-1 when the show is gone).
+ShowListReload ReloadShowList();
