@@ -236,6 +236,18 @@ private slots:
         QCOMPARE(GridHeading(10), QString());
         QCOMPARE(GridHeading(-1), QString());
     }
+
+    void shippedLanguageFileHasEveryText()
+    {
+        SetProgramFolder(TAVOLAN_SHIPPED_DIR);
+        OpenSettingsFiles();
+        for (int kind = 0; kind <= 12; ++kind)
+            QVERIFY2(!ControlTypeName(kind).isEmpty(), qPrintable(QString::number(kind)));
+        for (int n = 1; n <= 12; ++n)
+            QVERIFY2(!ParameterLabel(n).isEmpty(), qPrintable(QString::number(n)));
+        for (int column = 0; column < 10; ++column)
+            QVERIFY2(!GridHeading(column).isEmpty(), qPrintable(QString::number(column)));
+    }
 };
 
 QTEST_MAIN(TestSettingsFiles)
