@@ -1,0 +1,194 @@
+#include "commandlist.h"
+#include "database.h"
+#include "inifile.h"
+#include "lookups.h"
+#include "programfolder.h"
+#include "publicvariable.h"
+#include "scriptedmessages.h"
+#include "sqltext.h"
+
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+const QString table = QStringLiteral("CommandsForPlay");
+
+void store(int id, int kind, int p1, int p2, int p3, const QString& delay = QStringLiteral("NULL"),
+           const QString& remark = QStringLiteral("NULL"), int seq = -1)
+{
+    const QString sql =
+        QStringLiteral("insert into CommandsForPlay(CommandID,SequenceNo,Remark,SubnetID,DeviceID,CommandTypeID,"
+                       "FirstParameter,SecondParameter,ThirdParameter,DelayMS) values(%1,%2,%3,1,2,%4,%5,%6,%7,%8)")
+            .arg(id)
+            .arg(seq < 0 ? id : seq)
+            .arg(remark)
+            .arg(kind)
+            .arg(p1)
+            .arg(p2)
+            .arg(p3)
+            .arg(delay);
+    QVERIFY2(ExecuteStatement(DbQuery::General, sql), qPrintable(sql));
+}
+
+QStringList row(const QTreeWidget& list, int i)
+{
+    QStringList out;
+    for (int c = 0; c < CommandListColumns; ++c)
+        out << list.topLevelItem(i)->text(c);
+    return out;
+}
+
+} // namespace
+
+class TestCommandList : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetPublicVariables(); }
+
+    void cellsForEveryKind()
+    {
+        ScriptedMessages boxes;
+        TestProgramFolder folder;
+        QVERIFY(folder.openDatabase());
+        mPublicVariable().LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
+        QVERIFY(LoadUniversalSwitchStatuses());
+        QVERIFY(LoadSecurityAlarmTypes());
+        QVERIFY(LoadSecurityModes());
+        QVERIFY(LoadCurtainStatuses());
+
+        store(1, 0, 3, 4, 9, QStringLiteral("0"));
+        store(2, 1, 3, 5, 9);
+        store(3, 2, 7, 1, 9);
+        store(4, 2, 7, 9, 0); // status not in the table
+        store(5, 4, 12, 100, 125, QStringLiteral("500"));
+        store(6, 5, 9, 6, 0);
+        store(7, 6, 9, 80, 59);
+        store(8, 7, 2, 2, 0);
+        store(9, 11, 1, 3, 0);
+        store(10, 12, 1, 258, 0);
+        store(11, 3, 0, 0, 0);
+        store(12, 40, 65535, 17, 3); // kind unknown to the language file
+        store(13, 4, 1, 1, 3600);
+
+        QTreeWidget list;
+        QCOMPARE(FillCommandList(&list, DbQuery::Command, SqlSelectCommandSetForList(CommandsForPlaySet)), 13);
+        QCOMPARE(list.columnCount(), CommandListColumns);
+        const auto cells = [&](int i) { return row(list, i).mid(5); };
+        QCOMPARE(row(list, 0), (QStringList{"1", "1", "", "1", "2", "Scene Control", "3(Area)", "4(Scene)", "N/A", "0"}));
+        QCOMPARE(cells(1), (QStringList{"Sequence Control", "3(Area)", "5(Sequence)", "N/A", "0"}));
+        QCOMPARE(cells(2), (QStringList{"Universal Switch", "7(Switch No)", "On(Status)", "N/A", "0"}));
+        QCOMPARE(cells(3), (QStringList{"Universal Switch", "7(Switch No)", "(Status)", "N/A", "0"}));
+        QCOMPARE(cells(4), (QStringList{"Single Channel Control", "12(Channel)", "100(Level)", "2:5(Running Time)", "500"}));
+        QCOMPARE(cells(5), (QStringList{"Broadcast Scene", "All Areas", "6(Scene)", "N/A", "0"}));
+        QCOMPARE(cells(6), (QStringList{"Broadcast Channel", "All Channels", "80(Level)", "0:59(Running Time)", "0"}));
+        QCOMPARE(cells(7), (QStringList{"Curtain Switch", "2(Switch No)", "Close(Status)", "N/A", "0"}));
+        QCOMPARE(cells(8), (QStringList{"Security Mode", "1(Area)", "Night(Mode)", "N/A", "0"}));
+        QCOMPARE(cells(9), (QStringList{"Security Alarm", "1(Area)", "Gas leak(Alarm Type)", "N/A", "0"}));
+        QCOMPARE(cells(10), (QStringList{"No Operation", "0", "0", "N/A", "0"}));
+        QCOMPARE(cells(11), (QStringList{"3", "65535", "17", "N/A", "0"}));
+        QCOMPARE(cells(12).at(3), QStringLiteral("60:0(Running Time)"));
+        QCOMPARE(CountCheckedItems(&list), 0);
+        QVERIFY(boxes.shown.isEmpty());
+    }
+
+    void withoutLanguageFileLabelsAreEmpty()
+    {
+        TestProgramFolder folder;
+        QVERIFY(folder.openDatabase());
+        store(1, 4, 1, 2, 61);
+        store(2, 5, 1, 2, 0);
+        QTreeWidget list;
+        QCOMPARE(FillCommandList(&list, DbQuery::Command, SqlSelectCommandSet(table)), 2);
+        QCOMPARE(row(list, 0).mid(5), (QStringList{"3", "1()", "2()", "1:1()", "0"}));
+        QCOMPARE(row(list, 1).at(6), QString());
+    }
+
+    void onlyASingleCommandStartsChecked()
+    {
+        TestProgramFolder folder;
+        QVERIFY(folder.openDatabase());
+        QTreeWidget list;
+        const QString sql = SqlSelectCommandSet(table);
+        QCOMPARE(FillCommandList(&list, DbQuery::Command, sql), 0);
+        QCOMPARE(list.topLevelItemCount(), 0);
+
+        store(1, 3, 0, 0, 0);
+        QCOMPARE(FillCommandList(&list, DbQuery::Command, sql), 1);
+        QCOMPARE(list.topLevelItem(0)->checkState(0), Qt::Checked);
+        QVERIFY(list.topLevelItem(0)->flags() & Qt::ItemIsUserCheckable);
+        QCOMPARE(CountCheckedItems(&list), 1);
+
+        store(2, 3, 0, 0, 0);
+        QCOMPARE(FillCommandList(&list, DbQuery::Command, sql), 2);
+        QCOMPARE(list.topLevelItemCount(), 2);
+        QCOMPARE(CountCheckedItems(&list), 0);
+        QCOMPARE(CountCheckedItems(nullptr), 0);
+
+        // A statement that cannot be read leaves no stale rows behind.
+        QCOMPARE(FillCommandList(&list, DbQuery::Command, QStringLiteral("select * from Nowhere")), 0);
+        QCOMPARE(list.topLevelItemCount(), 0);
+    }
+
+    void rowsFollowSequenceOrder()
+    {
+        TestProgramFolder folder;
+        QVERIFY(folder.openDatabase());
+        store(1, 3, 0, 0, 0, QStringLiteral("NULL"), QStringLiteral("'last'"), 9);
+        store(2, 3, 0, 0, 0, QStringLiteral("NULL"), QStringLiteral("'first'"), 1);
+        QTreeWidget list;
+        QCOMPARE(FillCommandList(&list, DbQuery::Command, SqlSelectCommandSet(table)), 2);
+        QCOMPARE(list.topLevelItem(0)->text(0), QStringLiteral("2"));
+        QCOMPARE(list.topLevelItem(0)->text(2), QStringLiteral("first"));
+        QCOMPARE(list.topLevelItem(1)->text(1), QStringLiteral("9"));
+    }
+
+    void copyTakesTheCheckedCommandsWhole()
+    {
+        TestProgramFolder folder;
+        QVERIFY(folder.openDatabase());
+        store(1, 4, 3, 200, 125, QStringLiteral("700"), QStringLiteral("'it''s'"));
+        store(2, 3, 0, 0, 0);
+        store(3, 12, 1, 70000, 0); // wider than 16 bits: the low bits are kept
+        const QString sql = SqlSelectCommandSet(table);
+        QTreeWidget list;
+        QCOMPARE(FillCommandList(&list, DbQuery::Command, sql), 3);
+
+        auto& clipboard = mPublicVariable().CommandClipboard;
+        clipboard = {TControlObject{}};
+        // Nothing checked: the clipboard keeps what it had.
+        QCOMPARE(CopyCheckedCommands(&list, sql), 0);
+        QCOMPARE(clipboard.size(), 1);
+
+        list.topLevelItem(0)->setCheckState(0, Qt::Checked);
+        list.topLevelItem(2)->setCheckState(0, Qt::Checked);
+        QCOMPARE(CopyCheckedCommands(&list, sql), 2);
+        QCOMPARE(clipboard.size(), 2);
+        const TControlObject& a = clipboard[0];
+        QCOMPARE(a.CommandID, 1);
+        QCOMPARE(a.SequenceNo, 1);
+        QCOMPARE(a.Remark, QStringLiteral("it's"));
+        QCOMPARE(int(a.SubnetID), 1);
+        QCOMPARE(int(a.DeviceID), 2);
+        QCOMPARE(int(a.CommandTypeID), 4);
+        QCOMPARE(int(a.FirstParameter), 3);
+        QCOMPARE(int(a.SecondParameter), 200);
+        QCOMPARE(int(a.ThirdParameter), 125);
+        QCOMPARE(a.DelayMS, 700);
+        QCOMPARE(clipboard[1].CommandID, 3);
+        QCOMPARE(int(clipboard[1].SecondParameter), 70000 & 0xFFFF);
+
+        // A checked command deleted meanwhile is left out, not copied blank.
+        QVERIFY(ExecuteStatement(DbQuery::General, SqlDeleteCommandSetCommand(table, 3)));
+        QCOMPARE(CopyCheckedCommands(&list, sql), 1);
+        QCOMPARE(clipboard.size(), 1);
+        QCOMPARE(clipboard[0].CommandID, 1);
+
+        // A failing read leaves the clipboard as it was.
+        QCOMPARE(CopyCheckedCommands(&list, QStringLiteral("select * from Nowhere")), 0);
+        QCOMPARE(clipboard.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestCommandList)
+#include "tst_commandlist.moc"
