@@ -1,13 +1,29 @@
+#include "MainTavolan.h"
+#include "logos.h"
+#include "messages.h"
+#include "singleinstance.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavolan"));
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("frmMainTavolan"));
-    window.setWindowTitle(QStringLiteral("Tavolan V1.4"));
-    window.show();
+    QApplication::setWindowIcon(TavolanIcon());
+    // The window hides in the notification area; only Exit ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance;
+    if (!instance.tryBecomePrimary()) {
+        ShowNotice(nullptr, QString::fromLatin1(AlreadyOpenedText));
+        instance.activateRunningInstance();
+        return 0;
+    }
+
+    TfrmMainTavolan window;
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window, &TfrmMainTavolan::BringToFront);
+    QObject::connect(&window, &TfrmMainTavolan::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    if (!window.FormCreate())
+        return 1;
     return app.exec();
 }

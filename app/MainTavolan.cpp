@@ -1,0 +1,594 @@
+#include "MainTavolan.h"
+
+#include "about.h"
+#include "busreceiver.h"
+#include "commandsets.h"
+#include "database.h"
+#include "formlayout.h"
+#include "inifile.h"
+#include "localaddresses.h"
+#include "logos.h"
+#include "lookups.h"
+#include "mSocket.h"
+#include "mediaplayer.h"
+#include "messages.h"
+#include "publicvariable.h"
+#include "qtmediaplayer.h"
+#include "settingsfiles.h"
+#include "showlist.h"
+#include "showrunner.h"
+#include "textops.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const WindowCaption = "Tavolan V1.4";
+const char* const ExitQuestion = "Are you sure you want to exit?";
+constexpr int StatusPanelWidths[] = {100, 200, 150, 100, 300, 50};
+
+QFrame* panel(QWidget* parent, const char* name)
+{
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(QString::fromLatin1(name));
+    frame->setFrameShape(QFrame::NoFrame);
+    return frame;
+}
+
+QLabel* titleLabel(QWidget* parent, const char* name, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(pal);
+    return label;
+}
+
+} // namespace
+
+TfrmMainTavolan::TfrmMainTavolan(QWidget* parent) : TfrmMainTavolan(Dependencies(), parent) {}
+
+TfrmMainTavolan::TfrmMainTavolan(Dependencies deps, QWidget* parent) : QMainWindow(parent), m_deps(std::move(deps))
+{
+    setObjectName(QStringLiteral("frmMainTavolan"));
+    setWindowTitle(QString::fromLatin1(WindowCaption));
+    setWindowIcon(TavolanIcon());
+
+    m_player = m_deps.player ? m_deps.player : new QtMediaPlayer;
+    m_player->setParent(this);
+    m_deps.player = nullptr;
+
+    m_sequencer = std::make_unique<CommandSequencer>(m_deps.sender);
+    SetProcessSequencer(m_sequencer.get());
+    m_runner = std::make_unique<ShowRunner>(*m_player, *m_sequencer);
+
+    buildWindow();
+
+    connect(m_player, &MediaPlayer::playStateChanged, this,
+            [this](int state) { HandlePlayStateChange(*m_player, *m_sequencer, state); });
+}
+
+TfrmMainTavolan::~TfrmMainTavolan()
+{
+    if (m_receiver)
+        m_receiver->stop();
+    timerRunShow->stop();
+    m_player->disconnect(this);
+    m_sequencer->stop();
+    if (ProcessSequencer() == m_sequencer.get())
+        SetProcessSequencer(nullptr);
+    if (trayIcon)
+        trayIcon->hide();
+}
+
+// ---------------------------------------------------------------------------
+// The window's controls
+
+void TfrmMainTavolan::buildWindow()
+{
+    resize(1024, 768);
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+    setCentralWidget(central);
+    auto* row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+
+    // Left: the player.
+    panLeft = panel(central, "panLeft");
+    panLeft->resize(650, 600);
+    auto* leftColumn = new QVBoxLayout(panLeft);
+    leftColumn->setContentsMargins(0, 0, 0, 0);
+    QWidget* wmp = m_player->widget();
+    if (!wmp) {
+        wmp = new QWidget(panLeft);
+        wmp->setObjectName(QStringLiteral("wmp"));
+    }
+    wmp->setParent(panLeft);
+    leftColumn->addWidget(wmp);
+    row->addWidget(panLeft);
+
+    // A fixed divider: the split between player and list does not move.
+    Splitter1 = panel(central, "Splitter1");
+    Splitter1->setFixedWidth(2);
+    Splitter1->setAutoFillBackground(true);
+    QPalette divider = Splitter1->palette();
+    divider.setColor(QPalette::Window, QColor(64, 128, 128));
+    Splitter1->setPalette(divider);
+    row->addWidget(Splitter1);
+
+    // Right: logos on top, then the show list.
+    panRight = panel(central, "panRight");
+    auto* rightColumn = new QVBoxLayout(panRight);
+    rightColumn->setContentsMargins(0, 0, 0, 0);
+    rightColumn->setSpacing(0);
+    row->addWidget(panRight, 1);
+
+    panLogo = panel(panRight, "panLogo");
+    panLogo->setFixedHeight(65);
+    panLogo->setAutoFillBackground(true);
+    QPalette black = panLogo->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    panLogo->setPalette(black);
+    auto* logoRow = new QHBoxLayout(panLogo);
+    logoRow->setContentsMargins(0, 2, 0, 2);
+    logoRow->setSpacing(0);
+    imgLogo = new QLabel(panLogo);
+    imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    imgLogo->setPixmap(TavolanLogoPixmap());
+    imgLogo->setFixedSize(150, 61);
+    imgLogo2 = new QLabel(panLogo);
+    imgLogo2->setObjectName(QStringLiteral("imgLogo2"));
+    imgLogo2->setPixmap(TavolanBannerPixmap());
+    imgLogo2->setFixedSize(245, 61);
+    for (QLabel* logo : {imgLogo, imgLogo2}) {
+        logo->setCursor(Qt::PointingHandCursor);
+        logo->installEventFilter(this);
+        logoRow->addWidget(logo);
+    }
+    logoRow->addStretch(1);
+    rightColumn->addWidget(panLogo);
+
+    panList = panel(panRight, "panList");
+    auto* listColumn = new QVBoxLayout(panList);
+    listColumn->setContentsMargins(0, 0, 0, 0);
+    listColumn->setSpacing(0);
+    rightColumn->addWidget(panList, 1);
+
+    panTitle = panel(panList, "panTitle");
+    panTitle->setFixedHeight(22);
+    panTitle->setAutoFillBackground(true);
+    panTitle->setPalette(black);
+    auto* titleRow = new QHBoxLayout(panTitle);
+    titleRow->setContentsMargins(6, 0, 6, 0);
+    titleRow->addWidget(titleLabel(panTitle, "lblShowList", QStringLiteral("Show List")));
+    titleRow->addStretch(1);
+    titleRow->addWidget(titleLabel(panTitle, "lblTotalCaption", QStringLiteral("Total:")));
+    lblTotal = titleLabel(panTitle, "lblTotal", QStringLiteral("0"));
+    titleRow->addWidget(lblTotal);
+    listColumn->addWidget(panTitle);
+
+    lsvShow = new QTreeWidget(panList);
+    lsvShow->setObjectName(QStringLiteral("lsvShow"));
+    lsvShow->setColumnCount(2);
+    lsvShow->setHeaderLabels({QString(), QString()});
+    lsvShow->setHeaderHidden(true);
+    lsvShow->header()->setSectionsClickable(false);
+    lsvShow->header()->setStretchLastSection(false);
+    lsvShow->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    lsvShow->setRootIsDecorated(false);
+    lsvShow->setItemsExpandable(false);
+    lsvShow->setUniformRowHeights(true);
+    lsvShow->setSelectionMode(QAbstractItemView::SingleSelection);
+    lsvShow->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lsvShow->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lsvShow->setAllColumnsShowFocus(true);
+    // The ShowID column lies beyond the visible width and stays there.
+    lsvShow->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QFont listFont(QStringLiteral("Tahoma"));
+    listFont.setPixelSize(16);
+    lsvShow->setFont(listFont);
+    QPalette listPalette = lsvShow->palette();
+    listPalette.setColor(QPalette::Base, Qt::black);
+    listPalette.setColor(QPalette::Text, QColor(192, 192, 192));
+    // Keep the chosen show visible when the list loses the focus.
+    for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        listPalette.setColor(QPalette::Inactive, role, listPalette.color(QPalette::Active, role));
+    lsvShow->setPalette(listPalette);
+    lsvShow->viewport()->setCursor(Qt::PointingHandCursor);
+    lsvShow->viewport()->installEventFilter(this);
+    lsvShow->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lsvShow, &QTreeWidget::itemSelectionChanged, this, &TfrmMainTavolan::ChooseSelectedShow);
+    connect(lsvShow, &QTreeWidget::itemDoubleClicked, this, [this] { ChooseSelectedShow(); });
+    connect(lsvShow, &QTreeWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { popmenuShowList->popup(lsvShow->viewport()->mapToGlobal(pos)); });
+    listColumn->addWidget(lsvShow, 1);
+
+    // Status bar: six panels.
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("statusbar"));
+    bar->setSizeGripEnabled(false);
+    QFont statusFont(QStringLiteral("Tahoma"));
+    statusFont.setPixelSize(11);
+    bar->setFont(statusFont);
+    for (int i = 0; i < 6; ++i) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QStringLiteral("statusPanel%1").arg(i));
+        label->setFixedWidth(StatusPanelWidths[i]);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(label);
+        m_statusPanels << label;
+    }
+    setStatusBar(bar);
+
+    timerRunShow = new QTimer(this);
+    timerRunShow->setObjectName(QStringLiteral("timerRunShow"));
+    timerRunShow->setInterval(50); // start-up sets the real period
+    connect(timerRunShow, &QTimer::timeout, this, [this] { m_runner->tick(); });
+
+    popmenuIcon = buildPopupMenu("popmenuIcon", QStringLiteral("Show Settings..."));
+    popmenuShowList = buildPopupMenu("popmenuShowList", QStringLiteral("Add/Edit Show..."));
+}
+
+QMenu* TfrmMainTavolan::buildPopupMenu(const char* name, const QString& firstItem)
+{
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QString::fromLatin1(name));
+    menu->addAction(firstItem, this, &TfrmMainTavolan::ShowSettingsClick);
+    menu->addAction(QStringLiteral("Play/Pause/Stop Settings..."), this, &TfrmMainTavolan::PlaySettingsClick);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Software Address and UDP Port Settings..."), this,
+                    &TfrmMainTavolan::AddressSettingsClick);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("About..."), this, &TfrmMainTavolan::AboutClick);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Exit"), this, &TfrmMainTavolan::ExitClick);
+    return menu;
+}
+
+void TfrmMainTavolan::sizeShowColumns()
+{
+    // The name column is exactly as wide as the list; the ShowID column
+    // sizes itself to its text beyond it.
+    lsvShow->setColumnWidth(0, qRound(lsvShow->viewport()->width() * 0.1 * 10));
+}
+
+bool TfrmMainTavolan::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == imgLogo || watched == imgLogo2) && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        AboutClick();
+        return true;
+    }
+    if (watched == lsvShow->viewport() && event->type() == QEvent::Resize)
+        sizeShowColumns();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+QString TfrmMainTavolan::statusPanelText(int panel) const
+{
+    return panel >= 0 && panel < m_statusPanels.size() ? m_statusPanels.at(panel)->text() : QString();
+}
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+bool TfrmMainTavolan::FormCreate()
+{
+    auto& pv = mPublicVariable();
+    setWindowTitle(QString::fromLatin1(WindowCaption));
+    QCoreApplication::setApplicationName(QStringLiteral("Tavolan"));
+
+    pv.CurrentShowID = -1;
+    pv.CurrentShowIndex = -1;
+    pv.ClosingFlag = false;
+    pv.ShowListChanged = false;
+
+    // The player panel keeps the width the layout file gives it.
+    panLeft->setMinimumWidth(0);
+    panLeft->setMaximumWidth(QWIDGETSIZE_MAX);
+    panLeft->resize(650, panLeft->height());
+    ApplyFormLayout(this);
+    panLeft->setFixedWidth(panLeft->width() > 0 ? panLeft->width() : 650);
+
+    OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb")));
+    OpenSettingsFiles();
+
+    sizeShowColumns();
+    ReloadShowList();
+
+    // Only the switch-status and security-mode tables end this step when
+    // they cannot be read; the other loaders fail quietly.
+    if (LoadUniversalSwitchStatuses()) {
+        LoadCommandTypes();
+        LoadSecurityAlarmTypes();
+        if (LoadSecurityModes())
+            LoadCurtainStatuses();
+    }
+
+    applySettings();
+
+    writeStatusPanels();
+
+    if (!InitUDPSocket(pv.LocalAddress, pv.UdpPort, true)) {
+        pv.ClosingFlag = true;
+        m_exiting = true;
+        close();
+        return false;
+    }
+
+    writePortPanel();
+    m_receiver = std::make_unique<BusReceiver>(*this);
+    m_receiver->start();
+    addTrayIcon();
+    if (m_deps.showWindow)
+        showMaximized();
+    timerRunShow->setInterval(100);
+    timerRunShow->start();
+    return true;
+}
+
+void TfrmMainTavolan::applySettings()
+{
+    auto& pv = mPublicVariable();
+    if (!pv.SystemIni)
+        return;
+    const SystemSettings s = ReadSystemSettings(*pv.SystemIni);
+    pv.SubnetID = s.subnetId;
+    pv.DeviceID = s.deviceId;
+    pv.UdpPort = s.port;
+    pv.ProtocolGeneration = s.generation;
+    // A value that is not a number stops the reading before the player is
+    // touched: it keeps its own volume and mute state.
+    if (s.complete) {
+        if (s.mute) {
+            m_player->setVolume(s.volume);
+            m_player->setMute(true);
+        } else {
+            m_player->setMute(false);
+            m_player->setVolume(s.volume);
+        }
+    }
+    chooseLocalAddress(s.configuredIp);
+}
+
+void TfrmMainTavolan::chooseLocalAddress(const QString& configuredIp)
+{
+    auto& pv = mPublicVariable();
+    QStringList hosts;
+    if (m_deps.hostAddresses) {
+        hosts = m_deps.hostAddresses();
+    } else {
+        GetLocalAddresses();
+        for (const QString& a : pv.LocalAddressTable)
+            if (!a.isEmpty())
+                hosts << a;
+    }
+    pv.LocalAddress = ApplyLocalAddress(*pv.SystemIni, hosts, configuredIp);
+    for (int i = 0; i < 4; ++i)
+        pv.LocalOctets[i] =
+            static_cast<quint8>(GetDelimitedField(pv.LocalAddress, i + 1, QStringLiteral(".")).toInt());
+}
+
+void TfrmMainTavolan::writeStatusPanels()
+{
+    const auto& pv = mPublicVariable();
+    m_statusPanels[1]->setText(QStringLiteral("Subnet ID:") + QString::number(pv.SubnetID) + QStringLiteral(" ") +
+                               QStringLiteral("Device ID:") + QString::number(pv.DeviceID));
+    m_statusPanels[2]->setText(QStringLiteral("IP:") + pv.LocalAddress);
+}
+
+void TfrmMainTavolan::writePortPanel()
+{
+    m_statusPanels[0]->setText(QStringLiteral("Ready,Port:") + QString::number(mPublicVariable().UdpPort));
+}
+
+void TfrmMainTavolan::ReloadShowList()
+{
+    const ShowListReload reload = ::ReloadShowList();
+    if (!reload.ok)
+        return;
+    // Refilling the list is not a choice of the operator's.
+    const QSignalBlocker blocker(lsvShow);
+    lsvShow->clear();
+    QList<QTreeWidgetItem*> items;
+    for (const ShowListRow& row : reload.rows)
+        items << new QTreeWidgetItem(QStringList{row.name, row.showId});
+    lsvShow->addTopLevelItems(items);
+    lblTotal->setText(QString::number(reload.rows.size()));
+    const int current = mPublicVariable().CurrentShowIndex;
+    if (current >= 0 && current < items.size())
+        lsvShow->setCurrentItem(items.at(current));
+    sizeShowColumns();
+}
+
+// ---------------------------------------------------------------------------
+// Choosing and switching shows
+
+void TfrmMainTavolan::ChooseSelectedShow()
+{
+    const QList<QTreeWidgetItem*> selected = lsvShow->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const QString showId = selected.first()->text(1);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    lsvShow->setEnabled(false);
+    m_runner->chooseShow(showId);
+    lsvShow->setEnabled(true);
+    QApplication::restoreOverrideCursor();
+}
+
+void TfrmMainTavolan::selectShowRow(int index)
+{
+    QTreeWidgetItem* item = lsvShow->topLevelItem(index);
+    if (!item)
+        return;
+    if (item->isSelected()) {
+        // Selecting the row again changes nothing in the list, yet the
+        // command still means "this show".
+        ChooseSelectedShow();
+        return;
+    }
+    lsvShow->setCurrentItem(item);
+    lsvShow->scrollToItem(item);
+}
+
+void TfrmMainTavolan::playPlayer()
+{
+    m_player->play();
+}
+
+void TfrmMainTavolan::stopPlayer()
+{
+    m_player->stop();
+}
+
+// ---------------------------------------------------------------------------
+// Notification area, hiding and exit
+
+bool TfrmMainTavolan::isTrayAvailable() const
+{
+    return m_deps.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
+}
+
+void TfrmMainTavolan::addTrayIcon()
+{
+    trayIcon = new QSystemTrayIcon(TavolanIcon(), this);
+    trayIcon->setObjectName(QStringLiteral("trayIcon"));
+    trayIcon->setToolTip(QStringLiteral("Tavolan"));
+    connect(trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            TrayIconLeftClick();
+        else if (reason == QSystemTrayIcon::Context)
+            TrayIconRightClick();
+    });
+    if (isTrayAvailable())
+        trayIcon->show();
+}
+
+void TfrmMainTavolan::TrayIconLeftClick()
+{
+    BringToFront();
+}
+
+void TfrmMainTavolan::TrayIconRightClick()
+{
+    // The operator reaches for the menu: hold the show first (the pause
+    // sends the pause set like any other).
+    if (m_player->playState() == MediaPlayer::Playing)
+        m_player->pause();
+    popmenuIcon->popup(QCursor::pos());
+}
+
+void TfrmMainTavolan::BringToFront()
+{
+    if (isMinimized() || isHidden())
+        showMaximized();
+    raise();
+    activateWindow();
+}
+
+void TfrmMainTavolan::closeEvent(QCloseEvent* event)
+{
+    if (m_exiting) {
+        event->accept();
+        return;
+    }
+    // Closing only puts the program away. Without a notification area to
+    // bring it back from, a hidden window could never be reached again, so
+    // it is minimised instead.
+    event->ignore();
+    if (isTrayAvailable())
+        hide();
+    else
+        showMinimized();
+}
+
+bool TfrmMainTavolan::ExitProgram()
+{
+    if (AskQuestion(this, QString::fromLatin1(ExitQuestion)) != MessageAnswer::Yes)
+        return false;
+
+    auto& pv = mPublicVariable();
+    timerRunShow->stop();
+    if (m_receiver)
+        m_receiver->stop();
+    pv.ClosingFlag = true;
+
+    WriteMuteAndVolume(m_player->mute(), m_player->volume());
+
+    if (trayIcon)
+        trayIcon->hide();
+
+    // ClosingFlag is already set, so stopping sends no stop set.
+    if (m_player->isBusy())
+        m_player->stop();
+    m_player->release();
+    m_sequencer->stop();
+
+    m_exiting = true;
+    close();
+    CloseUDPSocket();
+    Q_EMIT programEnded();
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Menus
+
+void TfrmMainTavolan::ShowSettingsClick()
+{
+    auto& pv = mPublicVariable();
+    pv.ShowListChanged = false;
+    openShowSettingsWindow();
+    if (pv.ShowListChanged)
+        ReloadShowList();
+}
+
+void TfrmMainTavolan::PlaySettingsClick()
+{
+    openPlaySettingsWindow();
+}
+
+void TfrmMainTavolan::AddressSettingsClick()
+{
+    auto& pv = mPublicVariable();
+    pv.DialogSaved = false;
+    openAddressDialog();
+    if (pv.DialogSaved) {
+        m_statusPanels[1]->setText(QStringLiteral("Subnet ID:") + QString::number(pv.SubnetID) +
+                                   QStringLiteral(" ") + QStringLiteral("Device ID:") +
+                                   QString::number(pv.DeviceID));
+        writePortPanel();
+    }
+}
+
+void TfrmMainTavolan::AboutClick()
+{
+    TfrmAbout::Execute(this);
+}
+
+void TfrmMainTavolan::ExitClick()
+{
+    ExitProgram();
+}
+
+void TfrmMainTavolan::openShowSettingsWindow() {}
+
+void TfrmMainTavolan::openPlaySettingsWindow() {}
+
+void TfrmMainTavolan::openAddressDialog() {}

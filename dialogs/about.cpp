@@ -1,0 +1,136 @@
+#include "about.h"
+
+#include "formlayout.h"
+#include "logos.h"
+
+#include <QDesktopServices>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QUrl>
+
+namespace {
+
+TfrmAbout::UrlOpener& urlOpener()
+{
+    static TfrmAbout::UrlOpener opener;
+    return opener;
+}
+
+QFont arial(int pixels, bool bold = false)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+QLabel* textLabel(QWidget* parent, const char* name, const QString& text, int x, int y)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(arial(13));
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
+
+void TfrmAbout::SetUrlOpener(UrlOpener opener)
+{
+    urlOpener() = std::move(opener);
+}
+
+TfrmAbout::TfrmAbout(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("About"));
+    setFixedSize(398, 332);
+
+    auto* imgLogo = new QLabel(this);
+    imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    imgLogo->setPixmap(TavolanLogoPixmap());
+    imgLogo->setGeometry(0, 0, 150, 61);
+    auto* image1 = new QLabel(this);
+    image1->setObjectName(QStringLiteral("Image1"));
+    image1->setPixmap(TavolanBannerPixmap());
+    image1->setGeometry(150, 0, 245, 61);
+
+    lblAppName = new QLabel(this);
+    lblAppName->setObjectName(QStringLiteral("lblAppName"));
+    lblAppName->setFont(arial(27, true));
+    QPalette olive = lblAppName->palette();
+    olive.setColor(QPalette::WindowText, QColor(128, 128, 0));
+    lblAppName->setPalette(olive);
+    lblAppName->move(24, 76);
+
+    textLabel(this, "Label1", QStringLiteral("Version:"), 24, 126);
+    lblVersion = textLabel(this, "lblVersion", QString(), 96, 126);
+    lblBuildDate = textLabel(this, "lblBuildDate", QString(), 24, 148);
+    textLabel(this, "Label3", QStringLiteral("Website:"), 24, 178);
+    Label4 = textLabel(this, "Label4", QStringLiteral("http://www.tavolan.example.com"), 96, 178);
+    QFont link = arial(13);
+    link.setUnderline(true);
+    Label4->setFont(link);
+    QPalette blue = Label4->palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    Label4->setPalette(blue);
+    Label4->setCursor(Qt::PointingHandCursor);
+    Label4->adjustSize();
+    Label4->installEventFilter(this);
+    textLabel(this, "Label5", QStringLiteral("Contact:"), 24, 202);
+    textLabel(this, "Label6", QStringLiteral("support@tavolan.example.com"), 96, 202);
+
+    auto* credits = textLabel(this, "Label2",
+                              QStringLiteral("Works with home-automation buses through their UDP gateways: relays, "
+                                             "dimmers, curtains, scenes, sequences, security and audio devices."),
+                              24, 240);
+    credits->setWordWrap(true);
+    credits->setFixedSize(345, 32);
+
+    ApplyFormLayout(this);
+
+    lblAppName->setText(QStringLiteral("Tavolan"));
+    lblAppName->adjustSize();
+    lblVersion->setText(QStringLiteral("V1.4"));
+    lblVersion->adjustSize();
+    lblBuildDate->setText(QStringLiteral("Build June 06,2012"));
+    lblBuildDate->adjustSize();
+
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfrmAbout::Execute(QWidget* parent)
+{
+    TfrmAbout about(parent);
+    about.exec();
+}
+
+void TfrmAbout::Label4Click()
+{
+    const QUrl url = QUrl::fromUserInput(Label4->text());
+    if (urlOpener())
+        urlOpener()(url);
+    else
+        QDesktopServices::openUrl(url);
+    // Visited mark.
+    QPalette visited = Label4->palette();
+    visited.setColor(QPalette::WindowText, QColor(128, 64, 0));
+    Label4->setPalette(visited);
+}
+
+bool TfrmAbout::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Label4 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        Label4Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
