@@ -3,6 +3,7 @@
 #include "database.h"
 #include "mediaplayer.h"
 #include "publicvariable.h"
+#include "sqltext.h"
 
 QString CommandSetTable(int playState)
 {
@@ -24,7 +25,7 @@ QVector<TControlObject> ReadCommandSet(int playState)
     const QString table = CommandSetTable(playState);
     if (table.isEmpty())
         return commands;
-    if (!OpenRows(DbQuery::General, QStringLiteral("select * from ") + table + QStringLiteral(" order by SequenceNo ")))
+    if (!OpenRows(DbQuery::General, SqlSelectCommandSet(table)))
         return commands;
     QSqlQuery& rows = QueryObject(DbQuery::General);
     while (rows.next()) {

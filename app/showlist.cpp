@@ -3,6 +3,7 @@
 #include "database.h"
 #include "inifile.h"
 #include "publicvariable.h"
+#include "sqltext.h"
 
 #include <QHash>
 
@@ -19,7 +20,7 @@ ShowListReload ReloadShowList()
     ShowListReload result;
     PublicVariables& pv = mPublicVariable();
 
-    if (!OpenRows(DbQuery::General, QStringLiteral("select * from Show order by SequenceNo")))
+    if (!OpenRows(DbQuery::General, SqlSelectShows()))
         return result;
 
     QVector<TShow> shows;

@@ -5,6 +5,7 @@
 #include "inifile.h"
 #include "mediaplayer.h"
 #include "publicvariable.h"
+#include "sqltext.h"
 
 #include <QSqlError>
 
@@ -52,10 +53,7 @@ bool LoadShow(int showId)
     QVector<TTimePoint>& timePoints = mPublicVariable().ShowList[index].TimePoints;
     timePoints.clear();
 
-    const QString id = QString::number(showId);
-    if (!OpenRows(DbQuery::General,
-                  QStringLiteral("select * from TimePoint where ShowID=") + id +
-                      QStringLiteral(" order by SecondOfTimePoint ")))
+    if (!OpenRows(DbQuery::General, SqlSelectTimePointsForPlaying(showId)))
         return false;
 
     // The time points stay open on the general query while each one's
@@ -68,10 +66,7 @@ bool LoadShow(int showId)
         point.SecondOfTimePoint = FieldInt(pointRows, QStringLiteral("SecondOfTimePoint"));
         point.Remark = FieldText(pointRows, QStringLiteral("Remark"));
 
-        ok = OpenRows(DbQuery::Nested, QStringLiteral("select * from CommandsForShow where ShowID=") + id +
-                                           QStringLiteral(" and TimePointID=") +
-                                           QString::number(point.TimePointID) +
-                                           QStringLiteral(" order by SequenceNo"));
+        ok = OpenRows(DbQuery::Nested, SqlSelectTimePointCommandsForPlaying(showId, point.TimePointID));
         if (ok) {
             QSqlQuery& commandRows = QueryObject(DbQuery::Nested);
             while (commandRows.next())

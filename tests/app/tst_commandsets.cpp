@@ -1,0 +1,150 @@
+#include "commandsets.h"
+#include "fakemediaplayer.h"
+#include "programfolder.h"
+#include "publicvariable.h"
+#include "showdata.h"
+
+#include <QtTest>
+
+class TestCommandSets : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestProgramFolder> folder;
+    std::unique_ptr<FakeMediaPlayer> player;
+    std::unique_ptr<RecordingSequencer> bus;
+
+    // The player reports a state as the main window's handler sees it.
+    void report(int state)
+    {
+        player->setStateQuietly(state);
+        HandlePlayStateChange(*player, *bus->sequencer, state);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        ResetPublicVariables();
+        folder = std::make_unique<TestProgramFolder>();
+        QVERIFY(folder->isValid());
+        QVERIFY(folder->openDatabase());
+        player = std::make_unique<FakeMediaPlayer>();
+        bus = std::make_unique<RecordingSequencer>();
+
+        // Devices mark the set: 3x play, 2x pause, 1x stop; rows stored out of order.
+        QVERIFY(AddSetCommand(QStringLiteral("CommandsForPlay"), 1, 2, 32, QStringLiteral("500")));
+        QVERIFY(AddSetCommand(QStringLiteral("CommandsForPlay"), 2, 1, 31, QString()));
+        QVERIFY(AddSetCommand(QStringLiteral("CommandsForPlay"), 3, 3, 33, QStringLiteral("-7")));
+        QVERIFY(AddSetCommand(QStringLiteral("CommandsForPause"), 1, 1, 21));
+        QVERIFY(AddSetCommand(QStringLiteral("CommandsForPause"), 2, 2, 22, QStringLiteral("120")));
+        QVERIFY(AddSetCommand(QStringLiteral("CommandsForStop"), 1, 1, 11));
+    }
+    void cleanup()
+    {
+        bus.reset();
+        player.reset();
+        ResetPublicVariables();
+        folder.reset();
+    }
+
+    void eachStateSendsItsOwnSetInOrderWithItsGaps_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QVector<int>>("devices");
+        QTest::addColumn<QVector<int>>("gaps");
+        QTest::newRow("stopped") << int(MediaPlayer::Stopped) << QVector<int>{11} << QVector<int>{50};
+        QTest::newRow("paused") << int(MediaPlayer::Paused) << QVector<int>{21, 22} << QVector<int>{50, 120};
+        QTest::newRow("playing") << int(MediaPlayer::Playing) << QVector<int>{31, 32, 33}
+                                 << QVector<int>{50, 500, 50};
+    }
+    void eachStateSendsItsOwnSetInOrderWithItsGaps()
+    {
+        QFETCH(int, state);
+        QFETCH(QVector<int>, devices);
+        QFETCH(QVector<int>, gaps);
+        report(state);
+        QCOMPARE(bus->devices(), devices.mid(0, 1)); // the first goes out at once
+        bus->timer->runOut();
+        QCOMPARE(bus->devices(), devices);
+        QCOMPARE(bus->timer->requested, gaps);
+        const auto& first = bus->sent.first();
+        QCOMPARE(first.subnet, quint8(1));
+        QCOMPARE(first.kind, quint8(4));
+        QCOMPARE(first.first, quint16(5));
+        QCOMPARE(first.second, quint16(100));
+        QCOMPARE(first.third, quint16(3));
+        QCOMPARE(player->fullScreen(), state == MediaPlayer::Playing);
+    }
+
+    void otherStatesAndClosingSendNothing()
+    {
+        for (int state : {0, 4, 5, 6, 7, 8, 9, 10, 11, -1})
+            report(state);
+        mPublicVariable().ClosingFlag = true;
+        for (int state : {1, 2, 3})
+            report(state);
+        QVERIFY(bus->sent.isEmpty());
+        QVERIFY(!bus->sequencer->isBusy());
+        QVERIFY(player->calls.isEmpty()); // no full screen either
+        QVERIFY(!SendCommandSet(*bus->sequencer, 4));
+    }
+
+    void closingDuringAListStopsItAfterTheCurrentCommand()
+    {
+        report(MediaPlayer::Playing);
+        bus->timer->advance(50);
+        QCOMPARE(bus->devices(), (QVector<int>{31, 32}));
+        mPublicVariable().ClosingFlag = true;
+        bus->timer->runOut();
+        QCOMPARE(bus->devices(), (QVector<int>{31, 32}));
+        QVERIFY(!bus->sequencer->isBusy());
+    }
+
+    void pauseAndResumeDuringAShow()
+    {
+        // Wired as the main window wires it: every reported state goes to the handler.
+        connect(player.get(), &MediaPlayer::playStateChanged, this,
+                [this](int state) { HandlePlayStateChange(*player, *bus->sequencer, state); });
+        player->setUrl(QStringLiteral("/media/a.mp4"));
+        bus->timer->runOut();
+        QVERIFY(player->fullScreen());
+        player->setFullScreen(false); // the operator leaves full screen
+        player->pause();
+        bus->timer->runOut();
+        player->play();
+        bus->timer->runOut();
+        QCOMPARE(bus->devices(), (QVector<int>{31, 32, 33, 21, 22, 31, 32, 33}));
+        QVERIFY(player->fullScreen()); // playing again returns to full screen
+        player->stop();
+        bus->timer->runOut();
+        QCOMPARE(bus->devices().last(), 11);
+
+        // Already full screen: it is not switched again.
+        player->calls.clear();
+        player->play();
+        bus->timer->runOut();
+        QCOMPARE(player->calls.filter(QStringLiteral("setFullScreen")), QStringList{});
+    }
+
+    void setsAreReadAfreshAndMayBeEmpty()
+    {
+        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("delete from CommandsForPause")));
+        report(MediaPlayer::Paused);
+        QVERIFY(bus->sent.isEmpty());
+        QVERIFY(!bus->sequencer->isBusy()); // an empty set takes no time
+
+        QVERIFY(AddSetCommand(QStringLiteral("CommandsForPause"), 5, 1, 25));
+        report(MediaPlayer::Paused);
+        QCOMPARE(bus->devices(), QVector<int>{25});
+    }
+
+    void unreadableSetStillGoesFullScreen()
+    {
+        CloseDatabase();
+        report(MediaPlayer::Playing);
+        QVERIFY(bus->sent.isEmpty());
+        QVERIFY(player->fullScreen());
+    }
+};
+
+QTEST_MAIN(TestCommandSets)
+#include "tst_commandsets.moc"

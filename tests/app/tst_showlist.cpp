@@ -1,0 +1,124 @@
+#include "programfolder.h"
+#include "publicvariable.h"
+#include "showdata.h"
+#include "showlist.h"
+
+#include <QtTest>
+
+namespace {
+TTimePoint markedPoint(int second)
+{
+    TTimePoint p;
+    p.SecondOfTimePoint = second;
+    return p;
+}
+
+QVector<int> idsOf(const QVector<TShow>& shows)
+{
+    QVector<int> ids;
+    for (const TShow& s : shows)
+        ids.append(s.ShowID);
+    return ids;
+}
+} // namespace
+
+class TestShowList : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestProgramFolder> folder;
+
+private Q_SLOTS:
+    void init()
+    {
+        ResetPublicVariables();
+        folder = std::make_unique<TestProgramFolder>();
+        QVERIFY(folder->isValid());
+        QVERIFY(folder->openDatabase());
+        OpenShowIni(folder->path(QStringLiteral("Database/Show.ini")));
+    }
+    void cleanup()
+    {
+        ResetPublicVariables();
+        folder.reset();
+    }
+
+    void rowsFollowSequenceNoWithNamesAndPathsFromShowIni()
+    {
+        QVERIFY(AddShow(4, 20, 1, 300));
+        QVERIFY(AddShow(7, 10, 0, 0));
+        QVERIFY(AddShow(9, 30, 1, 5));
+        WriteShowIni(4, QStringLiteral("Evening"), QStringLiteral("/media/evening.mp4"));
+        WriteShowIni(7, QStringLiteral("Morning, it's early"), QStringLiteral("/media/morning.mp4"));
+        // Show 9 has no Show.ini section: empty name and path.
+        mPublicVariable().ShowListChanged = true;
+
+        const ShowListReload reload = ReloadShowList();
+        QVERIFY(reload.ok);
+        QCOMPARE(reload.rows.size(), 3);
+        QCOMPARE(reload.rows[0].name, QStringLiteral("Morning, it's early"));
+        QCOMPARE(reload.rows[0].showId, QStringLiteral("7"));
+        QCOMPARE(reload.rows[1].showId, QStringLiteral("4"));
+        QCOMPARE(reload.rows[2].name, QString());
+
+        const auto& list = mPublicVariable().ShowList;
+        QCOMPARE(idsOf(list), (QVector<int>{7, 4, 9}));
+        QCOMPARE(list[1].URL, QStringLiteral("/media/evening.mp4"));
+        QCOMPARE(list[1].ActivedUniversalSwitch, quint8(1));
+        QCOMPARE(list[1].UniversalSwitchID, quint8(300 - 256)); // kept as a byte
+        QCOMPARE(list[2].URL, QString());
+        QVERIFY(!mPublicVariable().ShowListChanged);
+    }
+
+    void loadedTimePointsStayWithTheirOwnShow()
+    {
+        for (int id : {1, 2, 3})
+            QVERIFY(AddShow(id, id));
+        QVERIFY(ReloadShowList().ok);
+        auto& pv = mPublicVariable();
+        pv.ShowList[0].TimePoints = {markedPoint(101)};
+        pv.ShowList[1].TimePoints = {markedPoint(102)};
+        pv.CurrentShowIndex = 1;
+        pv.CurrentShowID = 2;
+
+        // Show 1 is deleted, show 3 moves to the front and a new show 4 comes last.
+        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("delete from Show where ShowID=1")));
+        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("update Show set SequenceNo=0 where ShowID=3")));
+        QVERIFY(AddShow(4, 9));
+        QVERIFY(ReloadShowList().ok);
+        QCOMPARE(idsOf(pv.ShowList), (QVector<int>{3, 2, 4}));
+        // Show 3 now stands where show 1's time points were; it must not inherit them.
+        QVERIFY(pv.ShowList[0].TimePoints.isEmpty());
+        QCOMPARE(pv.ShowList[1].TimePoints.size(), 1);
+        QCOMPARE(pv.ShowList[1].TimePoints[0].SecondOfTimePoint, 102);
+        QVERIFY(pv.ShowList[2].TimePoints.isEmpty());
+        QCOMPARE(pv.CurrentShowIndex, 1);
+
+        // Moving the chosen show carries its time points and its choice along.
+        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("update Show set SequenceNo=50 where ShowID=2")));
+        QVERIFY(ReloadShowList().ok);
+        QCOMPARE(idsOf(pv.ShowList), (QVector<int>{3, 4, 2}));
+        QCOMPARE(pv.ShowList[2].TimePoints[0].SecondOfTimePoint, 102);
+        QVERIFY(pv.ShowList[1].TimePoints.isEmpty());
+        QCOMPARE(pv.CurrentShowIndex, 2);
+
+        // Deleting the chosen show leaves none chosen.
+        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("delete from Show where ShowID=2")));
+        QVERIFY(ReloadShowList().ok);
+        QCOMPARE(pv.CurrentShowIndex, -1);
+    }
+
+    void anUnreadableTableChangesNothing()
+    {
+        QVERIFY(AddShow(1, 1));
+        QVERIFY(ReloadShowList().ok);
+        mPublicVariable().ShowListChanged = true;
+        CloseDatabase();
+        const ShowListReload reload = ReloadShowList();
+        QVERIFY(!reload.ok);
+        QCOMPARE(mPublicVariable().ShowList.size(), 1);
+        QVERIFY(mPublicVariable().ShowListChanged);
+    }
+};
+
+QTEST_MAIN(TestShowList)
+#include "tst_showlist.moc"
