@@ -137,9 +137,14 @@ void IniFile::reload()
     m_crlf = false;
     m_bom = false;
     m_latin1 = false;
+    m_readError.clear();
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.exists())
         return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_readError = file.errorString();
+        return;
+    }
     QByteArray bytes = file.readAll();
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         m_bom = true;
@@ -190,7 +195,8 @@ bool IniFile::write(const QString& section, const QVector<QPair<QString, QString
 {
     // A line break would let a value (a show name, a path) start a section
     // or key of its own, so such text is refused rather than written.
-    if (!validSection(section))
+    // A file that exists but could not be read would lose every other line.
+    if (!m_readError.isEmpty() || !validSection(section))
         return false;
     for (const auto& [key, value] : keysAndValues) {
         if (!validKey(key) || hasLineBreak(value))

@@ -32,6 +32,11 @@ public:
     // Reads the file again from disk.
     void reload();
 
+    // Why an existing file could not be read, or empty. Such a file reads as
+    // empty and refuses writes, which would otherwise replace it with the
+    // written key alone.
+    const QString& readError() const { return m_readError; }
+
     // Called after new contents were written and flushed to the temporary
     // file, just before it replaces the file; returning false abandons the
     // write there, as a crash at that moment would. Tests use it to check
@@ -44,6 +49,7 @@ private:
 
     QString m_path;
     QVector<QString> m_lines;
+    QString m_readError;
     bool m_crlf = false; // the file's own line ends are kept
     bool m_bom = false;
     bool m_latin1 = false; // not valid UTF-8 when read

@@ -1,8 +1,11 @@
 #include "settingsfiles.h"
 
 #include "inifile.h"
+#include "messages.h"
 #include "publicvariable.h"
 #include "textops.h"
+
+#include <QDir>
 
 #include <array>
 #include <limits>
@@ -55,6 +58,11 @@ void OpenSettingsFiles()
     pv.ShowIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Database/Show.ini")));
     pv.SystemIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Database/System.ini")));
     pv.LanguageIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Language/English.ini")));
+    for (const IniFile* ini : {pv.ShowIni.get(), pv.SystemIni.get(), pv.LanguageIni.get()}) {
+        if (!ini->readError().isEmpty())
+            ShowError(ini->readError() + QStringLiteral(" (") + QDir::toNativeSeparators(ini->path())
+                      + QLatin1Char(')'));
+    }
 }
 
 SystemSettings ReadSystemSettings(const IniFile& ini)

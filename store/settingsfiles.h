@@ -11,7 +11,9 @@ class IniFile;
 // once at start-up into mPublicVariable() and stay open.
 
 // Opens Show.ini, System.ini and English.ini, in that order, into
-// ShowIni, SystemIni and LanguageIni. A missing file reads as empty.
+// ShowIni, SystemIni and LanguageIni. A missing file reads as empty; one
+// that exists but cannot be read is reported with ShowError, reads as empty
+// and refuses writes.
 void OpenSettingsFiles();
 
 // ---- System.ini ----------------------------------------------------------

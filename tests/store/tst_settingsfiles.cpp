@@ -1,5 +1,6 @@
 #include "inifile.h"
 #include "publicvariable.h"
+#include "scriptedmessages.h"
 #include "settingsfiles.h"
 #include "textops.h"
 
@@ -205,6 +206,22 @@ private slots:
         QVERIFY(WriteShowEntry(1, "One", "/m/one.mp3"));
         QVERIFY(QFile::exists(file("Database/Show.ini")));
         QVERIFY(!QFile::exists(file("Database/System.ini")));
+    }
+
+    void unreadableFileIsReportedAndNeverOverwritten()
+    {
+        // A folder where the file should be cannot be read; writing into it
+        // must not replace it with a file holding one key.
+        QDir(m_dir->path()).mkpath("Database/System.ini");
+        ScriptedMessages messages;
+        OpenSettingsFiles();
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(messages.shown[0].kind, ScriptedMessages::Shown::Error);
+        QVERIFY2(messages.shown[0].text.contains("System.ini"), qPrintable(messages.shown[0].text));
+        QCOMPARE(int(ReadSystemSettings(*mPublicVariable().SystemIni).port), 15000);
+        QVERIFY(!WriteMuteAndVolume(true, 10));
+        QVERIFY(QFileInfo(file("Database/System.ini")).isDir());
+        QVERIFY(WriteShowEntry(1, "Still fine", "/m/a.mp4"));
     }
 
     void nothingOpenMeansDefaultsAndRefusedWrites()
