@@ -108,15 +108,6 @@ private slots:
     }
     void cleanup() { SetProgramFolder(QString()); }
 
-    void roundingHalvesToEven()
-    {
-        QCOMPARE(RoundHalfToEven(2.5), 2);
-        QCOMPARE(RoundHalfToEven(3.5), 4);
-        QCOMPARE(RoundHalfToEven(-2.5), -2);
-        QCOMPARE(RoundHalfToEven(93.75), 94);
-        QCOMPARE(RoundHalfToEven(33.3333), 33);
-    }
-
     void controlKinds()
     {
         TestWindow t;
