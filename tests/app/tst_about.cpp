@@ -1,0 +1,59 @@
+#include "about.h"
+
+#include <QLabel>
+#include <QTest>
+#include <QUrl>
+
+class TestAbout : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { TfrmAbout::SetUrlOpener({}); }
+
+    void texts()
+    {
+        TfrmAbout about;
+        QCOMPARE(about.windowTitle(), QStringLiteral("About"));
+        QCOMPARE(about.size(), QSize(398, 332));
+        auto text = [&about](const char* name) {
+            auto* label = about.findChild<QLabel*>(QString::fromLatin1(name));
+            return label ? label->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
+        };
+        QCOMPARE(text("lblAppName"), QStringLiteral("Tavolan"));
+        QCOMPARE(text("lblVersion"), QStringLiteral("V1.4"));
+        QCOMPARE(text("lblBuildDate"), QStringLiteral("Build June 06,2012"));
+        QCOMPARE(text("Label1"), QStringLiteral("Version:"));
+        QCOMPARE(text("Label3"), QStringLiteral("Website:"));
+        QCOMPARE(text("Label5"), QStringLiteral("Contact:"));
+        QVERIFY(!text("Label6").isEmpty());
+        QVERIFY(about.findChild<QLabel*>(QStringLiteral("Label2"))->wordWrap());
+        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("imgLogo"))->pixmap().size(), QSize(150, 61));
+        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("Image1"))->pixmap().size(), QSize(245, 61));
+    }
+
+    void webAddressOpensAndTurnsVisited()
+    {
+        QList<QUrl> opened;
+        TfrmAbout::SetUrlOpener([&opened](const QUrl& url) {
+            opened << url;
+            return true;
+        });
+        TfrmAbout about;
+        about.show();
+        const QColor before = about.Label4->palette().color(QPalette::WindowText);
+        QCOMPARE(before, QColor(Qt::blue));
+
+        QTest::mouseClick(about.Label4, Qt::LeftButton);
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(opened.first(), QUrl::fromUserInput(about.Label4->text()));
+        QVERIFY(opened.first().scheme().startsWith(QLatin1String("http")));
+        QCOMPARE(about.Label4->palette().color(QPalette::WindowText), QColor(128, 64, 0));
+
+        // A right click is no visit.
+        QTest::mouseClick(about.Label4, Qt::RightButton);
+        QCOMPARE(opened.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestAbout)
+#include "tst_about.moc"
