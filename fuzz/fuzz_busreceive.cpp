@@ -1,0 +1,99 @@
+// Feeds arbitrary bytes to the receive path as if they had arrived on the
+// program's UDP socket, with a fake main window. No socket is opened, so
+// answers are framed but never sent.
+
+#include "busdispatch.h"
+#include "mSocket.h"
+#include "messages.h"
+#include "publicvariable.h"
+#include "showswitchtarget.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Nothing on the receive path may raise a message box.
+class NoMessages : public MessagePresenter {
+public:
+    MessageAnswer question(QWidget*, const QString& text, const QString&) override { fail(text); }
+    void notice(QWidget*, const QString& text, const QString&) override { fail(text); }
+    void error(QWidget*, const QString& text) override { fail(text); }
+
+private:
+    [[noreturn]] static void fail(const QString& text)
+    {
+        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
+        std::abort();
+    }
+};
+
+TShow makeShow(int id, quint8 active, quint8 switchNo)
+{
+    TShow s;
+    s.ShowID = id;
+    s.ActivedUniversalSwitch = active;
+    s.UniversalSwitchID = switchNo;
+    return s;
+}
+
+void resetShows()
+{
+    mPublicVariable().ShowList = {makeShow(11, 1, 5), makeShow(12, 1, 5), makeShow(13, 0, 6),
+                                  makeShow(14, 1, 7), makeShow(15, 2, 8), makeShow(16, 1, 0)};
+    mPublicVariable().CurrentShowID = -1;
+}
+
+// Behaves like the main window, which rebuilds its show list when it loads
+// a show: the dispatcher must not hold on to list entries across the call.
+class FakeWindow : public ShowSwitchTarget {
+public:
+    void selectShowRow(int index) override
+    {
+        auto& shows = mPublicVariable().ShowList;
+        if (index < 0 || index >= shows.size())
+            std::abort();
+        const int id = shows.at(index).ShowID;
+        resetShows();
+        mPublicVariable().CurrentShowID = id;
+    }
+    void playPlayer() override {}
+    void stopPlayer() override {}
+};
+
+NoMessages quiet;
+FakeWindow window;
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    SetMessagePresenter(&quiet);
+    PublicVariables& pv = mPublicVariable();
+    pv.SubnetID = 1;
+    pv.DeviceID = 99;
+    pv.LocalAddress = QStringLiteral("127.0.0.1");
+    pv.LocalOctets = {127, 0, 0, 1};
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const quint8* data, size_t size)
+{
+    if (size > 65535)
+        return 0;
+    resetShows();
+    const int n = int(size);
+
+    // Two passes: once for the show that is not loaded, once with it loaded.
+    AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), window);
+    AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), window);
+
+    // Whatever the program frames, it must take back as the same packet.
+    const int count = n < 69 ? n : 69;
+    const BusFrameSource source{{127, 0, 0, 1}, quint8(size), 1, 99};
+    const QByteArray framed = FrameDatagram(source, quint16(size * 31), quint8(size), 20, data, count);
+    const auto back = ExtractBusPacket(reinterpret_cast<const quint8*>(framed.constData()), int(framed.size()));
+    if (!back || *back != framed.mid(16))
+        std::abort();
+    return 0;
+}

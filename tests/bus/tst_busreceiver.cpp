@@ -1,0 +1,312 @@
+#include "busdispatch.h"
+#include "busreceiver.h"
+#include "localaddresses.h"
+#include "mSocket.h"
+#include "publicvariable.h"
+#include "scriptedmessages.h"
+#include "showswitchtarget.h"
+
+#include <QNetworkDatagram>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QtTest>
+
+namespace {
+
+constexpr quint16 kProgramPort = 15000;
+constexpr quint8 kOwnSubnet = 1;
+constexpr quint8 kOwnDevice = 99;
+
+// Stands in for the main window: selecting a row loads that show.
+class FakeWindow : public ShowSwitchTarget {
+public:
+    void selectShowRow(int index) override
+    {
+        calls << QStringLiteral("select %1").arg(index);
+        mPublicVariable().CurrentShowID = mPublicVariable().ShowList.at(index).ShowID;
+    }
+    void playPlayer() override { calls << QStringLiteral("play"); }
+    void stopPlayer() override { calls << QStringLiteral("stop"); }
+
+    QStringList calls;
+};
+
+TShow show(int id, bool active, int switchNo)
+{
+    TShow s;
+    s.ShowID = id;
+    s.ActivedUniversalSwitch = active ? 1 : 0;
+    s.UniversalSwitchID = quint8(switchNo);
+    return s;
+}
+
+QByteArray frame(quint16 opcode, quint8 subnet, quint8 device, QByteArray payload, quint8 fromSubnet = 3,
+                 quint8 fromDevice = 4, bool longForm = false)
+{
+    const BusFrameSource source{{127, 0, 0, 1}, 3, fromSubnet, fromDevice};
+    return FrameDatagram(source, opcode, subnet, device, reinterpret_cast<const quint8*>(payload.constData()),
+                         int(payload.size()), longForm);
+}
+
+QByteArray switchCommand(quint8 switchNo, quint8 status, quint8 subnet = kOwnSubnet, quint8 device = kOwnDevice)
+{
+    QByteArray payload;
+    payload.append(char(switchNo)).append(char(status));
+    return frame(BusReceive::UniversalSwitch, subnet, device, payload);
+}
+
+// Switch 7 belongs to the last show; turning it off is a harmless probe whose
+// answer shows that everything sent before it has been handled.
+QByteArray probe()
+{
+    return switchCommand(7, 0);
+}
+
+} // namespace
+
+class TestBusReceiver : public QObject {
+    Q_OBJECT
+
+    FakeWindow* window = nullptr;
+    BusReceiver* receiver = nullptr;
+    QUdpSocket* device = nullptr; // a bus device behind a gateway on port 6000
+
+    void deliver(const QByteArray& datagram, quint16 port = kProgramPort)
+    {
+        QCOMPARE(device->writeDatagram(datagram, QHostAddress::LocalHost, port), qint64(datagram.size()));
+    }
+
+    QByteArray nextAnswer()
+    {
+        // The program answers from its event loop, so the wait must run it.
+        if (!QTest::qWaitFor([this] { return device->hasPendingDatagrams(); }, 5000))
+            return {};
+        return device->receiveDatagram().data();
+    }
+
+    void expectAnswer(quint8 switchNo, quint8 status, quint8 toSubnet = 3, quint8 toDevice = 4)
+    {
+        const QByteArray answer = nextAnswer();
+        QCOMPARE(answer.size(), 29);
+        const auto* b = reinterpret_cast<const quint8*>(answer.constData());
+        QCOMPARE(quint16(b[21] << 8 | b[22]), BusReceive::UniversalSwitchAck);
+        QCOMPARE(b[17], kOwnSubnet);
+        QCOMPARE(b[18], kOwnDevice);
+        QCOMPARE(b[23], toSubnet);
+        QCOMPARE(b[24], toDevice);
+        QCOMPARE(b[25], switchNo);
+        QCOMPARE(b[26], status);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        ResetPublicVariables();
+        PublicVariables& pv = mPublicVariable();
+        pv.SubnetID = kOwnSubnet;
+        pv.DeviceID = kOwnDevice;
+        pv.LocalOctets = {127, 0, 0, 1};
+        pv.ShowList = {show(11, true, 5), show(12, true, 5), show(13, false, 6), show(14, true, 7)};
+        QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), kProgramPort, true));
+
+        device = new QUdpSocket(this);
+        QVERIFY(device->bind(QHostAddress::AnyIPv4, BusWire::GatewayPort));
+        window = new FakeWindow;
+        receiver = new BusReceiver(*window, this);
+        receiver->start();
+    }
+
+    void cleanup()
+    {
+        delete receiver;
+        delete window;
+        delete device;
+        CloseUDPSocket();
+    }
+
+    void switchCommandsStartResumeAndStopShows()
+    {
+        // Show 11 is not loaded: its row is chosen, it plays, and the sender
+        // hears back. Show 12 carries the same switch but comes later.
+        deliver(switchCommand(5, 255));
+        expectAnswer(5, 255);
+        QCOMPARE(window->calls, QStringList({"select 0", "play"}));
+
+        // Loaded already (paused, say): it only resumes; answered again.
+        window->calls.clear();
+        deliver(switchCommand(5, 1));
+        expectAnswer(5, 1);
+        QCOMPARE(window->calls, QStringList({"play"}));
+
+        // Another show's row keeps its place in the list, inactive shows included.
+        window->calls.clear();
+        deliver(switchCommand(7, 2));
+        expectAnswer(7, 2);
+        QCOMPARE(window->calls, QStringList({"select 3", "play"}));
+
+        // Off stops the player whichever show is playing.
+        window->calls.clear();
+        deliver(frame(BusReceive::UniversalSwitch, kOwnSubnet, kOwnDevice, QByteArray::fromHex("0500"), 9, 200));
+        expectAnswer(5, 0, 9, 200);
+        QCOMPARE(window->calls, QStringList({"stop"}));
+        QVERIFY(!device->hasPendingDatagrams());
+    }
+
+    void refusedDatagramsGetNoActionAndNoAnswer_data()
+    {
+        QTest::addColumn<QByteArray>("datagram");
+
+        QByteArray badCrc = switchCommand(5, 255);
+        badCrc[28] = char(badCrc[28] ^ 0x40);
+        QTest::newRow("wrong crc") << badCrc;
+        QTest::newRow("26 bytes") << switchCommand(5, 255).left(26);
+        QByteArray noLead = switchCommand(5, 255);
+        noLead[14] = char(0xAB);
+        QTest::newRow("byte 14 not AA") << noLead;
+        QByteArray badLead = switchCommand(5, 255);
+        badLead[15] = char(0x56);
+        QTest::newRow("byte 15 neither AA nor 55") << badLead;
+        QTest::newRow("other subnet") << switchCommand(5, 255, 2, kOwnDevice);
+        QTest::newRow("other device") << switchCommand(5, 255, kOwnSubnet, 98);
+        QTest::newRow("broadcast subnet") << switchCommand(5, 255, 255, kOwnDevice);
+        QTest::newRow("broadcast device") << switchCommand(5, 255, kOwnSubnet, 255);
+        QTest::newRow("unknown switch") << switchCommand(8, 255);
+        QTest::newRow("inactive show's switch") << switchCommand(6, 255);
+        QTest::newRow("other operation") << frame(0xE01D, kOwnSubnet, kOwnDevice, QByteArray::fromHex("05FF"));
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("larger than the receive buffer") << switchCommand(5, 255) + QByteArray(2000, '\0');
+        QTest::newRow("long form, huge length, unknown switch")
+            << frame(BusReceive::UniversalSwitch, kOwnSubnet, kOwnDevice, QByteArray::fromHex("FFFF"), 3, 4, true);
+    }
+
+    void refusedDatagramsGetNoActionAndNoAnswer()
+    {
+        QFETCH(QByteArray, datagram);
+        deliver(datagram);
+        deliver(probe());
+        expectAnswer(7, 0);
+        QCOMPARE(window->calls, QStringList({"stop"}));
+        QVERIFY(!device->hasPendingDatagrams());
+        QCOMPARE(receiver->datagramsRead(), quint64(2));
+    }
+
+    void alternativeLeadCodeAndLongFormAreAccepted()
+    {
+        QByteArray alternative = switchCommand(7, 1);
+        alternative[15] = char(0x55);
+        deliver(alternative);
+        expectAnswer(7, 1);
+        QCOMPARE(window->calls, QStringList({"select 3", "play"}));
+
+        // The long form carries no CRC check; its length comes from the bytes
+        // that also hold switch number and status, and reaches past the datagram.
+        window->calls.clear();
+        QByteArray longForm = switchCommand(5, 9);
+        longForm[16] = char(0xFF);
+        longForm[27] = longForm[28] = 0;
+        deliver(longForm);
+        expectAnswer(5, 9);
+        QCOMPARE(window->calls, QStringList({"select 0", "play"}));
+    }
+
+    void longFormTakesOnlyBytesThatArrived()
+    {
+        QByteArray datagram = switchCommand(1, 2);
+        datagram[16] = char(0xFF);
+        QByteArray stale(BusReceive::BufferSize, '\x77');
+        stale.replace(0, datagram.size(), datagram);
+        const auto data = ExtractBusPacket(reinterpret_cast<const quint8*>(stale.constData()), int(datagram.size()));
+        QVERIFY(data.has_value());
+        QCOMPARE(data->size(), 1 * 256 + 2 + 11);
+        QCOMPARE(data->left(13), datagram.mid(16));
+        QCOMPARE(data->mid(13), QByteArray(data->size() - 13, '\0'));
+
+        // A length beyond the receive buffer is cut at the buffer's end.
+        const auto big = ExtractBusPacket(reinterpret_cast<const quint8*>(stale.constData()), int(stale.size()));
+        QVERIFY(big.has_value());
+        QCOMPARE(big->mid(BusReceive::BufferSize - 16), QByteArray(big->size() - (BusReceive::BufferSize - 16), '\0'));
+    }
+
+    void unknownLocalAddressDropsEverything()
+    {
+        mPublicVariable().LocalAddress.clear();
+        deliver(switchCommand(5, 255));
+        QTRY_COMPARE(receiver->datagramsRead(), quint64(1));
+        QVERIFY(window->calls.isEmpty());
+
+        mPublicVariable().LocalAddress = QStringLiteral("127.0.0.1");
+        deliver(probe());
+        expectAnswer(7, 0);
+        QCOMPARE(window->calls, QStringList({"stop"}));
+        QVERIFY(!device->hasPendingDatagrams());
+    }
+
+    void nothingIsReadOnceClosing()
+    {
+        mPublicVariable().ClosingFlag = true;
+        deliver(switchCommand(5, 255));
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents();
+        QCOMPARE(receiver->datagramsRead(), quint64(0));
+        QVERIFY(window->calls.isEmpty());
+        QVERIFY(!device->hasPendingDatagrams());
+    }
+
+    void followsTheSocketToAnotherPort()
+    {
+        CloseUDPSocket();
+        QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 6001, false));
+        deliver(switchCommand(5, 255), 6001);
+        expectAnswer(5, 255);
+        QCOMPARE(window->calls, QStringList({"select 0", "play"}));
+
+        // Stopped receivers leave the socket alone.
+        receiver->stop();
+        deliver(probe(), 6001);
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents();
+        QCOMPARE(receiver->datagramsRead(), quint64(1));
+    }
+
+    void floodIsReadInBatchesBetweenOtherEvents()
+    {
+        receiver->setBatchLimit(8);
+        const int flood = 100;
+        for (int i = 0; i < flood; ++i)
+            deliver(frame(quint16(0x1000 + i), 2, 3, QByteArray(20, char(i))));
+
+        quint64 readWhenTimerFired = 0;
+        bool fired = false;
+        QTimer::singleShot(0, this, [&] {
+            fired = true;
+            readWhenTimerFired = receiver->datagramsRead();
+        });
+        QTRY_COMPARE(receiver->datagramsRead(), quint64(flood));
+        QVERIFY(fired);
+        QVERIFY(readWhenTimerFired < quint64(flood));
+
+        deliver(probe());
+        expectAnswer(7, 0);
+        QCOMPARE(window->calls, QStringList({"stop"}));
+    }
+
+    void localAddressesEndWithLoopback()
+    {
+        mPublicVariable().LocalAddressTable = QStringList(5, QStringLiteral("kept"));
+        const QString first = GetLocalAddresses();
+        const QStringList table = mPublicVariable().LocalAddressTable;
+        QCOMPARE(table.size(), 5);
+        QVERIFY(!first.isEmpty());
+        QCOMPARE(table[0], first);
+        const int loopback = int(table.indexOf(QStringLiteral("127.0.0.1")));
+        QVERIFY(loopback >= 0);
+        for (int i = 0; i < loopback; ++i)
+            QVERIFY(!QHostAddress(table[i]).isLoopback());
+        // Inside a loopback-only network there is just the one address.
+        if (first == QStringLiteral("127.0.0.1"))
+            QCOMPARE(table.mid(1), QStringList(4, QStringLiteral("kept")));
+    }
+};
+
+QTEST_MAIN(TestBusReceiver)
+#include "tst_busreceiver.moc"
