@@ -4,6 +4,8 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <optional>
+
 namespace {
 
 // Blanks around section names, key names and values carry no meaning; only
@@ -29,19 +31,16 @@ bool isComment(const QString& trimmed)
     return trimmed.startsWith(u';') || trimmed.startsWith(u'#');
 }
 
-// The section a line opens, or a null string when the line opens none.
-QString sectionOf(const QString& line)
+// The section a line opens, if it opens one.
+std::optional<QString> sectionOf(const QString& line)
 {
     const QString trimmed = trimBlanks(line);
     if (!trimmed.startsWith(u'['))
-        return QString();
+        return std::nullopt;
     const qsizetype close = trimmed.indexOf(u']');
     if (close < 0)
-        return QString();
-    QString name = trimBlanks(QStringView(trimmed).mid(1, close - 1));
-    if (name.isNull())
-        name = QLatin1String("");
-    return name;
+        return std::nullopt;
+    return trimBlanks(QStringView(trimmed).mid(1, close - 1));
 }
 
 // Splits a key line into its key and value; false for any other line.
@@ -79,9 +78,8 @@ Location locate(const QVector<QString>& lines, const QString& section, const QSt
     bool inSection = false;
     bool inFirstSection = false;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString opened = sectionOf(lines[i]);
-        if (!opened.isNull()) {
-            inSection = sameName(opened, section);
+        if (const std::optional<QString> opened = sectionOf(lines[i])) {
+            inSection = sameName(*opened, section);
             inFirstSection = inSection && found.insertAt < 0;
             if (inFirstSection)
                 found.insertAt = i + 1;

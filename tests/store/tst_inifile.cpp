@@ -200,13 +200,14 @@ private slots:
 
     void duplicateSectionsAndKeysUseTheFirst()
     {
-        put(path(), "[S]\nk=first\nk=second\n[s]\nother=x\n");
+        put(path(), "[S]\nk=first\nk=second\n[s]\nother=x\n[]\nlost=1\n");
         IniFile ini(path());
         QCOMPARE(ini.read("S", "k"), QStringLiteral("first"));
         QCOMPARE(ini.read("S", "other"), QStringLiteral("x"));
+        QVERIFY(!ini.contains("S", "lost")); // an empty section name still ends the section before it
         QVERIFY(ini.write("S", "k", "new"));
         QVERIFY(ini.write("S", "other", "y"));
-        QCOMPARE(contents(path()), QByteArray("[S]\nk=new\nk=second\n[s]\nother=y\n"));
+        QCOMPARE(contents(path()), QByteArray("[S]\nk=new\nk=second\n[s]\nother=y\n[]\nlost=1\n"));
     }
 
     void reloadSeesChangesFromDisk()
