@@ -279,6 +279,15 @@ bool TfrmMainTavolan::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+void TfrmMainTavolan::setPanelText(int panel, const QString& text)
+{
+    QLabel* label = m_statusPanels.at(panel);
+    label->setText(text);
+    // A wider font than the one the widths were made for must not cut the
+    // port number off: a panel grows to its text when it must.
+    label->setFixedWidth(qMax(StatusPanelWidths[panel], label->sizeHint().width()));
+}
+
 QString TfrmMainTavolan::statusPanelText(int panel) const
 {
     return panel >= 0 && panel < m_statusPanels.size() ? m_statusPanels.at(panel)->text() : QString();
@@ -387,14 +396,14 @@ void TfrmMainTavolan::chooseLocalAddress(const QString& configuredIp)
 void TfrmMainTavolan::writeStatusPanels()
 {
     const auto& pv = mPublicVariable();
-    m_statusPanels[1]->setText(QStringLiteral("Subnet ID:") + QString::number(pv.SubnetID) + QStringLiteral(" ") +
+    setPanelText(1, QStringLiteral("Subnet ID:") + QString::number(pv.SubnetID) + QStringLiteral(" ") +
                                QStringLiteral("Device ID:") + QString::number(pv.DeviceID));
-    m_statusPanels[2]->setText(QStringLiteral("IP:") + pv.LocalAddress);
+    setPanelText(2, QStringLiteral("IP:") + pv.LocalAddress);
 }
 
 void TfrmMainTavolan::writePortPanel()
 {
-    m_statusPanels[0]->setText(QStringLiteral("Ready,Port:") + QString::number(mPublicVariable().UdpPort));
+    setPanelText(0, QStringLiteral("Ready,Port:") + QString::number(mPublicVariable().UdpPort));
 }
 
 void TfrmMainTavolan::ReloadShowList()
@@ -570,7 +579,7 @@ void TfrmMainTavolan::AddressSettingsClick()
     pv.DialogSaved = false;
     openAddressDialog();
     if (pv.DialogSaved) {
-        m_statusPanels[1]->setText(QStringLiteral("Subnet ID:") + QString::number(pv.SubnetID) +
+        setPanelText(1, QStringLiteral("Subnet ID:") + QString::number(pv.SubnetID) +
                                    QStringLiteral(" ") + QStringLiteral("Device ID:") +
                                    QString::number(pv.DeviceID));
         writePortPanel();

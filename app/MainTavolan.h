@@ -131,6 +131,7 @@ private:
     void applySettings();
     void chooseLocalAddress(const QString& configuredIp);
     void writeStatusPanels();
+    void setPanelText(int panel, const QString& text);
     void writePortPanel();
     void addTrayIcon();
 
