@@ -1,5 +1,6 @@
 #include "commandsets.h"
 
+#include "commandlist.h"
 #include "database.h"
 #include "mediaplayer.h"
 #include "publicvariable.h"
@@ -28,19 +29,8 @@ QVector<TControlObject> ReadCommandSet(int playState)
     if (!OpenRows(DbQuery::General, SqlSelectCommandSet(table)))
         return commands;
     QSqlQuery& rows = QueryObject(DbQuery::General);
-    while (rows.next()) {
-        TControlObject c;
-        c.CommandID = FieldInt(rows, QStringLiteral("CommandID"));
-        c.SequenceNo = FieldInt(rows, QStringLiteral("SequenceNo"));
-        c.FirstParameter = quint16(FieldInt(rows, QStringLiteral("FirstParameter")));
-        c.SecondParameter = quint16(FieldInt(rows, QStringLiteral("SecondParameter")));
-        c.ThirdParameter = quint16(FieldInt(rows, QStringLiteral("ThirdParameter")));
-        c.CommandTypeID = quint8(FieldInt(rows, QStringLiteral("CommandTypeID")));
-        c.DeviceID = quint8(FieldInt(rows, QStringLiteral("DeviceID")));
-        c.SubnetID = quint8(FieldInt(rows, QStringLiteral("SubNetID")));
-        c.DelayMS = FieldInt(rows, QStringLiteral("DelayMS"));
-        commands.append(c);
-    }
+    while (rows.next())
+        commands.append(ReadCommandRow(rows));
     rows.finish();
     return commands;
 }

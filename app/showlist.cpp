@@ -1,19 +1,11 @@
 #include "showlist.h"
 
 #include "database.h"
-#include "inifile.h"
 #include "publicvariable.h"
+#include "settingsfiles.h"
 #include "sqltext.h"
 
 #include <QHash>
-
-namespace {
-QString showIniValue(const QString& section, const QString& key)
-{
-    const auto& ini = mPublicVariable().ShowIni;
-    return ini ? ini->read(section, key) : QString();
-}
-} // namespace
 
 ShowListReload ReloadShowList()
 {
@@ -26,14 +18,13 @@ ShowListReload ReloadShowList()
     QVector<TShow> shows;
     QSqlQuery& query = QueryObject(DbQuery::General);
     while (query.next()) {
-        const QString id = FieldText(query, QStringLiteral("ShowID")).trimmed();
         TShow show;
         show.ShowID = FieldInt(query, QStringLiteral("ShowID"));
-        show.URL = showIniValue(id, QStringLiteral("URL"));
+        show.URL = ShowUrlOf(show.ShowID);
         show.ActivedUniversalSwitch = quint8(FieldInt(query, QStringLiteral("ActivedUniversalSwitch")));
         show.UniversalSwitchID = quint8(FieldInt(query, QStringLiteral("UniversalSwitchID")));
         shows.append(show);
-        result.rows.append({showIniValue(id, QStringLiteral("ShowName")), id});
+        result.rows.append({ShowNameOf(show.ShowID), QString::number(show.ShowID)});
     }
     query.finish();
 

@@ -1,13 +1,10 @@
 #include "showrunner.h"
 
 #include "commandsequencer.h"
-#include "database.h"
-#include "inifile.h"
 #include "mediaplayer.h"
 #include "publicvariable.h"
-#include "sqltext.h"
-
-#include <QSqlError>
+#include "settingsfiles.h"
+#include "showmodel.h"
 
 #include <cmath>
 
@@ -21,65 +18,12 @@ int indexOfShow(int showId)
     }
     return -1;
 }
-
-QString mediaPathOf(int showId)
-{
-    const auto& ini = mPublicVariable().ShowIni;
-    return ini ? ini->read(QString::number(showId), QStringLiteral("URL")) : QString();
-}
-
-TControlObject readCommand(const QSqlQuery& query)
-{
-    TControlObject c;
-    c.CommandID = FieldInt(query, QStringLiteral("CommandID"));
-    c.SequenceNo = FieldInt(query, QStringLiteral("SequenceNo"));
-    c.Remark = FieldText(query, QStringLiteral("Remark"));
-    c.SubnetID = quint8(FieldInt(query, QStringLiteral("SubnetID")));
-    c.DeviceID = quint8(FieldInt(query, QStringLiteral("DeviceID")));
-    c.CommandTypeID = quint8(FieldInt(query, QStringLiteral("CommandTypeID")));
-    c.FirstParameter = quint16(FieldInt(query, QStringLiteral("FirstParameter")));
-    c.SecondParameter = quint16(FieldInt(query, QStringLiteral("SecondParameter")));
-    c.ThirdParameter = quint16(FieldInt(query, QStringLiteral("ThirdParameter")));
-    c.DelayMS = FieldInt(query, QStringLiteral("DelayMS"));
-    return c;
-}
 } // namespace
 
 bool LoadShow(int showId)
 {
-    const int index = indexOfShow(showId);
-    if (index < 0)
-        return false;
-    QVector<TTimePoint>& timePoints = mPublicVariable().ShowList[index].TimePoints;
-    timePoints.clear();
-
-    if (!OpenRows(DbQuery::General, SqlSelectTimePointsForPlaying(showId)))
-        return false;
-
-    // The time points stay open on the general query while each one's
-    // commands are read on the nested one.
-    QSqlQuery& pointRows = QueryObject(DbQuery::General);
-    bool ok = true;
-    while (ok && pointRows.next()) {
-        TTimePoint point;
-        point.TimePointID = FieldInt(pointRows, QStringLiteral("TimePointID"));
-        point.SecondOfTimePoint = FieldInt(pointRows, QStringLiteral("SecondOfTimePoint"));
-        point.Remark = FieldText(pointRows, QStringLiteral("Remark"));
-
-        ok = OpenRows(DbQuery::Nested, SqlSelectTimePointCommandsForPlaying(showId, point.TimePointID));
-        if (ok) {
-            QSqlQuery& commandRows = QueryObject(DbQuery::Nested);
-            while (commandRows.next())
-                point.Commands.append(readCommand(commandRows));
-            ok = !commandRows.lastError().isValid();
-            commandRows.finish();
-        }
-        timePoints.append(std::move(point));
-    }
-    if (ok && pointRows.lastError().isValid())
-        ok = false;
-    pointRows.finish();
-    return ok;
+    TShow* show = FindShow(showId);
+    return show && LoadShowTimePoints(*show);
 }
 
 QVector<TControlObject> CommandsDueAt(const TShow& show, qint64 second)
@@ -111,7 +55,7 @@ void ShowRunner::chooseShow(const QString& showIdText)
     if (index >= 0)
         pv.CurrentShowIndex = index;
 
-    const QString path = mediaPathOf(showId);
+    const QString path = ShowUrlOf(showId);
     if (m_player.url() != path) {
         LoadShow(showId);
         m_player.setUrl(path);

@@ -10,7 +10,8 @@ class MediaPlayer;
 
 // Fills the time points (and their commands) of the show with this ShowID in
 // mPublicVariable().ShowList from the database, replacing what it held. A
-// read error stops the load silently, keeping what was read up to it.
+// read error stops the load silently, keeping what was read up to it (or
+// the previous time points when none could be read).
 // False when no show has the ShowID or a read failed.
 bool LoadShow(int showId);
 
