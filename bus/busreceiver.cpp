@@ -98,23 +98,33 @@ void BusReceiver::scheduleDrain()
 void BusReceiver::drain()
 {
     m_drainScheduled = false;
-    if (!m_running || !m_notifier)
+    if (!m_running || !m_notifier || m_draining)
         return;
-    for (int i = 0; i < m_batchLimit; ++i) {
+    // Quiet while we read: a show being loaded must not re-enter the reader.
+    m_notifier->setEnabled(false);
+    m_draining = true;
+    int taken = 0;
+    bool more = true;
+    while (taken < m_batchLimit) {
         if (mPublicVariable().ClosingFlag) {
+            m_draining = false;
             releaseSocket();
             return;
         }
         if (!ReceiveDatagram(m_target)) {
-            // Nothing waiting: sleep until the socket has more.
-            if (m_notifier)
-                m_notifier->setEnabled(true);
-            return;
+            more = false;
+            break;
         }
+        ++taken;
         ++m_datagramsRead;
         if (!m_running || !m_notifier)
-            return; // stopped or the socket replaced while a show was handled
+            break; // stopped or the socket replaced while a show was handled
     }
-    // More may be waiting; let the window's other events in first.
-    scheduleDrain();
+    m_draining = false;
+    if (!m_running || !m_notifier)
+        return;
+    if (more)
+        scheduleDrain(); // more may be waiting; let the window's other events in first
+    else
+        m_notifier->setEnabled(true); // sleep until the socket has more
 }

@@ -44,6 +44,7 @@ private:
     QPointer<QSocketNotifier> m_notifier;
     bool m_running = false;
     bool m_drainScheduled = false;
+    bool m_draining = false;
     int m_batchLimit = 64;
     quint64 m_datagramsRead = 0;
 };
