@@ -93,9 +93,7 @@ private Q_SLOTS:
         run[300] = char(crc[0]);
         run[301] = char(crc[1]);
         QVERIFY(pblCheckCRC(reinterpret_cast<const quint8*>(run.constData()), 300));
-        run[300 - 256] = char(crc[0]);
-        run[300 - 255] = char(crc[1]);
-        run[300] = char(~crc[0]);
+        run[301] = char(crc[1] ^ 0x80);
         QVERIFY(!pblCheckCRC(reinterpret_cast<const quint8*>(run.constData()), 300));
     }
 
