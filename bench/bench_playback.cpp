@@ -299,7 +299,7 @@ void benchFiring(double speed)
     tick.setInterval(100);
     QObject::connect(&tick, &QTimer::timeout, [&] { runner.tick(); });
     const double endMs = player.wallMsAtSecond(2 * firings + 2);
-    QTimer::singleShot(int(endMs), [] { QCoreApplication::quit(); });
+    QTimer::singleShot(int(endMs), Qt::PreciseTimer, [] { QCoreApplication::quit(); });
     player.begin();
     tick.start();
     QCoreApplication::exec();
