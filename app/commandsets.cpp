@@ -26,9 +26,9 @@ QVector<TControlObject> ReadCommandSet(int playState)
     const QString table = CommandSetTable(playState);
     if (table.isEmpty())
         return commands;
-    if (!OpenRows(DbQuery::General, SqlSelectCommandSet(table)))
+    if (!OpenRows(DbQuery::Command, SqlSelectCommandSet(table)))
         return commands;
-    QSqlQuery& rows = QueryObject(DbQuery::General);
+    QSqlQuery& rows = QueryObject(DbQuery::Command);
     while (rows.next())
         commands.append(ReadCommandRow(rows));
     rows.finish();

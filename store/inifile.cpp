@@ -98,6 +98,11 @@ Location locate(const QVector<QString>& lines, const QString& section, const QSt
     return found;
 }
 
+QString indexKey(const QString& section, const QString& key)
+{
+    return section.toCaseFolded() + QChar(u'\0') + key.toCaseFolded();
+}
+
 bool validSection(const QString& section)
 {
     return !trimBlanks(section).isEmpty() && !hasLineBreak(section) && !section.contains(u']');
@@ -167,21 +172,47 @@ void IniFile::reload()
             line.chop(1);
         m_lines.append(line);
     }
+    rebuildIndex();
+}
+
+void IniFile::rebuildIndex()
+{
+    m_index.clear();
+    QString section;
+    bool inSection = false;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        if (const std::optional<QString> opened = sectionOf(m_lines[i])) {
+            section = *opened;
+            inSection = true;
+            continue;
+        }
+        QString name;
+        if (!inSection || !keyLine(m_lines[i], &name, nullptr))
+            continue;
+        const QString k = indexKey(section, name);
+        if (!m_index.contains(k)) // the first match wins, as on writing
+            m_index.insert(k, i);
+    }
+}
+
+qsizetype IniFile::lineOf(const QString& section, const QString& key) const
+{
+    return m_index.value(indexKey(trimBlanks(section), trimBlanks(key)), -1);
 }
 
 QString IniFile::read(const QString& section, const QString& key, const QString& defaultValue) const
 {
-    const Location at = locate(m_lines, trimBlanks(section), trimBlanks(key));
-    if (at.keyLine < 0)
+    const qsizetype line = lineOf(section, key);
+    if (line < 0)
         return defaultValue;
     QString value;
-    keyLine(m_lines[at.keyLine], nullptr, &value);
+    keyLine(m_lines[line], nullptr, &value);
     return value;
 }
 
 bool IniFile::contains(const QString& section, const QString& key) const
 {
-    return locate(m_lines, trimBlanks(section), trimBlanks(key)).keyLine >= 0;
+    return lineOf(section, key) >= 0;
 }
 
 bool IniFile::write(const QString& section, const QString& key, const QString& value)
@@ -222,6 +253,7 @@ bool IniFile::write(const QString& section, const QVector<QPair<QString, QString
     if (!save(lines))
         return false;
     m_lines = std::move(lines);
+    rebuildIndex();
     return true;
 }
 

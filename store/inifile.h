@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QPair>
 #include <QVector>
@@ -46,9 +47,14 @@ public:
 
 private:
     bool save(const QVector<QString>& lines) const;
+    void rebuildIndex();
+    qsizetype lineOf(const QString& section, const QString& key) const;
 
     QString m_path;
     QVector<QString> m_lines;
+    // (section, key) in folded case -> line of the first match, so that a
+    // lookup does not walk the file (Show.ini holds two keys per show).
+    QHash<QString, qsizetype> m_index;
     QString m_readError;
     bool m_crlf = false; // the file's own line ends are kept
     bool m_bom = false;
