@@ -579,9 +579,7 @@ void TfrmMainTavolan::AddressSettingsClick()
     pv.DialogSaved = false;
     openAddressDialog();
     if (pv.DialogSaved) {
-        setPanelText(1, QStringLiteral("Subnet ID:") + QString::number(pv.SubnetID) +
-                                   QStringLiteral(" ") + QStringLiteral("Device ID:") +
-                                   QString::number(pv.DeviceID));
+        writeStatusPanels();
         writePortPanel();
     }
 }
