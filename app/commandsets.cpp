@@ -47,7 +47,14 @@ void HandlePlayStateChange(MediaPlayer& player, CommandSequencer& sequencer, int
 {
     if (mPublicVariable().ClosingFlag || CommandSetTable(newState).isEmpty())
         return;
-    SendCommandSet(sequencer, newState);
-    if (newState == MediaPlayer::Playing && !player.fullScreen())
-        player.setFullScreen(true);
+    CommandSequencer::Done done;
+    if (newState == MediaPlayer::Playing) {
+        // The video fills the screen once the play set has gone out, as
+        // the devices expect it; an empty or unreadable set is done at once.
+        done = [&player] {
+            if (!mPublicVariable().ClosingFlag && !player.fullScreen())
+                player.setFullScreen(true);
+        };
+    }
+    SendCommandSet(sequencer, newState, std::move(done));
 }

@@ -26,8 +26,7 @@ QVector<TControlObject> ReadCommandSet(int playState);
 bool SendCommandSet(CommandSequencer& sequencer, int playState, CommandSequencer::Done done = {});
 
 // The player reported a new state: unless the program is closing, send the
-// state's set; on Playing also switch the player to full screen if it is not
-// already. Full screen comes at once rather than after the list, since the
-// list now goes out without holding up the window; it is switched on even
-// when the set is empty or cannot be read.
+// state's set; on Playing also switch the player to full screen, if it is not
+// already, once the whole set has gone out (at once when the set is empty or
+// cannot be read). The player must outlive the sequencer's lists.
 void HandlePlayStateChange(MediaPlayer& player, CommandSequencer& sequencer, int newState);

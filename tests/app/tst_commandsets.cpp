@@ -137,6 +137,29 @@ private Q_SLOTS:
         QCOMPARE(bus->devices(), QVector<int>{25});
     }
 
+    void fullScreenComesOnceThePlaySetHasGoneOut()
+    {
+        // Play set: 50, 500 and 50 ms gaps; the video stays in the window
+        // until the last gap is over.
+        report(MediaPlayer::Playing);
+        QVERIFY(!player->fullScreen());
+        bus->timer->advance(50 + 500);
+        QCOMPARE(bus->devices(), (QVector<int>{31, 32, 33}));
+        QVERIFY(!player->fullScreen());
+        bus->timer->advance(50);
+        QVERIFY(player->fullScreen());
+
+        // Exit while the set is still going out: no full screen afterwards.
+        player->setFullScreen(false);
+        report(MediaPlayer::Paused);
+        report(MediaPlayer::Playing);
+        bus->timer->advance(50);
+        mPublicVariable().ClosingFlag = true;
+        bus->timer->runOut();
+        QVERIFY(!player->fullScreen());
+        QVERIFY(!bus->sequencer->isBusy());
+    }
+
     void unreadableSetStillGoesFullScreen()
     {
         CloseDatabase();

@@ -304,7 +304,7 @@ private Q_SLOTS:
         QCOMPARE(m_player->playState(), int(MediaPlayer::Playing));
         QCOMPARE(mPublicVariable().CurrentShowID, 2);
         QVERIFY(sentTo(7, 8));
-        QVERIFY(m_player->fullScreen());
+        QTRY_VERIFY(m_player->fullScreen()); // once the play set has gone out
         QVERIFY(w.lsvShow->isEnabled());
 
         // The bus selects rows through the same path.
