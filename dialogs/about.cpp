@@ -50,7 +50,7 @@ TfrmAbout::TfrmAbout(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About"));
-    setFixedSize(398, 332);
+    resize(398, 332);
 
     auto* imgLogo = new QLabel(this);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
@@ -93,7 +93,10 @@ TfrmAbout::TfrmAbout(QWidget* parent)
     credits->setWordWrap(true);
     credits->setFixedSize(345, 32);
 
+    // The layout file may scale the box to the screen; only then is its
+    // size fixed, or the scaling would be refused.
     ApplyFormLayout(this);
+    setFixedSize(size());
 
     lblAppName->setText(QStringLiteral("Tavolan"));
     lblAppName->adjustSize();

@@ -1,6 +1,11 @@
 #include "about.h"
+#include "formlayout.h"
+#include "programfolder.h"
 
+#include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <QUrl>
 
@@ -29,6 +34,25 @@ private Q_SLOTS:
         QVERIFY(about.findChild<QLabel*>(QStringLiteral("Label2"))->wordWrap());
         QCOMPARE(about.findChild<QLabel*>(QStringLiteral("imgLogo"))->pixmap().size(), QSize(150, 61));
         QCOMPARE(about.findChild<QLabel*>(QStringLiteral("Image1"))->pixmap().size(), QSize(245, 61));
+    }
+
+    void layoutFileScalesTheBoxToTheScreen()
+    {
+        TestProgramFolder folder;
+        QVERIFY(folder.isValid());
+        QFile layout(folder.path(QStringLiteral("FormsDesignPosition/frmAbout.ini")));
+        QVERIFY(layout.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        layout.write("FormName=frmAbout\n[Form]\nWidth=512\nHeight=384\n");
+        layout.close();
+
+        const QSize screen = QGuiApplication::primaryScreen()->size();
+        const QSize expected(RoundHalfToEven(512 * screen.width() / 1024.0),
+                             RoundHalfToEven(384 * screen.height() / 768.0));
+        TfrmAbout about;
+        QCOMPARE(about.size(), expected);
+        // Still a box of fixed size.
+        QCOMPARE(about.minimumSize(), expected);
+        QCOMPARE(about.maximumSize(), expected);
     }
 
     void webAddressOpensAndTurnsVisited()
