@@ -505,8 +505,11 @@ void TfrmMainTavolan::TrayIconRightClick()
 
 void TfrmMainTavolan::BringToFront()
 {
-    if (isMinimized() || isHidden())
-        showMaximized();
+    // The window comes back as it was put away: maximised or not.
+    if (isMinimized())
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    if (isHidden())
+        show();
     raise();
     activateWindow();
 }

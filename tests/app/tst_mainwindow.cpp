@@ -390,6 +390,15 @@ private Q_SLOTS:
         QVERIFY(w.timerRunShow->isActive());
         w.TrayIconLeftClick();
         QVERIFY(w.isVisible());
+
+        // It comes back as it was put away, maximised or not.
+        QVERIFY(!w.isMaximized());
+        w.showMaximized();
+        QVERIFY(!w.close());
+        QVERIFY(w.isHidden());
+        w.TrayIconLeftClick();
+        QVERIFY(w.isVisible());
+        QVERIFY(w.isMaximized());
     }
 
     void closeWithoutNotificationAreaMinimises()
@@ -402,6 +411,7 @@ private Q_SLOTS:
         QTRY_VERIFY(w.isMinimized());
         w.BringToFront();
         QTRY_VERIFY(!w.isMinimized());
+        QVERIFY(!w.isMaximized());
     }
 
     void trayRightClickPausesFirst()
