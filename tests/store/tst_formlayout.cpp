@@ -170,6 +170,17 @@ private slots:
         QCOMPARE(t.memNotes->geometry(), QRect(700, 10, 100, 50));
     }
 
+    void labelWithoutSectionIsOnlyMoved()
+    {
+        // A label missing from the file goes to the corner like every other
+        // listed control, but must not shrink to nothing and vanish.
+        TestWindow t;
+        putLayout("[Form]\nWidth=1024\nHeight=768\n");
+        ApplyFormLayout(&t.window, QSize(1280, 1024));
+        QCOMPARE(t.lblTitle->geometry(), QRect(0, 0, 80, 20));
+        QCOMPARE(t.bitbtnSave->geometry(), QRect(0, 0, 0, 0));
+    }
+
     void formSizeDefaultsToTheDesignResolution()
     {
         TestWindow t;
