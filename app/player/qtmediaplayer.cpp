@@ -258,6 +258,14 @@ bool QtMediaPlayer::eventFilter(QObject* watched, QEvent* event)
             setFullScreen(false);
             return true;
         }
+        // Closing the full-screen picture (Alt+F4, the window manager) only
+        // leaves full screen; a closed video window would leave the player
+        // without a picture for good.
+        if (event->type() == QEvent::Close && m_video->isWindow()) {
+            event->ignore();
+            setFullScreen(false);
+            return true;
+        }
         if (event->type() == QEvent::MouseButtonDblClick) {
             setFullScreen(!m_video->isFullScreen());
             return true;

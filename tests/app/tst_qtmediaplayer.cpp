@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QVideoWidget>
 
 // The real player over a generated silent WAV file. The test environment
 // routes audio to a sink that needs no sound device.
@@ -65,6 +66,32 @@ private Q_SLOTS:
         player.play();
         QCOMPARE(spy.count(), 0);
         QCOMPARE(player.widget()->objectName(), QStringLiteral("wmp"));
+    }
+
+    void closingTheFullScreenVideoPutsItBack()
+    {
+        QtMediaPlayer player;
+        QWidget* wmp = player.widget();
+        wmp->show();
+        auto* video = wmp->findChild<QVideoWidget*>(QStringLiteral("wmpVideo"));
+        QVERIFY(video);
+
+        player.setFullScreen(true);
+        QVERIFY(player.fullScreen());
+        // The operator closes the full-screen picture (Alt+F4, the window
+        // manager): the video returns to the player instead of vanishing.
+        video->close();
+        QVERIFY(!player.fullScreen());
+        QVERIFY(video->isVisible());
+        QVERIFY(!video->isWindow());
+
+        // The next start of playback can go full screen again.
+        player.setFullScreen(true);
+        QVERIFY(player.fullScreen());
+        QVERIFY(video->isVisible());
+        player.setFullScreen(false);
+        QVERIFY(!video->isWindow());
+        QVERIFY(video->isVisible());
     }
 
     void playsPausesAndReportsEndOfMedia()
