@@ -372,7 +372,10 @@ void TfrmMainTavolan::applySettings()
             m_player->setVolume(s.volume);
         }
     }
-    chooseLocalAddress(s.configuredIp);
+    // A subnet or device value that is not a number ends the reading before
+    // the address; the address is still the operator's choice, and taking it
+    // as empty would overwrite it with the host's first address.
+    chooseLocalAddress(s.complete ? s.configuredIp : pv.SystemIni->read(QStringLiteral("ip"), QStringLiteral("ip")));
 }
 
 void TfrmMainTavolan::chooseLocalAddress(const QString& configuredIp)

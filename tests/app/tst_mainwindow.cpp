@@ -245,6 +245,22 @@ private Q_SLOTS:
         QCOMPARE(systemIni(QStringLiteral("ip"), QStringLiteral("ip")), QStringLiteral("127.0.0.1"));
     }
 
+    void unreadableSubnetKeepsTheConfiguredAddress()
+    {
+        // The address is not the host's first one: losing it would move the
+        // program to another network.
+        m_hosts = {QStringLiteral("127.0.0.5"), QStringLiteral("127.0.0.1")};
+        TfrmMainTavolan& w = startedWindow(iniWithFreePort(QStringLiteral("[SubnetID]\nSubnetID=abc\n"
+                                                                          "[IP]\nMUTE=1\nVOL=35\n")));
+        const auto& pv = mPublicVariable();
+        QCOMPARE(pv.LocalAddress, QStringLiteral("127.0.0.1"));
+        QCOMPARE(systemIni(QStringLiteral("ip"), QStringLiteral("ip")), QStringLiteral("127.0.0.1"));
+        QCOMPARE(w.statusPanelText(1), QStringLiteral("Subnet ID:0 Device ID:0"));
+        // The reading stopped at the subnet: the player keeps its own state.
+        QVERIFY(!m_player->calls.contains(QStringLiteral("setMute:1")));
+        QVERIFY(IsUDPSocketOpen());
+    }
+
     void muteAndVolumeAtStartUp_data()
     {
         QTest::addColumn<QString>("lines");
