@@ -190,6 +190,48 @@ private Q_SLOTS:
         QCOMPARE(receiver->datagramsRead(), quint64(2));
     }
 
+    // A short-form packet is judged by the CRC in its last two bytes alone:
+    // the length byte is never held against the datagram's size, and runs
+    // longer than 255 bytes are checked at their real end.
+    void shortFormIsJudgedByItsCrcAlone_data()
+    {
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<bool>("accepted");
+
+        auto withRun = [](quint8 lengthByte, int extraBytes, bool spoilCrc) {
+            QByteArray datagram = switchCommand(7, 1);
+            datagram.chop(2);
+            datagram[16] = char(lengthByte);
+            for (int i = 0; i < extraBytes; ++i)
+                datagram.append(char(i * 13 + 1));
+            const int run = int(datagram.size()) - 16;
+            const auto crc = pblPackCRC(reinterpret_cast<const quint8*>(datagram.constData()) + 16, run);
+            datagram.append(char(crc[0])).append(char(spoilCrc ? crc[1] ^ 0x01 : crc[1]));
+            return datagram;
+        };
+        QTest::newRow("length byte larger than the datagram") << withRun(0x28, 0, false) << true;
+        QTest::newRow("length byte smaller than the datagram") << withRun(13, 20, false) << true;
+        QTest::newRow("run of 300 bytes") << withRun(13, 289, false) << true;
+        QTest::newRow("run of 300 bytes, last CRC byte wrong") << withRun(13, 289, true) << false;
+        QTest::newRow("run of 1000 bytes") << withRun(13, 989, false) << true;
+    }
+
+    void shortFormIsJudgedByItsCrcAlone()
+    {
+        QFETCH(QByteArray, datagram);
+        QFETCH(bool, accepted);
+        deliver(datagram);
+        deliver(probe());
+        if (accepted) {
+            expectAnswer(7, 1);
+            QCOMPARE(window->calls.mid(0, 2), QStringList({"select 3", "play"}));
+            window->calls = window->calls.mid(2);
+        }
+        expectAnswer(7, 0);
+        QCOMPARE(window->calls, QStringList({"stop"}));
+        QVERIFY(!device->hasPendingDatagrams());
+    }
+
     void alternativeLeadCodeAndLongFormAreAccepted()
     {
         QByteArray alternative = switchCommand(7, 1);
