@@ -87,10 +87,10 @@ TfrmAbout::TfrmAbout(QWidget* parent)
     textLabel(this, "Label6", QStringLiteral("support@tavolan.example.com"), 96, 202);
 
     auto* credits = textLabel(this, "Label2",
-                              QStringLiteral("Works with home-automation buses through their UDP gateways: relays, "
-                                             "dimmers, curtains, scenes, sequences, security and audio devices."),
+                              QStringLiteral("Works with home-automation bus devices through their UDP gateways."),
                               24, 240);
     credits->setWordWrap(true);
+    credits->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     credits->setFixedSize(345, 32);
 
     // The layout file may scale the box to the screen; only then is its
