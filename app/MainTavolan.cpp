@@ -47,6 +47,23 @@ QFrame* panel(QWidget* parent, const char* name)
     return frame;
 }
 
+// A column with no margins and no spacing, the way every pane stacks.
+QVBoxLayout* column(QWidget* parent)
+{
+    auto* layout = new QVBoxLayout(parent);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return layout;
+}
+
+void fillWith(QWidget* widget, const QColor& colour)
+{
+    widget->setAutoFillBackground(true);
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::Window, colour);
+    widget->setPalette(pal);
+}
+
 QLabel* titleLabel(QWidget* parent, const char* name, const QString& text)
 {
     auto* label = new QLabel(text, parent);
@@ -110,8 +127,7 @@ void TfrmMainTavolan::buildWindow()
     // Left: the player.
     panLeft = panel(central, "panLeft");
     panLeft->resize(650, 600);
-    auto* leftColumn = new QVBoxLayout(panLeft);
-    leftColumn->setContentsMargins(0, 0, 0, 0);
+    auto* leftColumn = column(panLeft);
     QWidget* wmp = m_player->widget();
     if (!wmp) {
         wmp = new QWidget(panLeft);
@@ -124,25 +140,17 @@ void TfrmMainTavolan::buildWindow()
     // A fixed divider: the split between player and list does not move.
     Splitter1 = panel(central, "Splitter1");
     Splitter1->setFixedWidth(2);
-    Splitter1->setAutoFillBackground(true);
-    QPalette divider = Splitter1->palette();
-    divider.setColor(QPalette::Window, QColor(64, 128, 128));
-    Splitter1->setPalette(divider);
+    fillWith(Splitter1, QColor(64, 128, 128));
     row->addWidget(Splitter1);
 
     // Right: logos on top, then the show list.
     panRight = panel(central, "panRight");
-    auto* rightColumn = new QVBoxLayout(panRight);
-    rightColumn->setContentsMargins(0, 0, 0, 0);
-    rightColumn->setSpacing(0);
+    auto* rightColumn = column(panRight);
     row->addWidget(panRight, 1);
 
     panLogo = panel(panRight, "panLogo");
     panLogo->setFixedHeight(65);
-    panLogo->setAutoFillBackground(true);
-    QPalette black = panLogo->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    panLogo->setPalette(black);
+    fillWith(panLogo, Qt::black);
     auto* logoRow = new QHBoxLayout(panLogo);
     logoRow->setContentsMargins(0, 2, 0, 2);
     logoRow->setSpacing(0);
@@ -163,15 +171,12 @@ void TfrmMainTavolan::buildWindow()
     rightColumn->addWidget(panLogo);
 
     panList = panel(panRight, "panList");
-    auto* listColumn = new QVBoxLayout(panList);
-    listColumn->setContentsMargins(0, 0, 0, 0);
-    listColumn->setSpacing(0);
+    auto* listColumn = column(panList);
     rightColumn->addWidget(panList, 1);
 
     panTitle = panel(panList, "panTitle");
     panTitle->setFixedHeight(22);
-    panTitle->setAutoFillBackground(true);
-    panTitle->setPalette(black);
+    fillWith(panTitle, Qt::black);
     auto* titleRow = new QHBoxLayout(panTitle);
     titleRow->setContentsMargins(6, 0, 6, 0);
     titleRow->addWidget(titleLabel(panTitle, "lblShowList", QStringLiteral("Show List")));
