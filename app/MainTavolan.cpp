@@ -338,7 +338,9 @@ bool TfrmMainTavolan::FormCreate()
 
     writeStatusPanels();
 
-    if (!InitUDPSocket(pv.LocalAddress, pv.UdpPort, true)) {
+    const bool socketOpen = m_deps.openSocket ? m_deps.openSocket(pv.LocalAddress, pv.UdpPort, true)
+                                              : InitUDPSocket(pv.LocalAddress, pv.UdpPort, true);
+    if (!socketOpen) {
         pv.ClosingFlag = true;
         m_exiting = true;
         close();

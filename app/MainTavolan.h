@@ -35,6 +35,9 @@ struct MainWindowDependencies {
     std::optional<bool> trayAvailable;
     // Start-up shows the window maximised; tests keep it hidden.
     bool showWindow = true;
+    // Opens the program's UDP socket at start-up; InitUDPSocket when empty.
+    // Tests bind a port the system chooses instead of the configured one.
+    std::function<bool(const QString& localAddress, quint16 port, bool reportFailure)> openSocket;
 };
 
 // The main window: the media player on the left, the list of shows on the

@@ -28,6 +28,37 @@ constexpr std::array<quint16, 256> makeCrcTable()
 constexpr std::array<quint16, 256> crcTable = makeCrcTable();
 
 int socketHandle = -1;
+quint16 destinationPort = BusWire::GatewayPort;
+
+// A non-blocking UDP socket bound to the port on every local address, with
+// broadcast permission; -1 when the port cannot be bound.
+int openBoundSocket(quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_UDP);
+    if (fd < 0)
+        return -1;
+    // No SO_REUSEADDR: a port another program holds must make us fail.
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    return fd;
+}
+
+quint16 boundPort(int fd)
+{
+    sockaddr_in address{};
+    socklen_t size = sizeof address;
+    if (fd < 0 || ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+        return 0;
+    return ntohs(address.sin_port);
+}
 
 QString errorText(const std::exception& e)
 {
@@ -129,31 +160,34 @@ UdpSocketEvents& UDPSocketEvents()
     return events;
 }
 
-bool InitUDPSocket(const QString& localAddress, quint16 port, bool reportFailure)
+bool InitUDPSocket(const QString& localAddress, quint16 port, bool reportFailure, quint16 destination)
 {
     mPublicVariable().LocalAddress = localAddress;
     CloseUDPSocket();
 
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_UDP);
-    bool bound = false;
-    if (fd >= 0) {
-        // No SO_REUSEADDR: a port another program holds must make us fail.
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_ANY);
-        bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    }
-    if (!bound) {
-        if (fd >= 0)
-            ::close(fd);
+    const int fd = openBoundSocket(port);
+    if (fd < 0) {
         if (reportFailure)
             ShowNotice(nullptr, QStringLiteral("Fail to initialize UDP socket!"));
         return false;
     }
+    socketHandle = fd;
+    destinationPort = destination;
+    Q_EMIT UDPSocketEvents().opened();
+    return true;
+}
 
-    const int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+bool MoveUDPSocket(quint16 port)
+{
+    if (socketHandle < 0)
+        return InitUDPSocket(mPublicVariable().LocalAddress, port, false, destinationPort);
+    if (port != 0 && port == boundPort(socketHandle))
+        return true;
+
+    const int fd = openBoundSocket(port);
+    if (fd < 0)
+        return false;
+    CloseUDPSocket();
     socketHandle = fd;
     Q_EMIT UDPSocketEvents().opened();
     return true;
@@ -178,6 +212,11 @@ int UDPSocketHandle()
     return socketHandle;
 }
 
+quint16 UDPSocketPort()
+{
+    return boundPort(socketHandle);
+}
+
 void pblSendBUF(const quint8* payload, int count, quint16 operationCode, quint8 targetSubnet,
                 quint8 targetDevice, bool longForm)
 {
@@ -196,7 +235,7 @@ void pblSendBUF(const quint8* payload, int count, quint16 operationCode, quint8 
 
         sockaddr_in destination{};
         destination.sin_family = AF_INET;
-        destination.sin_port = htons(BusWire::GatewayPort);
+        destination.sin_port = htons(destinationPort);
         destination.sin_addr.s_addr = htonl(BroadcastDestination(pv.LocalOctets).toIPv4Address());
         // Fire-and-forget: a failed send is not retried or reported.
         (void)::sendto(socketHandle, datagram.constData(), size_t(datagram.size()), 0,

@@ -58,7 +58,19 @@ QByteArray FrameDatagram(const BusFrameSource& source, quint16 operationCode, qu
 // and a socket bound to one unicast address would not see broadcasts);
 // localAddress becomes LocalAddress and fills every datagram's header.
 // A port already in use fails; with reportFailure the operator is told.
-bool InitUDPSocket(const QString& localAddress, quint16 port, bool reportFailure);
+// Port 0 takes a free port the system chooses (UDPSocketPort tells which).
+// Datagrams go to destinationPort; the bus gateways' port unless a test
+// plays the gateway on a port of its own.
+bool InitUDPSocket(const QString& localAddress, quint16 port, bool reportFailure,
+                   quint16 destinationPort = BusWire::GatewayPort);
+
+// Moves the open socket to another port on LocalAddress without a moment
+// of deafness: the new port is bound first, and only then is the old socket
+// closed. When the new port cannot be bound (another program holds it) the
+// old socket stays open and bound as it was, and the result is false; the
+// caller tells the operator. Moving to the port already held changes
+// nothing. Without an open socket it opens one. Says nothing itself.
+bool MoveUDPSocket(quint16 port);
 
 // Closes the socket when one is open; harmless otherwise.
 void CloseUDPSocket();
@@ -68,14 +80,17 @@ bool IsUDPSocketOpen();
 // The open socket's descriptor, or -1.
 int UDPSocketHandle();
 
+// The port the open socket is bound to, or 0.
+quint16 UDPSocketPort();
+
 // Frames the first count payload bytes and broadcasts the datagram to port
-// 6000. Own subnet, device, generation and local octets are read at every
+// 6000 (the destination port the socket was opened with). Own subnet, device, generation and local octets are read at every
 // call. Without an open socket nothing is sent.
 void pblSendBUF(const quint8* payload, int count, quint16 operationCode, quint8 targetSubnet,
                 quint8 targetDevice, bool longForm = false);
 
 // Announces socket changes, so that a reader can let go of a descriptor
-// before it is closed and pick up the new one after a reopen.
+// before it is closed and pick up the new one after a reopen or a move.
 class UdpSocketEvents : public QObject {
     Q_OBJECT
 public:

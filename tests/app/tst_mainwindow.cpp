@@ -29,13 +29,6 @@ struct SentCommand {
     int subnet, device, kind, first, second, third;
 };
 
-quint16 freeUdpPort()
-{
-    QUdpSocket probe;
-    probe.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::DontShareAddress);
-    return probe.localPort();
-}
-
 } // namespace
 
 // The main window's start-up, exit and notification-area behaviour, driven
@@ -52,6 +45,8 @@ private:
     QList<SentCommand> m_sent;
     QStringList m_hosts{QStringLiteral("127.0.0.1")};
     std::optional<bool> m_trayAvailable = false;
+    quint16 m_askedPort = 0; // the port start-up opened the socket on
+    quint16 m_heldPort = 0;  // a port the test holds, bound for real
 
     void writeSystemIni(const QString& body)
     {
@@ -65,10 +60,10 @@ private:
         return IniFile(m_folder->path(QStringLiteral("Database/System.ini"))).read(section, key, QStringLiteral("?"));
     }
 
-    // A System.ini on a port nobody uses, with whatever the test adds.
+    // A System.ini on the loopback address, with whatever the test adds.
     QString iniWithFreePort(const QString& more = QString())
     {
-        return QStringLiteral("[Port]\nPort=%1\n[ip]\nip=127.0.0.1\n").arg(freeUdpPort()) + more;
+        return QStringLiteral("[Port]\nPort=15000\n[ip]\nip=127.0.0.1\n") + more;
     }
 
     TfrmMainTavolan& makeWindow()
@@ -82,6 +77,13 @@ private:
         deps.hostAddresses = [this] { return m_hosts; };
         deps.trayAvailable = m_trayAvailable;
         deps.showWindow = false;
+        // The socket takes a port the system chooses, so that copies of the
+        // window can start side by side; only a port the test holds itself
+        // is bound as configured.
+        deps.openSocket = [this](const QString& address, quint16 port, bool report) {
+            m_askedPort = port;
+            return InitUDPSocket(address, port == m_heldPort ? port : 0, report);
+        };
         m_window = std::make_unique<TfrmMainTavolan>(deps);
         return *m_window;
     }
@@ -141,6 +143,7 @@ private Q_SLOTS:
         m_sent.clear();
         m_hosts = {QStringLiteral("127.0.0.1")};
         m_trayAvailable = false;
+        m_askedPort = m_heldPort = 0;
     }
 
     void cleanup()
@@ -185,8 +188,7 @@ private Q_SLOTS:
         QTest::newRow("missing") << QString() << 15000;
         QTest::newRow("out of range") << QStringLiteral("[Port]\nPort=70000\n") << 15000;
         QTest::newRow("not a number") << QStringLiteral("[Port]\nPort=abc\n") << 15000;
-        const quint16 free = freeUdpPort();
-        QTest::newRow("free port") << QStringLiteral("[Port]\nPort=%1\n").arg(free) << int(free);
+        QTest::newRow("6000") << QStringLiteral("[Port]\nPort=6000\n") << 6000;
     }
 
     void portRules()
@@ -195,6 +197,7 @@ private Q_SLOTS:
         QFETCH(int, expected);
         TfrmMainTavolan& w = startedWindow(QStringLiteral("[ip]\nip=127.0.0.1\n") + portLine);
         QCOMPARE(int(mPublicVariable().UdpPort), expected);
+        QCOMPARE(int(m_askedPort), expected);
         QCOMPARE(w.statusPanelText(0), QStringLiteral("Ready,Port:%1").arg(expected));
         QVERIFY(IsUDPSocketOpen());
         QVERIFY(w.timerRunShow->isActive());
@@ -224,9 +227,8 @@ private Q_SLOTS:
         // A configured address the host does not have is replaced by the
         // host's first one, and the file follows.
         m_hosts = {QStringLiteral("127.0.0.5"), QStringLiteral("127.0.0.1")};
-        TfrmMainTavolan& w = startedWindow(QStringLiteral("[Port]\nPort=%1\n[ip]\nip=10.20.30.40\n"
-                                                          "[SubnetID]\nSubnetID=1\n[DeviceID]\nDeviceID=99\n")
-                                               .arg(freeUdpPort()));
+        TfrmMainTavolan& w = startedWindow(QStringLiteral("[Port]\nPort=15000\n[ip]\nip=10.20.30.40\n"
+                                                          "[SubnetID]\nSubnetID=1\n[DeviceID]\nDeviceID=99\n"));
         const auto& pv = mPublicVariable();
         QCOMPARE(pv.LocalAddress, QStringLiteral("127.0.0.5"));
         QCOMPARE(systemIni(QStringLiteral("ip"), QStringLiteral("ip")), QStringLiteral("127.0.0.5"));
@@ -291,6 +293,7 @@ private Q_SLOTS:
     {
         QUdpSocket holder;
         QVERIFY(holder.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::DontShareAddress));
+        m_heldPort = holder.localPort();
         TfrmMainTavolan& w =
             startedWindow(QStringLiteral("[Port]\nPort=%1\n[ip]\nip=127.0.0.1\n").arg(holder.localPort()));
         QVERIFY(mPublicVariable().ClosingFlag);

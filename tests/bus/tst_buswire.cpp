@@ -1,10 +1,7 @@
+#include "busdispatch.h"
 #include "mRWFun.h"
 #include "mSocket.h"
-#include "publicvariable.h"
-#include "scriptedmessages.h"
 
-#include <QNetworkDatagram>
-#include <QUdpSocket>
 #include <QtTest>
 
 namespace {
@@ -16,44 +13,14 @@ BusFrameSource exampleSource(quint8 generation = 3)
     return BusFrameSource{{192, 168, 1, 50}, generation, 1, 99};
 }
 
-void useLoopbackTransport()
-{
-    PublicVariables& pv = mPublicVariable();
-    pv.SubnetID = 1;
-    pv.DeviceID = 99;
-    pv.LocalAddress = QStringLiteral("127.0.0.1");
-    pv.LocalOctets = {127, 0, 0, 1};
-}
-
 } // namespace
 
+// The wire format alone: CRC, framing, broadcast address and command
+// encoding. Nothing here opens a socket; tst_udpsocket covers sending.
 class TestBusWire : public QObject {
     Q_OBJECT
 
-    QUdpSocket* gateway = nullptr; // plays a bus gateway listening on port 6000
-
-    QNetworkDatagram nextAtGateway()
-    {
-        if (!gateway->hasPendingDatagrams())
-            gateway->waitForReadyRead(5000);
-        return gateway->receiveDatagram();
-    }
-
 private Q_SLOTS:
-    void init()
-    {
-        ResetPublicVariables();
-        gateway = new QUdpSocket(this);
-        QVERIFY(gateway->bind(QHostAddress::AnyIPv4, BusWire::GatewayPort));
-    }
-
-    void cleanup()
-    {
-        CloseUDPSocket();
-        delete gateway;
-        gateway = nullptr;
-    }
-
     void crcMatchesXmodemCheckValue()
     {
         const QByteArray check("123456789");
@@ -198,83 +165,23 @@ private Q_SLOTS:
             QVERIFY2(!EncodeCommand(quint8(kind), 1, 2, 3).has_value(), qPrintable(QString::number(kind)));
     }
 
-    void sendsToTheClassBroadcastOnGatewayPort()
+    void longFormTakesOnlyBytesThatArrived()
     {
-        ScriptedMessages boxes;
-        useLoopbackTransport();
-        QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 15000, true));
+        QByteArray datagram = FrameDatagram(BusFrameSource{{127, 0, 0, 1}, 3, 3, 4}, BusReceive::UniversalSwitch, 1,
+                                            99, reinterpret_cast<const quint8*>("\x01\x02"), 2);
+        datagram[16] = char(0xFF);
+        QByteArray stale(BusReceive::BufferSize, '\x77');
+        stale.replace(0, datagram.size(), datagram);
+        const auto data = ExtractBusPacket(reinterpret_cast<const quint8*>(stale.constData()), int(datagram.size()));
+        QVERIFY(data.has_value());
+        QCOMPARE(data->size(), 1 * 256 + 2 + 11);
+        QCOMPARE(data->left(13), datagram.mid(16));
+        QCOMPARE(data->mid(13), QByteArray(data->size() - 13, '\0'));
 
-        // Kinds 3 and 13 put nothing on the wire: the first datagram to
-        // arrive is the kind 4 command sent after them.
-        SendCommand(1, 20, 3, 5, 100, 3);
-        SendCommand(1, 20, 13, 5, 100, 3);
-        SendCommand(1, 20, 4, 5, 100, 3);
-        const QNetworkDatagram first = nextAtGateway();
-        QCOMPARE(first.data().left(29).toHex(' '),
-                 QByteArray::fromHex("7F000001" "524F444F564556415241" "AAAA0F0163FFFD0031011405640003")
-                     .toHex(' '));
-        QVERIFY(pblCheckCRC(reinterpret_cast<const quint8*>(first.data().constData()) + 16, 13));
-        QCOMPARE(first.destinationAddress(), QHostAddress(QStringLiteral("127.255.255.255")));
-        QCOMPARE(first.destinationPort(), int(BusWire::GatewayPort));
-        QCOMPARE(first.senderPort(), 15000);
-
-        // Own address and generation are read at every send.
-        mPublicVariable().SubnetID = 7;
-        mPublicVariable().DeviceID = 8;
-        mPublicVariable().ProtocolGeneration = 4;
-        SendSwitchAck(3, 4, 5, 255);
-        const QByteArray ack = nextAtGateway().data();
-        QCOMPARE(ack.size(), 29);
-        QCOMPARE(ack.mid(4, 10), QByteArray("VORTELUMEN"));
-        QCOMPARE(ack.mid(16, 11).toHex(), QByteArray("0d0708fffde01d030405ff"));
-        QVERIFY(boxes.shown.isEmpty());
-    }
-
-    void refusesPayloadsThatDoNotFit()
-    {
-        ScriptedMessages boxes;
-        useLoopbackTransport();
-        QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 15000, true));
-        QByteArray payload(1274, '\x11');
-        pblSendBUF(reinterpret_cast<const quint8*>(payload.constData()), 1274, 0x1234, 1, 2);
-        QCOMPARE(boxes.shown.size(), 1);
-        QVERIFY(boxes.shown[0].text.endsWith(QStringLiteral("(pblSendBUF)")));
-
-        pblSendBUF(reinterpret_cast<const quint8*>(payload.constData()), 1273, 0x1234, 1, 2);
-        QCOMPARE(nextAtGateway().data().size(), 1300);
-        QCOMPARE(boxes.shown.size(), 1);
-    }
-
-    void busyPortFailsToBind()
-    {
-        ScriptedMessages boxes;
-        QUdpSocket other;
-        QVERIFY(other.bind(QHostAddress::AnyIPv4, 15000, QAbstractSocket::DontShareAddress));
-
-        QVERIFY(!InitUDPSocket(QStringLiteral("127.0.0.1"), 15000, true));
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Fail to initialize UDP socket!")});
-        QCOMPARE(boxes.shown[0].kind, ScriptedMessages::Shown::Notice);
-        QVERIFY(!IsUDPSocketOpen());
-
-        QVERIFY(!InitUDPSocket(QStringLiteral("127.0.0.1"), 15000, false));
-        QCOMPARE(boxes.shown.size(), 1);
-
-        // Sending without a socket does nothing and says nothing.
-        SendCommand(1, 2, 0, 1, 2, 3);
-        QCOMPARE(boxes.shown.size(), 1);
-
-        // Moving to a free port works, and closing twice is harmless.
-        QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 15001, false));
-        QVERIFY(IsUDPSocketOpen());
-        QCOMPARE(mPublicVariable().LocalAddress, QStringLiteral("127.0.0.1"));
-        CloseUDPSocket();
-        CloseUDPSocket();
-        QVERIFY(!IsUDPSocketOpen());
-
-        // Our own socket holds its port against others, too.
-        QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 15002, false));
-        QUdpSocket third;
-        QVERIFY(!third.bind(QHostAddress::AnyIPv4, 15002, QAbstractSocket::DontShareAddress));
+        // A length beyond the receive buffer is cut at the buffer's end.
+        const auto big = ExtractBusPacket(reinterpret_cast<const quint8*>(stale.constData()), int(stale.size()));
+        QVERIFY(big.has_value());
+        QCOMPARE(big->mid(BusReceive::BufferSize - 16), QByteArray(big->size() - (BusReceive::BufferSize - 16), '\0'));
     }
 };
 

@@ -1,0 +1,45 @@
+#include "mRWFun.h"
+#include "mSocket.h"
+#include "publicvariable.h"
+
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+#include <QtTest>
+
+// The fixed ports themselves: the program's default port 15000 and the bus
+// gateways' port 6000. CTest runs this under the udp_fixed_ports lock, never
+// beside another test that binds them.
+class TestGatewayPort : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { CloseUDPSocket(); }
+
+    void sendsToPort6000WhateverItsOwnPort()
+    {
+        ResetPublicVariables();
+        mPublicVariable().LocalOctets = {127, 0, 0, 1};
+        QUdpSocket gateway;
+        QVERIFY(gateway.bind(QHostAddress::AnyIPv4, BusWire::GatewayPort));
+        QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 15000, true));
+        QCOMPARE(UDPSocketPort(), quint16(15000));
+
+        SendCommand(1, 20, 4, 5, 100, 3);
+        QVERIFY(gateway.waitForReadyRead(5000));
+        QNetworkDatagram d = gateway.receiveDatagram();
+        QCOMPARE(d.senderPort(), 15000);
+        QCOMPARE(d.destinationPort(), 6000);
+        QCOMPARE(d.destinationAddress(), QHostAddress(QStringLiteral("127.255.255.255")));
+
+        // A move changes the port we send from, not the one we send to.
+        QVERIFY(MoveUDPSocket(0));
+        SendCommand(1, 20, 4, 5, 100, 3);
+        QVERIFY(gateway.hasPendingDatagrams() || gateway.waitForReadyRead(5000));
+        d = gateway.receiveDatagram();
+        QCOMPARE(d.senderPort(), int(UDPSocketPort()));
+        QCOMPARE(d.destinationPort(), 6000);
+    }
+};
+
+QTEST_MAIN(TestGatewayPort)
+#include "tst_gatewayport.moc"
