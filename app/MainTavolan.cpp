@@ -18,6 +18,7 @@
 #include "showlist.h"
 #include "showrunner.h"
 #include "textops.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -35,7 +36,11 @@
 
 namespace {
 
-const char* const WindowCaption = "Tavolan V1.4";
+QString windowCaption()
+{
+    return QStringLiteral("Tavolan V") + QString::fromLatin1(TavolanVersion);
+}
+
 const char* const ExitQuestion = "Are you sure you want to exit?";
 constexpr int StatusPanelWidths[] = {100, 200, 150, 100, 300, 50};
 
@@ -81,7 +86,7 @@ TfrmMainTavolan::TfrmMainTavolan(QWidget* parent) : TfrmMainTavolan(Dependencies
 TfrmMainTavolan::TfrmMainTavolan(Dependencies deps, QWidget* parent) : QMainWindow(parent), m_deps(std::move(deps))
 {
     setObjectName(QStringLiteral("frmMainTavolan"));
-    setWindowTitle(QString::fromLatin1(WindowCaption));
+    setWindowTitle(windowCaption());
     setWindowIcon(TavolanIcon());
 
     m_player = m_deps.player ? m_deps.player : new QtMediaPlayer;
@@ -304,7 +309,7 @@ QString TfrmMainTavolan::statusPanelText(int panel) const
 bool TfrmMainTavolan::FormCreate()
 {
     auto& pv = mPublicVariable();
-    setWindowTitle(QString::fromLatin1(WindowCaption));
+    setWindowTitle(windowCaption());
     QCoreApplication::setApplicationName(QStringLiteral("Tavolan"));
 
     pv.CurrentShowID = -1;
