@@ -93,6 +93,26 @@ private Q_SLOTS:
         QCOMPARE(tickAt(position), fires ? QVector<int>{10} : QVector<int>{});
     }
 
+    void aSeekMovesTheFiringWithIt()
+    {
+        chooseInMemory({point(5, {cmd(5)}), point(40, {cmd(40)})});
+        player->setDuration(60.0);
+        player->playTo(5.3);
+        // Seeking forward skips what lies between; back, it fires again.
+        player->setCurrentPosition(40.5);
+        runner->tick();
+        bus->timer->runOut();
+        QCOMPARE(bus->devices(), QVector<int>{40});
+        player->setCurrentPosition(5.0);
+        runner->tick();
+        bus->timer->runOut();
+        QCOMPARE(bus->devices(), (QVector<int>{40, 5}));
+        player->setCurrentPosition(-1.0); // before the start is the start
+        QCOMPARE(player->currentPosition(), 0.0);
+        QCOMPARE(player->playState(), int(MediaPlayer::Playing));
+        QCOMPARE(player->calls.filter(QStringLiteral("seek:")).size(), 3);
+    }
+
     void sameSecondTimePointsFireTogetherInArrayOrder()
     {
         chooseInMemory({point(3, {cmd(1, 0), cmd(2, 500)}), point(3, {cmd(3)}), point(4, {cmd(4)})});
