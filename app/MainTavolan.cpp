@@ -18,10 +18,12 @@
 #include "showlist.h"
 #include "showrunner.h"
 #include "textops.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDebug>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -35,7 +37,11 @@
 
 namespace {
 
-const char* const WindowCaption = "Tavolan V1.4";
+QString windowCaption()
+{
+    return QStringLiteral("Tavolan V") + QString::fromLatin1(TavolanVersion);
+}
+
 const char* const ExitQuestion = "Are you sure you want to exit?";
 constexpr int StatusPanelWidths[] = {100, 200, 150, 100, 300, 50};
 
@@ -81,21 +87,29 @@ TfrmMainTavolan::TfrmMainTavolan(QWidget* parent) : TfrmMainTavolan(Dependencies
 TfrmMainTavolan::TfrmMainTavolan(Dependencies deps, QWidget* parent) : QMainWindow(parent), m_deps(std::move(deps))
 {
     setObjectName(QStringLiteral("frmMainTavolan"));
-    setWindowTitle(QString::fromLatin1(WindowCaption));
+    setWindowTitle(windowCaption());
     setWindowIcon(TavolanIcon());
 
     m_player = m_deps.player ? m_deps.player : new QtMediaPlayer;
     m_player->setParent(this);
     m_deps.player = nullptr;
 
-    m_sequencer = std::make_unique<CommandSequencer>(m_deps.sender);
+    m_sequencer = std::make_unique<CommandSequencer>(m_deps.sender, std::move(m_deps.pacingTimer));
     SetProcessSequencer(m_sequencer.get());
     m_runner = std::make_unique<ShowRunner>(*m_player, *m_sequencer);
 
     buildWindow();
 
-    connect(m_player, &MediaPlayer::playStateChanged, this,
-            [this](int state) { HandlePlayStateChange(*m_player, *m_sequencer, state); });
+    connect(m_player, &MediaPlayer::playStateChanged, this, [this](int state) {
+        if (state == MediaPlayer::Playing) {
+            m_statusPanels.at(PlayProblemPanel)->clear();
+            m_statusPanels.at(PlayProblemPanel)->setToolTip(QString());
+        }
+        HandlePlayStateChange(*m_player, *m_sequencer, state);
+    });
+    // No box for media that cannot play: a show may be running on the bus,
+    // and the bus must stay served.
+    connect(m_player, &MediaPlayer::failed, this, &TfrmMainTavolan::reportPlayFailure);
 }
 
 TfrmMainTavolan::~TfrmMainTavolan()
@@ -304,7 +318,7 @@ QString TfrmMainTavolan::statusPanelText(int panel) const
 bool TfrmMainTavolan::FormCreate()
 {
     auto& pv = mPublicVariable();
-    setWindowTitle(QString::fromLatin1(WindowCaption));
+    setWindowTitle(windowCaption());
     QCoreApplication::setApplicationName(QStringLiteral("Tavolan"));
 
     pv.CurrentShowID = -1;
@@ -476,6 +490,17 @@ void TfrmMainTavolan::stopPlayer()
     m_player->stop();
 }
 
+void TfrmMainTavolan::reportPlayFailure(const QString& reason)
+{
+    const QString text = QStringLiteral("cannot play \"%1\": %2").arg(m_player->url(), reason);
+    qWarning().noquote() << text;
+    // A long path must not push the other panels away: the panel keeps its
+    // width and shows the whole text in its tool tip.
+    QLabel* label = m_statusPanels.at(PlayProblemPanel);
+    label->setText(text);
+    label->setToolTip(text);
+}
+
 // ---------------------------------------------------------------------------
 // Notification area, hiding and exit
 
@@ -574,10 +599,8 @@ bool TfrmMainTavolan::ExitProgram()
 
 void TfrmMainTavolan::ShowSettingsClick()
 {
-    auto& pv = mPublicVariable();
-    pv.ShowListChanged = false;
-    openShowSettingsWindow();
-    if (pv.ShowListChanged)
+    mPublicVariable().ShowListChanged = false;
+    if (openShowSettingsWindow().showListChanged)
         ReloadShowList();
 }
 
@@ -588,10 +611,8 @@ void TfrmMainTavolan::PlaySettingsClick()
 
 void TfrmMainTavolan::AddressSettingsClick()
 {
-    auto& pv = mPublicVariable();
-    pv.DialogSaved = false;
-    openAddressDialog();
-    if (pv.DialogSaved) {
+    mPublicVariable().DialogSaved = false;
+    if (openAddressDialog().saved) {
         writeStatusPanels();
         writePortPanel();
     }
@@ -607,8 +628,17 @@ void TfrmMainTavolan::ExitClick()
     ExitProgram();
 }
 
-void TfrmMainTavolan::openShowSettingsWindow() {}
+OpenedWindowResult TfrmMainTavolan::openShowSettingsWindow()
+{
+    return {};
+}
 
-void TfrmMainTavolan::openPlaySettingsWindow() {}
+OpenedWindowResult TfrmMainTavolan::openPlaySettingsWindow()
+{
+    return {};
+}
 
-void TfrmMainTavolan::openAddressDialog() {}
+OpenedWindowResult TfrmMainTavolan::openAddressDialog()
+{
+    return {};
+}

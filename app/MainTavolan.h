@@ -33,11 +33,20 @@ struct MainWindowDependencies {
     // Whether the desktop has a notification area; asked of the desktop
     // when unset.
     std::optional<bool> trayAvailable;
+    // Paces the commands the window sends; a QtPacingTimer when null.
+    // Tests give a manual timer and step time by hand.
+    std::unique_ptr<PacingTimer> pacingTimer;
     // Start-up shows the window maximised; tests keep it hidden.
     bool showWindow = true;
     // Opens the program's UDP socket at start-up; InitUDPSocket when empty.
     // Tests bind a port the system chooses instead of the configured one.
     std::function<bool(const QString& localAddress, quint16 port, bool reportFailure)> openSocket;
+};
+
+// What a window or dialog opened from the menus reported when it closed.
+struct OpenedWindowResult {
+    bool showListChanged = false; // shows were added, changed or removed
+    bool saved = false;           // the dialog was closed with Save
 };
 
 // The main window: the media player on the left, the list of shows on the
@@ -89,6 +98,10 @@ public:
     bool isTrayAvailable() const;
     QString statusPanelText(int panel) const;
 
+    // The status panel that tells the operator why a show's media did not
+    // play; empty while the last media played.
+    static constexpr int PlayProblemPanel = 4;
+
     // Controls, named as the rest of the program knows them.
     QFrame* panLeft = nullptr;
     QFrame* Splitter1 = nullptr;
@@ -121,11 +134,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // The windows the menus open. The authoring windows and the address
-    // dialog plug in here; until then these open nothing.
-    virtual void openShowSettingsWindow();
-    virtual void openPlaySettingsWindow();
-    virtual void openAddressDialog();
+    // The windows the menus open, each returning what it reported. The
+    // authoring windows and the address dialog plug in here; until then
+    // these open nothing and report nothing.
+    virtual OpenedWindowResult openShowSettingsWindow();
+    virtual OpenedWindowResult openPlaySettingsWindow();
+    virtual OpenedWindowResult openAddressDialog();
 
 private:
     void buildWindow();
@@ -137,6 +151,7 @@ private:
     void setPanelText(int panel, const QString& text);
     void writePortPanel();
     void addTrayIcon();
+    void reportPlayFailure(const QString& reason);
 
     Dependencies m_deps;
     MediaPlayer* m_player = nullptr;

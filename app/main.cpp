@@ -1,5 +1,6 @@
 #include "MainTavolan.h"
 #include "logos.h"
+#include "messageboxes.h"
 #include "messages.h"
 #include "singleinstance.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(TavolanIcon());
     // The window hides in the notification area; only Exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    UseMessageBoxes();
 
     SingleInstance instance;
     if (!instance.tryBecomePrimary()) {

@@ -59,7 +59,10 @@ void ShowRunner::chooseShow(const QString& showIdText)
     if (m_player.url() != path) {
         LoadShow(showId);
         m_player.setUrl(path);
-        m_player.play();
+        // Media refused at once has been reported; asking again would only
+        // report it twice.
+        if (m_player.failure().isEmpty())
+            m_player.play();
         pv.CurrentShowID = showId;
         return;
     }

@@ -98,6 +98,9 @@ public:
     void pause() override {}
     void stop() override {}
     double currentPosition() const override { return msSince(m_clock) * m_speed / 1000.0; }
+    void setCurrentPosition(double) override {}
+    double duration() const override { return 0.0; }
+    QString failure() const override { return QString(); }
     int volume() const override { return 50; }
     void setVolume(int) override {}
     bool mute() const override { return false; }

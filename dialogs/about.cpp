@@ -2,6 +2,7 @@
 
 #include "formlayout.h"
 #include "logos.h"
+#include "version.h"
 
 #include <QDesktopServices>
 #include <QEvent>
@@ -100,7 +101,7 @@ TfrmAbout::TfrmAbout(QWidget* parent)
 
     lblAppName->setText(QStringLiteral("Tavolan"));
     lblAppName->adjustSize();
-    lblVersion->setText(QStringLiteral("V1.4"));
+    lblVersion->setText(QStringLiteral("V") + QString::fromLatin1(TavolanVersion));
     lblVersion->adjustSize();
     lblBuildDate->setText(QStringLiteral("Build June 06,2012"));
     lblBuildDate->adjustSize();

@@ -2,18 +2,15 @@
 
 #include "lookups.h"
 #include "publicvariable.h"
+#include "settingsfiles.h"
 
-#include <QSet>
 #include <QSqlError>
-#include <QTreeWidget>
 
 namespace {
 
-const QString parameterSection = QStringLiteral("ParameterOfControlType");
-
 QString label(const char* key)
 {
-    return LanguageText(parameterSection, QString::fromLatin1(key));
+    return ParameterLabel(QString::fromLatin1(key));
 }
 
 // value + "(" + label + ")"
@@ -32,14 +29,9 @@ QString minutesSeconds(int seconds)
     return QString::number(seconds / 60) + QLatin1Char(':') + QString::number(seconds % 60);
 }
 
-struct CommandRow {
-    TControlObject command;
-    bool delayIsEmpty = false;
-};
+} // namespace
 
-// Reads every row of the statement; false when the statement failed before
-// or while walking the rows.
-bool readCommands(DbQuery which, const QString& statement, QVector<CommandRow>* rows)
+bool ReadCommandListRows(DbQuery which, const QString& statement, QVector<CommandListRow>* rows)
 {
     if (!OpenRows(which, statement))
         return false;
@@ -50,8 +42,6 @@ bool readCommands(DbQuery which, const QString& statement, QVector<CommandRow>* 
     q.finish();
     return ok;
 }
-
-} // namespace
 
 TControlObject ReadCommandRow(const QSqlQuery& q)
 {
@@ -121,7 +111,7 @@ QStringList CommandListCells(const TControlObject& c, bool delayIsEmpty)
         break;
     }
     const QString kindName =
-        LanguageText(QStringLiteral("ControlType"), QString::number(c.CommandTypeID), QStringLiteral("3"));
+ControlTypeName(c.CommandTypeID, QStringLiteral("3"));
     return {QString::number(c.SequenceNo),
             c.Remark,
             QString::number(c.SubnetID),
@@ -133,66 +123,18 @@ QStringList CommandListCells(const TControlObject& c, bool delayIsEmpty)
             delayIsEmpty ? QStringLiteral("0") : QString::number(c.DelayMS)};
 }
 
-int FillCommandList(QTreeWidget* list, DbQuery query, const QString& statement)
+int CopyCommandsToClipboard(const QSet<int>& commandIds, const QString& statement, DbQuery query)
 {
-    if (!list)
+    if (commandIds.isEmpty())
         return 0;
-    QVector<CommandRow> rows;
-    const bool ok = readCommands(query, statement, &rows);
-    list->clear();
-    if (!ok)
-        return 0;
-    if (list->columnCount() < CommandListColumns)
-        list->setColumnCount(CommandListColumns);
-
-    const Qt::CheckState initial = rows.size() == 1 ? Qt::Checked : Qt::Unchecked;
-    QList<QTreeWidgetItem*> items;
-    items.reserve(rows.size());
-    for (const CommandRow& row : rows) {
-        QStringList texts{QString::number(row.command.CommandID)};
-        texts += CommandListCells(row.command, row.delayIsEmpty);
-        auto* item = new QTreeWidgetItem(texts);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(0, initial);
-        items.append(item);
-    }
-    list->addTopLevelItems(items);
-    return items.size();
-}
-
-int CountCheckedItems(const QTreeWidget* list)
-{
-    if (!list)
-        return 0;
-    int checked = 0;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        if (list->topLevelItem(i)->checkState(0) == Qt::Checked)
-            ++checked;
-    }
-    return checked;
-}
-
-int CopyCheckedCommands(const QTreeWidget* list, const QString& statement, DbQuery query)
-{
-    if (!list)
-        return 0;
-    QSet<QString> checkedIds;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = list->topLevelItem(i);
-        if (item->checkState(0) == Qt::Checked)
-            checkedIds.insert(item->text(0));
-    }
-    if (checkedIds.isEmpty())
-        return 0;
-
-    QVector<CommandRow> rows;
-    if (!readCommands(query, statement, &rows))
+    QVector<CommandListRow> rows;
+    if (!ReadCommandListRows(query, statement, &rows))
         return 0;
     // Only commands still stored are copied: a checked row whose command
     // went away must not turn into a blank command on paste.
     QVector<TControlObject> copied;
-    for (const CommandRow& row : rows) {
-        if (checkedIds.contains(QString::number(row.command.CommandID)))
+    for (const CommandListRow& row : rows) {
+        if (commandIds.contains(row.command.CommandID))
             copied.append(row.command);
     }
     if (copied.isEmpty())

@@ -3,35 +3,37 @@
 #include "database.h"
 #include "records.h"
 
+#include <QSet>
 #include <QString>
+#include <QVector>
 
-class QTreeWidget;
-
-// The command lists of the authoring windows: a QTreeWidget with ten
-// columns, one row per command, a check box on each row. Column 0 (the
-// caption) is the CommandID; then SequenceNo, Remark, SubnetID, DeviceID,
-// the kind's name, the three parameter texts and DelayMS. The owning window
-// sets the column headings.
+// The rows of the authoring windows' command lists, without the widgets
+// (those live in ui/commandlistwidget.h). A list has ten columns, one row
+// per command: column 0 is the CommandID; then SequenceNo, Remark, SubnetID,
+// DeviceID, the kind's name, the three parameter texts and DelayMS.
 constexpr int CommandListColumns = 10;
 
-// Runs the statement (commands in display order), clears the list and adds
-// one row per command. A row starts checked only when the statement gave
-// exactly one command. Returns the number of rows; a statement that cannot
-// be read leaves the list empty and gives 0.
-int FillCommandList(QTreeWidget* list, DbQuery query, const QString& statement);
+// One command of a list and whether its DelayMS was stored empty.
+struct CommandListRow {
+    TControlObject command;
+    bool delayIsEmpty = false;
+};
+
+// Reads every row of the statement, appending to rows; false when the
+// statement failed before or while walking the rows.
+bool ReadCommandListRows(DbQuery query, const QString& statement, QVector<CommandListRow>* rows);
 
 // The row texts of one command, columns 1 to 9 (display form: a parameter is
 // value + "(" + label + ")").
 QStringList CommandListCells(const TControlObject& command, bool delayIsEmpty = false);
 
-// Number of checked rows (0 without a list).
-int CountCheckedItems(const QTreeWidget* list);
-
-// Copies the commands of the checked rows into mPublicVariable().CommandClipboard,
-// reading them again with the statement that filled the list. With no row
-// checked, or when the statement cannot be read, the clipboard stays as it
-// was. Returns the number of commands copied.
-int CopyCheckedCommands(const QTreeWidget* list, const QString& statement, DbQuery query = DbQuery::General);
+// Copies the commands whose CommandID is among the given ones into
+// mPublicVariable().CommandClipboard, reading them again with the statement
+// that filled the list, in its order. With no identifier, or when the
+// statement cannot be read, or none of them is still stored, the clipboard
+// stays as it was. Returns the number of commands copied.
+int CopyCommandsToClipboard(const QSet<int>& commandIds, const QString& statement,
+                            DbQuery query = DbQuery::General);
 
 // A command row of a command statement, read into the record (bytes and
 // words keep the low bits of what was stored).

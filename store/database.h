@@ -4,8 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-class QComboBox;
-
 // The show database: one connection, three shared query objects. A read may
 // be open on one query object while another reads.
 enum class DbQuery { General, Nested, Command };

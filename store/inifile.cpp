@@ -1,12 +1,53 @@
 #include "inifile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <cerrno>
 #include <optional>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace {
+
+// Makes what was written to the open file durable (true where there is
+// nothing to do).
+bool syncToDisk(int handle)
+{
+#ifdef Q_OS_UNIX
+    if (handle < 0)
+        return true;
+    int rc;
+    do
+        rc = ::fsync(handle);
+    while (rc != 0 && errno == EINTR);
+    return rc == 0;
+#else
+    Q_UNUSED(handle);
+    return true;
+#endif
+}
+
+// Makes a rename in the file's folder durable. A folder that cannot be
+// flushed changes nothing about the write, which has taken place.
+void syncFolderOf(const QString& path)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    syncToDisk(fd);
+    ::close(fd);
+#else
+    Q_UNUSED(path);
+#endif
+}
 
 // Blanks around section names, key names and values carry no meaning; only
 // spaces and tabs count, so a value keeps any other character it holds.
@@ -279,12 +320,13 @@ bool IniFile::save(const QVector<QString>& lines) const
         bytes.prepend("\xEF\xBB\xBF");
 
     // The new contents go to a temporary file beside the old one, which is
-    // flushed to disk and then renamed over it: a crash at any moment leaves
-    // either the old file or the new one, whole.
+    // flushed to disk and then renamed over it; the folder is flushed after
+    // the rename. A crash or a power cut at any moment leaves either the old
+    // file or the new one, whole.
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    if (file.write(bytes) != bytes.size() || !file.flush() || !syncToDisk(file.handle())) {
         file.cancelWriting();
         file.commit();
         return false;
@@ -294,5 +336,8 @@ bool IniFile::save(const QVector<QString>& lines) const
         file.commit();
         return false;
     }
-    return file.commit();
+    if (!file.commit())
+        return false;
+    syncFolderOf(m_path);
+    return true;
 }

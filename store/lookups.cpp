@@ -1,11 +1,10 @@
 #include "lookups.h"
 
 #include "database.h"
-#include "inifile.h"
 #include "publicvariable.h"
+#include "settingsfiles.h"
 #include "sqltext.h"
 
-#include <QComboBox>
 #include <QSqlError>
 
 #include <algorithm>
@@ -49,16 +48,6 @@ QString noteById(const QVector<TDefineNote>& list, int id)
 }
 
 template <typename List>
-void fillChoices(const List& list, QComboBox* choices)
-{
-    if (!choices)
-        return;
-    choices->clear();
-    for (const auto& entry : list)
-        choices->addItem(entry.Note);
-}
-
-template <typename List>
 QString normalize(const List& list, const QString& note)
 {
     if (list.isEmpty())
@@ -71,14 +60,6 @@ QString normalize(const List& list, const QString& note)
 }
 
 } // namespace
-
-QString LanguageText(const QString& section, const QString& key, const QString& defaultValue)
-{
-    const IniFile* language = mPublicVariable().LanguageIni.get();
-    if (!language)
-        return defaultValue;
-    return language->read(section, key, defaultValue);
-}
 
 bool LoadUniversalSwitchStatuses()
 {
@@ -93,7 +74,7 @@ bool LoadCommandTypes()
     QVector<TDefineNote> rows;
     while (q.next()) {
         const int id = FieldInt(q, QStringLiteral("ID"));
-        rows.append({id, LanguageText(QStringLiteral("ControlType"), QString::number(id))});
+        rows.append({id, ControlTypeName(id)});
     }
     const bool ok = !q.lastError().isValid();
     q.finish();
@@ -137,11 +118,6 @@ QString UniversalSwitchStatusNoteById(int id)
     return noteById(mPublicVariable().UniversalSwitchStatusList, id);
 }
 
-void FillUniversalSwitchStatusChoices(QComboBox* choices)
-{
-    fillChoices(mPublicVariable().UniversalSwitchStatusList, choices);
-}
-
 QString NormalizeUniversalSwitchStatusNote(const QString& note)
 {
     return normalize(mPublicVariable().UniversalSwitchStatusList, note);
@@ -157,11 +133,6 @@ QString CurtainStatusNoteById(int id)
     return noteById(mPublicVariable().CurtainStatusList, id);
 }
 
-void FillCurtainStatusChoices(QComboBox* choices)
-{
-    fillChoices(mPublicVariable().CurtainStatusList, choices);
-}
-
 QString NormalizeCurtainStatusNote(const QString& note)
 {
     return normalize(mPublicVariable().CurtainStatusList, note);
@@ -175,11 +146,6 @@ int SecurityModeIdByNote(const QString& note)
 QString SecurityModeNoteById(int id)
 {
     return noteById(mPublicVariable().SecurityModeList, id);
-}
-
-void FillSecurityModeChoices(QComboBox* choices)
-{
-    fillChoices(mPublicVariable().SecurityModeList, choices);
 }
 
 QString NormalizeSecurityModeNote(const QString& note)
@@ -199,11 +165,6 @@ QString SecurityAlarmNoteByValue(int value)
     const auto& list = mPublicVariable().SecurityAlarmTypeList;
     auto it = findBy(list, [&](const TSecurityAlarmType& a) { return a.Value == value; });
     return it == list.cend() ? QString() : it->Note;
-}
-
-void FillSecurityAlarmChoices(QComboBox* choices)
-{
-    fillChoices(mPublicVariable().SecurityAlarmTypeList, choices);
 }
 
 QString NormalizeSecurityAlarmNote(const QString& note)

@@ -1,41 +1,25 @@
 #include "messages.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QDebug>
 
 namespace {
 
-class BoxPresenter : public MessagePresenter {
+class LogPresenter : public MessagePresenter {
 public:
-    MessageAnswer question(QWidget* owner, const QString& text, const QString& caption) override
+    MessageAnswer question(QWidget*, const QString& text, const QString& caption) override
     {
-        QMessageBox box(QMessageBox::Question, caption, text,
-                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner);
-        box.setDefaultButton(QMessageBox::No);
-        switch (box.exec()) {
-        case QMessageBox::Yes:
-            return MessageAnswer::Yes;
-        case QMessageBox::No:
-            return MessageAnswer::No;
-        default:
-            return MessageAnswer::Cancel;
-        }
+        qWarning().noquote() << caption << text << "(no one to answer: Cancel)";
+        return MessageAnswer::Cancel;
     }
-
-    void notice(QWidget* owner, const QString& text, const QString& caption) override
+    void notice(QWidget*, const QString& text, const QString& caption) override
     {
-        QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
-        box.exec();
+        qWarning().noquote() << caption << text;
     }
-
-    void error(QWidget* owner, const QString& text) override
-    {
-        QMessageBox box(QMessageBox::Critical, QString(), text, QMessageBox::Ok, owner);
-        box.exec();
-    }
+    void error(QWidget*, const QString& text) override { qWarning().noquote() << text; }
 };
 
 MessagePresenter* installed = nullptr;
+MessagePresenter* fallback = nullptr;
 
 } // namespace
 
@@ -44,10 +28,17 @@ void SetMessagePresenter(MessagePresenter* presenter)
     installed = presenter;
 }
 
+void SetDefaultMessagePresenter(MessagePresenter* presenter)
+{
+    fallback = presenter;
+}
+
 MessagePresenter& CurrentMessagePresenter()
 {
-    static BoxPresenter boxes;
-    return installed ? *installed : boxes;
+    static LogPresenter log;
+    if (installed)
+        return *installed;
+    return fallback ? *fallback : log;
 }
 
 MessageAnswer AskQuestion(QWidget* owner, const QString& text, const QString& caption)

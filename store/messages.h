@@ -5,8 +5,10 @@
 class QWidget;
 
 // Every message box of the program goes through one presenter. The program
-// uses real message boxes; tests install a scripted presenter that records
-// each text and answers questions from a queue.
+// makes the real message boxes of ui/messageboxes.h the default at start-up;
+// tests install a scripted presenter that records each text and answers
+// questions from a queue. Without either, texts go to the log and questions
+// are answered Cancel, so nothing widget-free ever waits for an operator.
 
 enum class MessageAnswer { Yes, No, Cancel, Ok };
 
@@ -21,8 +23,11 @@ public:
     virtual void error(QWidget* owner, const QString& text) = 0;
 };
 
-// Installs a presenter (not owned); nullptr restores the real message boxes.
+// Installs a presenter (not owned); nullptr restores the default.
 void SetMessagePresenter(MessagePresenter* presenter);
+// The presenter used while none is installed (not owned); nullptr restores
+// the log.
+void SetDefaultMessagePresenter(MessagePresenter* presenter);
 MessagePresenter& CurrentMessagePresenter();
 
 // Asks with Yes/No/Cancel; the caption is "Inquire" when none is given.

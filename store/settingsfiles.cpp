@@ -167,10 +167,14 @@ bool WriteShowEntry(int showId, const QString& name, const QString& url)
     return ini && ini->write(QString::number(showId), {{"ShowName", name}, {"URL", url}});
 }
 
+QString LanguageText(const QString& section, const QString& key, const QString& defaultValue)
+{
+    return readFrom(mPublicVariable().LanguageIni.get(), section, key, defaultValue);
+}
+
 QString ControlTypeName(int controlTypeId, const QString& defaultText)
 {
-    return readFrom(mPublicVariable().LanguageIni.get(), "ControlType", QString::number(controlTypeId),
-                    defaultText);
+    return LanguageText(QStringLiteral("ControlType"), QString::number(controlTypeId), defaultText);
 }
 
 QString ParameterLabel(int number)
@@ -180,7 +184,7 @@ QString ParameterLabel(int number)
 
 QString ParameterLabel(const QString& key)
 {
-    return readFrom(mPublicVariable().LanguageIni.get(), "ParameterOfControlType", key);
+    return LanguageText(QStringLiteral("ParameterOfControlType"), key);
 }
 
 QString GridHeading(int column)
@@ -189,5 +193,5 @@ QString GridHeading(int column)
                                                   "00028", "00029", "00030", "00031", "00035"};
     if (column < 0 || column >= static_cast<int>(keys.size()))
         return QString();
-    return readFrom(mPublicVariable().LanguageIni.get(), "Public", QString::fromLatin1(keys[column]));
+    return LanguageText(QStringLiteral("Public"), QString::fromLatin1(keys[column]));
 }

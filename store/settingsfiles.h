@@ -67,6 +67,11 @@ QString ShowUrlOf(int showId);
 bool WriteShowEntry(int showId, const QString& name, const QString& url);
 
 // ---- English.ini ----------------------------------------------------------
+// Every display text of the language file is read through LanguageText.
+
+// A text of the language file; the default when the file is not open or
+// lacks the key.
+QString LanguageText(const QString& section, const QString& key, const QString& defaultValue = QString());
 
 // Display name of a command kind, or the default when the file has none.
 QString ControlTypeName(int controlTypeId, const QString& defaultText = QString());

@@ -2,7 +2,6 @@
 
 #include "messages.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 
@@ -64,19 +63,6 @@ QString GetDelimitedField(const QString& text, int n, const QString& separator, 
             return rest.left(at).trimmed();
         rest = rest.mid(at + separator.size()).trimmed();
     }
-}
-
-int GetItemIndexIncboCtrl(const QComboBox* choices, const QString& text)
-{
-    if (!choices) {
-        ShowError(QStringLiteral("No choice list") + QStringLiteral("(GetItemIndexIncboCtrl)"));
-        return -1;
-    }
-    for (int i = 0; i < choices->count(); ++i) {
-        if (choices->itemText(i).trimmed() == text)
-            return i;
-    }
-    return -1;
 }
 
 bool CheckNumber(const QString& text, bool checkRange, qint64 minimum, qint64 maximum, bool tellUser,

@@ -2,7 +2,6 @@
 
 #include <QString>
 
-class QComboBox;
 class QWidget;
 
 // The program's own folder (with its trailing separator) followed by the
@@ -18,9 +17,6 @@ QString QuoteText(const QString& text);
 // The n-th field (from 1) of the text split at the separator, each field
 // trimmed. With restOfText the third field is the whole trimmed remainder.
 QString GetDelimitedField(const QString& text, int n, const QString& separator, bool restOfText = false);
-
-// Index of the first item whose trimmed text equals the text exactly, or -1.
-int GetItemIndexIncboCtrl(const QComboBox* choices, const QString& text);
 
 // True when the text is a decimal integer (and within min..max when asked).
 // "-1" counts as not a number. Tells the user why when asked.

@@ -3,6 +3,7 @@
 #include "fakemediaplayer.h"
 #include "inifile.h"
 #include "mSocket.h"
+#include "manualpacingtimer.h"
 #include "programfolder.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
@@ -14,6 +15,7 @@
 #include <QLockFile>
 #include <QMenu>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,6 +31,25 @@ struct SentCommand {
     int subnet, device, kind, first, second, third;
 };
 
+// A main window whose menu windows are scripted: each hook does what the test
+// asks and reports the given result.
+class HookedWindow : public TfrmMainTavolan {
+public:
+    using TfrmMainTavolan::TfrmMainTavolan;
+    std::function<void()> onShowSettings;
+    OpenedWindowResult showSettingsResult;
+    OpenedWindowResult addressResult;
+
+protected:
+    OpenedWindowResult openShowSettingsWindow() override
+    {
+        if (onShowSettings)
+            onShowSettings();
+        return showSettingsResult;
+    }
+    OpenedWindowResult openAddressDialog() override { return addressResult; }
+};
+
 } // namespace
 
 // The main window's start-up, exit and notification-area behaviour, driven
@@ -42,6 +63,7 @@ private:
     std::unique_ptr<ScriptedMessages> m_messages;
     std::unique_ptr<TfrmMainTavolan> m_window;
     FakeMediaPlayer* m_player = nullptr;
+    ManualPacingTimer* m_timer = nullptr;
     QList<SentCommand> m_sent;
     QStringList m_hosts{QStringLiteral("127.0.0.1")};
     std::optional<bool> m_trayAvailable = false;
@@ -66,11 +88,15 @@ private:
         return QStringLiteral("[Port]\nPort=15000\n[ip]\nip=127.0.0.1\n") + more;
     }
 
-    TfrmMainTavolan& makeWindow()
+    template <typename Window = TfrmMainTavolan>
+    Window& makeWindow()
     {
         m_player = new FakeMediaPlayer;
         MainWindowDependencies deps;
         deps.player = m_player;
+        auto timer = std::make_unique<ManualPacingTimer>();
+        m_timer = timer.get();
+        deps.pacingTimer = std::move(timer);
         deps.sender = [this](quint8 s, quint8 d, quint8 k, quint16 a, quint16 b, quint16 c) {
             m_sent.append({s, d, k, a, b, c});
         };
@@ -84,14 +110,17 @@ private:
             m_askedPort = port;
             return InitUDPSocket(address, port == m_heldPort ? port : 0, report);
         };
-        m_window = std::make_unique<TfrmMainTavolan>(deps);
-        return *m_window;
+        auto window = std::make_unique<Window>(std::move(deps));
+        Window& made = *window;
+        m_window = std::move(window);
+        return made;
     }
 
-    TfrmMainTavolan& startedWindow(const QString& ini)
+    template <typename Window = TfrmMainTavolan>
+    Window& startedWindow(const QString& ini)
     {
         writeSystemIni(ini);
-        TfrmMainTavolan& w = makeWindow();
+        Window& w = makeWindow<Window>();
         const bool started = w.FormCreate();
         if (!started)
             qWarning() << "start-up failed:" << m_messages->texts();
@@ -150,6 +179,7 @@ private Q_SLOTS:
     {
         m_window.reset();
         m_player = nullptr;
+        m_timer = nullptr;
         CloseUDPSocket();
         CloseDatabase();
         m_messages.reset();
@@ -323,7 +353,9 @@ private Q_SLOTS:
         QCOMPARE(m_player->playState(), int(MediaPlayer::Playing));
         QCOMPARE(mPublicVariable().CurrentShowID, 2);
         QVERIFY(sentTo(7, 8));
-        QTRY_VERIFY(m_player->fullScreen()); // once the play set has gone out
+        QVERIFY(!m_player->fullScreen()); // not before the play set has gone out
+        m_timer->runOut();
+        QVERIFY(m_player->fullScreen());
         QVERIFY(w.lsvShow->isEnabled());
 
         // The bus selects rows through the same path.
@@ -337,6 +369,60 @@ private Q_SLOTS:
         QCOMPARE(m_player->playState(), int(MediaPlayer::Playing));
         w.selectShowRow(17); // no such row: nothing happens
         QCOMPARE(mPublicVariable().CurrentShowIndex, 0);
+    }
+
+    void mediaThatCannotPlaySendsNoPlaySet()
+    {
+        addShow(1, QStringLiteral("Broken"), QStringLiteral("/media/notes.mp4"));
+        addShow(2, QStringLiteral("Good"), QStringLiteral("/media/good.avi"));
+        addSetCommand(QStringLiteral("CommandsForPlay"), 1, 7, 8);
+        TfrmMainTavolan& w = startedWindow(iniWithFreePort());
+        m_player->unplayable.insert(QStringLiteral("/media/notes.mp4"), QStringLiteral("not a media file"));
+        m_messages->clear();
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot play.*notes\\.mp4")));
+        w.selectShowRow(0);
+        m_timer->runOut();
+        QVERIFY(m_sent.isEmpty());
+        QVERIFY(!m_player->fullScreen());
+        const QString problem = w.statusPanelText(TfrmMainTavolan::PlayProblemPanel);
+        QVERIFY2(problem.contains(QStringLiteral("cannot play")) &&
+                     problem.contains(QStringLiteral("/media/notes.mp4")) &&
+                     problem.contains(QStringLiteral("not a media file")),
+                 qPrintable(problem));
+        QVERIFY(m_messages->shown.isEmpty()); // no box: the bus stays served
+        QVERIFY(w.timerRunShow->isActive());
+
+        // The next show plays as usual and the status bar is cleared.
+        w.selectShowRow(1);
+        QVERIFY(sentTo(7, 8));
+        QCOMPARE(w.statusPanelText(TfrmMainTavolan::PlayProblemPanel), QString());
+    }
+
+    void menuWindowsReportWhatChanged()
+    {
+        addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
+        HookedWindow& w = startedWindow<HookedWindow>(iniWithFreePort());
+        QCOMPARE(w.lsvShow->topLevelItemCount(), 1);
+        w.onShowSettings = [this] { addShow(2, QStringLiteral("Finale"), QStringLiteral("/media/finale.avi")); };
+
+        // A window that reports no change leaves the list alone ...
+        w.ShowSettingsClick();
+        QCOMPARE(w.lsvShow->topLevelItemCount(), 1);
+        // ... one that does has it read again.
+        w.onShowSettings = {};
+        w.showSettingsResult.showListChanged = true;
+        w.ShowSettingsClick();
+        QCOMPARE(w.lsvShow->topLevelItemCount(), 2);
+        QCOMPARE(w.lblTotal->text(), QStringLiteral("2"));
+
+        // A saved address dialog has the status panels written anew.
+        mPublicVariable().SubnetID = 9;
+        w.AddressSettingsClick();
+        QCOMPARE(w.statusPanelText(1), QStringLiteral("Subnet ID:0 Device ID:0"));
+        w.addressResult.saved = true;
+        w.AddressSettingsClick();
+        QCOMPARE(w.statusPanelText(1), QStringLiteral("Subnet ID:9 Device ID:0"));
     }
 
     void exitOnYes()
@@ -364,7 +450,7 @@ private Q_SLOTS:
         QCOMPARE(m_player->calls.last(), QStringLiteral("release"));
         QCOMPARE(ended.count(), 1);
         // The stop that exit causes sends no stop set, not even later.
-        QTest::qWait(150);
+        m_timer->runOut();
         QVERIFY(!sentTo(3, 4));
         QVERIFY(!w.sequencer().isBusy());
     }

@@ -113,7 +113,7 @@ private Q_SLOTS:
         QCOMPARE(mPublicVariable().CurrentShowID, 1);
         QCOMPARE(show(0).TimePoints.size(), 2);
 
-        player->setPosition(10.2);
+        player->playTo(10.2);
         runner->tick();
         bus->timer->runOut();
         QCOMPARE(bus->devices(), (QVector<int>{11, 12}));
@@ -145,7 +145,7 @@ private Q_SLOTS:
         QCOMPARE(mPublicVariable().CurrentShowIndex, 1);
         QCOMPARE(mPublicVariable().CurrentShowID, 2);
         QVERIFY(player->calls.isEmpty()); // it plays on; the media stays
-        player->setPosition(10.0);
+        player->playTo(10.0);
         runner->tick();
         bus->timer->runOut();
         QCOMPARE(bus->devices(), QVector<int>{21}); // show 2's commands, not show 1's

@@ -48,7 +48,7 @@ class TestShowRunner : public QObject {
     // whole list (and its last gap) go out.
     QVector<int> tickAt(double position)
     {
-        player->setPosition(position);
+        player->playTo(position);
         const int before = bus->sent.size();
         runner->tick();
         bus->timer->runOut();
@@ -93,10 +93,30 @@ private Q_SLOTS:
         QCOMPARE(tickAt(position), fires ? QVector<int>{10} : QVector<int>{});
     }
 
+    void aSeekMovesTheFiringWithIt()
+    {
+        chooseInMemory({point(5, {cmd(5)}), point(40, {cmd(40)})});
+        player->setDuration(60.0);
+        player->playTo(5.3);
+        // Seeking forward skips what lies between; back, it fires again.
+        player->setCurrentPosition(40.5);
+        runner->tick();
+        bus->timer->runOut();
+        QCOMPARE(bus->devices(), QVector<int>{40});
+        player->setCurrentPosition(5.0);
+        runner->tick();
+        bus->timer->runOut();
+        QCOMPARE(bus->devices(), (QVector<int>{40, 5}));
+        player->setCurrentPosition(-1.0); // before the start is the start
+        QCOMPARE(player->currentPosition(), 0.0);
+        QCOMPARE(player->playState(), int(MediaPlayer::Playing));
+        QCOMPARE(player->calls.filter(QStringLiteral("seek:")).size(), 3);
+    }
+
     void sameSecondTimePointsFireTogetherInArrayOrder()
     {
         chooseInMemory({point(3, {cmd(1, 0), cmd(2, 500)}), point(3, {cmd(3)}), point(4, {cmd(4)})});
-        player->setPosition(3.2);
+        player->playTo(3.2);
         runner->tick();
         QCOMPARE(bus->devices(), QVector<int>{1}); // one list, paced by the sequencer
         QCOMPARE(bus->sequencer->pendingLists(), 1);
@@ -149,7 +169,7 @@ private Q_SLOTS:
     void ticksAreHeldBackWhileTheSequencerSends()
     {
         chooseInMemory({point(1, {cmd(1, 500)}), point(2, {cmd(2)})});
-        player->setPosition(1.0);
+        player->playTo(1.0);
         runner->tick();
         QCOMPARE(bus->devices(), QVector<int>{1});
         // The 500 ms wait after the command holds back the ticks of the rest
@@ -158,7 +178,7 @@ private Q_SLOTS:
             bus->timer->advance(qMin<int>(100, bus->timer->remaining()));
             if (!bus->sequencer->isBusy())
                 break;
-            player->setPosition(position);
+            player->playTo(position);
             runner->tick();
         }
         QCOMPARE(bus->devices(), QVector<int>{1});
@@ -172,7 +192,7 @@ private Q_SLOTS:
         QVector<TControlObject> playSet(30, cmd(30));
         bus->sequencer->enqueue(playSet);
         for (int tick = 0; tick < 14; ++tick) {
-            player->setPosition(tick * 0.1);
+            player->playTo(tick * 0.1);
             runner->tick();
             bus->timer->advance(100);
         }

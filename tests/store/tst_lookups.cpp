@@ -5,7 +5,6 @@
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 
-#include <QComboBox>
 #include <QtTest>
 
 class TestLookups : public QObject {
@@ -116,13 +115,6 @@ private Q_SLOTS:
         QCOMPARE(UniversalSwitchStatusNoteById(9), QString());
         QCOMPARE(NormalizeUniversalSwitchStatusNote(QStringLiteral("Again")), QStringLiteral("Again"));
         QCOMPARE(NormalizeUniversalSwitchStatusNote(QStringLiteral("again")), QStringLiteral("Off"));
-
-        QComboBox box;
-        box.addItem(QStringLiteral("stale"));
-        FillUniversalSwitchStatusChoices(&box);
-        QCOMPARE(box.count(), 4);
-        QCOMPARE(box.itemText(0), QStringLiteral("Off"));
-        QCOMPARE(box.itemText(3), QStringLiteral("Again"));
 
         pv.CurtainStatusList = {{0, QStringLiteral("Stop")}, {2, QStringLiteral("Close")}};
         QCOMPARE(CurtainStatusIdByNote(QStringLiteral("Close")), 2);

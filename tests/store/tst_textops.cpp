@@ -2,7 +2,6 @@
 #include "scriptedmessages.h"
 #include "textops.h"
 
-#include <QComboBox>
 #include <QtTest>
 
 class TestTextOps : public QObject {
@@ -77,20 +76,6 @@ private Q_SLOTS:
         QFETCH(bool, rest);
         QFETCH(QString, expected);
         QCOMPARE(GetDelimitedField(text, n, separator, rest), expected);
-    }
-
-    void comboIndexMatchesTrimmedItemExactly()
-    {
-        ScriptedMessages boxes;
-        QComboBox box;
-        box.addItems({QStringLiteral("Off"), QStringLiteral(" On "), QStringLiteral("On")});
-        QCOMPARE(GetItemIndexIncboCtrl(&box, QStringLiteral("On")), 1);
-        QCOMPARE(GetItemIndexIncboCtrl(&box, QStringLiteral("off")), -1);
-        QCOMPARE(GetItemIndexIncboCtrl(&box, QStringLiteral("Gone")), -1);
-        QVERIFY(boxes.shown.isEmpty());
-        QCOMPARE(GetItemIndexIncboCtrl(nullptr, QStringLiteral("On")), -1);
-        QCOMPARE(boxes.shown.size(), 1);
-        QVERIFY(boxes.shown[0].text.endsWith(QStringLiteral("(GetItemIndexIncboCtrl)")));
     }
 
     void checkNumber_data()

@@ -2,12 +2,15 @@
 
 #include "mediaplayer.h"
 
+#include <QHash>
 #include <QStringList>
 
 // A media player without media. Tests set its position and state; play,
 // pause and stop change the state and report it like a real player, and
-// writing a path starts playback as automatic start does. Every call the
-// code under test makes is recorded in calls.
+// writing a path starts playback as automatic start does. A path the test
+// marks unplayable (and an empty one) never plays: writing it or playing it
+// raises failed() instead. Every call the code under test makes is recorded
+// in calls.
 class FakeMediaPlayer : public MediaPlayer {
 public:
     using MediaPlayer::MediaPlayer;
@@ -17,15 +20,25 @@ public:
     {
         calls << QStringLiteral("setUrl:") + path;
         m_url = path;
-        if (!path.isEmpty())
+        m_failure = path.isEmpty() ? QString() : unplayable.value(path);
+        if (!m_failure.isEmpty()) {
+            if (m_state == Playing || m_state == Paused)
+                changeState(Stopped);
+            Q_EMIT failed(m_failure);
+        } else if (!path.isEmpty()) {
             changeState(Playing);
+        }
     }
 
     int playState() const override { return m_state; }
     void play() override
     {
         calls << QStringLiteral("play");
-        if (!m_url.isEmpty())
+        if (m_url.isEmpty())
+            Q_EMIT failed(m_failure = QStringLiteral("no media file given"));
+        else if (!m_failure.isEmpty())
+            Q_EMIT failed(m_failure);
+        else
             changeState(Playing);
     }
     void pause() override
@@ -42,7 +55,18 @@ public:
     }
 
     double currentPosition() const override { return m_position; }
-    void setPosition(double seconds) { m_position = seconds; }
+    // A seek by the code under test.
+    void setCurrentPosition(double seconds) override
+    {
+        calls << QStringLiteral("seek:%1").arg(seconds);
+        m_position = qMax(0.0, seconds);
+    }
+    double duration() const override { return m_duration; }
+    QString failure() const override { return m_failure; }
+
+    // The media has played up to this position (no call is recorded).
+    void playTo(double seconds) { m_position = seconds; }
+    void setDuration(double seconds) { m_duration = seconds; }
 
     int volume() const override { return m_volume; }
     void setVolume(int volume) override
@@ -80,11 +104,15 @@ public:
     void setUrlQuietly(const QString& path) { m_url = path; }
 
     QStringList calls;
+    // Paths that cannot be played, with the reason the player gives.
+    QHash<QString, QString> unplayable;
 
 private:
     QString m_url;
     int m_state = Undefined;
     double m_position = 0.0;
+    double m_duration = 0.0;
+    QString m_failure;
     int m_volume = 50;
     bool m_mute = false;
     bool m_fullScreen = false;

@@ -1,6 +1,8 @@
 #include "qtmediaplayer.h"
 #include "wavfile.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -35,6 +37,79 @@ private Q_SLOTS:
         QVERIFY(m_dir.isValid());
         m_wav = m_dir.filePath(QStringLiteral("two seconds.wav"));
         QVERIFY(WriteSilentWav(m_wav, 2000));
+    }
+
+    void seekMovesThePositionAndKeepsTheState()
+    {
+        const QString longer = m_dir.filePath(QStringLiteral("six seconds.wav"));
+        QVERIFY(WriteSilentWav(longer, 6000));
+        QtMediaPlayer player;
+        QCOMPARE(player.duration(), 0.0);
+        player.setUrl(longer);
+        QTRY_COMPARE(player.playState(), int(MediaPlayer::Playing));
+        QTRY_VERIFY(qAbs(player.duration() - 6.0) < 0.1);
+        player.pause();
+        QTRY_COMPARE(player.playState(), int(MediaPlayer::Paused));
+
+        QSignalSpy spy(&player, &MediaPlayer::playStateChanged);
+        player.setCurrentPosition(4.0);
+        QTRY_VERIFY(qAbs(player.currentPosition() - 4.0) < 0.2);
+        QCOMPARE(player.playState(), int(MediaPlayer::Paused));
+        player.setCurrentPosition(-2.0); // before the start: the start
+        QTRY_VERIFY(player.currentPosition() < 0.2);
+        QCOMPARE(spy.count(), 0);
+
+        // Playing on from a seek goes on from there.
+        player.setCurrentPosition(5.0);
+        QTRY_VERIFY(player.currentPosition() > 4.8);
+        player.play();
+        QTRY_COMPARE(player.playState(), int(MediaPlayer::Playing));
+        QVERIFY(player.currentPosition() > 4.8);
+    }
+
+    void mediaThatCannotPlayFails_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("missing file") << QStringLiteral("gone.mp4");
+        QTest::newRow("text renamed .mp4") << QStringLiteral("notes.mp4");
+        QTest::newRow("folder") << QStringLiteral("folder.avi");
+        QTest::newRow("empty path") << QString();
+    }
+
+    void mediaThatCannotPlayFails()
+    {
+        QFETCH(QString, name);
+        {
+            QFile text(m_dir.filePath(QStringLiteral("notes.mp4")));
+            QVERIFY(text.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            text.write(QByteArray("Lighting cues for the second act.\n").repeated(200));
+        }
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("folder.avi")));
+        const QString path = name.isEmpty() ? QString() : m_dir.filePath(name);
+
+        QtMediaPlayer player;
+        QSignalSpy seen(&player, &MediaPlayer::playStateChanged);
+        QSignalSpy failures(&player, &MediaPlayer::failed);
+        player.setUrl(path);
+        player.play();
+        QTRY_VERIFY(failures.count() >= 1);
+        QVERIFY(!failures.first().at(0).toString().isEmpty());
+        QCOMPARE(player.failure(), failures.last().at(0).toString());
+        QVERIFY2(!states(seen).contains(MediaPlayer::Playing), qPrintable(player.failure()));
+        if (!name.isEmpty()) // nothing played, so nothing stopped either
+            QCOMPARE(seen.count(), 0);
+        QVERIFY(!player.isBusy());
+
+        // Each further attempt fails again.
+        const int before = failures.count();
+        player.play();
+        QTRY_VERIFY(failures.count() > before);
+        QVERIFY(!states(seen).contains(MediaPlayer::Playing));
+
+        // Good media afterwards plays as usual.
+        player.setUrl(m_wav);
+        QTRY_COMPARE(player.playState(), int(MediaPlayer::Playing));
+        QCOMPARE(player.failure(), QString());
     }
 
     void settingsWithoutMedia()

@@ -15,6 +15,10 @@ class QVideoWidget;
 // controls (play, pause, stop, a seek slider with position and duration,
 // mute and volume). Writing a path opens the file and starts it at once.
 //
+// Playing is reported only once the media has loaded: media that cannot be
+// played (a missing file, a folder, a file that is not media) never shows
+// as playing; the player raises failed() with the reason instead.
+//
 // The state numbers follow the rest of the program: 1 stopped, 2 paused,
 // 3 playing; when the media runs out the player reports 8 (media ended)
 // and then 1. playStateChanged is raised on the GUI thread for every change,
@@ -35,6 +39,9 @@ public:
     void stop() override;
 
     double currentPosition() const override;
+    void setCurrentPosition(double seconds) override;
+    double duration() const override;
+    QString failure() const override { return m_failure; }
 
     int volume() const override { return m_volume; }
     void setVolume(int volume) override;
@@ -50,15 +57,14 @@ public:
 
     void release() override;
 
-    // Length of the loaded media in seconds (0 when unknown).
-    double duration() const;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildWidget();
     void report(int state);
+    void fail(const QString& reason);
+    bool mediaReady() const;
     void onPlaybackStateChanged();
     void onMediaStatusChanged();
     void finishStop();
@@ -80,6 +86,7 @@ private:
     QLabel* m_timeLabel = nullptr;
 
     QString m_url;
+    QString m_failure;
     int m_state = Undefined;
     int m_volume = 50;
     bool m_switchingMedia = false;

@@ -48,6 +48,15 @@ public:
 
     // Playback position in seconds from the start of the media.
     virtual double currentPosition() const = 0;
+    // Moves the playback position (negative values mean the start); playing
+    // or paused, the state stays as it was.
+    virtual void setCurrentPosition(double seconds) = 0;
+    // Length of the loaded media in seconds; 0 while unknown.
+    virtual double duration() const = 0;
+
+    // Why the media last written cannot be played (missing file, a folder,
+    // not a media file, no path at all); empty while nothing has failed.
+    virtual QString failure() const = 0;
 
     virtual int volume() const = 0; // 0..100
     virtual void setVolume(int volume) = 0;
@@ -68,4 +77,8 @@ Q_SIGNALS:
     // Raised at every change of state, including those the operator causes
     // with the player's own controls and those the program's calls cause.
     void playStateChanged(int newState);
+    // The media cannot be played: playback did not start (the player never
+    // reported Playing for it) or broke off. Raised again by every further
+    // attempt to play it.
+    void failed(const QString& reason);
 };

@@ -1,4 +1,4 @@
-#include "commandlist.h"
+#include "commandlistwidget.h"
 #include "database.h"
 #include "inifile.h"
 #include "lookups.h"
@@ -191,4 +191,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestCommandList)
-#include "tst_commandlist.moc"
+#include "tst_commandlistwidget.moc"

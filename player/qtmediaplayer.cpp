@@ -2,6 +2,7 @@
 
 #include <QAudioOutput>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +14,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QVideoWidget>
+
+#include <cmath>
 
 namespace {
 
@@ -39,6 +42,23 @@ QUrl sourceFor(const QString& path)
     return QUrl::fromLocalFile(path);
 }
 
+// Why a path cannot be played before the back end is even asked, or empty.
+QString localFileProblem(const QString& path)
+{
+    if (path.trimmed().isEmpty())
+        return QStringLiteral("no media file given");
+    if (path.contains(QLatin1String("://")))
+        return QString();
+    const QFileInfo file(path);
+    if (!file.exists())
+        return QStringLiteral("file not found");
+    if (file.isDir())
+        return QStringLiteral("a folder, not a media file");
+    if (!file.isReadable())
+        return QStringLiteral("file cannot be read");
+    return QString();
+}
+
 } // namespace
 
 QtMediaPlayer::QtMediaPlayer(QObject* parent) : MediaPlayer(parent)
@@ -55,6 +75,14 @@ QtMediaPlayer::QtMediaPlayer(QObject* parent) : MediaPlayer(parent)
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &QtMediaPlayer::onMediaStatusChanged);
     connect(m_player, &QMediaPlayer::positionChanged, this, &QtMediaPlayer::onPositionChanged);
     connect(m_player, &QMediaPlayer::durationChanged, this, &QtMediaPlayer::onDurationChanged);
+    // An error counts when the media it leaves behind is invalid: the
+    // pipeline of media that failed may still report after the next media
+    // has been written, and that must not stop the new one.
+    connect(m_player, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error, const QString& text) {
+        if (error != QMediaPlayer::NoError && !m_switchingMedia && m_failure.isEmpty() &&
+            m_player->mediaStatus() == QMediaPlayer::InvalidMedia)
+            fail(text.isEmpty() ? QStringLiteral("not a playable media file") : text);
+    });
     connect(m_audio, &QAudioOutput::mutedChanged, this, [this](bool muted) {
         m_muteButton->setChecked(muted);
         m_muteButton->setIcon(m_widget->style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted
@@ -152,23 +180,44 @@ void QtMediaPlayer::setUrl(const QString& path)
     if (m_released)
         return;
     m_url = path;
+    m_failure.clear();
+    const QString problem = path.isEmpty() ? QString() : localFileProblem(path);
     // Changing the media stops the old one on the way; that is a transition,
     // not an operator's stop, so it is not reported as one.
     m_switchingMedia = true;
     if (m_state == Playing || m_state == Paused)
         report(Transitioning);
-    m_player->setSource(sourceFor(path));
+    m_player->setSource(problem.isEmpty() ? sourceFor(path) : QUrl());
     m_switchingMedia = false;
-    if (!path.isEmpty())
-        m_player->play(); // automatic start
-    else
+    if (!problem.isEmpty()) {
         onPlaybackStateChanged();
+        fail(problem);
+    } else if (!path.isEmpty()) {
+        m_player->play(); // automatic start
+    } else {
+        onPlaybackStateChanged();
+    }
 }
 
 void QtMediaPlayer::play()
 {
-    if (m_released || m_player->source().isEmpty())
+    if (m_released)
         return;
+    if (m_url.isEmpty()) {
+        fail(localFileProblem(m_url));
+        return;
+    }
+    // Media that failed is tried afresh: the file may be back by now. If it
+    // still cannot play, the failure is reported again.
+    if (!m_failure.isEmpty() || m_player->source().isEmpty()) {
+        // The back end keeps a source written again as it was: let go of it
+        // first so that the file is really opened anew.
+        m_switchingMedia = true;
+        m_player->setSource(QUrl());
+        m_switchingMedia = false;
+        setUrl(m_url);
+        return;
+    }
     m_player->play();
 }
 
@@ -189,6 +238,13 @@ void QtMediaPlayer::stop()
 double QtMediaPlayer::currentPosition() const
 {
     return m_player->position() / 1000.0;
+}
+
+void QtMediaPlayer::setCurrentPosition(double seconds)
+{
+    if (m_released || !std::isfinite(seconds))
+        return;
+    m_player->setPosition(qRound64(qMax(0.0, seconds) * 1000.0));
 }
 
 double QtMediaPlayer::duration() const
@@ -295,7 +351,9 @@ void QtMediaPlayer::onPlaybackStateChanged()
     // argument: a change may arrive after a newer one has already happened.
     switch (m_player->playbackState()) {
     case QMediaPlayer::PlayingState:
-        report(Playing);
+        // Still loading: Playing waits for the media to prove playable.
+        if (mediaReady())
+            report(Playing);
         break;
     case QMediaPlayer::PausedState:
         report(Paused);
@@ -314,14 +372,46 @@ void QtMediaPlayer::finishStop()
 {
     if (m_released || m_switchingMedia || m_player->playbackState() != QMediaPlayer::StoppedState)
         return;
+    // Media that failed before anything ever played has nothing to stop.
+    if (!m_failure.isEmpty() && m_state == Undefined)
+        return;
     if (m_player->mediaStatus() == QMediaPlayer::EndOfMedia && m_state != Stopped)
         report(MediaEnded);
     report(Stopped);
 }
 
+bool QtMediaPlayer::mediaReady() const
+{
+    switch (m_player->mediaStatus()) {
+    case QMediaPlayer::LoadedMedia:
+    case QMediaPlayer::BufferingMedia:
+    case QMediaPlayer::BufferedMedia:
+    case QMediaPlayer::StalledMedia:
+    case QMediaPlayer::EndOfMedia:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void QtMediaPlayer::fail(const QString& reason)
+{
+    if (m_released)
+        return;
+    m_failure = reason;
+    if (m_player->playbackState() != QMediaPlayer::StoppedState)
+        m_player->stop();
+    if (m_state == Playing || m_state == Paused || m_state == Transitioning)
+        report(Stopped);
+    Q_EMIT failed(reason);
+}
+
 void QtMediaPlayer::onMediaStatusChanged()
 {
     const auto status = m_player->mediaStatus();
+    if (mediaReady() && status != QMediaPlayer::EndOfMedia &&
+        m_player->playbackState() == QMediaPlayer::PlayingState)
+        report(Playing);
     if (status == QMediaPlayer::EndOfMedia) {
         // A back end that announces the end before it leaves the playing
         // state: report both steps at once so the stop set still goes out.
@@ -331,8 +421,11 @@ void QtMediaPlayer::onMediaStatusChanged()
             report(Stopped);
         }
     } else if (status == QMediaPlayer::InvalidMedia && !m_switchingMedia) {
-        // No error dialogs: a file that cannot be played just ends up stopped.
-        if (m_state != Stopped && m_state != Undefined)
+        // No error dialogs: the failure is reported and the player stops.
+        if (m_failure.isEmpty())
+            fail(m_player->errorString().isEmpty() ? QStringLiteral("not a playable media file")
+                                                   : m_player->errorString());
+        else if (m_state != Stopped && m_state != Undefined)
             report(Stopped);
     }
 }

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "filechooser.h"
+
+#include <QList>
+#include <QStringList>
+
+// Answers the program's open-file dialogs with the paths queued by the
+// test (empty text, as a cancel, once the queue is empty) and records what
+// each dialog asked for. Installed for its lifetime.
+class ScriptedFileChooser : public FileChooser {
+public:
+    struct Asked {
+        QString caption, filter, startDir;
+    };
+
+    ScriptedFileChooser() { SetFileChooser(this); }
+    ~ScriptedFileChooser() override { SetFileChooser(nullptr); }
+
+    void answerNext(const QString& path) { m_answers << path; }
+
+    QString openFileName(QWidget*, const QString& caption, const QString& filter,
+                         const QString& startDir) override
+    {
+        asked.append({caption, filter, startDir});
+        return m_answers.isEmpty() ? QString() : m_answers.takeFirst();
+    }
+
+    QList<Asked> asked;
+
+private:
+    QStringList m_answers;
+};

@@ -1,0 +1,50 @@
+#include "choices.h"
+#include "publicvariable.h"
+#include "scriptedmessages.h"
+
+#include <QComboBox>
+#include <QtTest>
+
+// Choice lists on combo boxes over the lookup lists.
+class TestChoices : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetPublicVariables(); }
+
+    void fillsKeepListOrderAndReplaceOldItems()
+    {
+        PublicVariables& pv = mPublicVariable();
+        pv.UniversalSwitchStatusList = {{0, QStringLiteral("Off")}, {1, QStringLiteral("On")},
+                                        {2, QStringLiteral("On")}, {1, QStringLiteral("Again")}};
+        QComboBox box;
+        box.addItem(QStringLiteral("stale"));
+        FillUniversalSwitchStatusChoices(&box);
+        QCOMPARE(box.count(), 4);
+        QCOMPARE(box.itemText(0), QStringLiteral("Off"));
+        QCOMPARE(box.itemText(3), QStringLiteral("Again"));
+
+        pv.SecurityAlarmTypeList = {{1, QStringLiteral("Gas leak"), 258}};
+        FillSecurityAlarmChoices(&box);
+        QCOMPARE(box.count(), 1);
+        QCOMPARE(box.itemText(0), QStringLiteral("Gas leak"));
+        FillCurtainStatusChoices(nullptr); // no box: nothing happens
+    }
+
+    void comboIndexMatchesTrimmedItemExactly()
+    {
+        ScriptedMessages boxes;
+        QComboBox box;
+        box.addItems({QStringLiteral("Off"), QStringLiteral(" On "), QStringLiteral("On")});
+        QCOMPARE(GetItemIndexIncboCtrl(&box, QStringLiteral("On")), 1);
+        QCOMPARE(GetItemIndexIncboCtrl(&box, QStringLiteral("off")), -1);
+        QCOMPARE(GetItemIndexIncboCtrl(&box, QStringLiteral("Gone")), -1);
+        QVERIFY(boxes.shown.isEmpty());
+        QCOMPARE(GetItemIndexIncboCtrl(nullptr, QStringLiteral("On")), -1);
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY(boxes.shown[0].text.endsWith(QStringLiteral("(GetItemIndexIncboCtrl)")));
+    }
+
+};
+
+QTEST_MAIN(TestChoices)
+#include "tst_choices.moc"
