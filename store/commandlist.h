@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commandrows.h"
 #include "database.h"
 #include "records.h"
 
@@ -32,7 +33,3 @@ int CountCheckedItems(const QTreeWidget* list);
 // checked, or when the statement cannot be read, the clipboard stays as it
 // was. Returns the number of commands copied.
 int CopyCheckedCommands(const QTreeWidget* list, const QString& statement, DbQuery query = DbQuery::General);
-
-// A command row of a command statement, read into the record (bytes and
-// words keep the low bits of what was stored).
-TControlObject ReadCommandRow(const QSqlQuery& row);
