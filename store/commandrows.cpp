@@ -7,7 +7,8 @@ namespace {
 
 // As FieldInt: an empty column is 0, a number is taken as it is, anything
 // else as the number its trimmed text spells (0 when none).
-int intAt(const QSqlQuery& row, int index) {
+int intAt(const QSqlQuery& row, int index)
+{
     if (index < 0)
         return 0;
     const QVariant value = row.value(index);
@@ -20,7 +21,8 @@ int intAt(const QSqlQuery& row, int index) {
     return value.toString().trimmed().toInt();
 }
 
-QString textAt(const QSqlQuery& row, int index) {
+QString textAt(const QSqlQuery& row, int index)
+{
     if (index < 0)
         return QString();
     const QVariant value = row.value(index);
@@ -31,19 +33,22 @@ QString textAt(const QSqlQuery& row, int index) {
 
 // QSqlRecord::indexOf matches names without regard to letter case, so
 // "SubNetID" finds SubnetID.
-CommandRowReader::CommandRowReader(const QSqlRecord& columns)
-    : m_commandId(columns.indexOf(QStringLiteral("CommandID"))),
-      m_sequenceNo(columns.indexOf(QStringLiteral("SequenceNo"))),
-      m_remark(columns.indexOf(QStringLiteral("Remark"))),
-      m_subnetId(columns.indexOf(QStringLiteral("SubnetID"))),
-      m_deviceId(columns.indexOf(QStringLiteral("DeviceID"))),
-      m_commandTypeId(columns.indexOf(QStringLiteral("CommandTypeID"))),
-      m_first(columns.indexOf(QStringLiteral("FirstParameter"))),
-      m_second(columns.indexOf(QStringLiteral("SecondParameter"))),
-      m_third(columns.indexOf(QStringLiteral("ThirdParameter"))),
-      m_delay(columns.indexOf(QStringLiteral("DelayMS"))) {}
+CommandRowReader::CommandRowReader(const QSqlRecord& columns) :
+    m_commandId(columns.indexOf(QStringLiteral("CommandID"))),
+    m_sequenceNo(columns.indexOf(QStringLiteral("SequenceNo"))),
+    m_remark(columns.indexOf(QStringLiteral("Remark"))),
+    m_subnetId(columns.indexOf(QStringLiteral("SubnetID"))),
+    m_deviceId(columns.indexOf(QStringLiteral("DeviceID"))),
+    m_commandTypeId(columns.indexOf(QStringLiteral("CommandTypeID"))),
+    m_first(columns.indexOf(QStringLiteral("FirstParameter"))),
+    m_second(columns.indexOf(QStringLiteral("SecondParameter"))),
+    m_third(columns.indexOf(QStringLiteral("ThirdParameter"))),
+    m_delay(columns.indexOf(QStringLiteral("DelayMS")))
+{
+}
 
-TControlObject CommandRowReader::read(const QSqlQuery& q) const {
+TControlObject CommandRowReader::read(const QSqlQuery& q) const
+{
     TControlObject c;
     c.CommandID = intAt(q, m_commandId);
     c.SequenceNo = intAt(q, m_sequenceNo);
@@ -58,15 +63,18 @@ TControlObject CommandRowReader::read(const QSqlQuery& q) const {
     return c;
 }
 
-bool CommandRowReader::delayIsEmpty(const QSqlQuery& q) const {
+bool CommandRowReader::delayIsEmpty(const QSqlQuery& q) const
+{
     return textAt(q, m_delay).trimmed().isEmpty();
 }
 
-TControlObject ReadCommandRow(const QSqlQuery& row) {
+TControlObject ReadCommandRow(const QSqlQuery& row)
+{
     return CommandRowReader(row.record()).read(row);
 }
 
-bool ReadCommandRows(QSqlQuery& rows, QVector<TControlObject>* commands) {
+bool ReadCommandRows(QSqlQuery& rows, QVector<TControlObject>* commands)
+{
     const CommandRowReader reader(rows.record());
     while (rows.next())
         commands->append(reader.read(rows));

@@ -15,7 +15,8 @@ namespace ShowEditing {
 
 namespace {
 
-QString reasonOf(const QSqlQuery& query) {
+QString reasonOf(const QSqlQuery& query)
+{
     if (!IsDatabaseOpen())
         return QStringLiteral("The show database is not open");
     const QString text = query.lastError().text().trimmed();
@@ -23,7 +24,8 @@ QString reasonOf(const QSqlQuery& query) {
 }
 
 // Runs one statement on the query; on failure sets the reason.
-bool run(QSqlQuery& query, const QString& statement, QString* error) {
+bool run(QSqlQuery& query, const QString& statement, QString* error)
+{
     query.finish();
     const bool ok = query.exec(statement);
     if (!ok)
@@ -32,7 +34,8 @@ bool run(QSqlQuery& query, const QString& statement, QString* error) {
     return ok;
 }
 
-bool runAll(QSqlQuery& query, const QStringList& statements, QString* error) {
+bool runAll(QSqlQuery& query, const QStringList& statements, QString* error)
+{
     for (const QString& statement : statements) {
         if (!run(query, statement, error))
             return false;
@@ -41,7 +44,8 @@ bool runAll(QSqlQuery& query, const QStringList& statements, QString* error) {
 }
 
 // Runs a select on the query, leaving it on its rows.
-bool open(QSqlQuery& query, const QString& statement, QString* error) {
+bool open(QSqlQuery& query, const QString& statement, QString* error)
+{
     query.finish();
     if (query.exec(statement))
         return true;
@@ -51,7 +55,8 @@ bool open(QSqlQuery& query, const QString& statement, QString* error) {
 }
 
 // The end of a walk: false with the reason when it ended on a read error.
-bool walkedToEnd(QSqlQuery& query, QString* error) {
+bool walkedToEnd(QSqlQuery& query, QString* error)
+{
     const bool ok = !query.lastError().isValid();
     if (!ok)
         *error = reasonOf(query);
@@ -65,8 +70,8 @@ struct NextValue {
     bool empty = true; // no row had a value: the first identifier is 1
 };
 
-std::optional<NextValue> readNext(QSqlQuery& query, const QString& maxStatement, int wanted,
-                                  QString* error) {
+std::optional<NextValue> readNext(QSqlQuery& query, const QString& maxStatement, int wanted, QString* error)
+{
     if (!open(query, maxStatement, error))
         return std::nullopt;
     NextValue result;
@@ -76,8 +81,7 @@ std::optional<NextValue> readNext(QSqlQuery& query, const QString& maxStatement,
             bool ok = false;
             const qlonglong max = value.toLongLong(&ok);
             if (!ok) {
-                *error =
-                    QStringLiteral("The largest identifier is not a number: ") + value.toString();
+                *error = QStringLiteral("The largest identifier is not a number: ") + value.toString();
                 query.finish();
                 return std::nullopt;
             }
@@ -96,54 +100,62 @@ std::optional<NextValue> readNext(QSqlQuery& query, const QString& maxStatement,
     return result;
 }
 
-IdResult nextId(const QString& maxStatement) {
+IdResult nextId(const QString& maxStatement)
+{
     QSqlQuery query = StandaloneQuery();
     QString error;
     const auto next = readNext(query, maxStatement, 1, &error);
     return next ? IdResult::success(next->next) : IdResult::failure(error);
 }
 
-QString setTable(const CommandTarget& target) {
+QString setTable(const CommandTarget& target)
+{
     return CommandTableName(target.setCode);
 }
 
-bool knownTarget(const CommandTarget& target) {
+bool knownTarget(const CommandTarget& target)
+{
     return !setTable(target).isEmpty();
 }
 
-QString unknownTarget() {
+QString unknownTarget()
+{
     return QStringLiteral("There is no such command list");
 }
 
-QString maxCommandIdStatement(const CommandTarget& t) {
+QString maxCommandIdStatement(const CommandTarget& t)
+{
     return t.setCode == CommandsForShowSet ? SqlSelectMaxTimePointCommandId(t.showId, t.timePointId)
                                            : SqlSelectMaxCommandSetId(setTable(t));
 }
 
-QString blankInsert(const CommandTarget& t, int commandId) {
-    return t.setCode == CommandsForShowSet
-               ? SqlInsertBlankTimePointCommand(t.showId, t.timePointId, commandId)
-               : SqlInsertBlankCommandSetCommand(setTable(t), commandId);
+QString blankInsert(const CommandTarget& t, int commandId)
+{
+    return t.setCode == CommandsForShowSet ? SqlInsertBlankTimePointCommand(t.showId, t.timePointId, commandId)
+                                           : SqlInsertBlankCommandSetCommand(setTable(t), commandId);
 }
 
-QString copyInsert(const CommandTarget& t, const TControlObject& c) {
+QString copyInsert(const CommandTarget& t, const TControlObject& c)
+{
     return t.setCode == CommandsForShowSet ? SqlInsertTimePointCommand(t.showId, t.timePointId, c)
                                            : SqlInsertCommandSetCommand(setTable(t), c);
 }
 
-QString update(const CommandTarget& t, const TControlObject& c) {
+QString update(const CommandTarget& t, const TControlObject& c)
+{
     return t.setCode == CommandsForShowSet ? SqlUpdateTimePointCommand(t.showId, t.timePointId, c)
                                            : SqlUpdateCommandSetCommand(setTable(t), c);
 }
 
-QString remove(const CommandTarget& t, int commandId) {
-    return t.setCode == CommandsForShowSet
-               ? SqlDeleteTimePointCommand(t.showId, t.timePointId, commandId)
-               : SqlDeleteCommandSetCommand(setTable(t), commandId);
+QString remove(const CommandTarget& t, int commandId)
+{
+    return t.setCode == CommandsForShowSet ? SqlDeleteTimePointCommand(t.showId, t.timePointId, commandId)
+                                           : SqlDeleteCommandSetCommand(setTable(t), commandId);
 }
 
 // Runs the statements in one transaction: all of them or none.
-EditResult runInTransaction(const QStringList& statements) {
+EditResult runInTransaction(const QStringList& statements)
+{
     DbTransaction tx;
     if (!tx.isActive())
         return EditResult::failure(tx.failureText());
@@ -159,13 +171,12 @@ EditResult runInTransaction(const QStringList& statements) {
 // Inserts a numbered batch of commands in one transaction. makeStatement
 // gets the new CommandID and whether the list was empty before.
 template <typename MakeStatement>
-Outcome<QVector<int>> insertBatch(const CommandTarget& target, int count,
-                                  MakeStatement makeStatement) {
+Outcome<QVector<int>> insertBatch(const CommandTarget& target, int count, MakeStatement makeStatement)
+{
     if (!knownTarget(target))
         return Outcome<QVector<int>>::failure(unknownTarget());
     if (count < 0)
-        return Outcome<QVector<int>>::failure(
-            QStringLiteral("The number of commands cannot be below 0"));
+        return Outcome<QVector<int>>::failure(QStringLiteral("The number of commands cannot be below 0"));
     DbTransaction tx;
     if (!tx.isActive())
         return Outcome<QVector<int>>::failure(tx.failureText());
@@ -187,7 +198,8 @@ Outcome<QVector<int>> insertBatch(const CommandTarget& target, int count,
     return Outcome<QVector<int>>::success(ids);
 }
 
-ShowRow showRowOf(const QSqlQuery& row) {
+ShowRow showRowOf(const QSqlQuery& row)
+{
     ShowRow show;
     show.ShowID = FieldInt(row, QStringLiteral("ShowID"));
     show.SequenceNo = FieldInt(row, QStringLiteral("SequenceNo"));
@@ -198,7 +210,8 @@ ShowRow showRowOf(const QSqlQuery& row) {
     return show;
 }
 
-TTimePoint timePointOf(const QSqlQuery& row) {
+TTimePoint timePointOf(const QSqlQuery& row)
+{
     TTimePoint point;
     point.TimePointID = FieldInt(row, QStringLiteral("TimePointID"));
     point.SecondOfTimePoint = FieldInt(row, QStringLiteral("SecondOfTimePoint"));
@@ -207,8 +220,8 @@ TTimePoint timePointOf(const QSqlQuery& row) {
 }
 
 // Reads every row of the statement with readRow.
-template <typename T, typename ReadRow>
-Outcome<QVector<T>> readAll(const QString& statement, ReadRow readRow) {
+template <typename T, typename ReadRow> Outcome<QVector<T>> readAll(const QString& statement, ReadRow readRow)
+{
     QSqlQuery query = StandaloneQuery();
     QString error;
     if (!open(query, statement, &error))
@@ -222,8 +235,8 @@ Outcome<QVector<T>> readAll(const QString& statement, ReadRow readRow) {
 }
 
 // The first row of the statement read with readRow, or none.
-template <typename T, typename ReadRow>
-Outcome<std::optional<T>> readFirst(const QString& statement, ReadRow readRow) {
+template <typename T, typename ReadRow> Outcome<std::optional<T>> readFirst(const QString& statement, ReadRow readRow)
+{
     QSqlQuery query = StandaloneQuery();
     QString error;
     if (!open(query, statement, &error))
@@ -236,7 +249,8 @@ Outcome<std::optional<T>> readFirst(const QString& statement, ReadRow readRow) {
     return Outcome<std::optional<T>>::success(row);
 }
 
-QString showIniFailure() {
+QString showIniFailure()
+{
     return QStringLiteral("The show's name and media path could not be written to Show.ini");
 }
 
@@ -244,23 +258,28 @@ QString showIniFailure() {
 
 // ---- Shows ----------------------------------------------------------------
 
-Outcome<QVector<ShowRow>> ReadShows() {
+Outcome<QVector<ShowRow>> ReadShows()
+{
     return readAll<ShowRow>(SqlSelectShows(), showRowOf);
 }
 
-Outcome<std::optional<ShowRow>> ReadShow(int showId) {
+Outcome<std::optional<ShowRow>> ReadShow(int showId)
+{
     return readFirst<ShowRow>(SqlSelectShow(showId), showRowOf);
 }
 
-IdResult NextShowSequenceNo() {
+IdResult NextShowSequenceNo()
+{
     return nextId(SqlSelectMaxShowSequenceNo());
 }
 
-IdResult NextShowId() {
+IdResult NextShowId()
+{
     return nextId(SqlSelectMaxShowId());
 }
 
-Outcome<bool> ShowNameExists(const QString& name, std::optional<int> exceptShowId) {
+Outcome<bool> ShowNameExists(const QString& name, std::optional<int> exceptShowId)
+{
     const auto shows = ReadShows();
     if (!shows)
         return Outcome<bool>::failure(shows.error);
@@ -271,7 +290,8 @@ Outcome<bool> ShowNameExists(const QString& name, std::optional<int> exceptShowI
     return Outcome<bool>::success(false);
 }
 
-IdResult AddShow(const ShowFields& fields) {
+IdResult AddShow(const ShowFields& fields)
+{
     DbTransaction tx;
     if (!tx.isActive())
         return IdResult::failure(tx.failureText());
@@ -282,10 +302,7 @@ IdResult AddShow(const ShowFields& fields) {
         return IdResult::failure(error);
     const int showId = next->next;
     const int switchId = fields.ActivedUniversalSwitch ? fields.UniversalSwitchID : 0;
-    if (!run(query,
-             SqlInsertShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0,
-                           switchId),
-             &error))
+    if (!run(query, SqlInsertShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0, switchId), &error))
         return IdResult::failure(error);
     // The row is kept only when its name and path were written as well.
     if (!WriteShowEntry(showId, fields.Name, fields.URL))
@@ -295,17 +312,15 @@ IdResult AddShow(const ShowFields& fields) {
     return IdResult::success(showId);
 }
 
-EditResult UpdateShow(int showId, const ShowFields& fields) {
+EditResult UpdateShow(int showId, const ShowFields& fields)
+{
     DbTransaction tx;
     if (!tx.isActive())
         return EditResult::failure(tx.failureText());
     QSqlQuery query = StandaloneQuery();
     QString error;
     const int switchId = fields.ActivedUniversalSwitch ? fields.UniversalSwitchID : 0;
-    if (!run(query,
-             SqlUpdateShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0,
-                           switchId),
-             &error))
+    if (!run(query, SqlUpdateShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0, switchId), &error))
         return EditResult::failure(error);
     if (!WriteShowEntry(showId, fields.Name, fields.URL))
         return EditResult::failure(showIniFailure());
@@ -314,33 +329,39 @@ EditResult UpdateShow(int showId, const ShowFields& fields) {
     return EditResult::success();
 }
 
-EditResult DeleteShow(int showId) {
+EditResult DeleteShow(int showId)
+{
     return runInTransaction(SqlDeleteShow(showId));
 }
 
 // ---- Time points --------------------------------------------------------
 
-Outcome<QVector<TTimePoint>> ReadTimePoints(int showId) {
+Outcome<QVector<TTimePoint>> ReadTimePoints(int showId)
+{
     return readAll<TTimePoint>(SqlSelectTimePoints(showId), timePointOf);
 }
 
-Outcome<std::optional<TTimePoint>> ReadTimePoint(int showId, int timePointId) {
+Outcome<std::optional<TTimePoint>> ReadTimePoint(int showId, int timePointId)
+{
     return readFirst<TTimePoint>(SqlSelectTimePoint(showId, timePointId), timePointOf);
 }
 
-Outcome<bool> TimePointExistsAt(int showId, int second) {
-    const auto found = readFirst<bool>(SqlSelectTimePointAtSecond(showId, second),
-                                       [](const QSqlQuery&) { return true; });
+Outcome<bool> TimePointExistsAt(int showId, int second)
+{
+    const auto found
+        = readFirst<bool>(SqlSelectTimePointAtSecond(showId, second), [](const QSqlQuery&) { return true; });
     if (!found)
         return Outcome<bool>::failure(found.error);
     return Outcome<bool>::success(found->has_value());
 }
 
-IdResult NextTimePointId(int showId) {
+IdResult NextTimePointId(int showId)
+{
     return nextId(SqlSelectMaxTimePointId(showId));
 }
 
-IdResult AddTimePoint(int showId, int second) {
+IdResult AddTimePoint(int showId, int second)
+{
     DbTransaction tx;
     if (!tx.isActive())
         return IdResult::failure(tx.failureText());
@@ -356,22 +377,25 @@ IdResult AddTimePoint(int showId, int second) {
     return IdResult::success(next->next);
 }
 
-EditResult UpdateTimePoint(int showId, int timePointId, int second, const QString& remark) {
+EditResult UpdateTimePoint(int showId, int timePointId, int second, const QString& remark)
+{
     return runInTransaction({SqlUpdateTimePoint(showId, timePointId, second, remark)});
 }
 
-EditResult DeleteTimePoint(int showId, int timePointId) {
+EditResult DeleteTimePoint(int showId, int timePointId)
+{
     return runInTransaction(SqlDeleteTimePoint(showId, timePointId));
 }
 
 // ---- Commands -------------------------------------------------------------
 
-Outcome<QVector<TControlObject>> ReadCommands(const CommandTarget& target) {
+Outcome<QVector<TControlObject>> ReadCommands(const CommandTarget& target)
+{
     if (!knownTarget(target))
         return Outcome<QVector<TControlObject>>::failure(unknownTarget());
     const QString statement = target.setCode == CommandsForShowSet
-                                  ? SqlSelectTimePointCommands(target.showId, target.timePointId)
-                                  : SqlSelectCommandSetForList(target.setCode);
+        ? SqlSelectTimePointCommands(target.showId, target.timePointId)
+        : SqlSelectCommandSetForList(target.setCode);
     QSqlQuery query = StandaloneQuery();
     QString error;
     if (!open(query, statement, &error))
@@ -382,19 +406,20 @@ Outcome<QVector<TControlObject>> ReadCommands(const CommandTarget& target) {
     return Outcome<QVector<TControlObject>>::success(commands);
 }
 
-IdResult NextCommandId(const CommandTarget& target) {
+IdResult NextCommandId(const CommandTarget& target)
+{
     if (!knownTarget(target))
         return IdResult::failure(unknownTarget());
     return nextId(maxCommandIdStatement(target));
 }
 
-Outcome<QVector<int>> AddBlankCommands(const CommandTarget& target, int count) {
-    return insertBatch(target, count,
-                       [&target](int, int id, bool) { return blankInsert(target, id); });
+Outcome<QVector<int>> AddBlankCommands(const CommandTarget& target, int count)
+{
+    return insertBatch(target, count, [&target](int, int id, bool) { return blankInsert(target, id); });
 }
 
-Outcome<QVector<int>> PasteCommands(const CommandTarget& target,
-                                    const QVector<TControlObject>& commands) {
+Outcome<QVector<int>> PasteCommands(const CommandTarget& target, const QVector<TControlObject>& commands)
+{
     return insertBatch(target, int(commands.size()), [&](int i, int id, bool listWasEmpty) {
         TControlObject copy = commands.at(i);
         copy.CommandID = id;
@@ -404,7 +429,8 @@ Outcome<QVector<int>> PasteCommands(const CommandTarget& target,
     });
 }
 
-EditResult UpdateCommands(const CommandTarget& target, const QVector<TControlObject>& commands) {
+EditResult UpdateCommands(const CommandTarget& target, const QVector<TControlObject>& commands)
+{
     if (!knownTarget(target))
         return EditResult::failure(unknownTarget());
     QStringList statements;
@@ -413,7 +439,8 @@ EditResult UpdateCommands(const CommandTarget& target, const QVector<TControlObj
     return runInTransaction(statements);
 }
 
-EditResult DeleteCommands(const CommandTarget& target, const QVector<int>& commandIds) {
+EditResult DeleteCommands(const CommandTarget& target, const QVector<int>& commandIds)
+{
     if (!knownTarget(target))
         return EditResult::failure(unknownTarget());
     QStringList statements;

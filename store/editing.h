@@ -115,9 +115,7 @@ struct CommandTarget {
     int showId = 0;
     int timePointId = 0;
 
-    static CommandTarget timePoint(int showId, int timePointId) {
-        return {CommandsForShowSet, showId, timePointId};
-    }
+    static CommandTarget timePoint(int showId, int timePointId) { return {CommandsForShowSet, showId, timePointId}; }
     static CommandTarget set(CommandSetCode code) { return {code, 0, 0}; }
 };
 
@@ -131,8 +129,7 @@ Outcome<QVector<int>> AddBlankCommands(const CommandTarget& target, int count);
 // Inserts copies of the commands with new identifiers from NextCommandId up.
 // Into an empty list they keep their SequenceNo; into a list that has
 // commands each takes its new CommandID as SequenceNo. Returns the new ids.
-Outcome<QVector<int>> PasteCommands(const CommandTarget& target,
-                                    const QVector<TControlObject>& commands);
+Outcome<QVector<int>> PasteCommands(const CommandTarget& target, const QVector<TControlObject>& commands);
 // Writes the edited commands (matched by CommandID), all or none.
 EditResult UpdateCommands(const CommandTarget& target, const QVector<TControlObject>& commands);
 // Deletes the commands with these ids, all or none.

@@ -14,7 +14,8 @@ namespace {
 // The load in one joined read. False, with the show untouched, when the
 // statement cannot be run at all; otherwise *complete tells whether the
 // walk reached the end.
-bool loadJoined(TShow& show, bool* complete) {
+bool loadJoined(TShow& show, bool* complete)
+{
     QSqlQuery rows = StandaloneQuery();
     if (!rows.exec(SqlSelectShowForPlaying(show.ShowID)))
         return false;
@@ -57,7 +58,8 @@ bool loadJoined(TShow& show, bool* complete) {
 
 } // namespace
 
-bool LoadShowTimePoints(TShow& show) {
+bool LoadShowTimePoints(TShow& show)
+{
     bool joinedComplete = false;
     if (loadJoined(show, &joinedComplete))
         return joinedComplete;
@@ -75,8 +77,7 @@ bool LoadShowTimePoints(TShow& show) {
         point.TimePointID = FieldInt(points, QStringLiteral("TimePointID"));
         point.SecondOfTimePoint = FieldInt(points, QStringLiteral("SecondOfTimePoint"));
         point.Remark = FieldText(points, QStringLiteral("Remark"));
-        if (!OpenRows(DbQuery::Nested,
-                      SqlSelectTimePointCommandsForPlaying(show.ShowID, point.TimePointID))) {
+        if (!OpenRows(DbQuery::Nested, SqlSelectTimePointCommandsForPlaying(show.ShowID, point.TimePointID))) {
             show.TimePoints.append(point);
             complete = false;
             break;
@@ -94,7 +95,8 @@ bool LoadShowTimePoints(TShow& show) {
     return complete;
 }
 
-TShow* FindShow(int showId) {
+TShow* FindShow(int showId)
+{
     for (TShow& show : mPublicVariable().ShowList) {
         if (show.ShowID == showId)
             return &show;
