@@ -1,43 +1,40 @@
 #include "commandsets.h"
 
-#include "commandlist.h"
+#include "commandrows.h"
 #include "database.h"
 #include "mediaplayer.h"
 #include "publicvariable.h"
 #include "sqltext.h"
 
-QString CommandSetTable(int playState)
+std::optional<CommandSetCode> CommandSetOfPlayState(int playState)
 {
     switch (playState) {
     case MediaPlayer::Stopped:
-        return QStringLiteral("CommandsForStop");
+        return CommandsForStopSet;
     case MediaPlayer::Paused:
-        return QStringLiteral("CommandsForPause");
+        return CommandsForPauseSet;
     case MediaPlayer::Playing:
-        return QStringLiteral("CommandsForPlay");
+        return CommandsForPlaySet;
     default:
-        return QString();
+        return std::nullopt;
     }
 }
 
 QVector<TControlObject> ReadCommandSet(int playState)
 {
     QVector<TControlObject> commands;
-    const QString table = CommandSetTable(playState);
-    if (table.isEmpty())
+    const auto set = CommandSetOfPlayState(playState);
+    if (!set)
         return commands;
-    if (!OpenRows(DbQuery::Command, SqlSelectCommandSet(table)))
+    if (!OpenRows(DbQuery::Command, SqlSelectCommandSet(CommandTableName(*set))))
         return commands;
-    QSqlQuery& rows = QueryObject(DbQuery::Command);
-    while (rows.next())
-        commands.append(ReadCommandRow(rows));
-    rows.finish();
+    ReadCommandRows(QueryObject(DbQuery::Command), &commands);
     return commands;
 }
 
 bool SendCommandSet(CommandSequencer& sequencer, int playState, CommandSequencer::Done done)
 {
-    if (CommandSetTable(playState).isEmpty())
+    if (!CommandSetOfPlayState(playState))
         return false;
     sequencer.enqueue(ReadCommandSet(playState), [] { return mPublicVariable().ClosingFlag; }, std::move(done));
     return true;
@@ -45,7 +42,7 @@ bool SendCommandSet(CommandSequencer& sequencer, int playState, CommandSequencer
 
 void HandlePlayStateChange(MediaPlayer& player, CommandSequencer& sequencer, int newState)
 {
-    if (mPublicVariable().ClosingFlag || CommandSetTable(newState).isEmpty())
+    if (mPublicVariable().ClosingFlag || !CommandSetOfPlayState(newState))
         return;
     CommandSequencer::Done done;
     if (newState == MediaPlayer::Playing) {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVector>
 
+#include <optional>
+
 class MediaPlayer;
 
 // The show-independent command sets sent when the main window's player
@@ -13,8 +15,9 @@ class MediaPlayer;
 // playing (3: CommandsForPlay). They are read from the database at every
 // change, so edits take effect at the next one.
 
-// The table of a play state's set, or empty text for any other state.
-QString CommandSetTable(int playState);
+// The set sent on a play state (its table is CommandTableName of it), or
+// none for a state without one.
+std::optional<CommandSetCode> CommandSetOfPlayState(int playState);
 
 // The state's set in SequenceNo order, read afresh. A read error ends the
 // list there: the commands read before it are returned.

@@ -36,11 +36,11 @@ private:
 
 // Puts command lists on the bus one command at a time, on the GUI thread,
 // without ever blocking it. After each command it waits the command's
-// DelayMS (50 ms when DelayMS is 0 or less) before the next, and also after
-// the last one, so a list occupies the bus for exactly as long as it did when
-// the sender slept between commands. While a list is on its way the sequencer
-// is busy: the show runner holds its ticks back, and further lists wait their
-// turn in the order they came.
+// DelayMS (50 ms when DelayMS is 0 or less, never more than MaxDelayMS)
+// before the next, and also after the last one, so a list occupies the bus
+// for exactly as long as it did when the sender slept between commands. While
+// a list is on its way the sequencer is busy: the show runner holds its ticks
+// back, and further lists wait their turn in the order they came.
 class CommandSequencer {
 public:
     using Sender = std::function<void(quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second,
@@ -71,8 +71,14 @@ public:
     // Drops every list, the one being sent included; nothing more goes out.
     void stop();
 
-    // The wait after a command: its delay, or 50 ms when that is 0 or less.
-    static int gapAfter(qint32 delayMS) { return delayMS > 0 ? delayMS : 50; }
+    // The longest delay the command editor lets one enter. A stored delay
+    // above it (typed into the database by hand) waits no longer than this,
+    // so one odd row cannot hold back the rest of a show.
+    static constexpr qint32 MaxDelayMS = 600000;
+
+    // The wait after a command: its delay, at most MaxDelayMS, or 50 ms when
+    // the delay is 0 or less.
+    static int gapAfter(qint32 delayMS) { return delayMS > MaxDelayMS ? MaxDelayMS : delayMS > 0 ? delayMS : 50; }
 
 private:
     struct Pending {

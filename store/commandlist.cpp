@@ -36,28 +36,14 @@ bool ReadCommandListRows(DbQuery which, const QString& statement, QVector<Comman
     if (!OpenRows(which, statement))
         return false;
     QSqlQuery& q = QueryObject(which);
+    const CommandRowReader reader(q.record());
     while (q.next())
-        rows->append({ReadCommandRow(q), FieldText(q, QStringLiteral("DelayMS")).trimmed().isEmpty()});
+        rows->append({reader.read(q), reader.delayIsEmpty(q)});
     const bool ok = !q.lastError().isValid();
     q.finish();
     return ok;
 }
 
-TControlObject ReadCommandRow(const QSqlQuery& q)
-{
-    TControlObject c;
-    c.CommandID = FieldInt(q, QStringLiteral("CommandID"));
-    c.SequenceNo = FieldInt(q, QStringLiteral("SequenceNo"));
-    c.Remark = FieldText(q, QStringLiteral("Remark"));
-    c.SubnetID = static_cast<quint8>(FieldInt(q, QStringLiteral("SubnetID")));
-    c.DeviceID = static_cast<quint8>(FieldInt(q, QStringLiteral("DeviceID")));
-    c.CommandTypeID = static_cast<quint8>(FieldInt(q, QStringLiteral("CommandTypeID")));
-    c.FirstParameter = static_cast<quint16>(FieldInt(q, QStringLiteral("FirstParameter")));
-    c.SecondParameter = static_cast<quint16>(FieldInt(q, QStringLiteral("SecondParameter")));
-    c.ThirdParameter = static_cast<quint16>(FieldInt(q, QStringLiteral("ThirdParameter")));
-    c.DelayMS = FieldInt(q, QStringLiteral("DelayMS"));
-    return c;
-}
 
 QStringList CommandListCells(const TControlObject& c, bool delayIsEmpty)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commandrows.h"
 #include "database.h"
 #include "records.h"
 
@@ -34,7 +35,3 @@ QStringList CommandListCells(const TControlObject& command, bool delayIsEmpty = 
 // stays as it was. Returns the number of commands copied.
 int CopyCommandsToClipboard(const QSet<int>& commandIds, const QString& statement,
                             DbQuery query = DbQuery::General);
-
-// A command row of a command statement, read into the record (bytes and
-// words keep the low bits of what was stored).
-TControlObject ReadCommandRow(const QSqlQuery& row);

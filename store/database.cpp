@@ -53,6 +53,33 @@ QString failureText(const QSqlQuery& query)
     return text;
 }
 
+// The file the connection is open on, as an absolute path.
+QString& openPath()
+{
+    static QString path;
+    return path;
+}
+
+// The required tables the open database does not have, in the order of
+// RequiredTables(); names are matched without regard to letter case.
+QStringList missingTables(QSqlDatabase& db, QString* failure)
+{
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("select name from sqlite_master where type in ('table','view')"))) {
+        *failure = failureText(probe);
+        return {};
+    }
+    QStringList present;
+    while (probe.next())
+        present << probe.value(0).toString().toLower();
+    QStringList missing;
+    for (const QString& table : RequiredTables()) {
+        if (!present.contains(table.toLower()))
+            missing << table;
+    }
+    return missing;
+}
+
 QVariant fieldValue(const QSqlQuery& query, const QString& name)
 {
     // QSqlRecord::indexOf matches field names without regard to letter
@@ -65,13 +92,28 @@ QVariant fieldValue(const QSqlQuery& query, const QString& name)
 
 } // namespace
 
+QStringList RequiredTables()
+{
+    return {QStringLiteral("Show"),
+            QStringLiteral("TimePoint"),
+            QStringLiteral("CommandsForShow"),
+            QStringLiteral("CommandsForPlay"),
+            QStringLiteral("CommandsForPause"),
+            QStringLiteral("CommandsForStop"),
+            QStringLiteral("Define_Universal_Switch_Status"),
+            QStringLiteral("Define_Command_Type"),
+            QStringLiteral("Define_Security_Alarm_Type"),
+            QStringLiteral("Define_Security_Mode"),
+            QStringLiteral("Define_Curtain_Status")};
+}
+
 bool OpenDatabase(const QString& databasePath)
 {
-    if (IsDatabaseOpen())
+    const QFileInfo file(databasePath);
+    if (IsDatabaseOpen() && file.isFile() && QFileInfo(openPath()) == file)
         return true;
     CloseDatabase();
 
-    const QFileInfo file(databasePath);
     if (!file.isFile()) {
         // Opening would otherwise make a new, empty database in its place,
         // and every show would silently be gone.
@@ -97,10 +139,18 @@ bool OpenDatabase(const QString& databasePath)
             opened = db.open();
             if (opened) {
                 // A file that is not a database opens fine; the first read
-                // tells.
-                QSqlQuery probe(db);
-                if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
-                    failure = failureText(probe);
+                // tells. An empty file reads as a database without tables.
+                // Reading writes nothing, so the file stays as it was.
+                QString readFailure;
+                const QStringList missing = missingTables(db, &readFailure);
+                if (!readFailure.isEmpty()) {
+                    failure = readFailure + QStringLiteral(": ") + QDir::toNativeSeparators(databasePath);
+                    opened = false;
+                } else if (!missing.isEmpty()) {
+                    failure = QStringLiteral("The show database lacks the table")
+                              + (missing.size() > 1 ? QStringLiteral("s ") : QStringLiteral(" "))
+                              + missing.join(QStringLiteral(", ")) + QStringLiteral(": ")
+                              + QDir::toNativeSeparators(databasePath);
                     opened = false;
                 }
             } else {
@@ -113,6 +163,7 @@ bool OpenDatabase(const QString& databasePath)
                     q = std::make_unique<QSqlQuery>(db);
                     q->setForwardOnly(true);
                 }
+                openPath() = file.absoluteFilePath();
             } else {
                 db.close();
             }
@@ -127,6 +178,7 @@ bool OpenDatabase(const QString& databasePath)
 
 void CloseDatabase()
 {
+    openPath().clear();
     for (auto& q : queries())
         q.reset();
     if (QSqlDatabase::contains(connectionName)) {
@@ -150,6 +202,13 @@ QSqlQuery& QueryObject(DbQuery which)
 {
     auto& q = queries()[slot(which)];
     return q ? *q : detachedQuery();
+}
+
+QSqlQuery StandaloneQuery()
+{
+    QSqlQuery query(IsDatabaseOpen() ? QSqlDatabase::database(connectionName, false) : QSqlDatabase());
+    query.setForwardOnly(true);
+    return query;
 }
 
 bool ExecuteStatement(DbQuery which, const QString& statement)
@@ -285,10 +344,26 @@ QString GetNextIndex(DbQuery which, const QString& table, const QString& column,
     return QString::number(value + 1);
 }
 
+namespace {
+
+QString connectionFailure(const QSqlDatabase& db, const char* fallback)
+{
+    const QString text = db.lastError().text().trimmed();
+    return text.isEmpty() ? QString::fromLatin1(fallback) : text;
+}
+
+} // namespace
+
 DbTransaction::DbTransaction()
 {
-    if (IsDatabaseOpen())
-        m_active = QSqlDatabase::database(connectionName, false).transaction();
+    if (!IsDatabaseOpen()) {
+        m_failure = QStringLiteral("The show database is not open");
+        return;
+    }
+    QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+    m_active = db.transaction();
+    if (!m_active)
+        m_failure = connectionFailure(db, "The transaction could not be started");
 }
 
 DbTransaction::~DbTransaction()
@@ -305,6 +380,7 @@ bool DbTransaction::commit()
         m_active = false;
         return true;
     }
+    m_failure = connectionFailure(db, "The changes could not be committed");
     // A commit that did not go through leaves the transaction open; end it
     // so that nothing of it is kept half-way.
     rollback();

@@ -8,15 +8,27 @@
 // be open on one query object while another reads.
 enum class DbQuery { General, Nested, Command };
 
-// Opens Database/DB.mdb (or the given file). A missing file is an error: it is
-// reported and never created empty. Returns true when the connection and the
-// three queries are ready.
+// Opens Database/DB.mdb (or the given file). A missing file, or one that is
+// not a show database (no database at all, or lacking a table the program
+// reads), is an error: it is reported, naming what is missing, and nothing
+// is created or written in its place. Returns true when the connection to
+// that very file and the three queries are ready; a connection to another
+// file is closed first.
 bool OpenDatabase(const QString& databasePath);
 void CloseDatabase();
 bool IsDatabaseOpen();
 
 // The query object itself, for walking rows after OpenRows().
 QSqlQuery& QueryObject(DbQuery which);
+
+// A new query object of its own on the show database (forward only), for
+// work that may run while a caller walks one of the shared queries. Without
+// a connection every exec on it fails.
+QSqlQuery StandaloneQuery();
+
+// The tables the program reads and writes; OpenDatabase refuses a file
+// that lacks one of them.
+QStringList RequiredTables();
 
 // Runs a statement that returns no rows. False on any failure, no message.
 bool ExecuteStatement(DbQuery which, const QString& statement);
@@ -62,7 +74,10 @@ public:
     bool isActive() const { return m_active; }
     bool commit();
     void rollback();
+    // The database's reason when the transaction could not begin or commit.
+    QString failureText() const { return m_failure; }
 
 private:
     bool m_active = false;
+    QString m_failure;
 };

@@ -4,8 +4,10 @@
 
 // Loads the show's time points (ascending second) and each time point's
 // commands (ascending SequenceNo) from the database, replacing what the show
-// held. Time points are read on the general query, their commands on the
-// nested one. A read that fails ends the load quietly: what was read up to
+// held. The show is read in one joined statement on a query of its own (a
+// walk of the shared queries goes on); only when that statement cannot be
+// run are the time points read on the general query and each one's
+// commands on the nested one. A read that fails ends the load quietly: what was read up to
 // then stays in the show (all of the previous load when the time points
 // themselves cannot be read). Time points are never half-filled: one whose
 // commands could not be read is kept with the commands read so far. Returns false when the load did not complete.

@@ -1,6 +1,8 @@
 #include "sqltext.h"
 
 #include "database.h"
+#include "editing.h"
+#include "messages.h"
 #include "textops.h"
 
 namespace {
@@ -138,6 +140,18 @@ QStringList SqlDeleteTimePoint(int showId, int timePointId)
                 + QStringLiteral(" and TimePointID=") + num(timePointId),
             QStringLiteral("delete from TimePoint where ShowID=") + num(showId) + QStringLiteral(" and TimePointID=")
                 + num(timePointId)};
+}
+
+QString SqlSelectShowForPlaying(int showId)
+{
+    return QStringLiteral("select t.rowid as TimePointRow, t.TimePointID as TimePointID, t.SecondOfTimePoint as SecondOfTimePoint, "
+                          "t.Remark as TimePointRemark, (c.ShowID is not null) as HasCommand, c.CommandID, "
+                          "c.SequenceNo, c.Remark, c.SubnetID, c.DeviceID, c.CommandTypeID, c.FirstParameter, "
+                          "c.SecondParameter, c.ThirdParameter, c.DelayMS from TimePoint t left join "
+                          "CommandsForShow c on c.ShowID=t.ShowID and c.TimePointID=t.TimePointID where t.ShowID=")
+           + num(showId)
+           + QStringLiteral(" order by t.SecondOfTimePoint, t.TimePointID, t.rowid, c.SequenceNo, c.CommandID, "
+                            "c.rowid");
 }
 
 // ---- Commands of a time point ----
@@ -287,29 +301,43 @@ QString SqlSelectCurtainStatuses()
 
 // ---- Identifier allocation ----
 
+namespace {
+
+QString asText(const ShowEditing::IdResult& next)
+{
+    if (next)
+        return QString::number(*next);
+    ShowError(next.error + QStringLiteral("(GetSearchResultFrmDB)"));
+    return QString();
+}
+
+} // namespace
+
 QString NextShowId()
 {
-    return GetNextIndex(DbQuery::General, QStringLiteral("Show"), QStringLiteral("ShowID"));
+    return asText(ShowEditing::NextShowId());
 }
 
 QString NextShowSequenceNo()
 {
-    return GetNextIndex(DbQuery::General, QStringLiteral("Show"), QStringLiteral("SequenceNo"));
+    return asText(ShowEditing::NextShowSequenceNo());
 }
 
 QString NextTimePointId(int showId)
 {
-    return GetNextIndex(DbQuery::General, QStringLiteral("TimePoint"), QStringLiteral("TimePointID"),
-                        whereTimePointsOfShow(showId));
+    return asText(ShowEditing::NextTimePointId(showId));
 }
 
 QString NextTimePointCommandId(int showId, int timePointId)
 {
-    return GetNextIndex(DbQuery::General, QStringLiteral("CommandsForShow"), QStringLiteral("CommandID"),
-                        whereCommandsOfTimePoint(showId, timePointId));
+    return asText(ShowEditing::NextCommandId(ShowEditing::CommandTarget::timePoint(showId, timePointId)));
 }
 
 QString NextCommandSetId(const QString& table)
 {
+    for (CommandSetCode set : {CommandsForPlaySet, CommandsForPauseSet, CommandsForStopSet}) {
+        if (CommandTableName(set).compare(table, Qt::CaseInsensitive) == 0)
+            return asText(ShowEditing::NextCommandId(ShowEditing::CommandTarget::set(set)));
+    }
     return GetNextIndex(DbQuery::General, table, QStringLiteral("CommandID"));
 }

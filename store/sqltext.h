@@ -35,6 +35,15 @@ QString SqlUpdateTimePoint(int showId, int timePointId, int seconds, const QStri
 // Its commands, then the time point row; run with ExecuteInOrder.
 QStringList SqlDeleteTimePoint(int showId, int timePointId);
 
+// A show's time points with their commands, for loading it for playing in one
+// read: time points as T2 orders them, each time point's commands as C2
+// orders them, ties in the order those statements give (time point, then
+// command identity). A time point without commands gives one row whose
+// HasCommand is 0. Command columns keep their names; the time point's own
+// are TimePointRow (its row's storage identity), TimePointID,
+// SecondOfTimePoint and TimePointRemark.
+QString SqlSelectShowForPlaying(int showId);
+
 // ---- Commands of a time point ----
 QString SqlSelectTimePointCommands(int showId, int timePointId);           // lists, preview and copy
 QString SqlSelectTimePointCommandsForPlaying(int showId, int timePointId); // loading a show for playing
@@ -62,8 +71,9 @@ QString SqlSelectSecurityAlarmTypes();
 QString SqlSelectSecurityModes();
 QString SqlSelectCurtainStatuses();
 
-// ---- Identifier allocation (Max+1 through GetNextIndex on the general
-// query; "1" for an empty set, empty text when the read failed) ----
+// ---- Identifier allocation (Max+1 on a query of its own, so a walk of the
+// shared queries goes on; "1" for an empty set, empty text when the read
+// failed, which is shown as GetNextIndex shows it) ----
 QString NextShowId();
 QString NextShowSequenceNo();
 QString NextTimePointId(int showId);

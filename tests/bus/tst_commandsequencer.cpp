@@ -77,6 +77,19 @@ private Q_SLOTS:
         QCOMPARE(timer->requested, (QVector<int>{50, 500, 50}));
     }
 
+    void delayBeyondTheEditorsRangeWaitsTheMaximum()
+    {
+        // A row typed into the database by hand must not hold back every
+        // later command for weeks.
+        sequencer->enqueue({command(10, 2147483647), command(11, 600001), command(12, 600000), command(13, 0)});
+        timer->advance(600000);
+        timer->advance(600000);
+        timer->advance(600000);
+        QCOMPARE(sent.size(), 4);
+        QCOMPARE(sent[3].at, 1800000);
+        QCOMPARE(timer->requested, (QVector<int>{600000, 600000, 600000, 50}));
+    }
+
     void listsWaitTheirTurnInOrder()
     {
         QStringList finished;

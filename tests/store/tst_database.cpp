@@ -50,6 +50,50 @@ private Q_SLOTS:
         QVERIFY(!boxes.shown[0].text.isEmpty());
     }
 
+    void fileWithoutTheShowTablesIsRefusedAndLeftAsItWas()
+    {
+        ScriptedMessages boxes;
+        TestProgramFolder folder;
+        QTemporaryDir dir;
+        // An empty file would read as a database without tables.
+        const QString empty = dir.path() + QStringLiteral("/DB.mdb");
+        QFile f(empty);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QVERIFY(!OpenDatabase(empty));
+        QVERIFY(!IsDatabaseOpen());
+        QCOMPARE(QFileInfo(empty).size(), 0);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("DB.mdb")});
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY(boxes.shown[0].text.contains(QStringLiteral("CommandsForShow")));
+        QVERIFY(boxes.shown[0].text.contains(QStringLiteral("DB.mdb")));
+
+        // A show database that lost one table names that table.
+        QVERIFY(folder.openDatabase());
+        QVERIFY(ExecuteStatement(DbQuery::General, QStringLiteral("drop table TimePoint")));
+        CloseDatabase();
+        boxes.clear();
+        QVERIFY(!folder.openDatabase());
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY(boxes.shown[0].text.contains(QStringLiteral("TimePoint")));
+        QVERIFY(!boxes.shown[0].text.contains(QStringLiteral("CommandsForShow")));
+    }
+
+    void openingAnotherFileSwitchesToIt()
+    {
+        ScriptedMessages boxes;
+        TestProgramFolder first;
+        TestProgramFolder second;
+        QVERIFY(second.openDatabase());
+        QVERIFY(ExecuteStatement(DbQuery::General, QStringLiteral("insert into Show(ShowID,SequenceNo) values(9,1)")));
+        QVERIFY(first.openDatabase());
+        QVERIFY(!pblIsExistData(DbQuery::General, QStringLiteral("select * from Show")));
+        QVERIFY(first.openDatabase()); // the same file again stays open
+        QVERIFY(second.openDatabase());
+        QVERIFY(pblIsExistData(DbQuery::General, QStringLiteral("select * from Show")));
+        QVERIFY(boxes.shown.isEmpty());
+    }
+
     void pathWithBlanksAndHashOpens()
     {
         TestProgramFolder folder;

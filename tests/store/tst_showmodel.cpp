@@ -71,6 +71,57 @@ private Q_SLOTS:
         QVERIFY(other.TimePoints.isEmpty());
     }
 
+    void loadKeepsTheOrderOfTheStatementsPerTimePoint()
+    {
+        ScriptedMessages boxes;
+        TestProgramFolder folder;
+        QVERIFY(folder.openDatabase());
+        // Rows stored out of identity order, with equal seconds and equal
+        // sequence numbers, so that storage order and identity order differ.
+        const int points[][2] = {{5, 10}, {2, 10}, {9, 5}, {1, 10}, {3, 7}, {8, 5}};
+        for (const auto& p : points)
+            QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePoint(3, p[0], p[1])));
+        QVERIFY(ExecuteStatement(DbQuery::General, SqlUpdateTimePoint(3, 9, 5, QStringLiteral("nine"))));
+        const int commands[][3] = {{5, 4, 1}, {5, 2, 1}, {5, 9, 0}, {5, 1, 1}, {2, 7, 3}, {2, 3, 3},
+                                   {9, 2, 2}, {9, 1, 2}, {1, 6, 0}, {8, 5, 5}, {4, 1, 1}};
+        int delay = 1;
+        for (const auto& c : commands)
+            QVERIFY(ExecuteStatement(DbQuery::General,
+                                     SqlInsertTimePointCommand(3, c[0], command(c[1], c[2], 4, delay++))));
+
+        // What the statements per time point give.
+        const auto line = [](const QSqlQuery& q, const char* first, const char* second) {
+            return QStringLiteral("%1:%2:%3")
+                .arg(FieldInt(q, QString::fromLatin1(first)))
+                .arg(FieldInt(q, QString::fromLatin1(second)))
+                .arg(FieldText(q, QStringLiteral("Remark")));
+        };
+        QStringList expected;
+        QSqlQuery pointRows = StandaloneQuery();
+        QVERIFY(pointRows.exec(SqlSelectTimePointsForPlaying(3)));
+        while (pointRows.next()) {
+            expected << line(pointRows, "TimePointID", "SecondOfTimePoint");
+            QSqlQuery rows = StandaloneQuery();
+            QVERIFY(rows.exec(
+                SqlSelectTimePointCommandsForPlaying(3, FieldInt(pointRows, QStringLiteral("TimePointID")))));
+            while (rows.next())
+                expected << line(rows, "CommandID", "DelayMS");
+        }
+
+        TShow show;
+        show.ShowID = 3;
+        QVERIFY(LoadShowTimePoints(show));
+        QStringList loaded;
+        for (const TTimePoint& p : show.TimePoints) {
+            loaded << QStringLiteral("%1:%2:%3").arg(p.TimePointID).arg(p.SecondOfTimePoint).arg(p.Remark);
+            for (const TControlObject& c : p.Commands)
+                loaded << QStringLiteral("%1:%2:%3").arg(c.CommandID).arg(c.DelayMS).arg(c.Remark);
+        }
+        QCOMPARE(loaded, expected);
+        QCOMPARE(show.TimePoints.size(), 6);
+        QVERIFY(boxes.shown.isEmpty());
+    }
+
     void failureKeepsWhatWasRead()
     {
         ScriptedMessages boxes;

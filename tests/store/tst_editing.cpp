@@ -1,0 +1,274 @@
+#include "database.h"
+#include "editing.h"
+#include "programfolder.h"
+#include "publicvariable.h"
+#include "scriptedmessages.h"
+#include "inifile.h"
+#include "sqltext.h"
+
+#include <QSqlError>
+#include <QtTest>
+
+namespace ed = ShowEditing;
+using ed::CommandTarget;
+
+namespace {
+
+int count(const QString& statement)
+{
+    QSqlQuery q = StandaloneQuery();
+    if (!q.exec(statement) || !q.next())
+        return -1;
+    return q.value(0).toInt();
+}
+
+// CommandID:SequenceNo of each command, in the list's order.
+QStringList idsAndSequence(const CommandTarget& target)
+{
+    QStringList out;
+    const auto commands = ed::ReadCommands(target);
+    for (const TControlObject& c : commands.value.value_or(QVector<TControlObject> {}))
+        out << QStringLiteral("%1:%2").arg(c.CommandID).arg(c.SequenceNo);
+    return out;
+}
+
+bool exec(const QString& statement)
+{
+    return ExecuteStatement(DbQuery::Command, statement);
+}
+
+TControlObject stored(int commandId, int sequenceNo)
+{
+    TControlObject c;
+    c.CommandID = commandId;
+    c.SequenceNo = sequenceNo;
+    c.DeviceID = 10;
+    return c;
+}
+
+TControlObject copied(int sequenceNo, int device, const QString& remark = QString())
+{
+    TControlObject c;
+    c.CommandID = 99; // never used by a paste
+    c.SequenceNo = sequenceNo;
+    c.SubnetID = 2;
+    c.DeviceID = quint8(device);
+    c.CommandTypeID = 4;
+    c.FirstParameter = 65535;
+    c.DelayMS = 250;
+    c.Remark = remark;
+    return c;
+}
+
+} // namespace
+
+class TestEditing : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestProgramFolder> folder;
+    std::unique_ptr<ScriptedMessages> boxes;
+
+private Q_SLOTS:
+    void init()
+    {
+        ResetPublicVariables();
+        boxes = std::make_unique<ScriptedMessages>();
+        folder = std::make_unique<TestProgramFolder>();
+        QVERIFY(folder->openDatabase());
+        mPublicVariable().ShowIni = std::make_unique<IniFile>(folder->path(QStringLiteral("Database/Show.ini")));
+    }
+    void cleanup()
+    {
+        // Nothing here may go through a message box: failures come back.
+        QVERIFY(boxes->shown.isEmpty());
+        folder.reset();
+        boxes.reset();
+    }
+
+    void operationsInsideAWalkOfTheSharedQueriesLeaveItGoing()
+    {
+        for (int id = 1; id <= 3; ++id)
+            QVERIFY(exec(SqlInsertShow(id, id, 0, 0)));
+        QVERIFY(ExecuteStatement(DbQuery::Command,
+            QStringLiteral("create trigger refuse before insert on CommandsForShow when new.DeviceID=13 "
+                           "begin select raise(abort, 'refused'); end")));
+        QVERIFY(OpenRows(DbQuery::General, SqlSelectShows()));
+        QSqlQuery& walk = QueryObject(DbQuery::General);
+        QList<int> walked;
+        while (walk.next()) {
+            const int showId = FieldInt(walk, QStringLiteral("ShowID"));
+            walked << showId;
+            const auto point = ed::AddTimePoint(showId, 10);
+            QVERIFY(point);
+            const CommandTarget target = CommandTarget::timePoint(showId, *point);
+            QCOMPARE(*ed::NextCommandId(target), 1);
+            QVERIFY(ed::AddBlankCommands(target, 2));
+            QVERIFY(ed::PasteCommands(target, {copied(1, 7)}));
+            QVERIFY(ed::DeleteCommands(target, {1}));
+            QVERIFY(ed::ReadCommands(target));
+            QVERIFY(ed::ReadTimePoints(showId));
+            QCOMPARE(*ed::NextTimePointId(showId), 2);
+            // The identifier texts of the statement module as well.
+            QCOMPARE(NextTimePointCommandId(showId, *point), QStringLiteral("4"));
+            QCOMPARE(NextShowId(), QStringLiteral("4"));
+            // A failed batch rolls back without ending the walk either.
+            QVERIFY(!ed::PasteCommands(target, {copied(1, 8), copied(2, 13)}));
+        }
+        QVERIFY(!walk.lastError().isValid());
+        walk.finish();
+        QCOMPARE(walked, (QList<int> {1, 2, 3}));
+        QCOMPARE(count(QStringLiteral("select count(*) from CommandsForShow")), 6);
+    }
+
+    void aBatchThatFailsHalfWayLeavesTheTablesAsTheyWere()
+    {
+        QVERIFY(exec(SqlInsertShow(1, 1, 0, 0)));
+        QVERIFY(exec(SqlInsertTimePoint(1, 1, 5)));
+        QVERIFY(exec(SqlInsertTimePointCommand(1, 1, stored(1, 1))));
+        QVERIFY(exec(SqlInsertTimePointCommand(1, 1, stored(2, 2))));
+        QVERIFY(ExecuteStatement(DbQuery::General,
+            QStringLiteral("create trigger refuse before insert on CommandsForShow when new.CommandID=4 "
+                           "begin select raise(abort, 'refused by the test'); end")));
+        const CommandTarget target = CommandTarget::timePoint(1, 1);
+
+        // Paste and blank commands: the third insert fails, none stays.
+        const auto pasted = ed::PasteCommands(target, {copied(1, 1), copied(2, 2), copied(3, 3)});
+        QVERIFY(!pasted);
+        QVERIFY(pasted.error.contains(QStringLiteral("refused by the test")));
+        QVERIFY(!ed::AddBlankCommands(target, 3));
+        QCOMPARE(idsAndSequence(target), (QStringList {"1:1", "2:2"}));
+
+        // A save of several rows: the second update breaks, the first is undone.
+        TControlObject first = copied(5, 50);
+        first.CommandID = 1;
+        QVERIFY(ExecuteStatement(DbQuery::General,
+            QStringLiteral("create trigger refuseUpdate before update on CommandsForShow when new.DeviceID=66 "
+                           "begin select raise(abort, 'no update'); end")));
+        TControlObject second = copied(6, 66);
+        second.CommandID = 2;
+        const auto saved = ed::UpdateCommands(target, {first, second});
+        QVERIFY(!saved);
+        QVERIFY(saved.error.contains(QStringLiteral("no update")));
+        QCOMPARE(idsAndSequence(target), (QStringList {"1:1", "2:2"}));
+        QVERIFY(ed::UpdateCommands(target, {first}));
+        QCOMPARE(idsAndSequence(target), (QStringList {"2:2", "1:5"}));
+
+        // Deletes of a show or a time point whose last statement fails keep
+        // their commands and time points.
+        QVERIFY(ExecuteStatement(DbQuery::General,
+            QStringLiteral("create trigger keepShow before delete on Show "
+                           "begin select raise(abort, 'kept'); end")));
+        QVERIFY(ExecuteStatement(DbQuery::General,
+            QStringLiteral("create trigger keepPoint before delete on TimePoint "
+                           "begin select raise(abort, 'kept'); end")));
+        QVERIFY(ed::DeleteShow(1).error.contains(QStringLiteral("kept")));
+        QVERIFY(ed::DeleteTimePoint(1, 1).error.contains(QStringLiteral("kept")));
+        QCOMPARE(count(QStringLiteral("select count(*) from CommandsForShow")), 2);
+        QCOMPARE(count(QStringLiteral("select count(*) from TimePoint")), 1);
+
+        // A deleted command table: a failure with its reason, no identifier.
+        QVERIFY(ExecuteStatement(DbQuery::General, QStringLiteral("drop table CommandsForStop")));
+        const auto next = ed::NextCommandId(CommandTarget::set(CommandsForStopSet));
+        QVERIFY(!next.value);
+        QVERIFY(next.error.contains(QStringLiteral("CommandsForStop")));
+        QVERIFY(!ed::AddBlankCommands(CommandTarget::set(CommandsForStopSet), 1));
+    }
+
+    void pasteAndBlankCommandsNumberFromTheLargestIdentifier()
+    {
+        QVERIFY(exec(SqlInsertTimePoint(1, 1, 5)));
+        QVERIFY(exec(SqlInsertTimePoint(1, 2, 6)));
+        for (int id : {1, 2, 7})
+            QVERIFY(exec(SqlInsertTimePointCommand(1, 1, stored(id, id))));
+        const QVector<TControlObject> clip {copied(30, 1, QStringLiteral("it's")), copied(10, 2), copied(20, 3)};
+
+        // Into a list with commands: ids 8..10, each its id as sequence.
+        const auto pasted = ed::PasteCommands(CommandTarget::timePoint(1, 1), clip);
+        QCOMPARE(*pasted, (QVector<int> {8, 9, 10}));
+        QCOMPARE(
+            idsAndSequence(CommandTarget::timePoint(1, 1)), (QStringList {"1:1", "2:2", "7:7", "8:8", "9:9", "10:10"}));
+        const auto read = ed::ReadCommands(CommandTarget::timePoint(1, 1));
+        QCOMPARE(read->at(3).Remark, QStringLiteral("it's"));
+        QCOMPARE(int(read->at(3).FirstParameter), 65535);
+        QCOMPARE(read->at(3).DelayMS, 250);
+
+        // Into an empty list: ids 1..3 keep the copied sequence numbers.
+        QCOMPARE(*ed::PasteCommands(CommandTarget::timePoint(1, 2), clip), (QVector<int> {1, 2, 3}));
+        QCOMPARE(idsAndSequence(CommandTarget::timePoint(1, 2)), (QStringList {"2:10", "3:20", "1:30"}));
+
+        // Blank commands go on from the largest id, across the whole set table.
+        QCOMPARE(*ed::AddBlankCommands(CommandTarget::timePoint(1, 1), 2), (QVector<int> {11, 12}));
+        QVERIFY(exec(SqlInsertCommandSetCommand(QStringLiteral("CommandsForPlay"), stored(5, 1))));
+        QCOMPARE(*ed::AddBlankCommands(CommandTarget::set(CommandsForPlaySet), 2), (QVector<int> {6, 7}));
+        QCOMPARE(*ed::AddBlankCommands(CommandTarget::set(CommandsForStopSet), 2), (QVector<int> {1, 2}));
+        const auto blank = ed::ReadCommands(CommandTarget::set(CommandsForStopSet));
+        QCOMPARE(blank->size(), 2);
+        QCOMPARE(int(blank->at(0).CommandTypeID), 3);
+        QCOMPARE(blank->at(0).DelayMS, 0);
+        QVERIFY(ed::AddBlankCommands(CommandTarget::set(CommandsForStopSet), 0));
+        QVERIFY(!ed::AddBlankCommands(CommandTarget::set(CommandsForStopSet), -1));
+        QVERIFY(!ed::ReadCommands(CommandTarget::set(CommandSetCode(9))));
+    }
+
+    void deletingAShowRemovesItsTimePointsAndCommandsOnly()
+    {
+        const auto first = ed::AddShow({1, true, 200, QStringLiteral("Opening"), QStringLiteral("/m/a.mp4")});
+        const auto second = ed::AddShow({2, false, 9, QStringLiteral("Closing"), QStringLiteral("/m/b.mp4")});
+        QCOMPARE(*first, 1);
+        QCOMPARE(*second, 2);
+        for (int show : {1, 2}) {
+            QVERIFY(ed::AddTimePoint(show, 10));
+            QVERIFY(ed::AddTimePoint(show, 20));
+            QVERIFY(ed::AddBlankCommands(CommandTarget::timePoint(show, 1), 3));
+            QVERIFY(ed::AddBlankCommands(CommandTarget::timePoint(show, 2), 1));
+        }
+        QVERIFY(ed::DeleteShow(1));
+        QCOMPARE(count(QStringLiteral("select count(*) from Show")), 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from TimePoint where ShowID=1")), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from CommandsForShow where ShowID=1")), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from TimePoint where ShowID=2")), 2);
+        QCOMPARE(count(QStringLiteral("select count(*) from CommandsForShow where ShowID=2")), 4);
+
+        QVERIFY(ed::DeleteTimePoint(2, 1));
+        QCOMPARE(ed::ReadTimePoints(2)->size(), 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from CommandsForShow where ShowID=2")), 1);
+    }
+
+    void showsCarryTheirNamesAndPathsFromShowIni()
+    {
+        QCOMPARE(*ed::NextShowSequenceNo(), 1);
+        const auto id = ed::AddShow({5, true, 200, QStringLiteral("Opening"), QStringLiteral("/m/a.mp4")});
+        QCOMPARE(*id, 1);
+        QVERIFY(ed::UpdateShow(1, {4, false, 200, QStringLiteral("Opening act"), QStringLiteral("/m/c.mp4")}));
+        const auto shown = ed::ReadShow(1);
+        QVERIFY(shown && shown->has_value());
+        const ed::ShowRow row = **shown;
+        QCOMPARE(row.SequenceNo, 4);
+        QCOMPARE(row.UniversalSwitchID, 0); // not active: stored as 0
+        QCOMPARE(row.Name, QStringLiteral("Opening act"));
+        QCOMPARE(row.URL, QStringLiteral("/m/c.mp4"));
+        QVERIFY(!ed::ReadShow(7)->has_value());
+        QCOMPARE(*ed::NextShowSequenceNo(), 5);
+        QVERIFY(*ed::ShowNameExists(QStringLiteral("Opening act")));
+        QVERIFY(!*ed::ShowNameExists(QStringLiteral("Opening act"), 1));
+        QVERIFY(!*ed::ShowNameExists(QStringLiteral("opening act")));
+
+        // A name Show.ini cannot take keeps the row out as well.
+        const auto refused = ed::AddShow({1, false, 0, QStringLiteral("two\nlines"), QStringLiteral("/m/d.mp4")});
+        QVERIFY(!refused);
+        QVERIFY(!refused.error.isEmpty());
+        QCOMPARE(ed::ReadShows()->size(), 1);
+
+        // Time points: existence by second, remark and move.
+        QCOMPARE(*ed::AddTimePoint(1, 75), 1);
+        QVERIFY(*ed::TimePointExistsAt(1, 75));
+        QVERIFY(!*ed::TimePointExistsAt(2, 75));
+        QVERIFY(ed::UpdateTimePoint(1, 1, 3675, QStringLiteral("the 'big' one")));
+        const auto point = ed::ReadTimePoint(1, 1);
+        QCOMPARE((*point)->SecondOfTimePoint, 3675);
+        QCOMPARE((*point)->Remark, QStringLiteral("the 'big' one"));
+    }
+};
+
+QTEST_MAIN(TestEditing)
+#include "tst_editing.moc"
