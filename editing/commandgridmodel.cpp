@@ -1,0 +1,653 @@
+#include "commandgridmodel.h"
+
+#include "commandlist.h"
+#include "database.h"
+#include "lookups.h"
+#include "messages.h"
+#include "publicvariable.h"
+#include "settingsfiles.h"
+#include "sqltext.h"
+#include "textops.h"
+
+#include <QSqlError>
+
+namespace {
+
+constexpr GridEditor parameterEditors[] = {GridEditor::FirstPara,    GridEditor::SecondPara,    GridEditor::Minute,
+                                           GridEditor::Second,       GridEditor::SwitchStatus,  GridEditor::CurtainStatus,
+                                           GridEditor::AlarmType,    GridEditor::SecurityMode};
+
+GridEditor listEditor(ParameterEditor list)
+{
+    switch (list) {
+    case ParameterEditor::SwitchStatus:
+        return GridEditor::SwitchStatus;
+    case ParameterEditor::CurtainStatus:
+        return GridEditor::CurtainStatus;
+    case ParameterEditor::AlarmType:
+        return GridEditor::AlarmType;
+    default:
+        return GridEditor::SecurityMode;
+    }
+}
+
+ParameterEditor asParameterList(GridEditor e)
+{
+    switch (e) {
+    case GridEditor::SwitchStatus:
+        return ParameterEditor::SwitchStatus;
+    case GridEditor::CurtainStatus:
+        return ParameterEditor::CurtainStatus;
+    case GridEditor::AlarmType:
+        return ParameterEditor::AlarmType;
+    default:
+        return ParameterEditor::SecurityMode;
+    }
+}
+
+} // namespace
+
+GridWriteResult WriteCommandRows(const CommandGridTarget& target, const QList<TControlObject>& rows)
+{
+    DbTransaction transaction;
+    if (!transaction.isActive())
+        return {false, QStringLiteral("The database could not start a transaction.")};
+    for (const TControlObject& c : rows) {
+        const QString statement = target.code == CommandsForShowSet
+                                      ? SqlUpdateTimePointCommand(target.showId, target.timePointId, c)
+                                      : SqlUpdateCommandSetCommand(CommandTableName(target.code), c);
+        if (!ExecuteStatement(DbQuery::General, statement)) {
+            QString reason = QueryObject(DbQuery::General).lastError().text().trimmed();
+            if (reason.isEmpty())
+                reason = QStringLiteral("The database refused command %1.").arg(c.CommandID);
+            return {false, reason};
+        }
+    }
+    if (!transaction.commit())
+        return {false, QStringLiteral("The database could not commit the changes.")};
+    return {true, QString()};
+}
+
+CommandGridModel::CommandGridModel(QObject* parent)
+    : QObject(parent)
+{
+}
+
+QString CommandGridModel::ColumnHeader(int column)
+{
+    // Column 0 is the row's check box and has no heading.
+    return column < 1 ? QString() : GridHeading(column - 1);
+}
+
+double CommandGridModel::ColumnShare(int column)
+{
+    static const double shares[CommandGridColumns] = {0, 0.05, 0.07, 0.06, 0.06, 0.2, 0.1, 0.12, 0.12, 0.13};
+    return column >= 1 && column < CommandGridColumns ? shares[column] : 0.0;
+}
+
+QString CommandGridModel::EditorName(GridEditor editor)
+{
+    static const char* const names[GridEditorCount] = {
+        "editSubNetID",    "editDeviceID",     "cboType",      "editFirstPara",  "editSecondPara",
+        "spineditMinute",  "spineditSecond",   "cboSwitchStatus", "cboCurtainStatus", "cboAlarmType",
+        "cboSecurityMode", "seOrderID",        "editRemark",   "editDelay"};
+    return QString::fromLatin1(names[int(editor)]);
+}
+
+QString CommandGridModel::SyncBoxName(SyncBox box)
+{
+    static const char* const names[] = {"chkIsSynSubNetID", "chkSynDeviceID", "chkSynKind", "chkModifyPara3",
+                                        "chkSynDelay"};
+    return QString::fromLatin1(names[int(box)]);
+}
+
+QStringList CommandGridModel::TabOrder()
+{
+    QStringList order{SyncBoxName(SyncBox::SubNetID), SyncBoxName(SyncBox::DeviceID), SyncBoxName(SyncBox::Kind)};
+    for (GridEditor e : {GridEditor::SubNetID, GridEditor::DeviceID, GridEditor::Type, GridEditor::FirstPara,
+                         GridEditor::SecondPara, GridEditor::Minute, GridEditor::Second, GridEditor::SwitchStatus,
+                         GridEditor::CurtainStatus, GridEditor::AlarmType, GridEditor::SecurityMode,
+                         GridEditor::OrderID, GridEditor::Remark})
+        order << EditorName(e);
+    order << SyncBoxName(SyncBox::ThirdPara) << EditorName(GridEditor::Delay) << SyncBoxName(SyncBox::Delay)
+          << QStringLiteral("bitbtnSave") << QStringLiteral("bitbtnClose") << QStringLiteral("strgrd");
+    return order;
+}
+
+// ---- Loading ----
+
+int CommandGridModel::LoadCheckedCommands(const CommandGridTarget& target, const QList<int>& checkedIds)
+{
+    const QString statement = target.code == CommandsForShowSet
+                                  ? SqlSelectTimePointCommands(target.showId, target.timePointId)
+                                  : SqlSelectCommandSetForList(target.code);
+    QVector<TControlObject> commands;
+    if (OpenRows(DbQuery::General, statement)) {
+        QSqlQuery& q = QueryObject(DbQuery::General);
+        while (q.next()) {
+            const TControlObject c = ReadCommandRow(q);
+            if (checkedIds.isEmpty() || checkedIds.contains(c.CommandID))
+                commands.append(c);
+        }
+        q.finish();
+    }
+    QList<QStringList> listRows;
+    for (const TControlObject& c : commands)
+        listRows.append(QStringList{QString::number(c.CommandID)} + CommandListCells(c));
+    LoadRows(target, listRows);
+    for (int i = 0; i < m_rows.size(); ++i)
+        m_rows[i].storedKind = commands[i].CommandTypeID;
+    return rowCount();
+}
+
+void CommandGridModel::LoadRows(const CommandGridTarget& target, const QList<QStringList>& listRows)
+{
+    m_target = target;
+    m_rows.clear();
+    m_currentRow = 0;
+    if (!listRows.isEmpty()) {
+        if (target.code == CommandsForShowSet) {
+            m_firstCaption = QStringLiteral("Current Show:");
+            m_firstValue = target.showName;
+            m_secondCaption = QStringLiteral("Current Time Point:");
+            m_secondValue = target.timePointText;
+        } else {
+            m_firstCaption = QStringLiteral("Current mode:");
+            m_firstValue = target.code == CommandsForPlaySet    ? QStringLiteral("Play")
+                           : target.code == CommandsForPauseSet ? QStringLiteral("Pause")
+                                                                : QStringLiteral("Stop");
+            m_secondCaption.clear();
+            m_secondValue.clear();
+        }
+        for (const QStringList& texts : listRows) {
+            Row row;
+            row.cells = QStringList{QString()} + texts.mid(0, CommandGridColumns - 1);
+            while (row.cells.size() < CommandGridColumns)
+                row.cells << QString();
+            m_rows.append(row);
+        }
+    }
+    HideEditors();
+    Q_EMIT rowsReset();
+}
+
+// ---- State ----
+
+QString CommandGridModel::cell(int row, int column) const
+{
+    if (!validRow(row) || column < 0 || column >= CommandGridColumns)
+        return QString();
+    return m_rows[row - 1].cells[column];
+}
+
+bool CommandGridModel::RowModified(int row) const
+{
+    return validRow(row) && m_rows[row - 1].modified;
+}
+
+bool CommandGridModel::anyRowModified() const
+{
+    for (const Row& r : m_rows) {
+        if (r.modified)
+            return true;
+    }
+    return false;
+}
+
+QString CommandGridModel::editorText(GridEditor editor) const
+{
+    if (!IsListEditor(editor))
+        return state(editor).text;
+    const QStringList items = EditorItems(editor);
+    const int index = state(editor).index;
+    return index >= 0 && index < items.size() ? items[index] : QString();
+}
+
+QStringList CommandGridModel::EditorItems(GridEditor editor)
+{
+    if (editor == GridEditor::Type) {
+        QStringList names;
+        for (const TDefineNote& type : mPublicVariable().CommandTypeList)
+            names << type.Note;
+        return names;
+    }
+    if (!IsListEditor(editor))
+        return {};
+    return LookupNotes(LookupOfList(asParameterList(editor)));
+}
+
+bool CommandGridModel::IsListEditor(GridEditor editor)
+{
+    return editor == GridEditor::Type || editor == GridEditor::SwitchStatus || editor == GridEditor::CurtainStatus
+           || editor == GridEditor::AlarmType || editor == GridEditor::SecurityMode;
+}
+
+int CommandGridModel::rowKind(int row) const
+{
+    return KindOfTypeName(cell(row, ColType).trimmed());
+}
+
+void CommandGridModel::setCell(int row, int column, const QString& text)
+{
+    if (!validRow(row) || m_rows[row - 1].cells[column] == text)
+        return;
+    m_rows[row - 1].cells[column] = text;
+    Q_EMIT cellChanged(row, column);
+}
+
+void CommandGridModel::markRow(int row)
+{
+    if (validRow(row))
+        m_rows[row - 1].modified = true;
+}
+
+void CommandGridModel::showEditor(GridEditor e, bool visible)
+{
+    if (state(e).visible == visible)
+        return;
+    state(e).visible = visible;
+    Q_EMIT editorChanged(e);
+}
+
+void CommandGridModel::fillEditor(GridEditor e, const QString& text)
+{
+    if (state(e).text == text)
+        return;
+    state(e).text = text;
+    Q_EMIT editorChanged(e);
+    changed(e);
+}
+
+void CommandGridModel::selectItem(GridEditor e, int index)
+{
+    if (index < -1 || index >= EditorItems(e).size())
+        index = -1;
+    if (state(e).index == index)
+        return;
+    state(e).index = index;
+    Q_EMIT editorChanged(e);
+}
+
+// ---- Row selection ----
+
+bool CommandGridModel::SelectCell(int row, int column)
+{
+    Q_UNUSED(column) // every cell of a row gives the same editors
+    if (!validRow(row)) {
+        HideEditors();
+        return false;
+    }
+    if (cell(row, ColSubNetID).trimmed().isEmpty())
+        return false;
+    // The editors still belong to the row selected before.
+    CommitEditors();
+    m_currentRow = row;
+    Q_EMIT currentRowChanged(row);
+
+    fillEditor(GridEditor::SubNetID, cell(row, ColSubNetID).trimmed());
+    fillEditor(GridEditor::Remark, cell(row, ColRemark).trimmed());
+    fillEditor(GridEditor::OrderID, cell(row, ColOrder).trimmed());
+    fillEditor(GridEditor::DeviceID, cell(row, ColDeviceID).trimmed());
+    const QString typeName = cell(row, ColType).trimmed();
+    int typeIndex = -1;
+    const QStringList types = EditorItems(GridEditor::Type);
+    for (int i = 0; i < types.size() && typeIndex < 0; ++i) {
+        if (types[i].trimmed() == typeName)
+            typeIndex = i;
+    }
+    selectItem(GridEditor::Type, typeIndex);
+    fillEditor(GridEditor::Delay, cell(row, ColDelay).trimmed());
+    for (GridEditor e : {GridEditor::SubNetID, GridEditor::Remark, GridEditor::OrderID, GridEditor::DeviceID,
+                         GridEditor::Type, GridEditor::Delay})
+        showEditor(e, true);
+
+    for (GridEditor e : parameterEditors)
+        showEditor(e, false);
+    const RowEditorFill fill =
+        EditorsForRow(rowKind(row), cell(row, ColFirstPara), cell(row, ColSecondPara), cell(row, ColThirdPara));
+    if (fill.shown.testFlag(ParameterEditor::FirstPara)) {
+        fillEditor(GridEditor::FirstPara, fill.first);
+        showEditor(GridEditor::FirstPara, true);
+    }
+    if (fill.shown.testFlag(ParameterEditor::SecondPara)) {
+        fillEditor(GridEditor::SecondPara, fill.second);
+        showEditor(GridEditor::SecondPara, true);
+    }
+    if (fill.shown.testFlag(ParameterEditor::RunTime)) {
+        fillEditor(GridEditor::Minute, fill.minute);
+        fillEditor(GridEditor::Second, fill.seconds);
+        showEditor(GridEditor::Minute, true);
+        showEditor(GridEditor::Second, true);
+    }
+    for (ParameterEditor list : {ParameterEditor::SwitchStatus, ParameterEditor::CurtainStatus,
+                                 ParameterEditor::AlarmType, ParameterEditor::SecurityMode}) {
+        if (fill.shown.testFlag(list)) {
+            selectItem(listEditor(list), fill.listIndex);
+            showEditor(listEditor(list), true);
+        }
+    }
+    return true;
+}
+
+// ---- Typing: synchronous modification and type change ----
+
+void CommandGridModel::EditText(GridEditor editor, const QString& text)
+{
+    if (IsListEditor(editor))
+        return;
+    // The remark box takes at most 20 characters.
+    fillEditor(editor, editor == GridEditor::Remark ? text.left(20) : text);
+}
+
+void CommandGridModel::ChooseItem(GridEditor editor, int index)
+{
+    if (!IsListEditor(editor))
+        return;
+    const int before = state(editor).index;
+    selectItem(editor, index);
+    if (editor == GridEditor::Type && state(editor).index != before)
+        typeChanged();
+}
+
+void CommandGridModel::changed(GridEditor e)
+{
+    const QString text = state(e).text;
+    const QString trimmed = text.trimmed();
+    switch (e) {
+    case GridEditor::SubNetID:
+    case GridEditor::DeviceID: {
+        const bool subnet = e == GridEditor::SubNetID;
+        if (text.isEmpty() || !IsNumberIn(trimmed, 0, 254) || !syncChecked(subnet ? SyncBox::SubNetID : SyncBox::DeviceID))
+            return;
+        for (int row = 1; row <= rowCount(); ++row) {
+            setCell(row, subnet ? ColSubNetID : ColDeviceID, trimmed);
+            markRow(row);
+        }
+        return;
+    }
+    case GridEditor::Delay:
+        if (text.isEmpty() || !CheckNumber(trimmed, true, 0, 600000, true))
+            return;
+        if (syncChecked(SyncBox::Delay)) {
+            for (int row = 1; row <= rowCount(); ++row) {
+                setCell(row, ColDelay, trimmed);
+                markRow(row);
+            }
+        }
+        return;
+    case GridEditor::Minute:
+    case GridEditor::Second:
+        syncRunningTime();
+        return;
+    default:
+        return;
+    }
+}
+
+void CommandGridModel::syncRunningTime()
+{
+    if (!syncChecked(SyncBox::ThirdPara))
+        return;
+    const QString minutes = state(GridEditor::Minute).text.trimmed();
+    const QString seconds = state(GridEditor::Second).text.trimmed();
+    if (minutes.isEmpty() || seconds.isEmpty() || !IsNumberIn(minutes, 0, 60) || !IsNumberIn(seconds, 0, 59))
+        return;
+    const QString typeName = editorText(GridEditor::Type).trimmed();
+    if (typeName.isEmpty())
+        return;
+    const int kind = KindOfTypeName(typeName);
+    const QString time = minutes + QLatin1Char(':') + seconds;
+    // Only rows of the type shown in the type list take the running time.
+    for (int row = 1; row <= rowCount(); ++row) {
+        if (cell(row, ColType) != typeName)
+            continue;
+        markRow(row);
+        if (time != CellValue(cell(row, ColThirdPara))) {
+            setCell(row, ColThirdPara, time);
+            DeriveParameters(kind, row);
+        }
+    }
+}
+
+void CommandGridModel::typeChanged()
+{
+    const QString typeName = editorText(GridEditor::Type).trimmed();
+    if (typeName.isEmpty())
+        return;
+    const int kind = KindOfTypeName(typeName);
+    const ParameterEditors shown = ShowEditorsForKind(kind);
+    for (GridEditor e : parameterEditors)
+        showEditor(e, false);
+    if (shown.testFlag(ParameterEditor::FirstPara))
+        showEditor(GridEditor::FirstPara, true);
+    if (shown.testFlag(ParameterEditor::SecondPara))
+        showEditor(GridEditor::SecondPara, true);
+    if (shown.testFlag(ParameterEditor::RunTime)) {
+        showEditor(GridEditor::Minute, true);
+        showEditor(GridEditor::Second, true);
+    }
+    for (ParameterEditor list : {ParameterEditor::SwitchStatus, ParameterEditor::CurtainStatus,
+                                 ParameterEditor::AlarmType, ParameterEditor::SecurityMode}) {
+        if (shown.testFlag(list))
+            showEditor(listEditor(list), true);
+    }
+
+    if (syncChecked(SyncBox::Kind)) {
+        for (int row = 1; row <= rowCount(); ++row) {
+            markRow(row);
+            setCell(row, ColType, typeName);
+        }
+        DeriveParameters(kind, 0);
+    } else if (validRow(m_currentRow)) {
+        // The row's type cell is written, and the row marked, when the type
+        // list is left.
+        DeriveParameters(kind, m_currentRow);
+    }
+}
+
+void CommandGridModel::DeriveParameters(int kind, int row)
+{
+    const int first = row == 0 ? 1 : row;
+    const int last = row == 0 ? rowCount() : row;
+    for (int r = first; r <= last && validRow(r); ++r) {
+        const QStringList cells =
+            ::DeriveParameters(kind, cell(r, ColFirstPara), cell(r, ColSecondPara), cell(r, ColThirdPara));
+        setCell(r, ColFirstPara, cells[0]);
+        setCell(r, ColSecondPara, cells[1]);
+        setCell(r, ColThirdPara, cells[2]);
+    }
+}
+
+void CommandGridModel::SetSyncChecked(SyncBox box, bool checked)
+{
+    m_sync[int(box)] = checked;
+}
+
+// ---- Leaving an editor ----
+
+void CommandGridModel::LeaveEditor(GridEditor editor)
+{
+    switch (editor) {
+    case GridEditor::Minute:
+    case GridEditor::Second:
+        leaveTimeBoxes();
+        return;
+    case GridEditor::SwitchStatus:
+    case GridEditor::CurtainStatus:
+    case GridEditor::AlarmType:
+    case GridEditor::SecurityMode:
+        leaveList(editor);
+        return;
+    default:
+        leaveTextBox(editor);
+        return;
+    }
+}
+
+void CommandGridModel::leaveTextBox(GridEditor e)
+{
+    const int row = m_currentRow;
+    if (!validRow(row))
+        return;
+    const QString text = editorText(e).trimmed();
+    if (text.isEmpty())
+        return;
+    int column = 0;
+    QString written = text;
+    switch (e) {
+    case GridEditor::SubNetID:
+    case GridEditor::DeviceID:
+        if (!IsNumberIn(text, 0, 254))
+            return;
+        column = e == GridEditor::SubNetID ? ColSubNetID : ColDeviceID;
+        break;
+    case GridEditor::Type:
+        column = ColType;
+        break;
+    case GridEditor::FirstPara:
+    case GridEditor::SecondPara: {
+        const bool first = e == GridEditor::FirstPara;
+        if (!editorVisible(e) || !IsNumberIn(text, first ? 1 : 0, 255) || CellValue(cell(row, ColType)).isEmpty())
+            return;
+        const int kind = rowKind(row);
+        column = first ? ColFirstPara : ColSecondPara;
+        written = first ? FirstParameterText(kind, text) : SecondParameterText(kind, text);
+        break;
+    }
+    case GridEditor::OrderID:
+        // The order number is stored as a whole number like every other one.
+        if (!IsNumber(text))
+            return;
+        column = ColOrder;
+        break;
+    case GridEditor::Remark:
+        column = ColRemark;
+        break;
+    case GridEditor::Delay:
+        if (!IsNumberIn(text, 0, 600000))
+            return;
+        column = ColDelay;
+        break;
+    default:
+        return;
+    }
+    if (cell(row, column) == written)
+        return;
+    setCell(row, column, written);
+    markRow(row);
+}
+
+void CommandGridModel::leaveList(GridEditor e)
+{
+    const int row = m_currentRow;
+    const QString text = editorText(e);
+    if (!validRow(row) || !editorVisible(e) || text.isEmpty())
+        return;
+    if (text == CellValue(cell(row, ColSecondPara)))
+        return;
+    setCell(row, ColSecondPara, DescribedValue(text, ListDescriptionKey(asParameterList(e))));
+    markRow(row);
+}
+
+void CommandGridModel::leaveTimeBoxes()
+{
+    const int row = m_currentRow;
+    if (!validRow(row))
+        return;
+    for (GridEditor e : {GridEditor::Minute, GridEditor::Second}) {
+        if (state(e).text.trimmed().isEmpty())
+            fillEditor(e, QStringLiteral("0"));
+    }
+    // No range here: a running time such as 61:30 is taken as typed.
+    const QString time =
+        state(GridEditor::Minute).text.trimmed() + QLatin1Char(':') + state(GridEditor::Second).text.trimmed();
+    if (time == CellValue(cell(row, ColThirdPara)))
+        return;
+    setCell(row, ColThirdPara, RunningTimeText(time));
+    markRow(row);
+}
+
+void CommandGridModel::CommitEditors()
+{
+    for (GridEditor e : {GridEditor::SubNetID, GridEditor::DeviceID, GridEditor::Type, GridEditor::FirstPara,
+                         GridEditor::SecondPara, GridEditor::SwitchStatus, GridEditor::CurtainStatus,
+                         GridEditor::OrderID, GridEditor::AlarmType, GridEditor::SecurityMode}) {
+        if (editorVisible(e))
+            LeaveEditor(e);
+    }
+}
+
+void CommandGridModel::HideEditors()
+{
+    for (int i = 0; i < GridEditorCount; ++i)
+        showEditor(GridEditor(i), false);
+}
+
+void CommandGridModel::ClickBackground()
+{
+    CommitEditors();
+    HideEditors();
+}
+
+// ---- Save and close ----
+
+TControlObject CommandGridModel::rowForSave(int row) const
+{
+    int kind = rowKind(row);
+    // A type name the type list does not know leaves the command's kind as it was.
+    if (kind < 0 && m_rows[row - 1].storedKind >= 0)
+        kind = m_rows[row - 1].storedKind;
+    const StoredParameters p =
+        ConvertForSave(kind, cell(row, ColFirstPara), cell(row, ColSecondPara), cell(row, ColThirdPara));
+    const auto number = [this, row](int column) { return cell(row, column).trimmed().toInt(); };
+    TControlObject c;
+    c.CommandID = number(ColCommandID);
+    c.SequenceNo = number(ColOrder);
+    c.Remark = cell(row, ColRemark);
+    c.SubnetID = static_cast<quint8>(number(ColSubNetID));
+    c.DeviceID = static_cast<quint8>(number(ColDeviceID));
+    c.CommandTypeID = static_cast<quint8>(kind);
+    c.FirstParameter = static_cast<quint16>(p.first);
+    c.SecondParameter = static_cast<quint16>(p.second);
+    c.ThirdParameter = static_cast<quint16>(p.third);
+    c.DelayMS = number(ColDelay);
+    return c;
+}
+
+bool CommandGridModel::Save()
+{
+    CommitEditors();
+    HideEditors();
+    QList<TControlObject> changedRows;
+    for (int row = 1; row <= rowCount(); ++row) {
+        if (RowModified(row))
+            changedRows.append(rowForSave(row));
+    }
+    if (!changedRows.isEmpty()) {
+        const GridWriteResult result = m_writer ? m_writer(m_target, changedRows)
+                                                : GridWriteResult{false, QStringLiteral("Nothing to save to.")};
+        if (!result.ok) {
+            ShowError(QStringLiteral("The commands were not saved, nothing was written: ") + result.reason);
+            return false;
+        }
+        for (Row& r : m_rows)
+            r.modified = false;
+    }
+    mPublicVariable().DialogSaved = true;
+    return true;
+}
+
+bool CommandGridModel::CloseQuery()
+{
+    if (!anyRowModified())
+        return true;
+    switch (AskQuestion(nullptr, QStringLiteral("Do you need to save data?"))) {
+    case MessageAnswer::Yes:
+        // A save that failed keeps the window, so the changes are not lost.
+        return Save();
+    case MessageAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,199 @@
+#pragma once
+
+#include "parameterrules.h"
+#include "records.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <array>
+#include <functional>
+
+// The state of the command editor grid without its widgets: the rows of
+// display texts, which rows were changed, the current row, and the floating
+// editors laid over the selected row (which show, what they hold). The
+// window renders this state and feeds the operator's actions back in; every
+// rule of the grid lives here.
+//
+// Rows are numbered from 1 as on screen (row 0 holds the headings);
+// columns 1 to 10, column 0 stays empty.
+
+enum CommandGridColumn {
+    ColCommandID = 1,
+    ColOrder = 2,
+    ColRemark = 3,
+    ColSubNetID = 4,
+    ColDeviceID = 5,
+    ColType = 6,
+    ColFirstPara = 7,
+    ColSecondPara = 8,
+    ColThirdPara = 9,
+    ColDelay = 10,
+};
+constexpr int CommandGridColumns = 11;
+
+// The floating editors, in keyboard order.
+enum class GridEditor {
+    SubNetID,
+    DeviceID,
+    Type,
+    FirstPara,
+    SecondPara,
+    Minute,
+    Second,
+    SwitchStatus,
+    CurtainStatus,
+    AlarmType,
+    SecurityMode,
+    OrderID,
+    Remark,
+    Delay,
+};
+constexpr int GridEditorCount = 14;
+
+// The check boxes that apply a change to every row at once.
+enum class SyncBox { SubNetID, DeviceID, Kind, ThirdPara, Delay };
+
+// The commands being edited: a command set, and for the commands of a time
+// point the show and time point they belong to.
+struct CommandGridTarget {
+    CommandSetCode code = CommandsForPlaySet;
+    int showId = 0;
+    int timePointId = 0;
+    QString showName;
+    QString timePointText;
+};
+
+// What saving the changed rows came to; reason is the database's own text.
+struct GridWriteResult {
+    bool ok = true;
+    QString reason;
+};
+// Writes the changed commands, all or none.
+using CommandRowsWriter = std::function<GridWriteResult(const CommandGridTarget&, const QList<TControlObject>&)>;
+// Updates each command (by its CommandID) inside one transaction.
+GridWriteResult WriteCommandRows(const CommandGridTarget& target, const QList<TControlObject>& rows);
+
+class CommandGridModel : public QObject {
+    Q_OBJECT
+public:
+    explicit CommandGridModel(QObject* parent = nullptr);
+
+    // Column headings (language file) and width shares of the data columns.
+    static QString ColumnHeader(int column);
+    static double ColumnShare(int column);
+    // The object name of an editor or check box, and the keyboard order of
+    // the window's controls by object name.
+    static QString EditorName(GridEditor editor);
+    static QString SyncBoxName(SyncBox box);
+    static QStringList TabOrder();
+
+    void setWriter(CommandRowsWriter writer) { m_writer = std::move(writer); }
+
+    // Loads the commands of the target whose IDs are listed, in the order
+    // the command list shows them; every command of the set when the list
+    // is empty. Returns the number of rows.
+    int LoadCheckedCommands(const CommandGridTarget& target, const QList<int>& checkedIds);
+    // Loads rows as a command list shows them: the CommandID and the nine
+    // texts after it.
+    void LoadRows(const CommandGridTarget& target, const QList<QStringList>& listRows);
+
+    const CommandGridTarget& target() const { return m_target; }
+    // The context line: "Current Show:" and the show name, "Current Time
+    // Point:" and its text; or "Current mode:" and the set's name alone.
+    QString firstCaption() const { return m_firstCaption; }
+    QString firstValue() const { return m_firstValue; }
+    QString secondCaption() const { return m_secondCaption; }
+    QString secondValue() const { return m_secondValue; }
+    bool secondLineVisible() const { return m_target.code == CommandsForShowSet; }
+
+    int rowCount() const { return int(m_rows.size()); }
+    QString cell(int row, int column) const;
+    bool RowModified(int row) const;
+    bool anyRowModified() const;
+    int currentRow() const { return m_currentRow; }
+
+    bool editorVisible(GridEditor editor) const { return state(editor).visible; }
+    QString editorText(GridEditor editor) const;
+    // The selection of a list editor, -1 for none.
+    int editorIndex(GridEditor editor) const { return state(editor).index; }
+    // The choices of a list editor, in list order.
+    static QStringList EditorItems(GridEditor editor);
+    static bool IsListEditor(GridEditor editor);
+
+    bool syncChecked(SyncBox box) const { return m_sync[int(box)]; }
+
+    // ---- What the operator does ----
+    // A cell is about to be selected; false when the selection is refused.
+    bool SelectCell(int row, int column);
+    // A box's text changed (every keystroke).
+    void EditText(GridEditor editor, const QString& text);
+    // A list's choice changed.
+    void ChooseItem(GridEditor editor, int index);
+    // An editor lost the keyboard focus.
+    void LeaveEditor(GridEditor editor);
+    void SetSyncChecked(SyncBox box, bool checked);
+    // A click on the window's background.
+    void ClickBackground();
+    // Save: true when everything was written and the window is to close.
+    bool Save();
+    // The window is asked to close: true when it may.
+    bool CloseQuery();
+
+    void CommitEditors();
+    void HideEditors();
+    // Rewrites the parameter cells of one row (or of all rows when row is 0)
+    // for the kind; rows are not marked.
+    void DeriveParameters(int kind, int row = 0);
+
+Q_SIGNALS:
+    void rowsReset();
+    void cellChanged(int row, int column);
+    void editorChanged(GridEditor editor);
+    void currentRowChanged(int row);
+
+private:
+    struct EditorState {
+        bool visible = false;
+        QString text;
+        int index = -1;
+    };
+    struct Row {
+        QStringList cells;   // CommandGridColumns texts
+        bool modified = false;
+        int storedKind = -1; // the kind the command had when loaded, -1 when unknown
+    };
+
+    EditorState& state(GridEditor e) { return m_editors[size_t(e)]; }
+    const EditorState& state(GridEditor e) const { return m_editors[size_t(e)]; }
+    bool rowsLoaded() const { return !m_rows.isEmpty(); }
+    bool validRow(int row) const { return row >= 1 && row <= rowCount(); }
+    int rowKind(int row) const;
+
+    void setCell(int row, int column, const QString& text);
+    void markRow(int row);
+    void showEditor(GridEditor e, bool visible);
+    // Puts a text into a box as the program does; a different text counts
+    // as an edit.
+    void fillEditor(GridEditor e, const QString& text);
+    void selectItem(GridEditor e, int index);
+    void changed(GridEditor e);
+
+    void leaveTextBox(GridEditor e);
+    void leaveList(GridEditor e);
+    void leaveTimeBoxes();
+    void typeChanged();
+    void syncRunningTime();
+    TControlObject rowForSave(int row) const;
+
+    CommandGridTarget m_target;
+    QString m_firstCaption, m_firstValue, m_secondCaption, m_secondValue;
+    QVector<Row> m_rows;
+    int m_currentRow = 0;
+    std::array<EditorState, GridEditorCount> m_editors;
+    std::array<bool, 5> m_sync{};
+    CommandRowsWriter m_writer = WriteCommandRows;
+};

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "commandkinds.h"
+
+#include <QFlags>
+#include <QString>
+#include <QStringList>
+
+// The command editor's rules for a command's three parameter cells, kind by
+// kind: which editors show them, what a value must be, what a parameter
+// falls back to when a row is given another kind, which description a value
+// carries and how the display texts turn back into stored numbers. The
+// per-kind facts themselves are the shared table of commandkinds.h.
+//
+// A cell holds a display text; its value part is the text before the first
+// "(", trimmed.
+
+// The editors of the parameter cells.
+enum class ParameterEditor : unsigned {
+    FirstPara = 0x01,
+    SecondPara = 0x02,
+    RunTime = 0x04, // the minute and second boxes
+    SwitchStatus = 0x08,
+    CurtainStatus = 0x10,
+    AlarmType = 0x20,
+    SecurityMode = 0x40,
+};
+Q_DECLARE_FLAGS(ParameterEditors, ParameterEditor)
+Q_DECLARE_OPERATORS_FOR_FLAGS(ParameterEditors)
+
+// The ID of the first command type whose display name equals the text
+// exactly (case and blanks count); -1 when none does.
+int KindOfTypeName(const QString& text);
+
+// The value part of a cell.
+QString CellValue(const QString& cell);
+
+// Whether the text is a number (a whole number other than -1), within
+// minimum..maximum when given. Never tells the user.
+bool IsNumber(const QString& text);
+bool IsNumberIn(const QString& text, int minimum, int maximum);
+
+// The second-parameter list a kind edits with, and the lookup behind a list.
+ParameterEditor ListEditorOfKind(int kind); // FirstPara when the kind has no list
+ParameterLookup LookupOfList(ParameterEditor list);
+// The description key a list's choice is written with.
+QString ListDescriptionKey(ParameterEditor list);
+
+// The editors shown after a row's type is changed. They keep what they hold.
+ParameterEditors ShowEditorsForKind(int kind);
+
+// The editors shown when a row is selected, and what they are given.
+struct RowEditorFill {
+    ParameterEditors shown;
+    QString first;       // the first-parameter box
+    QString second;      // the second-parameter box
+    QString minute;      // the time boxes
+    QString seconds;
+    int listIndex = -1;  // the shown list's selection, -1 for none
+};
+RowEditorFill EditorsForRow(int kind, const QString& firstCell, const QString& secondCell, const QString& thirdCell);
+
+// The three parameter cells a row gets when it is given the kind.
+QStringList DeriveParameters(int kind, const QString& firstCell, const QString& secondCell, const QString& thirdCell);
+
+// The cell texts written when the first or second box is left with a value,
+// and when the time boxes are left.
+QString FirstParameterText(int kind, const QString& value);
+QString SecondParameterText(int kind, const QString& value);
+QString RunningTimeText(const QString& minutesSeconds);
+
+// The stored numbers of a row's parameter cells.
+struct StoredParameters {
+    int first = 0;
+    int second = 0;
+    int third = 0;
+};
+StoredParameters ConvertForSave(int kind, const QString& firstCell, const QString& secondCell,
+                                const QString& thirdCell);
