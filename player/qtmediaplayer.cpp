@@ -63,30 +63,44 @@ QString localFileProblem(const QString& path)
 
 QtMediaPlayer::QtMediaPlayer(QObject* parent) : MediaPlayer(parent)
 {
-    m_player = new QMediaPlayer(this);
     m_audio = new QAudioOutput(this);
-    m_player->setAudioOutput(m_audio);
     m_audio->setVolume(m_volume / 100.0f);
 
     buildWidget();
+    createBackend();
+    updateTimeLabel();
+    connect(m_audio, &QAudioOutput::mutedChanged, this, [this](bool muted) {
+        m_muteButton->setChecked(muted);
+        m_muteButton->setIcon(m_widget->style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted
+                                                                    : QStyle::SP_MediaVolume));
+    });
+}
+
+// The back end that plays the media. Media that failed leaves a pipeline
+// behind that may still report long after other media was written; a fresh
+// back end for the next media keeps those late reports from stopping it.
+void QtMediaPlayer::createBackend()
+{
+    if (m_player) {
+        m_player->disconnect(this);
+        m_player->stop();
+        m_player->setAudioOutput(nullptr);
+        m_player->setVideoOutput(static_cast<QObject*>(nullptr));
+        m_player->deleteLater();
+    }
+    m_player = new QMediaPlayer(this);
+    m_player->setAudioOutput(m_audio);
     m_player->setVideoOutput(m_video);
 
     connect(m_player, &QMediaPlayer::playbackStateChanged, this, &QtMediaPlayer::onPlaybackStateChanged);
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &QtMediaPlayer::onMediaStatusChanged);
     connect(m_player, &QMediaPlayer::positionChanged, this, &QtMediaPlayer::onPositionChanged);
     connect(m_player, &QMediaPlayer::durationChanged, this, &QtMediaPlayer::onDurationChanged);
-    // An error counts when the media it leaves behind is invalid: the
-    // pipeline of media that failed may still report after the next media
-    // has been written, and that must not stop the new one.
+    // An error counts when the media it leaves behind is invalid.
     connect(m_player, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error, const QString& text) {
         if (error != QMediaPlayer::NoError && !m_switchingMedia && m_failure.isEmpty() &&
             m_player->mediaStatus() == QMediaPlayer::InvalidMedia)
             fail(text.isEmpty() ? QStringLiteral("not a playable media file") : text);
-    });
-    connect(m_audio, &QAudioOutput::mutedChanged, this, [this](bool muted) {
-        m_muteButton->setChecked(muted);
-        m_muteButton->setIcon(m_widget->style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted
-                                                                    : QStyle::SP_MediaVolume));
     });
 }
 
@@ -180,6 +194,7 @@ void QtMediaPlayer::setUrl(const QString& path)
     if (m_released)
         return;
     m_url = path;
+    const bool previousFailed = !m_failure.isEmpty();
     m_failure.clear();
     const QString problem = path.isEmpty() ? QString() : localFileProblem(path);
     // Changing the media stops the old one on the way; that is a transition,
@@ -187,6 +202,8 @@ void QtMediaPlayer::setUrl(const QString& path)
     m_switchingMedia = true;
     if (m_state == Playing || m_state == Paused)
         report(Transitioning);
+    if (previousFailed)
+        createBackend();
     m_player->setSource(problem.isEmpty() ? sourceFor(path) : QUrl());
     m_switchingMedia = false;
     if (!problem.isEmpty()) {
@@ -210,12 +227,7 @@ void QtMediaPlayer::play()
     // Media that failed is tried afresh: the file may be back by now. If it
     // still cannot play, the failure is reported again.
     if (!m_failure.isEmpty() || m_player->source().isEmpty()) {
-        // The back end keeps a source written again as it was: let go of it
-        // first so that the file is really opened anew.
-        m_switchingMedia = true;
-        m_player->setSource(QUrl());
-        m_switchingMedia = false;
-        setUrl(m_url);
+        setUrl(m_url); // a fresh back end opens the file anew
         return;
     }
     m_player->play();
@@ -445,6 +457,8 @@ void QtMediaPlayer::onDurationChanged(qint64 ms)
 
 void QtMediaPlayer::updateTimeLabel()
 {
+    if (!m_player)
+        return;
     m_timeLabel->setText(clockText(m_player->position()) + QStringLiteral(" / ") + clockText(m_player->duration()));
 }
 

@@ -62,6 +62,7 @@ protected:
 
 private:
     void buildWidget();
+    void createBackend();
     void report(int state);
     void fail(const QString& reason);
     bool mediaReady() const;
