@@ -1,5 +1,7 @@
 #include "commandrows.h"
 
+#include "database.h"
+
 #include <QSqlError>
 #include <QVariant>
 
@@ -9,16 +11,7 @@ namespace {
 // else as the number its trimmed text spells (0 when none).
 int intAt(const QSqlQuery& row, int index)
 {
-    if (index < 0)
-        return 0;
-    const QVariant value = row.value(index);
-    if (value.isNull())
-        return 0;
-    bool ok = false;
-    const qlonglong number = value.toLongLong(&ok);
-    if (ok)
-        return static_cast<int>(number);
-    return value.toString().trimmed().toInt();
+    return index < 0 ? 0 : IntOfField(row.value(index));
 }
 
 QString textAt(const QSqlQuery& row, int index)

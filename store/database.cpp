@@ -242,7 +242,11 @@ bool OpenRows(DbQuery which, const QString& statement)
 
 int FieldInt(const QSqlQuery& query, const QString& name)
 {
-    const QVariant value = fieldValue(query, name);
+    return IntOfField(fieldValue(query, name));
+}
+
+int IntOfField(const QVariant& value)
+{
     if (value.isNull())
         return 0;
     bool ok = false;

@@ -42,6 +42,8 @@ bool OpenRows(DbQuery which, const QString& statement);
 
 // Field readers that treat an empty column as 0 / empty text.
 int FieldInt(const QSqlQuery& query, const QString& name);
+// A column's value as a number: 0 when empty, text taken as its number.
+int IntOfField(const QVariant& value);
 QString FieldText(const QSqlQuery& query, const QString& name);
 // Whether the current row has a field of that name (any letter case).
 bool HasField(const QSqlQuery& query, const QString& name);
