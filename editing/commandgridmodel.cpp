@@ -2,6 +2,7 @@
 
 #include "commandlist.h"
 #include "database.h"
+#include "editing.h"
 #include "lookups.h"
 #include "messages.h"
 #include "publicvariable.h"
@@ -9,7 +10,6 @@
 #include "sqltext.h"
 #include "textops.h"
 
-#include <QSqlError>
 
 namespace {
 
@@ -49,23 +49,13 @@ ParameterEditor asParameterList(GridEditor e)
 
 GridWriteResult WriteCommandRows(const CommandGridTarget& target, const QList<TControlObject>& rows)
 {
-    DbTransaction transaction;
-    if (!transaction.isActive())
-        return {false, QStringLiteral("The database could not start a transaction.")};
-    for (const TControlObject& c : rows) {
-        const QString statement = target.code == CommandsForShowSet
-                                      ? SqlUpdateTimePointCommand(target.showId, target.timePointId, c)
-                                      : SqlUpdateCommandSetCommand(CommandTableName(target.code), c);
-        if (!ExecuteStatement(DbQuery::General, statement)) {
-            QString reason = QueryObject(DbQuery::General).lastError().text().trimmed();
-            if (reason.isEmpty())
-                reason = QStringLiteral("The database refused command %1.").arg(c.CommandID);
-            return {false, reason};
-        }
-    }
-    if (!transaction.commit())
-        return {false, QStringLiteral("The database could not commit the changes.")};
-    return {true, QString()};
+    // The editing layer's update of several commands: one transaction, all
+    // rows or none, with the database's reason on a failure.
+    const ShowEditing::CommandTarget list = target.code == CommandsForShowSet
+                                                ? ShowEditing::CommandTarget::timePoint(target.showId, target.timePointId)
+                                                : ShowEditing::CommandTarget::set(target.code);
+    const ShowEditing::EditResult result = ShowEditing::UpdateCommands(list, QVector<TControlObject>(rows.begin(), rows.end()));
+    return {result.ok, result.error};
 }
 
 CommandGridModel::CommandGridModel(QObject* parent)

@@ -74,7 +74,8 @@ struct GridWriteResult {
 };
 // Writes the changed commands, all or none.
 using CommandRowsWriter = std::function<GridWriteResult(const CommandGridTarget&, const QList<TControlObject>&)>;
-// Updates each command (by its CommandID) inside one transaction.
+// Updates each command (by its CommandID) through the editing layer, in one
+// transaction.
 GridWriteResult WriteCommandRows(const CommandGridTarget& target, const QList<TControlObject>& rows);
 
 class CommandGridModel : public QObject {
