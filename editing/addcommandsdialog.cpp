@@ -1,0 +1,184 @@
+#include "addcommandsdialog.h"
+
+#include "editing.h"
+#include "formlayout.h"
+#include "messages.h"
+#include "publicvariable.h"
+#include "textops.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+// ---- Without widgets ----
+
+void AddCommandsForm::PrepareAddCommands(int setCode, const QString& showId, const QString& showName,
+                                         const QString& timePointId, const QString& timePointText)
+{
+    m_setCode = setCode;
+    m_added.clear();
+    if (setCode == CommandsForShowSet) {
+        m_showId = showId;
+        m_timePointId = timePointId;
+        m_firstCaption = QStringLiteral("Current Show:");
+        m_firstValue = showName;
+        m_secondCaption = QStringLiteral("Current Time Point:");
+        m_secondValue = timePointText;
+        return;
+    }
+    m_firstCaption = QStringLiteral("Current mode:");
+    m_firstValue = setCode == CommandsForPlaySet    ? QStringLiteral("Play")
+                   : setCode == CommandsForPauseSet ? QStringLiteral("Pause")
+                                                    : QStringLiteral("Stop");
+    m_secondCaption.clear();
+    m_secondValue.clear();
+}
+
+AddCommandsForm::AddOutcome AddCommandsForm::AddBlankCommands(const QString& quantityText)
+{
+    const QString text = quantityText.trimmed();
+    if (text.isEmpty() || !m_addEnabled)
+        return AddOutcome::Nothing;
+    if (!CheckNumber(text, true, 0, 30, false)) {
+        ShowNotice(nullptr, QStringLiteral("QTY of commands only can be numeric,and range is 0-30"));
+        return AddOutcome::Refused;
+    }
+    const int count = text.toInt();
+
+    ShowEditing::CommandTarget target = ShowEditing::CommandTarget::set(CommandSetCode(m_setCode));
+    QString failure;
+    if (m_setCode == CommandsForShowSet) {
+        // Commands of a time point need both identifiers; without them the
+        // commands would belong to no time point.
+        bool showOk = false;
+        bool pointOk = false;
+        const int showId = m_showId.trimmed().toInt(&showOk);
+        const int timePointId = m_timePointId.trimmed().toInt(&pointOk);
+        if (!showOk || !pointOk)
+            failure = QStringLiteral("no time point is chosen");
+        target = ShowEditing::CommandTarget::timePoint(showId, timePointId);
+    }
+    if (failure.isEmpty()) {
+        const auto added = ShowEditing::AddBlankCommands(target, count);
+        if (added) {
+            m_added = *added;
+            mPublicVariable().DialogSaved = true;
+            return AddOutcome::Added;
+        }
+        failure = added.error;
+    }
+    // The batch was rolled back whole: nothing to reload, and Add stays off
+    // so the same failure is not repeated.
+    m_addEnabled = false;
+    ShowError(QStringLiteral("The commands were not added, nothing was written: ") + failure);
+    return AddOutcome::Failed;
+}
+
+// ---- The dialog ----
+
+namespace {
+
+QFont arial(int pixels, bool bold = false)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y, bool value = false)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setFont(arial(13, value));
+    if (value) {
+        QPalette navy = l->palette();
+        navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+        l->setPalette(navy);
+    }
+    l->setGeometry(x, y, value ? 290 : 150, 20);
+    return l;
+}
+
+} // namespace
+
+Tfrmsettings_Add_object::Tfrmsettings_Add_object(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmsettings_Add_object"));
+    setWindowTitle(QStringLiteral("Add Commands"));
+    resize(470, 302);
+
+    auto* title = new QLabel(QStringLiteral("Add Commands"), this);
+    title->setObjectName(QStringLiteral("lblTitle"));
+    title->setFont(arial(20, true));
+    title->move(184, 32);
+    title->adjustSize();
+
+    lblFirst = label(this, "lblFirst", QStringLiteral("Current Show:"), 16, 96);
+    lblFirstValue = label(this, "lblFirstValue", QString(), 168, 96, true);
+    lblSecond = label(this, "lblSecond", QStringLiteral("Current Time Point:"), 16, 144);
+    lblSecondValue = label(this, "lblSecondValue", QString(), 168, 144, true);
+    label(this, "lblTotalObject", QStringLiteral("QTY of Commands:"), 16, 192);
+
+    editQTY = new QLineEdit(this);
+    editQTY->setObjectName(QStringLiteral("editQTY"));
+    editQTY->setMaxLength(2);
+    editQTY->setGeometry(168, 184, 105, 28);
+
+    bitbtnAdd = new QPushButton(QStringLiteral("Add"), this);
+    bitbtnAdd->setObjectName(QStringLiteral("bitbtnAdd"));
+    bitbtnAdd->setGeometry(136, 240, 100, 40);
+    bitbtnClose = new QPushButton(QStringLiteral("Close"), this);
+    bitbtnClose->setObjectName(QStringLiteral("bitbtnClose"));
+    bitbtnClose->setGeometry(256, 240, 100, 40);
+    bitbtnAdd->setAutoDefault(false);
+    bitbtnClose->setAutoDefault(false);
+
+    connect(bitbtnAdd, &QPushButton::clicked, this, &Tfrmsettings_Add_object::bitbtnAddClick);
+    connect(bitbtnClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(editQTY, &QLineEdit::returnPressed, this, &Tfrmsettings_Add_object::bitbtnAddClick);
+
+    ApplyFormLayout(this);
+    setFixedSize(size());
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void Tfrmsettings_Add_object::PrepareAddCommands(int setCode, const QString& showId, const QString& showName,
+                                                 const QString& timePointId, const QString& timePointText)
+{
+    form.PrepareAddCommands(setCode, showId, showName, timePointId, timePointText);
+    lblFirst->setText(form.firstCaption());
+    lblFirstValue->setText(form.firstValue());
+    lblSecond->setText(form.secondCaption());
+    lblSecondValue->setText(form.secondValue());
+    lblSecond->setVisible(form.secondLineVisible());
+    lblSecondValue->setVisible(form.secondLineVisible());
+}
+
+void Tfrmsettings_Add_object::bitbtnAddClick()
+{
+    if (!bitbtnAdd->isEnabled())
+        return;
+    bitbtnAdd->setEnabled(false);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const AddCommandsForm::AddOutcome outcome = form.AddBlankCommands(editQTY->text());
+    QGuiApplication::restoreOverrideCursor();
+    bitbtnAdd->setEnabled(form.addEnabled());
+    if (outcome == AddCommandsForm::AddOutcome::Added)
+        accept();
+}
+
+bool RunAddCommandsDialog(QWidget* parent, int setCode, const QString& showId, const QString& showName,
+                          const QString& timePointId, const QString& timePointText)
+{
+    mPublicVariable().DialogSaved = false;
+    Tfrmsettings_Add_object dialog(parent);
+    dialog.PrepareAddCommands(setCode, showId, showName, timePointId, timePointText);
+    dialog.exec();
+    return mPublicVariable().DialogSaved;
+}

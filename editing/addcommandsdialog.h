@@ -1,0 +1,71 @@
+#pragma once
+
+#include "records.h"
+
+#include <QDialog>
+#include <QString>
+#include <QVector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The add-commands dialog without its widgets: which list the blank commands
+// go to, the context line, and the Add button's action.
+class AddCommandsForm {
+public:
+    enum class AddOutcome {
+        Nothing, // empty quantity: nothing happens
+        Refused, // not a number 0 to 30: the operator was told
+        Added,   // every command was added (also none); the dialog closes
+        Failed,  // nothing was added; the operator was told why and Add stays off
+    };
+
+    // The list the commands are added to: code 1 with the show and time point
+    // (their identifiers as the opener passes them), or 2 to 4.
+    void PrepareAddCommands(int setCode, const QString& showId = QString(), const QString& showName = QString(),
+                            const QString& timePointId = QString(), const QString& timePointText = QString());
+    // Appends as many blank commands as the quantity text says, all in one
+    // transaction.
+    AddOutcome AddBlankCommands(const QString& quantityText);
+
+    bool addEnabled() const { return m_addEnabled; }
+    QVector<int> addedIds() const { return m_added; }
+
+    QString firstCaption() const { return m_firstCaption; }
+    QString firstValue() const { return m_firstValue; }
+    QString secondCaption() const { return m_secondCaption; }
+    QString secondValue() const { return m_secondValue; }
+    bool secondLineVisible() const { return m_setCode == CommandsForShowSet; }
+
+private:
+    int m_setCode = CommandsForPlaySet;
+    QString m_showId, m_timePointId;
+    QString m_firstCaption, m_firstValue, m_secondCaption, m_secondValue;
+    bool m_addEnabled = true;
+    QVector<int> m_added;
+};
+
+// "Add Commands": the operator types how many blank commands to append.
+class Tfrmsettings_Add_object : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tfrmsettings_Add_object(QWidget* parent = nullptr);
+
+    void PrepareAddCommands(int setCode, const QString& showId, const QString& showName, const QString& timePointId,
+                            const QString& timePointText);
+    void bitbtnAddClick();
+
+    AddCommandsForm form;
+    QLabel* lblFirst = nullptr;
+    QLabel* lblFirstValue = nullptr;
+    QLabel* lblSecond = nullptr;
+    QLabel* lblSecondValue = nullptr;
+    QLineEdit* editQTY = nullptr;
+    QPushButton* bitbtnAdd = nullptr;
+    QPushButton* bitbtnClose = nullptr;
+};
+
+// Opens the dialog modally; true when commands were added (DialogSaved).
+bool RunAddCommandsDialog(QWidget* parent, int setCode, const QString& showId, const QString& showName,
+                          const QString& timePointId, const QString& timePointText);

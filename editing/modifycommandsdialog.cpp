@@ -1,0 +1,439 @@
+#include "modifycommandsdialog.h"
+
+#include "formlayout.h"
+#include "opencommandlists.h"
+#include "publicvariable.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+#include <cmath>
+
+namespace {
+
+QFont arial(int pixels, bool bold = false)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+constexpr GridEditor allEditors[GridEditorCount] = {
+    GridEditor::SubNetID,     GridEditor::DeviceID,      GridEditor::Type,      GridEditor::FirstPara,
+    GridEditor::SecondPara,   GridEditor::Minute,        GridEditor::Second,    GridEditor::SwitchStatus,
+    GridEditor::CurtainStatus, GridEditor::AlarmType,    GridEditor::SecurityMode, GridEditor::OrderID,
+    GridEditor::Remark,       GridEditor::Delay};
+
+bool isSpinBox(GridEditor e)
+{
+    return e == GridEditor::OrderID || e == GridEditor::Minute || e == GridEditor::Second;
+}
+
+} // namespace
+
+// ---- The grid ----
+
+CommandGridView::CommandGridView(QWidget* parent)
+    : QTableWidget(parent)
+{
+}
+
+void CommandGridView::scrollContentsBy(int dx, int dy)
+{
+    QTableWidget::scrollContentsBy(dx, dy);
+    Q_EMIT cellsMoved();
+}
+
+void CommandGridView::resizeEvent(QResizeEvent* event)
+{
+    QTableWidget::resizeEvent(event);
+    Q_EMIT viewResized();
+}
+
+// ---- The window ----
+
+int TfrmSettings_Object_Of_Scene_Setup::EditorColumn(GridEditor editor)
+{
+    switch (editor) {
+    case GridEditor::OrderID:
+        return ColOrder;
+    case GridEditor::Remark:
+        return ColRemark;
+    case GridEditor::SubNetID:
+        return ColSubNetID;
+    case GridEditor::DeviceID:
+        return ColDeviceID;
+    case GridEditor::Type:
+        return ColType;
+    case GridEditor::FirstPara:
+        return ColFirstPara;
+    case GridEditor::Minute:
+    case GridEditor::Second:
+        return ColThirdPara;
+    case GridEditor::Delay:
+        return ColDelay;
+    default: // the second-parameter box and the four lists
+        return ColSecondPara;
+    }
+}
+
+TfrmSettings_Object_Of_Scene_Setup::TfrmSettings_Object_Of_Scene_Setup(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmSettings_Object_Of_Scene_Setup"));
+    setWindowTitle(QStringLiteral("Modify commands"));
+    resize(1016, 634);
+
+    auto* title = new QLabel(QStringLiteral("Modify Commands"), this);
+    title->setObjectName(QStringLiteral("lblTitle"));
+    title->setFont(arial(20, true));
+    title->move(424, 24);
+    title->adjustSize();
+
+    const auto contextLabel = [this](const char* name, int x, bool value) {
+        auto* l = new QLabel(this);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setFont(arial(13, value));
+        if (value) {
+            QPalette navy = l->palette();
+            navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+            l->setPalette(navy);
+        }
+        l->setGeometry(x, 64, value ? 330 : 128, 20);
+        return l;
+    };
+    lblFirst = contextLabel("lblFirst", 16, false);
+    lblFirstValue = contextLabel("lblFirstValue", 144, true);
+    lblSecond = contextLabel("lblSecond", 536, false);
+    lblSecondValue = contextLabel("lblSecondValue", 680, true);
+
+    struct BoxPlace {
+        SyncBox box;
+        const char* text;
+        int x, y;
+    };
+    for (const BoxPlace& p : {BoxPlace{SyncBox::SubNetID, "Modify subnet ID synchronously", 17, 95},
+                              BoxPlace{SyncBox::DeviceID, "Modify device ID synchronously", 17, 119},
+                              BoxPlace{SyncBox::Kind, "Modify type synchronously", 17, 143},
+                              BoxPlace{SyncBox::ThirdPara, "Modify third parameter synchronously", 538, 95},
+                              BoxPlace{SyncBox::Delay, "Modify delay synchronously", 538, 119}}) {
+        auto* box = new QCheckBox(QString::fromLatin1(p.text), this);
+        box->setObjectName(CommandGridModel::SyncBoxName(p.box));
+        box->setGeometry(p.x, p.y, 300, 20);
+        const SyncBox which = p.box;
+        connect(box, &QCheckBox::toggled, this, [this, which](bool on) { m_model.SetSyncChecked(which, on); });
+        m_syncBoxes[size_t(p.box)] = box;
+    }
+
+    strgrd = new CommandGridView(this);
+    strgrd->setObjectName(QStringLiteral("strgrd"));
+    strgrd->setGeometry(0, 168, 1016, 409);
+    strgrd->setColumnCount(CommandGridColumns);
+    strgrd->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    strgrd->setSelectionBehavior(QAbstractItemView::SelectRows);
+    strgrd->setSelectionMode(QAbstractItemView::SingleSelection);
+    strgrd->verticalHeader()->hide();
+    strgrd->setWordWrap(false);
+    QStringList headers;
+    for (int c = 0; c < CommandGridColumns; ++c)
+        headers << CommandGridModel::ColumnHeader(c);
+    strgrd->setHorizontalHeaderLabels(headers);
+    strgrd->setColumnWidth(0, 20);
+
+    bitbtnSave = new QPushButton(QStringLiteral("Save"), this);
+    bitbtnSave->setObjectName(QStringLiteral("bitbtnSave"));
+    bitbtnSave->setGeometry(344, 584, 100, 40);
+    bitbtnClose = new QPushButton(QStringLiteral("Close"), this);
+    bitbtnClose->setObjectName(QStringLiteral("bitbtnClose"));
+    bitbtnClose->setGeometry(488, 584, 100, 40);
+    for (QPushButton* b : {bitbtnSave, bitbtnClose})
+        b->setAutoDefault(false);
+    connect(bitbtnSave, &QPushButton::clicked, this, &TfrmSettings_Object_Of_Scene_Setup::bitbtnSaveClick);
+    connect(bitbtnClose, &QPushButton::clicked, this, &TfrmSettings_Object_Of_Scene_Setup::reject);
+
+    createEditors();
+
+    // Keyboard order; hidden editors are skipped by the focus chain itself.
+    QWidget* previous = nullptr;
+    for (const QString& name : CommandGridModel::TabOrder()) {
+        auto* w = findChild<QWidget*>(name);
+        if (!w)
+            continue;
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+
+    connect(&m_model, &CommandGridModel::rowsReset, this, &TfrmSettings_Object_Of_Scene_Setup::renderRows);
+    connect(&m_model, &CommandGridModel::cellChanged, this, &TfrmSettings_Object_Of_Scene_Setup::renderCell);
+    connect(&m_model, &CommandGridModel::editorChanged, this, &TfrmSettings_Object_Of_Scene_Setup::renderEditor);
+    connect(&m_model, &CommandGridModel::currentRowChanged, this, [this](int row) {
+        if (strgrd->currentRow() != row - 1) {
+            const QSignalBlocker quiet(strgrd);
+            strgrd->setCurrentCell(row - 1, qMax(1, strgrd->currentColumn()));
+        }
+        placeEditors();
+    });
+    connect(strgrd, &QTableWidget::currentCellChanged, this, &TfrmSettings_Object_Of_Scene_Setup::strgrdSelectCell);
+    connect(strgrd, &CommandGridView::cellsMoved, this, &TfrmSettings_Object_Of_Scene_Setup::placeEditors);
+    connect(strgrd, &CommandGridView::viewResized, this, &TfrmSettings_Object_Of_Scene_Setup::setColumnWidths);
+    connect(strgrd->horizontalHeader(), &QHeaderView::sectionResized, this,
+            &TfrmSettings_Object_Of_Scene_Setup::placeEditors);
+
+    ApplyFormLayout(this);
+    setFixedSize(size());
+    setColumnWidths();
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfrmSettings_Object_Of_Scene_Setup::createEditors()
+{
+    // The editors live on the grid's cell area, so they scroll with the
+    // cells and are clipped where the cells are.
+    QWidget* cells = strgrd->viewport();
+    panRunTime = new QFrame(cells);
+    panRunTime->setObjectName(QStringLiteral("panRunTime"));
+    panRunTime->setAutoFillBackground(true);
+    panRunTime->hide();
+    m_timeColon = new QLabel(QStringLiteral(":"), panRunTime);
+    m_timeColon->setObjectName(QStringLiteral("lblColon"));
+    m_timeColon->adjustSize();
+
+    for (GridEditor e : allEditors) {
+        QWidget* parent = (e == GridEditor::Minute || e == GridEditor::Second) ? panRunTime : cells;
+        QWidget* w = nullptr;
+        if (CommandGridModel::IsListEditor(e)) {
+            auto* box = new QComboBox(parent);
+            box->addItems(CommandGridModel::EditorItems(e));
+            box->setCurrentIndex(-1);
+            connect(box, &QComboBox::currentIndexChanged, this, [this, e](int index) {
+                if (!m_rendering)
+                    m_model.ChooseItem(e, index);
+            });
+            w = box;
+        } else if (isSpinBox(e)) {
+            auto* spin = new QSpinBox(parent);
+            spin->setRange(0, e == GridEditor::OrderID ? 999999999 : 9999);
+            spin->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
+            connect(spin, &QSpinBox::textChanged, this, [this, e](const QString& text) { editorTyped(e, text); });
+            w = spin;
+        } else {
+            auto* edit = new QLineEdit(parent);
+            if (e == GridEditor::Remark)
+                edit->setMaxLength(20);
+            connect(edit, &QLineEdit::textEdited, this, [this, e](const QString& text) { editorTyped(e, text); });
+            w = edit;
+        }
+        w->setObjectName(CommandGridModel::EditorName(e));
+        w->installEventFilter(this);
+        if (parent == cells)
+            w->hide();
+        m_editors[size_t(e)] = w;
+    }
+}
+
+void TfrmSettings_Object_Of_Scene_Setup::editorTyped(GridEditor editor, const QString& text)
+{
+    if (!m_rendering)
+        m_model.EditText(editor, text);
+}
+
+void TfrmSettings_Object_Of_Scene_Setup::setColumnWidths()
+{
+    // Each data column takes its share of what column 0 leaves; a strip
+    // stays free at the right.
+    const int room = strgrd->viewport()->width() - strgrd->columnWidth(0);
+    {
+        const QSignalBlocker quiet(strgrd->horizontalHeader());
+        for (int c = 1; c < CommandGridColumns; ++c)
+            strgrd->setColumnWidth(c, int(std::lround(room * CommandGridModel::ColumnShare(c))));
+    }
+    placeEditors();
+}
+
+void TfrmSettings_Object_Of_Scene_Setup::placeEditors()
+{
+    const int row = m_model.currentRow() - 1;
+    if (row < 0 || row >= strgrd->rowCount())
+        return;
+    const int top = strgrd->rowViewportPosition(row);
+    const int height = strgrd->rowHeight(row);
+    for (GridEditor e : allEditors) {
+        if (e == GridEditor::Minute || e == GridEditor::Second)
+            continue;
+        const int column = EditorColumn(e);
+        m_editors[size_t(e)]->setGeometry(strgrd->columnViewportPosition(column), top, strgrd->columnWidth(column),
+                                          height);
+    }
+    // The time boxes share the running-time column: minutes, ":", seconds.
+    const int width = strgrd->columnWidth(ColThirdPara);
+    panRunTime->setGeometry(strgrd->columnViewportPosition(ColThirdPara), top, width, height);
+    const double u = width / 5.0;
+    const int boxWidth = int(std::lround(2 * u));
+    const int gap = int(std::lround((u - m_timeColon->width()) / 2));
+    QWidget* minute = m_editors[size_t(GridEditor::Minute)];
+    minute->setGeometry(0, 0, boxWidth, height);
+    m_timeColon->move(minute->geometry().right() + 1 + gap, (height - m_timeColon->height()) / 2);
+    m_editors[size_t(GridEditor::Second)]->setGeometry(m_timeColon->geometry().right() + 1 + gap, 0, boxWidth,
+                                                       height);
+}
+
+void TfrmSettings_Object_Of_Scene_Setup::renderRows()
+{
+    const QSignalBlocker quiet(strgrd);
+    strgrd->clearContents();
+    strgrd->setRowCount(m_model.rowCount());
+    for (int row = 1; row <= m_model.rowCount(); ++row) {
+        for (int column = 0; column < CommandGridColumns; ++column) {
+            auto* item = new QTableWidgetItem(m_model.cell(row, column));
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            strgrd->setItem(row - 1, column, item);
+        }
+    }
+    strgrd->setCurrentCell(-1, -1);
+    renderContext();
+}
+
+void TfrmSettings_Object_Of_Scene_Setup::renderCell(int row, int column)
+{
+    if (QTableWidgetItem* item = strgrd->item(row - 1, column))
+        item->setText(m_model.cell(row, column));
+}
+
+void TfrmSettings_Object_Of_Scene_Setup::renderEditor(GridEditor editor)
+{
+    const QScopedValueRollback<bool> rendering(m_rendering, true);
+    QWidget* w = m_editors[size_t(editor)];
+    const QString text = m_model.editorText(editor);
+    if (auto* box = qobject_cast<QComboBox*>(w)) {
+        if (box->currentIndex() != m_model.editorIndex(editor))
+            box->setCurrentIndex(m_model.editorIndex(editor));
+    } else if (auto* spin = qobject_cast<QSpinBox*>(w)) {
+        if (spin->text() != text) {
+            bool number = false;
+            const int value = text.trimmed().toInt(&number);
+            if (number && value >= spin->minimum() && value <= spin->maximum())
+                spin->setValue(value);
+            else
+                spin->clear();
+        }
+    } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        // Leaves the cursor where it is while the operator types.
+        if (edit->text() != text)
+            edit->setText(text);
+    }
+    if (editor == GridEditor::Minute || editor == GridEditor::Second) {
+        panRunTime->setVisible(m_model.editorVisible(GridEditor::Minute) || m_model.editorVisible(GridEditor::Second));
+        return;
+    }
+    if (m_model.editorVisible(editor) && !w->isVisible())
+        placeEditors();
+    w->setVisible(m_model.editorVisible(editor));
+}
+
+void TfrmSettings_Object_Of_Scene_Setup::renderContext()
+{
+    lblFirst->setText(m_model.firstCaption());
+    lblFirstValue->setText(m_model.firstValue());
+    lblSecond->setText(m_model.secondCaption());
+    lblSecondValue->setText(m_model.secondValue());
+    lblSecond->setVisible(m_model.secondLineVisible());
+    lblSecondValue->setVisible(m_model.secondLineVisible());
+}
+
+void TfrmSettings_Object_Of_Scene_Setup::strgrdSelectCell(int row, int column, int previousRow, int previousColumn)
+{
+    if (row < 0)
+        return;
+    if (!m_model.SelectCell(row + 1, column)) {
+        // A refused row keeps the selection where it was.
+        const QSignalBlocker quiet(strgrd);
+        strgrd->setCurrentCell(previousRow, previousColumn);
+    }
+}
+
+void TfrmSettings_Object_Of_Scene_Setup::LoadCheckedCommands(int setCode, int count, const QString& showId,
+                                                             const QString& showName, const QString& timePointId,
+                                                             const QString& timePointText)
+{
+    CommandGridTarget target;
+    target.code = CommandSetCode(setCode);
+    target.showId = showId.trimmed().toInt();
+    target.timePointId = timePointId.trimmed().toInt();
+    target.showName = showName;
+    target.timePointText = timePointText;
+    CommandListOwner* owner = OpenCommandListOwner(setCode);
+    if (count <= 0 || !owner) {
+        // Nothing checked to edit: an empty grid.
+        m_model.LoadRows(target, {});
+        return;
+    }
+    m_model.LoadCheckedCommands(target, owner->checkedCommandIds());
+}
+
+bool TfrmSettings_Object_Of_Scene_Setup::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        // A list's own drop-down or another window taking the keyboard is
+        // not leaving the editor.
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            for (GridEditor e : allEditors) {
+                if (m_editors[size_t(e)] == watched) {
+                    m_model.LeaveEditor(e);
+                    break;
+                }
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmSettings_Object_Of_Scene_Setup::mousePressEvent(QMouseEvent* event)
+{
+    // A click on the window's background ends the editing of the row.
+    m_model.ClickBackground();
+    const QSignalBlocker quiet(strgrd);
+    strgrd->setCurrentCell(-1, -1);
+    QDialog::mousePressEvent(event);
+}
+
+void TfrmSettings_Object_Of_Scene_Setup::bitbtnSaveClick()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool saved = m_model.Save();
+    QGuiApplication::restoreOverrideCursor();
+    if (saved)
+        accept();
+}
+
+void TfrmSettings_Object_Of_Scene_Setup::reject()
+{
+    if (m_model.CloseQuery())
+        QDialog::reject();
+}
+
+bool RunModifyCommandsDialog(QWidget* parent, int setCode, int count, const QString& showId, const QString& showName,
+                             const QString& timePointId, const QString& timePointText)
+{
+    mPublicVariable().DialogSaved = false;
+    TfrmSettings_Object_Of_Scene_Setup window(parent);
+    window.LoadCheckedCommands(setCode, count, showId, showName, timePointId, timePointText);
+    window.exec();
+    return mPublicVariable().DialogSaved;
+}
