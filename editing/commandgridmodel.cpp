@@ -71,7 +71,7 @@ QString CommandGridModel::ColumnHeader(int column)
 
 double CommandGridModel::ColumnShare(int column)
 {
-    static const double shares[CommandGridColumns] = {0, 0.05, 0.07, 0.06, 0.06, 0.2, 0.1, 0.12, 0.12, 0.13};
+    static const double shares[CommandGridColumns] = {0, 0.05, 0.07, 0.06, 0.06, 0.06, 0.2, 0.1, 0.12, 0.12, 0.13};
     return column >= 1 && column < CommandGridColumns ? shares[column] : 0.0;
 }
 

@@ -258,11 +258,8 @@ void TfrmSettings_Object_Of_Scene_Setup::setColumnWidths()
     // Each data column takes its share of what column 0 leaves; a strip
     // stays free at the right.
     const int room = strgrd->viewport()->width() - strgrd->columnWidth(0);
-    {
-        const QSignalBlocker quiet(strgrd->horizontalHeader());
-        for (int c = 1; c < CommandGridColumns; ++c)
-            strgrd->setColumnWidth(c, int(std::lround(room * CommandGridModel::ColumnShare(c))));
-    }
+    for (int c = 1; c < CommandGridColumns; ++c)
+        strgrd->setColumnWidth(c, int(std::lround(room * CommandGridModel::ColumnShare(c))));
     placeEditors();
 }
 
@@ -271,18 +268,17 @@ void TfrmSettings_Object_Of_Scene_Setup::placeEditors()
     const int row = m_model.currentRow() - 1;
     if (row < 0 || row >= strgrd->rowCount())
         return;
-    const int top = strgrd->rowViewportPosition(row);
-    const int height = strgrd->rowHeight(row);
+    // Each editor covers its cell inside the grid lines.
+    const auto cellRect = [this, row](int column) { return strgrd->visualRect(strgrd->model()->index(row, column)); };
     for (GridEditor e : allEditors) {
-        if (e == GridEditor::Minute || e == GridEditor::Second)
-            continue;
-        const int column = EditorColumn(e);
-        m_editors[size_t(e)]->setGeometry(strgrd->columnViewportPosition(column), top, strgrd->columnWidth(column),
-                                          height);
+        if (e != GridEditor::Minute && e != GridEditor::Second)
+            m_editors[size_t(e)]->setGeometry(cellRect(EditorColumn(e)));
     }
     // The time boxes share the running-time column: minutes, ":", seconds.
-    const int width = strgrd->columnWidth(ColThirdPara);
-    panRunTime->setGeometry(strgrd->columnViewportPosition(ColThirdPara), top, width, height);
+    const QRect time = cellRect(ColThirdPara);
+    panRunTime->setGeometry(time);
+    const int width = time.width();
+    const int height = time.height();
     const double u = width / 5.0;
     const int boxWidth = int(std::lround(2 * u));
     const int gap = int(std::lround((u - m_timeColon->width()) / 2));

@@ -1,0 +1,218 @@
+#include "addcommandsdialog.h"
+#include "editing.h"
+#include "inifile.h"
+#include "lookups.h"
+#include "modifycommandsdialog.h"
+#include "opencommandlists.h"
+#include "programfolder.h"
+#include "publicvariable.h"
+#include "scriptedmessages.h"
+#include "showdata.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QtTest>
+
+namespace {
+
+using Outcome = AddCommandsForm::AddOutcome;
+
+// IDs and sequence numbers of a list, as "id:seq", with the kind of each.
+QStringList listed(const ShowEditing::CommandTarget& target)
+{
+    QStringList out;
+    const auto commands = ShowEditing::ReadCommands(target);
+    if (commands) {
+        for (const TControlObject& c : *commands)
+            out << QStringLiteral("%1:%2:k%3").arg(c.CommandID).arg(c.SequenceNo).arg(c.CommandTypeID);
+    }
+    return out;
+}
+
+struct FakeOwner : CommandListOwner {
+    QList<int> ids;
+    QList<int> checkedCommandIds() const override { return ids; }
+};
+
+} // namespace
+
+class TestCommandWindows : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        ResetPublicVariables();
+        m_folder = std::make_unique<TestProgramFolder>();
+        QVERIFY(m_folder->openDatabase());
+        mPublicVariable().LanguageIni =
+            std::make_unique<IniFile>(m_folder->path(QStringLiteral("Language/English.ini")));
+        QVERIFY(LoadUniversalSwitchStatuses() && LoadCommandTypes() && LoadSecurityAlarmTypes()
+                && LoadSecurityModes() && LoadCurtainStatuses());
+    }
+    void cleanup()
+    {
+        SetOpenCommandListOwner(1, nullptr);
+        SetOpenCommandListOwner(2, nullptr);
+        m_folder.reset();
+    }
+
+    void quantityOutsideZeroToThirtyIsRefused()
+    {
+        ScriptedMessages boxes;
+        AddCommandsForm form;
+        form.PrepareAddCommands(CommandsForStopSet);
+        QCOMPARE(form.firstValue(), QStringLiteral("Stop"));
+        QVERIFY(!form.secondLineVisible());
+        for (const QString& qty : {QStringLiteral("31"), QStringLiteral("1a"), QStringLiteral("-3")}) {
+            boxes.clear();
+            QCOMPARE(form.AddBlankCommands(qty), Outcome::Refused);
+            QCOMPARE(boxes.texts(), QStringList{QStringLiteral("QTY of commands only can be numeric,and range is 0-30")});
+        }
+        boxes.clear();
+        QCOMPARE(form.AddBlankCommands(QString()), Outcome::Nothing);
+        QVERIFY(boxes.shown.isEmpty());
+        QVERIFY(form.addEnabled());
+        QVERIFY(!mPublicVariable().DialogSaved);
+        QVERIFY(listed(ShowEditing::CommandTarget::set(CommandsForStopSet)).isEmpty());
+
+        // None at all still closes, and the opener reloads.
+        QCOMPARE(form.AddBlankCommands(QStringLiteral("0")), Outcome::Added);
+        QVERIFY(mPublicVariable().DialogSaved);
+        QVERIFY(listed(ShowEditing::CommandTarget::set(CommandsForStopSet)).isEmpty());
+        QCOMPARE(form.AddBlankCommands(QStringLiteral("2")), Outcome::Added);
+        QCOMPARE(listed(ShowEditing::CommandTarget::set(CommandsForStopSet)), (QStringList{"1:1:k3", "2:2:k3"}));
+    }
+
+    void blankCommandsFollowTheLargestIdOfTheTimePoint()
+    {
+        QVERIFY(AddShow(1, 1) && AddTimePoint(1, 1, 10) && AddTimePoint(1, 2, 20));
+        for (int id : {1, 2, 5})
+            QVERIFY(AddShowCommand(1, 1, id, id, 9));
+        QVERIFY(AddShowCommand(1, 2, 40, 40, 9)); // another time point's numbers do not count
+        AddCommandsForm form;
+        form.PrepareAddCommands(CommandsForShowSet, QStringLiteral("1"), QStringLiteral("Intro"), QStringLiteral("1"),
+                                QStringLiteral("0:10"));
+        QCOMPARE(form.secondValue(), QStringLiteral("0:10"));
+        QCOMPARE(form.AddBlankCommands(QStringLiteral("3")), Outcome::Added);
+        QCOMPARE(form.addedIds(), (QVector<int>{6, 7, 8}));
+        QCOMPARE(listed(ShowEditing::CommandTarget::timePoint(1, 1)),
+                 (QStringList{"1:1:k4", "2:2:k4", "5:5:k4", "6:6:k3", "7:7:k3", "8:8:k3"}));
+    }
+
+    void aRolledBackBatchTellsWhyAndLeavesAddOff()
+    {
+        ScriptedMessages boxes;
+        QVERIFY(ExecuteStatement(DbQuery::Command,
+                                 QStringLiteral("create trigger refuse before insert on CommandsForPlay when "
+                                                "new.CommandID=3 begin select raise(abort, 'disk is full'); end")));
+        Tfrmsettings_Add_object dialog;
+        dialog.PrepareAddCommands(CommandsForPlaySet, {}, {}, {}, {});
+        QVERIFY(dialog.lblFirstValue->text() == QStringLiteral("Play") && dialog.lblSecond->isHidden());
+        dialog.editQTY->setText(QStringLiteral("5"));
+        dialog.bitbtnAdd->click();
+        QVERIFY(!dialog.bitbtnAdd->isEnabled());
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].kind, ScriptedMessages::Shown::Error);
+        QVERIFY(boxes.shown[0].text.contains(QStringLiteral("disk is full")));
+        QVERIFY(!mPublicVariable().DialogSaved);
+        QVERIFY(listed(ShowEditing::CommandTarget::set(CommandsForPlaySet)).isEmpty());
+        // Add stays off: the same batch is not tried again.
+        dialog.bitbtnAdd->click();
+        QCOMPARE(boxes.shown.size(), 1);
+
+        // A time point without identifiers gets no commands either.
+        AddCommandsForm noPoint;
+        noPoint.PrepareAddCommands(CommandsForShowSet, QStringLiteral("1"), {}, QString(), {});
+        QCOMPARE(noPoint.AddBlankCommands(QStringLiteral("2")), Outcome::Failed);
+        QVERIFY(!mPublicVariable().DialogSaved);
+    }
+
+    void theWindowLoadsTheCheckedRowsOfTheOpenList()
+    {
+        for (int id = 1; id <= 5; ++id)
+            QVERIFY(AddSetCommand(QStringLiteral("CommandsForPause"), id, id, 10 + id));
+        FakeOwner owner;
+        owner.ids = {4, 2};
+        SetOpenCommandListOwner(3, &owner);
+        TfrmSettings_Object_Of_Scene_Setup window;
+        window.LoadCheckedCommands(CommandsForPauseSet, 2, {}, {}, {}, {});
+        QCOMPARE(window.strgrd->rowCount(), 2);
+        // In list order, whatever order the owner reports them.
+        QCOMPARE(window.strgrd->item(0, ColCommandID)->text(), QStringLiteral("2"));
+        QCOMPARE(window.strgrd->item(1, ColCommandID)->text(), QStringLiteral("4"));
+        QCOMPARE(window.strgrd->item(1, ColDeviceID)->text(), QStringLiteral("14"));
+        QCOMPARE(window.lblFirst->text(), QStringLiteral("Current mode:"));
+        QCOMPARE(window.lblFirstValue->text(), QStringLiteral("Pause"));
+        QVERIFY(window.lblSecond->isHidden());
+
+        // Without an open list there is nothing to edit.
+        SetOpenCommandListOwner(3, nullptr);
+        window.LoadCheckedCommands(CommandsForPauseSet, 2, {}, {}, {}, {});
+        QCOMPARE(window.strgrd->rowCount(), 0);
+    }
+
+    void editorsSitOnTheSelectedRowAfterAScroll()
+    {
+        QVector<int> ids;
+        for (int id = 1; id <= 40; ++id) {
+            QVERIFY(AddSetCommand(QStringLiteral("CommandsForPlay"), id, id, id));
+            ids << id;
+        }
+        FakeOwner owner;
+        owner.ids = QList<int>(ids.begin(), ids.end());
+        SetOpenCommandListOwner(2, &owner);
+        TfrmSettings_Object_Of_Scene_Setup window;
+        window.LoadCheckedCommands(CommandsForPlaySet, 40, {}, {}, {}, {});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        const auto onCell = [&window](GridEditor e, int row) {
+            const int column = TfrmSettings_Object_Of_Scene_Setup::EditorColumn(e);
+            const QRect cell = window.strgrd->visualRect(window.strgrd->model()->index(row, column));
+            return window.editorWidget(e)->geometry() == cell;
+        };
+        // Every data column has its share of the width; a strip stays free.
+        int used = window.strgrd->columnWidth(0);
+        for (int c = 1; c < CommandGridColumns; ++c) {
+            QVERIFY(window.strgrd->columnWidth(c) > 0);
+            used += window.strgrd->columnWidth(c);
+        }
+        QVERIFY(used < window.strgrd->viewport()->width());
+
+        const int row = 30;
+        window.strgrd->scrollToBottom();
+        window.strgrd->setCurrentCell(row, ColRemark);
+        QCOMPARE(window.model().currentRow(), row + 1);
+        for (GridEditor e : {GridEditor::SubNetID, GridEditor::DeviceID, GridEditor::Type, GridEditor::FirstPara,
+                             GridEditor::SecondPara, GridEditor::Delay, GridEditor::OrderID}) {
+            QVERIFY(window.editorWidget(e)->isVisible());
+            QVERIFY2(onCell(e, row), qPrintable(CommandGridModel::EditorName(e)));
+        }
+        QCOMPARE(window.editorWidget(GridEditor::SubNetID)->property("text").toString(), QStringLiteral("1"));
+
+        // Scrolled by a few rows the editors move with the cells.
+        QScrollBar* bar = window.strgrd->verticalScrollBar();
+        bar->setValue(bar->value() - 3);
+        QVERIFY(onCell(GridEditor::SubNetID, row) && onCell(GridEditor::Delay, row) && onCell(GridEditor::Type, row));
+        QVERIFY(window.strgrd->viewport()->rect().intersects(window.editorWidget(GridEditor::SubNetID)->geometry()));
+
+        // Typing goes to the model, never into a cell directly.
+        auto* subnet = qobject_cast<QLineEdit*>(window.editorWidget(GridEditor::SubNetID));
+        subnet->setFocus();
+        subnet->selectAll();
+        QTest::keyClicks(subnet, QStringLiteral("7"));
+        QCOMPARE(window.strgrd->item(row, ColSubNetID)->text(), QStringLiteral("1"));
+        window.strgrd->setCurrentCell(row - 1, ColSubNetID);
+        QCOMPARE(window.strgrd->item(row, ColSubNetID)->text(), QStringLiteral("7"));
+        QVERIFY(window.model().RowModified(row + 1));
+        QVERIFY(onCell(GridEditor::SubNetID, row - 1));
+    }
+
+private:
+    std::unique_ptr<TestProgramFolder> m_folder;
+};
+
+QTEST_MAIN(TestCommandWindows)
+#include "tst_commandwindows.moc"
