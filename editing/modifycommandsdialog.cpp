@@ -153,6 +153,8 @@ TfrmSettings_Object_Of_Scene_Setup::TfrmSettings_Object_Of_Scene_Setup(QWidget* 
         headers << CommandGridModel::ColumnHeader(c);
     strgrd->setHorizontalHeaderLabels(headers);
     strgrd->setColumnWidth(0, 20);
+    // Narrow columns show the start of their heading.
+    strgrd->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     bitbtnSave = new QPushButton(QStringLiteral("Save"), this);
     bitbtnSave->setObjectName(QStringLiteral("bitbtnSave"));
