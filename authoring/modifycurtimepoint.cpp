@@ -1,0 +1,182 @@
+#include "modifycurtimepoint.h"
+
+#include "editing.h"
+#include "formlayout.h"
+#include "messages.h"
+#include "publicvariable.h"
+#include "textops.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+std::optional<int> idOf(const QString& text)
+{
+    bool ok = false;
+    const int id = text.trimmed().toInt(&ok);
+    return ok ? std::optional<int>(id) : std::nullopt;
+}
+
+// One of the three time fields: CheckNumber's own message, then the
+// field's.
+bool checkField(const QString& text, int maximum, const QString& refusal, QWidget* owner)
+{
+    if (CheckNumber(text, true, 0, maximum, true, owner))
+        return true;
+    ShowNotice(owner, refusal);
+    return false;
+}
+
+} // namespace
+
+// ---- ModifyCurTimePointLogic ----------------------------------------------------
+
+ModifyCurTimePointLogic::ModifyCurTimePointLogic(const QString& showId, const QString& showName_,
+                                                 const QString& timePointId, const QString& remark_)
+    : showName(showName_), remark(remark_.left(RemarkLength)), m_showId(showId), m_timePointId(timePointId)
+{
+}
+
+void ModifyCurTimePointLogic::load()
+{
+    int seconds = 0;
+    const auto showId = idOf(m_showId);
+    const auto timePointId = idOf(m_timePointId);
+    if (showId && timePointId) {
+        const auto point = ShowEditing::ReadTimePoint(*showId, *timePointId);
+        if (!point)
+            ShowError(QStringLiteral("The time point could not be read: ") + point.error);
+        else if (point->has_value())
+            seconds = (*point)->SecondOfTimePoint;
+    }
+    hour = QString::number(seconds / 3600);
+    minute = QString::number((seconds / 60) % 60);
+    second = QString::number(seconds % 60);
+}
+
+bool ModifyCurTimePointLogic::save(QWidget* owner)
+{
+    if (!checkField(hour, 10, QStringLiteral("Hour is invalid, it should be 0  to 10"), owner)
+        || !checkField(minute, 59, QStringLiteral("Minute is invalid, it should be 0  to 59"), owner)
+        || !checkField(second, 59, QStringLiteral("Second is invalid, it should be 0  to 59"), owner))
+        return false;
+    const int seconds = hour.trimmed().toInt() * 3600 + minute.trimmed().toInt() * 60 + second.trimmed().toInt();
+    const auto showId = idOf(m_showId);
+    const auto timePointId = idOf(m_timePointId);
+    QString failure;
+    if (!showId || !timePointId)
+        failure = QStringLiteral("There is no such time point");
+    else if (const auto result
+             = ShowEditing::UpdateTimePoint(*showId, *timePointId, seconds, remark.left(RemarkLength));
+             !result)
+        failure = result.error;
+    if (!failure.isEmpty()) {
+        ShowError(QStringLiteral("The time point could not be saved: ") + failure);
+        return false;
+    }
+    mPublicVariable().DialogSaved = true;
+    return true;
+}
+
+// ---- TfrmModifyCurTimePoint -----------------------------------------------------
+
+namespace {
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& bounds,
+              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(bounds);
+    l->setAlignment(align);
+    return l;
+}
+
+QLineEdit* lineEdit(QWidget* parent, const char* name, const QRect& bounds)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setGeometry(bounds);
+    return e;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& bounds)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(bounds);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+TfrmModifyCurTimePoint::TfrmModifyCurTimePoint(QWidget* parent, const QString& showId, const QString& showName,
+                                               const QString& timePointId, const QString& remark)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_logic(showId, showName, timePointId, remark)
+{
+    setObjectName(QStringLiteral("frmModifyCurTimePoint"));
+    setWindowTitle(QStringLiteral("Edit Current Time Point"));
+    resize(420, 220);
+
+    const int labelX = 24, fieldX = 160;
+    label(this, "Label1", QStringLiteral("Current Show:"), QRect(labelX, 20, 130, 24));
+    lblCurShow = label(this, "lblCurShow", QString(), QRect(fieldX, 20, 240, 24));
+    QFont bold = lblCurShow->font();
+    bold.setBold(true);
+    lblCurShow->setFont(bold);
+
+    label(this, "Label2", QStringLiteral("Current Time Point:"), QRect(labelX, 60, 130, 24));
+    const Qt::Alignment centre = Qt::AlignCenter;
+    editHour = lineEdit(this, "editHour", QRect(fieldX, 60, 48, 24));
+    label(this, "Label3", QStringLiteral(":"), QRect(fieldX + 48, 60, 16, 24), centre);
+    editMinute = lineEdit(this, "editMinute", QRect(fieldX + 64, 60, 48, 24));
+    label(this, "Label4", QStringLiteral(":"), QRect(fieldX + 112, 60, 16, 24), centre);
+    editSecond = lineEdit(this, "editSecond", QRect(fieldX + 128, 60, 48, 24));
+    label(this, "Label5", QStringLiteral("HH"), QRect(fieldX, 86, 48, 18), centre);
+    label(this, "Label6", QStringLiteral("MM"), QRect(fieldX + 64, 86, 48, 18), centre);
+    label(this, "Label7", QStringLiteral("SS"), QRect(fieldX + 128, 86, 48, 18), centre);
+
+    label(this, "Label8", QStringLiteral("Remark:"), QRect(labelX, 116, 130, 24));
+    editRemark = lineEdit(this, "editRemark", QRect(fieldX, 116, 240, 24));
+    editRemark->setMaxLength(ModifyCurTimePointLogic::RemarkLength);
+
+    bitbtnSave = button(this, "bitbtnSave", QStringLiteral("Save"), QRect(196, 168, 96, 30));
+    bitbtnClose = button(this, "bitbtnClose", QStringLiteral("Close"), QRect(304, 168, 96, 30));
+
+    connect(bitbtnSave, &QPushButton::clicked, this, &TfrmModifyCurTimePoint::bitbtnSaveClick);
+    connect(bitbtnClose, &QPushButton::clicked, this, &QDialog::reject);
+
+    ApplyFormLayout(this);
+    setFixedSize(size());
+
+    m_logic.load();
+    lblCurShow->setText(m_logic.showName);
+    editHour->setText(m_logic.hour);
+    editMinute->setText(m_logic.minute);
+    editSecond->setText(m_logic.second);
+    editRemark->setText(m_logic.remark);
+}
+
+void TfrmModifyCurTimePoint::bitbtnSaveClick()
+{
+    m_logic.hour = editHour->text();
+    m_logic.minute = editMinute->text();
+    m_logic.second = editSecond->text();
+    m_logic.remark = editRemark->text();
+    if (m_logic.save(this))
+        accept();
+}
+
+bool RunModifyCurTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
+                                 const QString& timePointId, const QString& remark)
+{
+    mPublicVariable().DialogSaved = false;
+    TfrmModifyCurTimePoint dialog(parent, showId, showName, timePointId, remark);
+    dialog.exec();
+    return mPublicVariable().DialogSaved;
+}

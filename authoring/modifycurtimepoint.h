@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// Opens the "Edit Current Time Point" dialog modally for one time point of
+// a show. Returns true when it saved (DialogSaved is then set).
+bool RunModifyCurTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
+                                 const QString& timePointId, const QString& remark);
+
+// What the edit-time-point dialog does, without widgets: the time point's
+// second split into hours, minutes and seconds, and the save with its range
+// checks.
+class ModifyCurTimePointLogic {
+public:
+    static constexpr int RemarkLength = 50;
+
+    ModifyCurTimePointLogic(const QString& showId, const QString& showName, const QString& timePointId,
+                            const QString& remark);
+
+    // Reads the stored second (0 when there is no such time point).
+    void load();
+
+    // Checks the three fields, writes the second and the remark and sets
+    // DialogSaved. False leaves everything as entered.
+    bool save(QWidget* owner = nullptr);
+
+    QString showName;
+    QString hour;
+    QString minute;
+    QString second;
+    QString remark;
+
+private:
+    QString m_showId;
+    QString m_timePointId;
+};
+
+// The "Edit Current Time Point" dialog: renders the logic's fields and
+// forwards "Save".
+class TfrmModifyCurTimePoint : public QDialog {
+    Q_OBJECT
+public:
+    TfrmModifyCurTimePoint(QWidget* parent, const QString& showId, const QString& showName,
+                           const QString& timePointId, const QString& remark);
+
+    ModifyCurTimePointLogic& logic() { return m_logic; }
+
+    QLabel* lblCurShow = nullptr;
+    QLineEdit* editHour = nullptr;
+    QLineEdit* editMinute = nullptr;
+    QLineEdit* editSecond = nullptr;
+    QLineEdit* editRemark = nullptr;
+    QPushButton* bitbtnSave = nullptr;
+    QPushButton* bitbtnClose = nullptr;
+
+    void bitbtnSaveClick();
+
+private:
+    ModifyCurTimePointLogic m_logic;
+};
