@@ -219,6 +219,7 @@ TfrmAddEditShow::TfrmAddEditShow(QWidget* parent, int mode, const QString& showI
     label(this, "Label1", QStringLiteral("Video/Music:"), QRect(labelX, 68, 140, 24));
     editPath = lineEdit(this, "editPath", QRect(fieldX, 68, 240, 24));
     editPath->setReadOnly(true);
+    editPath->setFocusPolicy(Qt::ClickFocus);
     QPalette grey = editPath->palette();
     grey.setColor(QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
     editPath->setPalette(grey);
