@@ -1,0 +1,288 @@
+#include "commandlistops.h"
+
+#include "database.h"
+#include "editing.h"
+#include "messages.h"
+#include "publicvariable.h"
+#include "sqltext.h"
+
+#include <QSet>
+
+namespace {
+
+bool ToId(const QString& text, int* id)
+{
+    bool ok = false;
+    *id = text.trimmed().toInt(&ok);
+    return ok;
+}
+
+// The editing layer's name for the list, or false when set 1 has no
+// current show or time point.
+bool EditingTarget(const CommandListOperations::Target& t, ShowEditing::CommandTarget* out)
+{
+    if (t.setCode != CommandsForShowSet) {
+        *out = ShowEditing::CommandTarget::set(CommandSetCode(t.setCode));
+        return true;
+    }
+    int showId = 0, timePointId = 0;
+    if (!ToId(t.showId, &showId) || !ToId(t.timePointId, &timePointId))
+        return false;
+    *out = ShowEditing::CommandTarget::timePoint(showId, timePointId);
+    return true;
+}
+
+} // namespace
+
+CommandListOperations::CommandListOperations(TargetSource target, Dialogs dialogs, QWidget* owner)
+    : m_target(std::move(target)), m_dialogs(std::move(dialogs)), m_owner(owner)
+{
+}
+
+CommandListOperations::~CommandListOperations()
+{
+    unregisterAsOpenList();
+}
+
+void CommandListOperations::registerAsOpenList()
+{
+    unregisterAsOpenList();
+    m_registeredSet = m_target().setCode;
+    SetOpenCommandListOwner(m_registeredSet, this);
+}
+
+void CommandListOperations::unregisterAsOpenList()
+{
+    if (m_registeredSet && OpenCommandListOwner(m_registeredSet) == this)
+        SetOpenCommandListOwner(m_registeredSet, nullptr);
+    m_registeredSet = 0;
+}
+
+void CommandListOperations::setChecked(int i, bool checked)
+{
+    if (i < 0 || i >= m_checked.size() || m_checked[i] == checked)
+        return;
+    m_checked[i] = checked;
+    notify();
+}
+
+int CommandListOperations::checkedCount() const
+{
+    return int(m_checked.count(true));
+}
+
+QList<int> CommandListOperations::checkedCommandIds() const
+{
+    QList<int> ids;
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (m_checked[i])
+            ids.append(m_rows[i].command.CommandID);
+    }
+    return ids;
+}
+
+QStringList CommandListOperations::rowTexts(int i) const
+{
+    const CommandListRow& r = m_rows.at(i);
+    return QStringList{QString::number(r.command.CommandID)} + CommandListCells(r.command, r.delayIsEmpty);
+}
+
+QString CommandListOperations::listStatement(const Target& t) const
+{
+    if (t.setCode != CommandsForShowSet)
+        return SqlSelectCommandSet(CommandTableName(CommandSetCode(t.setCode)));
+    int showId = 0, timePointId = 0;
+    if (!ToId(t.showId, &showId) || !ToId(t.timePointId, &timePointId))
+        return {};
+    return SqlSelectTimePointCommands(showId, timePointId);
+}
+
+int CommandListOperations::reload()
+{
+    const QString statement = listStatement(m_target());
+    m_rows.clear();
+    if (!statement.isEmpty() && !ReadCommandListRows(DbQuery::General, statement, &m_rows))
+        m_rows.clear();
+    m_checked = QVector<bool>(m_rows.size(), m_rows.size() == 1);
+    notify();
+    return int(m_rows.size());
+}
+
+void CommandListOperations::clear()
+{
+    m_rows.clear();
+    m_checked.clear();
+    notify();
+}
+
+void CommandListOperations::checkAll()
+{
+    if (m_rows.isEmpty())
+        return;
+    m_checked.fill(true);
+    notify();
+}
+
+void CommandListOperations::uncheckAll()
+{
+    if (m_rows.isEmpty())
+        return;
+    m_checked.fill(false);
+    notify();
+}
+
+// The show window's operations need a current show (the sets window has no
+// such test); those that write into a time point need a current time point.
+bool CommandListOperations::requireShowAndTimePoint(const Target& t) const
+{
+    if (t.setCode != CommandsForShowSet)
+        return true;
+    if (t.showId.isEmpty()) {
+        ShowNotice(m_owner, QStringLiteral("Please select show first!"));
+        return false;
+    }
+    if (t.timePointId.isEmpty()) {
+        ShowNotice(m_owner, QStringLiteral("Please select the time point first!"));
+        return false;
+    }
+    return true;
+}
+
+void CommandListOperations::markStoredChange(const Target& t)
+{
+    if (t.setCode == CommandsForShowSet)
+        mPublicVariable().ShowListChanged = true;
+    reload();
+}
+
+void CommandListOperations::notify()
+{
+    if (changed)
+        changed();
+}
+
+bool CommandListOperations::copyChecked()
+{
+    const Target t = m_target();
+    const bool showList = t.setCode == CommandsForShowSet;
+    if (showList && t.showId.isEmpty()) {
+        ShowNotice(m_owner, QStringLiteral("Please select show first!"));
+        return false;
+    }
+    m_copyHighlighted = false;
+    notify();
+    if (showList && t.timePointId.isEmpty()) {
+        ShowNotice(m_owner, QStringLiteral("Please select the time point first!"));
+        return false;
+    }
+    if (m_rows.isEmpty()) {
+        ShowNotice(m_owner, showList ? QStringLiteral("No any command!") : QStringLiteral("No any command"));
+        return false;
+    }
+    const QList<int> ids = checkedCommandIds();
+    if (ids.isEmpty()) {
+        ShowNotice(m_owner, QStringLiteral("Please check the commands that you want to copy!"));
+        return false;
+    }
+    const QString statement = listStatement(t);
+    if (statement.isEmpty() || CopyCommandsToClipboard(QSet<int>(ids.begin(), ids.end()), statement) == 0)
+        return false;
+    m_copyHighlighted = true;
+    notify();
+    return true;
+}
+
+bool CommandListOperations::paste()
+{
+    const Target t = m_target();
+    if (!requireShowAndTimePoint(t))
+        return false;
+    const QVector<TControlObject> clipboard = mPublicVariable().CommandClipboard;
+    if (clipboard.isEmpty()) {
+        ShowNotice(m_owner, QStringLiteral("Memory is empty,you need copy the commands first!"));
+        return false;
+    }
+    ShowEditing::CommandTarget target;
+    if (!EditingTarget(t, &target))
+        return false;
+    const auto pasted = ShowEditing::PasteCommands(target, clipboard);
+    if (!pasted) {
+        ShowError(QStringLiteral("The commands were not pasted, nothing was written: ") + pasted.error);
+        return false;
+    }
+    markStoredChange(t);
+    return true;
+}
+
+bool CommandListOperations::add()
+{
+    const Target t = m_target();
+    if (!requireShowAndTimePoint(t))
+        return false;
+    mPublicVariable().DialogSaved = false;
+    const bool saved =
+        m_dialogs.addCommands && m_dialogs.addCommands(m_owner, t.setCode, t.showId, t.showName, t.timePointId,
+                                                       t.timePointText);
+    if (!saved && !mPublicVariable().DialogSaved)
+        return false;
+    markStoredChange(t);
+    return true;
+}
+
+bool CommandListOperations::editChecked()
+{
+    const Target t = m_target();
+    if (t.setCode == CommandsForShowSet && t.showId.isEmpty()) {
+        ShowNotice(m_owner, QStringLiteral("Please select show first!"));
+        return false;
+    }
+    mPublicVariable().DialogSaved = false;
+    if (m_rows.isEmpty())
+        return false;
+    int count = checkedCount();
+    if (count == 0) {
+        checkAll();
+        count = rowCount();
+    }
+    const bool saved = m_dialogs.modifyCommands &&
+                       m_dialogs.modifyCommands(m_owner, t.setCode, count, t.showId, t.showName, t.timePointId,
+                                                t.timePointText);
+    if (!saved && !mPublicVariable().DialogSaved)
+        return false;
+    markStoredChange(t);
+    return true;
+}
+
+bool CommandListOperations::deleteChecked()
+{
+    const Target t = m_target();
+    const bool showList = t.setCode == CommandsForShowSet;
+    if (showList && t.showId.isEmpty()) {
+        ShowNotice(m_owner, QStringLiteral("Please select show first!"));
+        return false;
+    }
+    if (m_rows.isEmpty()) {
+        ShowNotice(m_owner, QStringLiteral("No any command!"));
+        return false;
+    }
+    const QList<int> ids = checkedCommandIds();
+    if (ids.isEmpty()) {
+        ShowNotice(m_owner, QStringLiteral("Please check the commands that you want to delete!"));
+        return false;
+    }
+    const QString question =
+        showList ? QStringLiteral("Are you sure you want to delete checked commands (Total:%1)?").arg(ids.size())
+                 : QStringLiteral("Are you sure you want to delete selected commands (Total:%1)").arg(ids.size());
+    if (AskQuestion(m_owner, question) != MessageAnswer::Yes)
+        return false;
+    ShowEditing::CommandTarget target;
+    if (!EditingTarget(t, &target))
+        return false;
+    const auto deleted = ShowEditing::DeleteCommands(target, QVector<int>(ids.begin(), ids.end()));
+    if (!deleted) {
+        ShowError(QStringLiteral("The commands were not deleted, nothing was removed: ") + deleted.error);
+        return false;
+    }
+    markStoredChange(t);
+    return true;
+}

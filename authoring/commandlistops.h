@@ -1,0 +1,112 @@
+#pragma once
+
+#include "commandlist.h"
+#include "opencommandlists.h"
+#include "records.h"
+
+#include <QList>
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+class QWidget;
+
+// The command list of an authoring window and the operations on it: check
+// all, uncheck all, copy, paste, add, edit checked and delete checked. The
+// same class serves the show settings window (the commands of the current
+// time point, set 1) and the play/pause/stop window (sets 2 to 4); what
+// differs between the two follows from the set code of the list.
+//
+// It holds the rows the list shows and which of them are checked; the
+// window only renders them (changed() tells it when) and forwards the
+// operator's check clicks with setChecked(). While a window is open it
+// registers its operations as the owner of the list, so the command editor
+// reads the checked commands from here.
+class CommandListOperations : public CommandListOwner {
+public:
+    // The list the operations act on, read at every operation. For set 1 the
+    // show and time point identify the list (empty text: none is current),
+    // and their names go to the dialogs; for the sets the texts stay empty.
+    struct Target {
+        int setCode = CommandsForShowSet;
+        QString showId;
+        QString showName;
+        QString timePointId;
+        QString timePointText;
+    };
+    using TargetSource = std::function<Target()>;
+
+    // The dialogs the operations open, each returning true when it saved.
+    // The window passes DefaultCommandListDialogs(); tests script them.
+    using AddDialog = std::function<bool(QWidget* parent, int setCode, const QString& showId,
+                                         const QString& showName, const QString& timePointId,
+                                         const QString& timePointText)>;
+    using EditDialog = std::function<bool(QWidget* parent, int setCode, int count, const QString& showId,
+                                          const QString& showName, const QString& timePointId,
+                                          const QString& timePointText)>;
+    struct Dialogs {
+        AddDialog addCommands;
+        EditDialog modifyCommands;
+    };
+
+    CommandListOperations(TargetSource target, Dialogs dialogs = {}, QWidget* owner = nullptr);
+    ~CommandListOperations() override;
+
+    // Registers these operations as the open list of their set (or
+    // unregisters them, when they are the registered ones).
+    void registerAsOpenList();
+    void unregisterAsOpenList();
+
+    // ---- The list -------------------------------------------------------
+    int rowCount() const { return int(m_rows.size()); }
+    const CommandListRow& row(int i) const { return m_rows.at(i); }
+    bool isChecked(int i) const { return m_checked.at(i); }
+    void setChecked(int i, bool checked);
+    int checkedCount() const;
+    // CommandListOwner: the CommandIDs of the checked rows, top to bottom.
+    QList<int> checkedCommandIds() const override;
+    // The ten texts of a row as the list shows them (column 0: CommandID).
+    QStringList rowTexts(int i) const;
+
+    // Reads the target's commands anew (a row starts checked only when the
+    // list holds exactly one command); with no current show or time point
+    // the list is empty. Returns the number of rows.
+    int reload();
+    // Empties the list.
+    void clear();
+
+    // Whether the copy button shows a copy made in this window (green).
+    bool copyHighlighted() const { return m_copyHighlighted; }
+
+    // ---- Operations (the buttons and menu entries) ------------------------
+    void checkAll();
+    void uncheckAll();
+    // Each returns true when it changed what is stored (or, for copy, the
+    // clipboard).
+    bool copyChecked();
+    bool paste();
+    bool add();
+    bool editChecked();
+    bool deleteChecked();
+
+    // Called after every change of the rows, their checks or the copy mark.
+    std::function<void()> changed;
+
+private:
+    bool requireShowAndTimePoint(const Target& t) const;
+    QString listStatement(const Target& t) const;
+    void markStoredChange(const Target& t);
+    void notify();
+
+    TargetSource m_target;
+    Dialogs m_dialogs;
+    QWidget* m_owner = nullptr;
+    QVector<CommandListRow> m_rows;
+    QVector<bool> m_checked;
+    bool m_copyHighlighted = false;
+    int m_registeredSet = 0;
+};
+
+// The real add commands dialog and command editor (authoring/commanddialogs.cpp).
+CommandListOperations::Dialogs DefaultCommandListDialogs();
