@@ -1,0 +1,91 @@
+#pragma once
+
+#include "showsetuplogic.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class CommandSequencer;
+class MediaPlayer;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTreeWidget;
+
+// The "Show Settings" window: the list of shows, the time points of the
+// current show beside a media player of its own, and the commands of the
+// current time point. It renders the state of its ShowSetupLogic and
+// forwards the operator's clicks, keys and menu entries to it.
+class TfrmShowSetup : public QDialog {
+    Q_OBJECT
+public:
+    // The player is taken over (a QtMediaPlayer when null). Previews go out
+    // through the sequencer.
+    TfrmShowSetup(QWidget* parent, CommandSequencer& sequencer, ShowSetupLogic::Dialogs dialogs,
+                  MediaPlayer* player = nullptr);
+    ~TfrmShowSetup() override;
+
+    // The open show settings window, or null.
+    static TfrmShowSetup* Instance();
+
+    ShowSetupLogic& logic() { return *m_logic; }
+
+    // Pane 1
+    QGroupBox* grpShow = nullptr;
+    QPushButton* bitbtnAddShow = nullptr;
+    QPushButton* bitbtnEditShow = nullptr;
+    QPushButton* bitbtnDeleteShow = nullptr;
+    QLabel* lblCurShow = nullptr;
+    QLabel* lblTotalShow = nullptr;
+    QTreeWidget* lsvShow = nullptr;
+    QMenu* popmenuShow = nullptr;
+    // Pane 2
+    QGroupBox* grpTimePoint = nullptr;
+    QLabel* lblCurTimePoint = nullptr;
+    QLabel* lblTotalTimePoint = nullptr;
+    QCheckBox* chkOnsiteOutput = nullptr;
+    QPushButton* bitbtnEditTimePoint = nullptr;
+    QPushButton* bitbtnDeleteTimePoint = nullptr;
+    QFrame* panPlayer = nullptr;
+    QPushButton* bitbtnPauseAndAddTimePoint = nullptr;
+    QTreeWidget* lsvTimePoint = nullptr;
+    QMenu* popmenuTimePoint = nullptr;
+    // Pane 3
+    QGroupBox* grpCommands = nullptr;
+    QLabel* lblTotalCMD = nullptr;
+    QPushButton* bitbtnSelectAll = nullptr;
+    QPushButton* bitbtnDeselectAll = nullptr;
+    QPushButton* bitbtnCopySelectedCMD = nullptr;
+    QPushButton* bitbtnPasteCMD = nullptr;
+    QPushButton* bitbtnAddCMD = nullptr;
+    QPushButton* bitbtnModifyCommand = nullptr;
+    QPushButton* bitbtnDeleteCommand = nullptr;
+    QTreeWidget* lsvCommands = nullptr;
+    QMenu* popmenuCMD = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWindow();
+    void buildMenus();
+    void sizeColumns();
+    void render();
+    void setBusy(bool busy);
+
+    std::unique_ptr<MediaPlayer> m_player;
+    std::unique_ptr<ShowSetupLogic> m_logic;
+    bool m_columnsSized = false;
+    bool m_busy = false;
+    bool m_released = false;
+};
+
+// Opens the show settings window modally, sending previews through the
+// sequencer. True when stored data changed (ShowListChanged is then set).
+bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer);

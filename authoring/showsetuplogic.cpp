@@ -1,0 +1,399 @@
+#include "showsetuplogic.h"
+
+#include "commandsequencer.h"
+#include "mediaplayer.h"
+#include "messages.h"
+#include "publicvariable.h"
+
+#include <cmath>
+
+namespace {
+
+bool ToId(const QString& text, int* id)
+{
+    bool ok = false;
+    *id = text.trimmed().toInt(&ok);
+    return ok;
+}
+
+} // namespace
+
+ShowSetupLogic::ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer, Dialogs dialogs, QWidget* owner)
+    : m_player(player),
+      m_sequencer(sequencer),
+      m_dialogs(std::move(dialogs)),
+      m_owner(owner),
+      m_commands(
+          [this] {
+              return CommandListOperations::Target{CommandsForShowSet, CurShowID, CurShowName, CurTimePointID,
+                                                   CurTimePointText};
+          },
+          m_dialogs.commands, owner)
+{
+}
+
+ShowSetupLogic::~ShowSetupLogic()
+{
+    *m_alive = false;
+}
+
+QString ShowSetupLogic::FormatTimePoint(qint64 s)
+{
+    return QStringLiteral("%1:%2:%3").arg(s / 3600).arg((s / 60) % 60).arg(s % 60);
+}
+
+QStringList ShowSetupLogic::ShowRowTexts(const ShowEditing::ShowRow& show)
+{
+    const bool active = show.ActivedUniversalSwitch == 1;
+    return {QString::number(show.ShowID),
+            show.Name,
+            active ? QStringLiteral("Yes") : QStringLiteral("No"),
+            active ? QString::number(show.UniversalSwitchID) : QStringLiteral("N/A"),
+            QString::number(show.SequenceNo),
+            show.URL};
+}
+
+QStringList ShowSetupLogic::TimePointRowTexts(const TTimePoint& point)
+{
+    return {FormatTimePoint(point.SecondOfTimePoint), point.Remark, QString::number(point.TimePointID)};
+}
+
+void ShowSetupLogic::notify()
+{
+    if (changed)
+        changed();
+}
+
+// ---------------------------------------------------------------------------
+// Lists
+
+void ShowSetupLogic::LoadShowList(bool reselect)
+{
+    m_showLabel.clear();
+    m_timePoints.clear();
+    m_selectedTimePoint = -1;
+    m_commands.clear();
+    const QString remembered = CurShowID;
+
+    const auto read = ShowEditing::ReadShows();
+    m_shows = read.value.value_or(QVector<ShowEditing::ShowRow>{});
+    m_selectedShow = -1;
+    if (reselect) {
+        for (int i = 0; i < m_shows.size(); ++i) {
+            if (QString::number(m_shows[i].ShowID) == remembered) {
+                m_selectedShow = i;
+                // The name may have been edited; later questions use it.
+                CurShowName = m_shows[i].Name;
+                break;
+            }
+        }
+    }
+    notify();
+}
+
+void ShowSetupLogic::LoadTimePoints(const QString& showId)
+{
+    m_timePointLabel.clear();
+    m_commands.clear();
+    const QString remembered = CurTimePointID;
+    m_timePoints.clear();
+    m_selectedTimePoint = -1;
+    int id = 0;
+    if (ToId(showId, &id)) {
+        const auto read = ShowEditing::ReadTimePoints(id);
+        m_timePoints = read.value.value_or(QVector<TTimePoint>{});
+    }
+    for (int i = 0; i < m_timePoints.size(); ++i) {
+        if (QString::number(m_timePoints[i].TimePointID) == remembered) {
+            m_selectedTimePoint = i;
+            // An edit may have moved it or changed its remark: what later
+            // dialogs are given must be what is stored.
+            CurTimePointText = FormatTimePoint(m_timePoints[i].SecondOfTimePoint);
+            CurTimePointRemark = m_timePoints[i].Remark;
+            break;
+        }
+    }
+    notify();
+}
+
+void ShowSetupLogic::LoadTimePointCommands()
+{
+    m_commands.reload();
+}
+
+bool ShowSetupLogic::RequireCurrentShow()
+{
+    if (!CurShowID.isEmpty())
+        return true;
+    ShowNotice(m_owner, QStringLiteral("Please select show first!"));
+    return false;
+}
+
+bool ShowSetupLogic::ShowNameExists(int mode, const QString& name, const QString& showId) const
+{
+    for (const auto& show : m_shows) {
+        if (show.Name != name)
+            continue;
+        if (mode != 2 || QString::number(show.ShowID) != showId)
+            return true;
+    }
+    return false;
+}
+
+void ShowSetupLogic::clearCurrentTimePoint()
+{
+    CurTimePointID.clear();
+    CurTimePointText.clear();
+    CurTimePointRemark.clear();
+    m_timePointLabel.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Selection
+
+void ShowSetupLogic::showClicked(int row)
+{
+    if (row < 0 || row >= m_shows.size())
+        return;
+    m_selectedShow = row;
+    const ShowEditing::ShowRow show = m_shows[row];
+    CurShowID = QString::number(show.ShowID);
+    CurShowName = show.Name;
+    m_showLabel = CurShowName;
+    m_player.setUrl(show.URL);
+    LoadTimePoints(CurShowID);
+    // The remembered time point belongs to another show: forget it, so
+    // nothing later writes into a time point this show does not list.
+    if (m_selectedTimePoint < 0)
+        clearCurrentTimePoint();
+    SelectTimePoint();
+    notify();
+}
+
+void ShowSetupLogic::timePointClicked(int row)
+{
+    if (row < 0 || row >= m_timePoints.size())
+        return;
+    m_selectedTimePoint = row;
+    SelectTimePoint();
+}
+
+void ShowSetupLogic::SelectTimePoint()
+{
+    if (m_selectedShow < 0 || m_selectedTimePoint < 0 || m_selectedTimePoint >= m_timePoints.size())
+        return;
+    const TTimePoint& point = m_timePoints[m_selectedTimePoint];
+    m_timePointLabel = FormatTimePoint(point.SecondOfTimePoint);
+    CurTimePointRemark = point.Remark;
+    CurTimePointID = QString::number(point.TimePointID);
+    CurTimePointText = m_timePointLabel;
+    notify();
+    LoadTimePointCommands();
+    PreviewTimePoint();
+}
+
+void ShowSetupLogic::setPreviewOn(bool on)
+{
+    m_previewOn = on;
+    if (on)
+        PreviewTimePoint();
+}
+
+void ShowSetupLogic::PreviewTimePoint()
+{
+    int showId = 0, timePointId = 0;
+    if (!m_previewOn || !ToId(CurShowID, &showId) || !ToId(CurTimePointID, &timePointId))
+        return;
+    const auto commands =
+        ShowEditing::ReadCommands(ShowEditing::CommandTarget::timePoint(showId, timePointId));
+    if (!commands || commands->isEmpty())
+        return;
+    if (m_previewsOnTheirWay++ == 0 && previewBusy)
+        previewBusy(true);
+    std::weak_ptr<bool> alive = m_alive;
+    m_sequencer.enqueue(*commands, {}, [this, alive] {
+        if (alive.expired() || !*alive.lock())
+            return;
+        if (--m_previewsOnTheirWay == 0 && previewBusy)
+            previewBusy(false);
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Shows
+
+void ShowSetupLogic::pausePlaying()
+{
+    if (m_player.playState() == MediaPlayer::Playing)
+        m_player.pause();
+}
+
+bool ShowSetupLogic::addShow()
+{
+    mPublicVariable().DialogSaved = false;
+    pausePlaying();
+    const ShowNameCheck check = [this](int mode, const QString& name, const QString& id) {
+        return ShowNameExists(mode, name, id);
+    };
+    const bool saved = m_dialogs.addEditShow && m_dialogs.addEditShow(m_owner, 1, QString(), check);
+    if (!saved && !mPublicVariable().DialogSaved)
+        return false;
+    mPublicVariable().ShowListChanged = true;
+    LoadShowList(true);
+    return true;
+}
+
+bool ShowSetupLogic::editShow()
+{
+    mPublicVariable().DialogSaved = false;
+    if (m_shows.isEmpty()) {
+        ShowNotice(m_owner, QStringLiteral("No show!"));
+        return false;
+    }
+    if (CurShowID.isEmpty()) {
+        ShowNotice(m_owner, QStringLiteral("Please select show that you want to edit!"));
+        return false;
+    }
+    pausePlaying();
+    const ShowNameCheck check = [this](int mode, const QString& name, const QString& id) {
+        return ShowNameExists(mode, name, id);
+    };
+    const bool saved = m_dialogs.addEditShow && m_dialogs.addEditShow(m_owner, 2, CurShowID, check);
+    if (!saved && !mPublicVariable().DialogSaved)
+        return false;
+    mPublicVariable().ShowListChanged = true;
+    LoadShowList(true);
+    return true;
+}
+
+bool ShowSetupLogic::deleteShow()
+{
+    if (m_shows.isEmpty()) {
+        ShowNotice(m_owner, QStringLiteral("No show!"));
+        return false;
+    }
+    int showId = 0;
+    if (CurShowID.isEmpty() || !ToId(CurShowID, &showId)) {
+        ShowNotice(m_owner, QStringLiteral("Please select show that you want to delete!"));
+        return false;
+    }
+    const QString question =
+        QStringLiteral("The time point and commands of current show will delete too,\r\nare you sure you want to "
+                       "delete show (") +
+        CurShowName + QStringLiteral(")?");
+    if (AskQuestion(m_owner, question) != MessageAnswer::Yes)
+        return false;
+    const auto deleted = ShowEditing::DeleteShow(showId);
+    if (!deleted) {
+        ShowError(QStringLiteral("The show was not deleted, nothing was removed: ") + deleted.error);
+        return false;
+    }
+    // The player lets go of the show's media: nothing can be captured for
+    // a show that is gone.
+    m_player.setUrl(QString());
+    StopPlayer(false);
+    CurShowID.clear();
+    CurShowName.clear();
+    clearCurrentTimePoint();
+    mPublicVariable().ShowListChanged = true;
+    LoadShowList(true);
+    return true;
+}
+
+void ShowSetupLogic::StopPlayer(bool release)
+{
+    if (m_player.isBusy())
+        m_player.stop();
+    if (release)
+        m_player.release();
+}
+
+// ---------------------------------------------------------------------------
+// Time points
+
+bool ShowSetupLogic::captureTimePoint()
+{
+    if (!RequireCurrentShow())
+        return false;
+    if (m_player.url().isEmpty() || m_selectedShow < 0)
+        return false;
+    const int showId = m_shows[m_selectedShow].ShowID;
+    const int state = m_player.playState();
+    if (state == MediaPlayer::Stopped || state == MediaPlayer::Undefined)
+        return false;
+    m_player.pause();
+    const int second = int(std::trunc(qMax(0.0, m_player.currentPosition())));
+    const auto exists = ShowEditing::TimePointExistsAt(showId, second);
+    if (!exists) {
+        ShowError(QStringLiteral("The time point was not added: ") + exists.error);
+        return false;
+    }
+    if (*exists)
+        return false;
+    const auto added = ShowEditing::AddTimePoint(showId, second);
+    if (!added) {
+        ShowError(QStringLiteral("The time point was not added: ") + added.error);
+        return false;
+    }
+    CurTimePointID = QString::number(*added);
+    LoadTimePoints(QString::number(showId));
+    mPublicVariable().ShowListChanged = true;
+    for (int i = 0; i < m_timePoints.size(); ++i) {
+        if (m_timePoints[i].TimePointID == *added) {
+            m_selectedTimePoint = i;
+            SelectTimePoint();
+            break;
+        }
+    }
+    return true;
+}
+
+bool ShowSetupLogic::editTimePoint()
+{
+    if (!RequireCurrentShow() || m_timePoints.isEmpty())
+        return false;
+    if (CurTimePointID.isEmpty()) {
+        ShowNotice(m_owner, QStringLiteral("Please select the time point that you want to edit!"));
+        return false;
+    }
+    mPublicVariable().DialogSaved = false;
+    const bool saved = m_dialogs.modifyTimePoint &&
+                       m_dialogs.modifyTimePoint(m_owner, CurShowID, CurShowName, CurTimePointID, CurTimePointRemark);
+    if (!saved && !mPublicVariable().DialogSaved)
+        return false;
+    mPublicVariable().ShowListChanged = true;
+    LoadTimePoints(CurShowID);
+    return true;
+}
+
+bool ShowSetupLogic::deleteTimePoint()
+{
+    if (!RequireCurrentShow())
+        return false;
+    if (m_timePoints.isEmpty()) {
+        ShowNotice(m_owner, QStringLiteral("No time point for current show!"));
+        return false;
+    }
+    if (m_selectedTimePoint < 0) {
+        ShowNotice(m_owner, QStringLiteral("Please select the time point that you want to delete!"));
+        return false;
+    }
+    const TTimePoint point = m_timePoints[m_selectedTimePoint];
+    const QString question = QStringLiteral("The commands of current time point will be delete too,\r\nare you sure "
+                                            "you want to delete current point (") +
+                             FormatTimePoint(point.SecondOfTimePoint) + QStringLiteral(")?");
+    if (AskQuestion(m_owner, question) != MessageAnswer::Yes)
+        return false;
+    int showId = 0;
+    ToId(CurShowID, &showId);
+    const auto deleted = ShowEditing::DeleteTimePoint(showId, point.TimePointID);
+    if (!deleted) {
+        ShowError(QStringLiteral("The time point was not deleted, nothing was removed: ") + deleted.error);
+        return false;
+    }
+    if (CurTimePointID == QString::number(point.TimePointID))
+        clearCurrentTimePoint();
+    mPublicVariable().ShowListChanged = true;
+    LoadTimePoints(CurShowID);
+    return true;
+}

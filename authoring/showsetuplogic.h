@@ -1,0 +1,113 @@
+#pragma once
+
+#include "commandlistops.h"
+#include "editing.h"
+
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+class CommandSequencer;
+class MediaPlayer;
+class QWidget;
+
+// What the show settings window does, without widgets: the list of shows,
+// the time points of the current show, the commands of the current time
+// point (through CommandListOperations), the on-site preview, and the show
+// and time point operations. The window renders its state after changed()
+// and forwards the operator's clicks and keys here.
+class ShowSetupLogic {
+public:
+    // The dialogs the window opens, each returning true when it saved.
+    using ShowNameCheck = std::function<bool(int mode, const QString& name, const QString& showId)>;
+    struct Dialogs {
+        std::function<bool(QWidget*, int mode, const QString& showId, const ShowNameCheck&)> addEditShow;
+        std::function<bool(QWidget*, const QString& showId, const QString& showName, const QString& timePointId,
+                           const QString& remark)>
+            modifyTimePoint;
+        CommandListOperations::Dialogs commands;
+    };
+
+    ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer, Dialogs dialogs, QWidget* owner = nullptr);
+    ~ShowSetupLogic();
+
+    // "0:1:15" for 75 seconds: hours, minutes and seconds without leading zeros.
+    static QString FormatTimePoint(qint64 seconds);
+
+    // ---- State ------------------------------------------------------------
+    QString CurShowID;
+    QString CurShowName;
+    QString CurTimePointID;
+    QString CurTimePointText;
+    QString CurTimePointRemark;
+
+    const QVector<ShowEditing::ShowRow>& shows() const { return m_shows; }
+    const QVector<TTimePoint>& timePoints() const { return m_timePoints; }
+    int selectedShowRow() const { return m_selectedShow; }
+    int selectedTimePointRow() const { return m_selectedTimePoint; }
+    QString currentShowLabel() const { return m_showLabel; }
+    QString currentTimePointLabel() const { return m_timePointLabel; }
+    bool previewOn() const { return m_previewOn; }
+    CommandListOperations& commands() { return m_commands; }
+    MediaPlayer& player() { return m_player; }
+
+    // The six cells of a show row and the three of a time point row.
+    static QStringList ShowRowTexts(const ShowEditing::ShowRow& show);
+    static QStringList TimePointRowTexts(const TTimePoint& point);
+
+    // Called after the show or time point list, a selection or a label changed.
+    std::function<void()> changed;
+    // Called with true when a preview starts on its way and with false when
+    // the last one has gone out (the window shows a busy cursor meanwhile).
+    std::function<void(bool)> previewBusy;
+
+    // ---- Lists --------------------------------------------------------------
+    void LoadShowList(bool reselect);
+    void LoadTimePoints(const QString& showId);
+    void LoadTimePointCommands();
+    bool RequireCurrentShow();
+    bool ShowNameExists(int mode, const QString& name, const QString& showId) const;
+
+    // ---- Events -------------------------------------------------------------
+    // A click on a show row (-1: the empty area).
+    void showClicked(int row);
+    // A click on a time point row, or the row Up or Down moved to.
+    void timePointClicked(int row);
+    void SelectTimePoint();
+    void setPreviewOn(bool on);
+    void PreviewTimePoint();
+
+    // ---- Shows -------------------------------------------------------------
+    bool addShow();
+    bool editShow();
+    bool deleteShow();
+    // Stops the player when it is busy; with release, lets go of it too.
+    void StopPlayer(bool release);
+
+    // ---- Time points ---------------------------------------------------------
+    // "Pause  and Add Time Point".
+    bool captureTimePoint();
+    bool editTimePoint();
+    bool deleteTimePoint();
+
+private:
+    void clearCurrentTimePoint();
+    void pausePlaying();
+    void notify();
+
+    MediaPlayer& m_player;
+    CommandSequencer& m_sequencer;
+    Dialogs m_dialogs;
+    QWidget* m_owner;
+    CommandListOperations m_commands;
+    QVector<ShowEditing::ShowRow> m_shows;
+    QVector<TTimePoint> m_timePoints;
+    int m_selectedShow = -1;
+    int m_selectedTimePoint = -1;
+    QString m_showLabel;
+    QString m_timePointLabel;
+    bool m_previewOn = false;
+    int m_previewsOnTheirWay = 0;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+};
