@@ -1,0 +1,365 @@
+#include "database.h"
+#include "editing.h"
+#include "fakemediaplayer.h"
+#include "formlayout.h"
+#include "inifile.h"
+#include "programfolder.h"
+#include "publicvariable.h"
+#include "scriptedmessages.h"
+#include "showdata.h"
+#include "showsetup.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+int count(const QString& statement)
+{
+    QSqlQuery q = StandaloneQuery();
+    if (!q.exec(statement) || !q.next())
+        return -1;
+    return q.value(0).toInt();
+}
+
+QStringList column(const QVector<TTimePoint>& points)
+{
+    QStringList out;
+    for (const TTimePoint& p : points)
+        out << ShowSetupLogic::FormatTimePoint(p.SecondOfTimePoint);
+    return out;
+}
+
+} // namespace
+
+class TestShowSetup : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestProgramFolder> folder;
+    std::unique_ptr<ScriptedMessages> boxes;
+    std::unique_ptr<RecordingSequencer> bus;
+    FakeMediaPlayer player;
+    QStringList opened;
+    std::function<bool()> dialogAction; // what a scripted dialog does; true: saved
+
+    ShowSetupLogic::Dialogs dialogs()
+    {
+        ShowSetupLogic::Dialogs d;
+        d.addEditShow = [this](QWidget*, int mode, const QString& id, const ShowSetupLogic::ShowNameCheck& exists) {
+            opened << QStringLiteral("show %1 %2 %3").arg(mode).arg(id).arg(exists(mode, QStringLiteral("Two"), id));
+            return mPublicVariable().DialogSaved = dialogAction && dialogAction();
+        };
+        d.modifyTimePoint = [this](QWidget*, const QString& show, const QString& name, const QString& tp,
+                                   const QString& remark) {
+            opened << QStringLiteral("point %1 %2 %3 %4").arg(show, name, tp, remark);
+            return mPublicVariable().DialogSaved = dialogAction && dialogAction();
+        };
+        return d;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        ResetPublicVariables();
+        boxes = std::make_unique<ScriptedMessages>();
+        bus = std::make_unique<RecordingSequencer>();
+        folder = std::make_unique<TestProgramFolder>();
+        QVERIFY(folder->openDatabase());
+        OpenShowIni(folder->path(QStringLiteral("Database/Show.ini")));
+        // Show 1 ("One", second in order) with time points at 3675 s (id 1)
+        // and 0 s (id 2); show 2 ("Two", first) with one at 75 s (id 3);
+        // show 3 without a Show.ini section.
+        QVERIFY(AddShow(1, 2, 1, 9));
+        QVERIFY(AddShow(2, 1));
+        QVERIFY(AddShow(3, 3));
+        WriteShowIni(1, QStringLiteral("One"), QStringLiteral("/media/one.mp4"));
+        WriteShowIni(2, QStringLiteral("Two"), QStringLiteral("/media/two.mp4"));
+        QVERIFY(AddTimePoint(1, 1, 3675));
+        QVERIFY(AddTimePoint(1, 2, 0));
+        QVERIFY(AddTimePoint(2, 3, 75));
+        QVERIFY(AddShowCommand(1, 1, 1, 1, 11, QStringLiteral("0")));
+        QVERIFY(AddShowCommand(1, 1, 2, 2, 12, QStringLiteral("200")));
+        QVERIFY(AddShowCommand(1, 1, 3, 3, 13, QStringLiteral("0")));
+        player.calls.clear();
+        player.changeState(MediaPlayer::Stopped);
+        player.setUrlQuietly(QString());
+        opened.clear();
+        dialogAction = nullptr;
+    }
+    void cleanup()
+    {
+        bus.reset();
+        boxes.reset();
+        folder.reset();
+        ResetPublicVariables();
+    }
+
+    void timePointTexts()
+    {
+        QCOMPARE(ShowSetupLogic::FormatTimePoint(3675), QStringLiteral("1:1:15"));
+        QCOMPARE(ShowSetupLogic::FormatTimePoint(75), QStringLiteral("0:1:15"));
+        QCOMPARE(ShowSetupLogic::FormatTimePoint(0), QStringLiteral("0:0:0"));
+    }
+
+    void listFillsAndReselectsWithoutLoadingPanes()
+    {
+        ShowSetupLogic logic(player, *bus->sequencer, dialogs());
+        logic.LoadShowList(false);
+        QCOMPARE(logic.shows().size(), 3);
+        QCOMPARE(ShowSetupLogic::ShowRowTexts(logic.shows()[0]),
+                 (QStringList{"2", "Two", "No", "N/A", "1", "/media/two.mp4"}));
+        QCOMPARE(ShowSetupLogic::ShowRowTexts(logic.shows()[1]),
+                 (QStringList{"1", "One", "Yes", "9", "2", "/media/one.mp4"}));
+        QCOMPARE(ShowSetupLogic::ShowRowTexts(logic.shows()[2]), (QStringList{"3", "", "No", "N/A", "3", ""}));
+        QCOMPARE(logic.selectedShowRow(), -1);
+
+        logic.showClicked(1);
+        QCOMPARE(logic.currentShowLabel(), QStringLiteral("One"));
+        QCOMPARE(logic.timePoints().size(), 2);
+        logic.LoadShowList(true);
+        QCOMPARE(logic.selectedShowRow(), 1);
+        QVERIFY(logic.timePoints().isEmpty());
+        QCOMPARE(logic.commands().rowCount(), 0);
+        QVERIFY(logic.currentShowLabel().isEmpty());
+
+        // Names within the listed shows, exactly.
+        QVERIFY(logic.ShowNameExists(1, QStringLiteral("One"), QString()));
+        QVERIFY(!logic.ShowNameExists(1, QStringLiteral("one"), QString()));
+        QVERIFY(!logic.ShowNameExists(2, QStringLiteral("One"), QStringLiteral("1")));
+        QVERIFY(logic.ShowNameExists(2, QStringLiteral("Two"), QStringLiteral("1")));
+    }
+
+    void showClickLoadsTimePointsAndReselectsTheRememberedOne()
+    {
+        ShowSetupLogic logic(player, *bus->sequencer, dialogs());
+        logic.LoadShowList(false);
+        logic.showClicked(-1); // the empty area
+        QVERIFY(logic.CurShowID.isEmpty());
+
+        logic.showClicked(1);
+        QCOMPARE(player.url(), QStringLiteral("/media/one.mp4"));
+        QCOMPARE(column(logic.timePoints()), (QStringList{"0:0:0", "1:1:15"}));
+        QCOMPARE(logic.selectedTimePointRow(), -1);
+        logic.timePointClicked(1);
+        QCOMPARE(logic.CurTimePointID, QStringLiteral("1"));
+        QCOMPARE(logic.CurTimePointText, QStringLiteral("1:1:15"));
+        QCOMPARE(logic.commands().rowCount(), 3);
+
+        // Clicking the show again finds the remembered time point and loads it.
+        logic.showClicked(1);
+        QCOMPARE(logic.selectedTimePointRow(), 1);
+        QCOMPARE(logic.commands().rowCount(), 3);
+        QCOMPARE(logic.currentTimePointLabel(), QStringLiteral("1:1:15"));
+
+        // Another show without that time point: nothing remembered stays.
+        logic.showClicked(0);
+        QCOMPARE(logic.CurShowID, QStringLiteral("2"));
+        QVERIFY(logic.CurTimePointID.isEmpty());
+        QVERIFY(logic.CurTimePointText.isEmpty());
+        QCOMPARE(logic.commands().rowCount(), 0);
+
+        // A show without a Show.ini section gives the player no media.
+        logic.showClicked(2);
+        QVERIFY(player.url().isEmpty());
+    }
+
+    void previewSendsInOrderWithTheGaps()
+    {
+        ShowSetupLogic logic(player, *bus->sequencer, dialogs());
+        QList<bool> busy;
+        logic.previewBusy = [&](bool b) { busy << b; };
+        logic.LoadShowList(false);
+        logic.showClicked(1);
+        logic.setPreviewOn(true); // no current time point: nothing goes out
+        QVERIFY(bus->sent.isEmpty());
+        logic.timePointClicked(1);
+        QCOMPARE(bus->devices(), (QVector<int>{11}));
+        QCOMPARE(busy, QList<bool>{true});
+        bus->timer->runOut();
+        QCOMPARE(bus->devices(), (QVector<int>{11, 12, 13}));
+        QCOMPARE(bus->sent[1].at - bus->sent[0].at, 50);
+        QCOMPARE(bus->sent[2].at - bus->sent[1].at, 200);
+        QCOMPARE(bus->timer->requested, (QVector<int>{50, 200, 50}));
+        QCOMPARE(busy, (QList<bool>{true, false}));
+
+        // Unchecking sends nothing; checking again sends the current one.
+        logic.setPreviewOn(false);
+        logic.timePointClicked(1);
+        QCOMPARE(bus->sent.size(), 3);
+        logic.setPreviewOn(true);
+        bus->timer->runOut();
+        QCOMPARE(bus->sent.size(), 6);
+    }
+
+    void captureTruncatesAndRefusesDuplicatesAndNoMedia()
+    {
+        ShowSetupLogic logic(player, *bus->sequencer, dialogs());
+        logic.LoadShowList(false);
+        QVERIFY(!logic.captureTimePoint());
+        QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Please select show first!")});
+
+        logic.showClicked(0); // show 2 starts playing
+        QCOMPARE(player.playState(), int(MediaPlayer::Playing));
+        player.playTo(75.9);
+        QVERIFY(!logic.captureTimePoint()); // 75 exists: only pauses
+        QCOMPARE(player.playState(), int(MediaPlayer::Paused));
+        QCOMPARE(logic.timePoints().size(), 1);
+
+        player.play();
+        player.playTo(3675.9);
+        QVERIFY(logic.captureTimePoint());
+        QCOMPARE(player.playState(), int(MediaPlayer::Paused));
+        QCOMPARE(column(logic.timePoints()), (QStringList{"0:1:15", "1:1:15"}));
+        QCOMPARE(logic.CurTimePointID, QStringLiteral("4")); // next of the show's ids
+        QCOMPARE(logic.selectedTimePointRow(), 1);
+        QCOMPARE(logic.currentTimePointLabel(), QStringLiteral("1:1:15"));
+        QVERIFY(mPublicVariable().ShowListChanged);
+        QVERIFY(!logic.captureTimePoint()); // paused at the same second
+        QCOMPARE(count(QStringLiteral("select count(*) from TimePoint where ShowID=2")), 2);
+
+        player.stop();
+        player.playTo(10);
+        QVERIFY(!logic.captureTimePoint());
+        player.setUrlQuietly(QString());
+        player.setStateQuietly(MediaPlayer::Paused);
+        QVERIFY(!logic.captureTimePoint());
+        QCOMPARE(count(QStringLiteral("select count(*) from TimePoint where ShowID=2")), 2);
+        QCOMPARE(boxes->shown.size(), 1);
+    }
+
+    void deletingTimePointsAndShowsForgetsThem()
+    {
+        ShowSetupLogic logic(player, *bus->sequencer, dialogs());
+        logic.LoadShowList(false);
+        logic.showClicked(1);
+        QVERIFY(!logic.deleteTimePoint());
+        QCOMPARE(boxes->texts().last(), QStringLiteral("Please select the time point that you want to delete!"));
+        logic.timePointClicked(1);
+        boxes->answerNext(MessageAnswer::Yes);
+        QVERIFY(logic.deleteTimePoint());
+        QCOMPARE(boxes->texts().last(), QStringLiteral("The commands of current time point will be delete too,\r\n"
+                                                       "are you sure you want to delete current point (1:1:15)?"));
+        QCOMPARE(count(QStringLiteral("select count(*) from CommandsForShow where ShowID=1")), 0);
+        QCOMPARE(column(logic.timePoints()), QStringList{"0:0:0"});
+        QVERIFY(logic.CurTimePointID.isEmpty());
+        QCOMPARE(logic.selectedTimePointRow(), -1);
+        mPublicVariable().CommandClipboard = {TControlObject{}};
+        QVERIFY(!logic.commands().paste()); // nothing addresses the deleted one
+        QCOMPARE(count(QStringLiteral("select count(*) from CommandsForShow")), 0);
+
+        // A show whose deletion fails stays whole, and the operator is told.
+        QVERIFY(ExecuteStatement(DbQuery::Command,
+                                 QStringLiteral("create trigger keep before delete on Show when old.ShowID=1 "
+                                                "begin select raise(abort,'kept'); end")));
+        boxes->answerNext(MessageAnswer::Yes);
+        QVERIFY(!logic.deleteShow());
+        QCOMPARE(boxes->shown.last().kind, ScriptedMessages::Shown::Error);
+        QCOMPARE(count(QStringLiteral("select count(*) from TimePoint where ShowID=1")), 1);
+        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("drop trigger keep")));
+
+        boxes->answerNext(MessageAnswer::Yes);
+        QVERIFY(logic.deleteShow());
+        QVERIFY(boxes->texts().last().endsWith(QStringLiteral("delete show (One)?")));
+        QCOMPARE(count(QStringLiteral("select count(*) from Show where ShowID=1")), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from TimePoint where ShowID=1")), 0);
+        QVERIFY(player.url().isEmpty());
+        QVERIFY(player.calls.contains(QStringLiteral("stop")));
+        QVERIFY(logic.CurShowID.isEmpty());
+        QCOMPARE(logic.selectedShowRow(), -1);
+        QCOMPARE(logic.shows().size(), 2);
+        QVERIFY(!logic.captureTimePoint());
+        QVERIFY(!logic.deleteShow());
+        QCOMPARE(boxes->texts().last(), QStringLiteral("Please select show that you want to delete!"));
+    }
+
+    void dialogsReloadAfterSaving()
+    {
+        ShowSetupLogic logic(player, *bus->sequencer, dialogs());
+        logic.LoadShowList(false);
+        QVERIFY(!logic.editShow());
+        QCOMPARE(boxes->texts().last(), QStringLiteral("Please select show that you want to edit!"));
+        logic.showClicked(1);
+        logic.timePointClicked(1);
+        // Adding a show: the current show is highlighted again, panes stay empty.
+        dialogAction = [] {
+            ShowEditing::ShowFields f;
+            f.SequenceNo = 0;
+            f.Name = QStringLiteral("New");
+            return bool(ShowEditing::AddShow(f));
+        };
+        QVERIFY(logic.addShow());
+        QCOMPARE(player.playState(), int(MediaPlayer::Paused));
+        QCOMPARE(logic.shows().size(), 4);
+        QCOMPARE(logic.selectedShowRow(), 2);
+        QVERIFY(logic.timePoints().isEmpty());
+        QVERIFY(mPublicVariable().ShowListChanged);
+
+        // Editing the time point: the reload shows what was saved.
+        logic.showClicked(2);
+        dialogAction = [] { return bool(ShowEditing::UpdateTimePoint(1, 1, 5, QStringLiteral("moved"))); };
+        QVERIFY(logic.editTimePoint());
+        QCOMPARE(logic.selectedTimePointRow(), 1);
+        QCOMPARE(logic.CurTimePointRemark, QStringLiteral("moved"));
+        QCOMPARE(logic.CurTimePointText, QStringLiteral("0:0:5"));
+        QCOMPARE(logic.commands().rowCount(), 0);
+        dialogAction = nullptr;
+        QVERIFY(!logic.editShow());
+        QCOMPARE(opened, (QStringList{"show 1  1", "point 1 One 1 ", "show 2 1 1"}));
+    }
+
+    void windowRendersAndForwards()
+    {
+        auto* fake = new FakeMediaPlayer;
+        TfrmShowSetup window(nullptr, *bus->sequencer, dialogs(), fake);
+        QCOMPARE(TfrmShowSetup::Instance(), &window);
+        QCOMPARE(OpenCommandListOwner(1), &window.logic().commands());
+        window.resize(1200, 900);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* shows = window.findChild<QTreeWidget*>(QStringLiteral("lsvShow"));
+        auto* points = window.findChild<QTreeWidget*>(QStringLiteral("lsvTimePoint"));
+        auto* commands = window.findChild<QTreeWidget*>(QStringLiteral("lsvCommands"));
+        QVERIFY(shows && points && commands);
+        QCOMPARE(shows->topLevelItemCount(), 3);
+        QCOMPARE(shows->columnWidth(5), RoundHalfToEven(double(float(shows->width()) * 0.1f * 15)));
+
+        QTest::mouseClick(shows->viewport(), Qt::LeftButton, {},
+                          QPoint(20, shows->visualItemRect(shows->topLevelItem(1)).center().y()));
+        QCOMPARE(window.logic().CurShowID, QStringLiteral("1"));
+        QCOMPARE(points->topLevelItemCount(), 2);
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("lblCurShow"))->text(), QStringLiteral("One"));
+
+        // Down moves to the 1:1:15 row and loads it.
+        points->setFocus();
+        points->setCurrentItem(points->topLevelItem(0));
+        QTest::keyClick(points, Qt::Key_Down);
+        QCOMPARE(window.logic().CurTimePointID, QStringLiteral("1"));
+        QCOMPARE(commands->topLevelItemCount(), 3);
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("lblTotalCMD"))->text(), QStringLiteral("3"));
+
+        // A check click reaches the operations; copy turns its caption green.
+        commands->topLevelItem(1)->setCheckState(0, Qt::Checked);
+        QCOMPARE(window.logic().commands().checkedCommandIds(), QList<int>{2});
+        auto* copy = window.findChild<QPushButton*>(QStringLiteral("bitbtnCopySelectedCMD"));
+        copy->click();
+        QCOMPARE(mPublicVariable().CommandClipboard.size(), 1);
+        QCOMPARE(copy->palette().color(QPalette::ButtonText), QColor(0, 128, 0));
+        window.findChild<QPushButton*>(QStringLiteral("bitbtnPasteCMD"))->click();
+        QCOMPARE(commands->topLevelItemCount(), 4);
+
+        // The preview check box sends through the sequencer.
+        window.findChild<QCheckBox*>(QStringLiteral("chkOnsiteOutput"))->click();
+        QCOMPARE(bus->sent.size(), 1);
+        bus->timer->runOut();
+
+        window.close();
+        QVERIFY(fake->calls.contains(QStringLiteral("stop")));
+        QVERIFY(fake->calls.contains(QStringLiteral("release")));
+    }
+};
+
+QTEST_MAIN(TestShowSetup)
+#include "tst_showsetup.moc"
