@@ -17,6 +17,7 @@
 #include "settingsfiles.h"
 #include "showlist.h"
 #include "showrunner.h"
+#include "showsetup.h"
 #include "textops.h"
 #include "version.h"
 
@@ -600,8 +601,14 @@ bool TfrmMainTavolan::ExitProgram()
 void TfrmMainTavolan::ShowSettingsClick()
 {
     mPublicVariable().ShowListChanged = false;
-    if (openShowSettingsWindow().showListChanged)
-        ReloadShowList();
+    if (!openShowSettingsWindow().showListChanged)
+        return;
+    ReloadShowList();
+    // The show that plays takes its edited time points at the next tick; its
+    // playback goes on as it was.
+    const PublicVariables& pv = mPublicVariable();
+    if (pv.CurrentShowIndex >= 0 && pv.CurrentShowIndex < pv.ShowList.size())
+        LoadShow(pv.ShowList.at(pv.CurrentShowIndex).ShowID);
 }
 
 void TfrmMainTavolan::PlaySettingsClick()
@@ -630,7 +637,7 @@ void TfrmMainTavolan::ExitClick()
 
 OpenedWindowResult TfrmMainTavolan::openShowSettingsWindow()
 {
-    return {};
+    return {RunShowSetupWindow(this, *m_sequencer), false};
 }
 
 OpenedWindowResult TfrmMainTavolan::openPlaySettingsWindow()

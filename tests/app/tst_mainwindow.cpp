@@ -425,6 +425,32 @@ private Q_SLOTS:
         QCOMPARE(w.statusPanelText(1), QStringLiteral("Subnet ID:9 Device ID:0"));
     }
 
+    void editsToThePlayingShowReachTheRunner()
+    {
+        addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
+        HookedWindow& w = startedWindow<HookedWindow>(iniWithFreePort());
+        w.selectShowRow(0);
+        m_timer->runOut();
+        m_sent.clear();
+        // The show settings window adds a time point at 5 s with one command.
+        w.onShowSettings = [] {
+            QVERIFY(ExecuteStatement(DbQuery::General, QStringLiteral("insert into TimePoint(ShowID,TimePointID,"
+                                                                      "SecondOfTimePoint) values(1,1,5)")));
+            QVERIFY(ExecuteStatement(DbQuery::General,
+                                     QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,"
+                                                    "SequenceNo,SubnetID,DeviceID,CommandTypeID,FirstParameter,"
+                                                    "SecondParameter,ThirdParameter,DelayMS) "
+                                                    "values(1,1,1,1,3,4,1,1,100,0,0)")));
+        };
+        w.showSettingsResult.showListChanged = true;
+        const QStringList callsBefore = m_player->calls;
+        w.ShowSettingsClick();
+        QCOMPARE(m_player->calls, callsBefore); // playback goes on untouched
+        m_player->playTo(5.4);
+        QMetaObject::invokeMethod(w.timerRunShow, "timeout");
+        QVERIFY(sentTo(3, 4));
+    }
+
     void exitOnYes()
     {
         addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
