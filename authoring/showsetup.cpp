@@ -182,7 +182,9 @@ void TfrmShowSetup::buildWindow()
                             {QStringLiteral("Time Point"), QStringLiteral("Remark"), QStringLiteral("ID")});
     // Grid lines between the cells.
     lsvTimePoint->setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid #a0a0a0; "
-                                               "border-bottom: 1px solid #a0a0a0; }"));
+                                               "border-bottom: 1px solid #a0a0a0; }"
+                                               "QTreeView::item:selected { background: palette(highlight); "
+                                               "color: palette(highlighted-text); }"));
     pointLeft->addWidget(lsvTimePoint);
     pointBox->addLayout(pointLeft, 2);
 
