@@ -1,6 +1,7 @@
 #include "MainTavolan.h"
 
 #include "about.h"
+#include "addressdialog.h"
 #include "busreceiver.h"
 #include "commandsets.h"
 #include "database.h"
@@ -647,5 +648,7 @@ OpenedWindowResult TfrmMainTavolan::openPlaySettingsWindow()
 
 OpenedWindowResult TfrmMainTavolan::openAddressDialog()
 {
-    return {};
+    OpenedWindowResult result;
+    result.saved = TfrmSettings_Address::Execute(this);
+    return result;
 }

@@ -1,4 +1,5 @@
 #include "MainTavolan.h"
+#include "addresssettings.h"
 #include "database.h"
 #include "fakemediaplayer.h"
 #include "inifile.h"
@@ -39,6 +40,7 @@ public:
     std::function<void()> onShowSettings;
     OpenedWindowResult showSettingsResult;
     OpenedWindowResult addressResult;
+    std::function<bool()> onAddress; // when set, decides whether the dialog saved
 
 protected:
     OpenedWindowResult openShowSettingsWindow() override
@@ -47,7 +49,12 @@ protected:
             onShowSettings();
         return showSettingsResult;
     }
-    OpenedWindowResult openAddressDialog() override { return addressResult; }
+    OpenedWindowResult openAddressDialog() override
+    {
+        if (onAddress)
+            return {false, onAddress()};
+        return addressResult;
+    }
 };
 
 } // namespace
@@ -449,6 +456,33 @@ private Q_SLOTS:
         m_player->playTo(5.4);
         QMetaObject::invokeMethod(w.timerRunShow, "timeout");
         QVERIFY(sentTo(3, 4));
+    }
+
+    void statusBarFollowsThePortInUse()
+    {
+        HookedWindow& w = startedWindow<HookedWindow>(iniWithFreePort());
+        QCOMPARE(w.statusPanelText(0), QStringLiteral("Ready,Port:15000"));
+        // The dialog's save sequence, with a port the system chose standing
+        // in for the Orvane port.
+        QUdpSocket holder;
+        QVERIFY(holder.bind(QHostAddress::AnyIPv4, 0, QAbstractSocket::DontShareAddress));
+        AddressSettings::Ports ports{15000, holder.localPort()};
+        w.onAddress = [&] {
+            return AddressSettings(ports).save(QStringLiteral("4"), QStringLiteral("5"), true) ==
+                   AddressSettings::SaveResult::Saved;
+        };
+
+        // The port is held elsewhere: the panels keep what is in use.
+        w.AddressSettingsClick();
+        QCOMPARE(m_messages->shown.size(), 1);
+        QCOMPARE(w.statusPanelText(0), QStringLiteral("Ready,Port:15000"));
+        QCOMPARE(w.statusPanelText(1), QStringLiteral("Subnet ID:0 Device ID:0"));
+
+        holder.close();
+        w.AddressSettingsClick();
+        QCOMPARE(UDPSocketPort(), ports.orvane);
+        QCOMPARE(w.statusPanelText(0), QStringLiteral("Ready,Port:%1").arg(ports.orvane));
+        QCOMPARE(w.statusPanelText(1), QStringLiteral("Subnet ID:4 Device ID:5"));
     }
 
     void exitOnYes()

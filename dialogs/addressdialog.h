@@ -1,0 +1,42 @@
+#pragma once
+
+#include "addresssettings.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// The dialog in which the operator sets the program's own bus address and
+// chooses the port its socket listens on. What saving does lives in
+// AddressSettings; the dialog shows its values and forwards the buttons.
+class TfrmSettings_Address : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmSettings_Address(QWidget* parent = nullptr,
+                                  AddressSettings settings = AddressSettings());
+
+    // Opens the dialog modally and releases it when it closes. True when it
+    // was saved (DialogSaved is cleared first and set by a save).
+    static bool Execute(QWidget* parent);
+
+    QLabel* Label1 = nullptr;
+    QLineEdit* editSubnetID = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* editDeviceID = nullptr;
+    QLabel* Label3 = nullptr;
+    QRadioButton* rdobtnPortOfShowControl = nullptr;
+    QLabel* Label5 = nullptr;
+    QRadioButton* rdobtnPortOfOrvane = nullptr;
+    QLabel* Label4 = nullptr;
+    QPushButton* bitbtnSave = nullptr;
+    QPushButton* bitbtnClose = nullptr;
+
+    // Runs the save sequence; the dialog closes only when it saved.
+    void bitbtnSaveClick();
+
+private:
+    AddressSettings m_settings;
+};

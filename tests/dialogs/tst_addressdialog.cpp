@@ -1,0 +1,279 @@
+#include "addressdialog.h"
+#include "busdispatch.h"
+#include "busreceiver.h"
+#include "inifile.h"
+#include "mSocket.h"
+#include "programfolder.h"
+#include "publicvariable.h"
+#include "scriptedmessages.h"
+#include "settingsfiles.h"
+#include "showswitchtarget.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUdpSocket>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+constexpr quint8 kSwitchNo = 5;
+
+// Stands in for the main window: records what a switch command asked of it.
+class SwitchWitness : public ShowSwitchTarget {
+public:
+    void selectShowRow(int index) override { calls << QStringLiteral("select %1").arg(index); }
+    void playPlayer() override { calls << QStringLiteral("play"); }
+    void stopPlayer() override { calls << QStringLiteral("stop"); }
+    QStringList calls;
+};
+
+// A free port the system chose, released again for the test to use.
+quint16 freePort()
+{
+    QUdpSocket probe;
+    if (!probe.bind(QHostAddress::AnyIPv4, 0, QAbstractSocket::DontShareAddress))
+        return 0;
+    return probe.localPort();
+}
+
+} // namespace
+
+// The address and port dialog: what it refuses, what it writes to
+// System.ini, and that the program keeps hearing switch commands whether the
+// port moves or not. The two port choices are ports the system chose; one
+// case uses the real 15000 and 6000 (under the fixed-port lock).
+class TestAddressDialog : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestProgramFolder> folder;
+    std::unique_ptr<ScriptedMessages> boxes;
+    std::unique_ptr<SwitchWitness> witness;
+    std::unique_ptr<BusReceiver> receiver;
+    QUdpSocket* device = nullptr; // a bus device behind a gateway
+    AddressSettings::Ports ports;
+    int moves = 0;
+
+    AddressSettings settings()
+    {
+        return AddressSettings(ports, [this](quint16 port) {
+            ++moves;
+            return MoveUDPSocket(port);
+        });
+    }
+
+    QString systemIni(const QString& section, const QString& key) const
+    {
+        return IniFile(folder->path(QStringLiteral("Database/System.ini"))).read(section, key, QStringLiteral("-"));
+    }
+
+    // A universal switch "on" for our address sent to the given port; true
+    // when the program's receiver acted on it.
+    bool switchReaches(quint16 port)
+    {
+        const PublicVariables& pv = mPublicVariable();
+        QByteArray payload;
+        payload.append(char(kSwitchNo)).append(char(255));
+        const BusFrameSource source{{127, 0, 0, 1}, 3, 3, 4};
+        const QByteArray datagram =
+            FrameDatagram(source, BusReceive::UniversalSwitch, pv.SubnetID, pv.DeviceID,
+                          reinterpret_cast<const quint8*>(payload.constData()), int(payload.size()));
+        witness->calls.clear();
+        device->writeDatagram(datagram, QHostAddress::LocalHost, port);
+        return QTest::qWaitFor([this] { return !witness->calls.isEmpty(); }, 3000)
+               && witness->calls.first() == QStringLiteral("select 0");
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        ResetPublicVariables();
+        folder = std::make_unique<TestProgramFolder>();
+        QVERIFY(folder->isValid());
+        OpenSettingsFiles();
+        boxes = std::make_unique<ScriptedMessages>();
+        PublicVariables& pv = mPublicVariable();
+        pv.SubnetID = 1;
+        pv.DeviceID = 99;
+        pv.LocalAddress = QStringLiteral("127.0.0.1");
+        pv.LocalOctets = {127, 0, 0, 1};
+        TShow show;
+        show.ShowID = 1;
+        show.ActivedUniversalSwitch = 1;
+        show.UniversalSwitchID = kSwitchNo;
+        pv.ShowList = {show};
+
+        device = new QUdpSocket(this);
+        QVERIFY(device->bind(QHostAddress::AnyIPv4, 0));
+        QVERIFY(InitUDPSocket(pv.LocalAddress, 0, false, device->localPort()));
+        ports.showControl = UDPSocketPort();
+        ports.orvane = freePort();
+        QVERIFY(ports.orvane != 0 && ports.orvane != ports.showControl);
+        pv.UdpPort = ports.showControl;
+        moves = 0;
+
+        witness = std::make_unique<SwitchWitness>();
+        receiver = std::make_unique<BusReceiver>(*witness);
+        receiver->start();
+    }
+
+    void cleanup()
+    {
+        receiver.reset();
+        CloseUDPSocket();
+        delete device;
+        device = nullptr;
+        boxes.reset();
+        folder.reset();
+        ResetPublicVariables();
+    }
+
+    void opensWithTheCurrentValues()
+    {
+        TfrmSettings_Address dialog(nullptr, settings());
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Software Address and UDP Port Settings"));
+        QCOMPARE(dialog.editSubnetID->text(), QStringLiteral("1"));
+        QCOMPARE(dialog.editDeviceID->text(), QStringLiteral("99"));
+        QVERIFY(dialog.rdobtnPortOfShowControl->isChecked());
+        QVERIFY(!dialog.rdobtnPortOfOrvane->isChecked());
+        QCOMPARE(dialog.size(), QSize(527, 340));
+    }
+
+    void numbersOutsideTheRangeAreRefused_data()
+    {
+        QTest::addColumn<QString>("subnet");
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("message");
+        const QString range = QStringLiteral("Invalid number, scope is within 0-254");
+        const QString notNumber = QStringLiteral("Date type is incorrect, only numbers!");
+        QTest::newRow("subnet 255") << "255" << "3" << range;
+        QTest::newRow("device 255") << "3" << "255" << range;
+        QTest::newRow("subnet text") << "abc" << "3" << notNumber;
+        QTest::newRow("device empty") << "3" << "" << notNumber;
+    }
+
+    void numbersOutsideTheRangeAreRefused()
+    {
+        QFETCH(QString, subnet);
+        QFETCH(QString, device);
+        QFETCH(QString, message);
+        AddressSettings s = settings();
+        // Even with the other port chosen, nothing moves.
+        QCOMPARE(s.save(subnet, device, true), AddressSettings::SaveResult::Refused);
+        QCOMPARE(boxes->texts(), QStringList{message});
+        QCOMPARE(moves, 0);
+        QCOMPARE(UDPSocketPort(), ports.showControl);
+        QCOMPARE(systemIni("SubnetID", "SubnetID"), QStringLiteral("-"));
+        QCOMPARE(systemIni("Port", "Port"), QStringLiteral("-"));
+        QCOMPARE(mPublicVariable().SubnetID, quint8(1));
+        QVERIFY(!mPublicVariable().DialogSaved);
+    }
+
+    void onlyTheAddressChanged()
+    {
+        const int handle = UDPSocketHandle();
+        AddressSettings s = settings();
+        QCOMPARE(s.save(QStringLiteral("12"), QStringLiteral("007"), false), AddressSettings::SaveResult::Saved);
+        QVERIFY(boxes->shown.isEmpty());
+        QCOMPARE(systemIni("SubnetID", "SubnetID"), QStringLiteral("12"));
+        QCOMPARE(systemIni("DeviceID", "DeviceID"), QStringLiteral("007")); // as typed
+        QCOMPARE(systemIni("Port", "Port"), QStringLiteral("-"));
+        QCOMPARE(moves, 0);
+        QCOMPARE(UDPSocketHandle(), handle);
+        const PublicVariables& pv = mPublicVariable();
+        QCOMPARE(pv.SubnetID, quint8(12));
+        QCOMPARE(pv.DeviceID, quint8(7));
+        QVERIFY(pv.DialogSaved);
+        // The receiver now answers to the new address.
+        QVERIFY(switchReaches(ports.showControl));
+    }
+
+    void aPortHeldElsewhereChangesNothing()
+    {
+        QUdpSocket other;
+        QVERIFY(other.bind(QHostAddress::AnyIPv4, ports.orvane, QAbstractSocket::DontShareAddress));
+
+        TfrmSettings_Address dialog(nullptr, settings());
+        dialog.show();
+        dialog.editSubnetID->setText(QStringLiteral("20"));
+        dialog.rdobtnPortOfOrvane->setChecked(true);
+        dialog.bitbtnSave->click();
+
+        QCOMPARE(boxes->shown.size(), 1);
+        QCOMPARE(boxes->shown[0].kind, ScriptedMessages::Shown::Notice);
+        QVERIFY(boxes->shown[0].caption.isEmpty());
+        QCOMPARE(boxes->shown[0].text, AddressSettings::portBusyMessage(ports.orvane));
+        QVERIFY(boxes->shown[0].text.contains(QStringLiteral("The UDP port %1 might").arg(ports.orvane)));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+
+        QCOMPARE(systemIni("Port", "Port"), QStringLiteral("-"));
+        QCOMPARE(systemIni("SubnetID", "SubnetID"), QStringLiteral("-"));
+        const PublicVariables& pv = mPublicVariable();
+        QCOMPARE(pv.UdpPort, ports.showControl);
+        QCOMPARE(pv.SubnetID, quint8(1));
+        QVERIFY(!pv.DialogSaved);
+        // Still listening where it was: a switch command still starts the show.
+        QCOMPARE(UDPSocketPort(), ports.showControl);
+        QVERIFY(switchReaches(ports.showControl));
+    }
+
+    void switchingThePortMovesTheReceiver()
+    {
+        TfrmSettings_Address dialog(nullptr, settings());
+        dialog.show();
+        dialog.rdobtnPortOfOrvane->setChecked(true);
+        dialog.bitbtnSave->click();
+        QVERIFY(boxes->shown.isEmpty());
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+        QCOMPARE(UDPSocketPort(), ports.orvane);
+        QCOMPARE(mPublicVariable().UdpPort, ports.orvane);
+        QCOMPARE(systemIni("Port", "Port"), QString::number(ports.orvane));
+        QCOMPARE(systemIni("SubnetID", "SubnetID"), QStringLiteral("1"));
+        QVERIFY(switchReaches(ports.orvane));
+        // The old port is free again.
+        QUdpSocket old;
+        QVERIFY(old.bind(QHostAddress::AnyIPv4, ports.showControl, QAbstractSocket::DontShareAddress));
+
+        TfrmSettings_Address reopened(nullptr, settings());
+        QVERIFY(reopened.rdobtnPortOfOrvane->isChecked());
+
+        // Saving again with the same port leaves the socket alone.
+        const int handle = UDPSocketHandle();
+        reopened.bitbtnSave->click();
+        QCOMPARE(moves, 1);
+        QCOMPARE(UDPSocketHandle(), handle);
+    }
+
+    void theProgramsOwnPorts()
+    {
+        // The real pair: from 15000 to 6000 and back.
+        QVERIFY(InitUDPSocket(mPublicVariable().LocalAddress, 15000, false, device->localPort()));
+        mPublicVariable().UdpPort = 15000;
+        {
+            TfrmSettings_Address dialog;
+            QVERIFY(dialog.rdobtnPortOfShowControl->isChecked());
+            dialog.rdobtnPortOfOrvane->setChecked(true);
+            dialog.bitbtnSaveClick();
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(UDPSocketPort(), quint16(6000));
+        QCOMPARE(systemIni("Port", "Port"), QStringLiteral("6000"));
+        QVERIFY(switchReaches(6000));
+
+        TfrmSettings_Address reopened;
+        QVERIFY(reopened.rdobtnPortOfOrvane->isChecked());
+        QCOMPARE(reopened.rdobtnPortOfOrvane->text(), QStringLiteral("Orvane Port 6000"));
+        reopened.rdobtnPortOfShowControl->setChecked(true);
+        reopened.bitbtnSaveClick();
+        QCOMPARE(UDPSocketPort(), quint16(15000));
+        QCOMPARE(systemIni("Port", "Port"), QStringLiteral("15000"));
+    }
+};
+
+QTEST_MAIN(TestAddressDialog)
+#include "tst_addressdialog.moc"
