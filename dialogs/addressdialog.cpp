@@ -45,26 +45,26 @@ TfrmSettings_Address::TfrmSettings_Address(QWidget* parent, AddressSettings sett
     setObjectName(QStringLiteral("frmSettings_Address"));
     resize(527, 340);
 
-    Label1 = label(this, "Label1", QStringLiteral("Subnet ID (0-254):"), 40, 32, 160, 24);
-    editSubnetID = placed(new QLineEdit(this), "editSubnetID", 210, 30, 120, 26);
-    Label2 = label(this, "Label2", QStringLiteral("Device ID (0-254):"), 40, 72, 160, 24);
-    editDeviceID = placed(new QLineEdit(this), "editDeviceID", 210, 70, 120, 26);
-    Label3 = label(this, "Label3", QStringLiteral("UDP Receive Port: "), 40, 116, 160, 24);
+    Label1 = label(this, "Label1", QStringLiteral("Subnet ID (0-254):"), 20, 32, 160, 24);
+    editSubnetID = placed(new QLineEdit(this), "editSubnetID", 180, 30, 120, 26);
+    Label2 = label(this, "Label2", QStringLiteral("Device ID (0-254):"), 20, 72, 160, 24);
+    editDeviceID = placed(new QLineEdit(this), "editDeviceID", 180, 70, 120, 26);
+    Label3 = label(this, "Label3", QStringLiteral("UDP Receive Port: "), 20, 116, 160, 24);
 
     QFont bold = font();
     bold.setBold(true);
     rdobtnPortOfShowControl = placed(new QRadioButton(QStringLiteral("Show Control Port 15000"), this),
-                                     "rdobtnPortOfShowControl", 210, 114, 280, 24);
+                                     "rdobtnPortOfShowControl", 180, 114, 300, 24);
     rdobtnPortOfShowControl->setFont(bold);
-    Label5 = label(this, "Label5", QStringLiteral("(No need received data from Orvane,Only Control)"), 230, 138,
-                   290, 20);
+    Label5 = label(this, "Label5", QStringLiteral("(No need received data from Orvane,Only Control)"), 198, 138,
+                   320, 20);
     hintColour(Label5);
     rdobtnPortOfOrvane =
-        placed(new QRadioButton(QStringLiteral("Orvane Port 6000"), this), "rdobtnPortOfOrvane", 210, 168, 280, 24);
+        placed(new QRadioButton(QStringLiteral("Orvane Port 6000"), this), "rdobtnPortOfOrvane", 180, 168, 300, 24);
     rdobtnPortOfOrvane->setFont(bold);
     Label4 = label(this, "Label4",
-                   QStringLiteral("(Need receive data from Orvane such as Universal Switch Command)"), 230, 192,
-                   280, 40);
+                   QStringLiteral("(Need receive data from Orvane such as Universal Switch Command)"), 198, 192,
+                   300, 40);
     Label4->setWordWrap(true);
     Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     hintColour(Label4);
