@@ -2,6 +2,7 @@
 
 #include "about.h"
 #include "addressdialog.h"
+#include "playsetupwindow.h"
 #include "busreceiver.h"
 #include "commandsets.h"
 #include "database.h"
@@ -643,6 +644,8 @@ OpenedWindowResult TfrmMainTavolan::openShowSettingsWindow()
 
 OpenedWindowResult TfrmMainTavolan::openPlaySettingsWindow()
 {
+    // The sets are read afresh whenever they are sent, so nothing comes back.
+    TfrmPlaySetup::Execute(this, *m_sequencer);
     return {};
 }
 

@@ -1,0 +1,63 @@
+#include "playsetup.h"
+
+#include "commandrows.h"
+#include "commandsequencer.h"
+#include "database.h"
+#include "publicvariable.h"
+#include "sqltext.h"
+
+PlaySetup::PlaySetup(CommandSequencer& sequencer, CommandListOperations::Dialogs dialogs, QWidget* owner)
+    : m_sequencer(sequencer)
+    , m_ops([this] { return CommandListOperations::Target{m_mode, {}, {}, {}, {}}; }, std::move(dialogs), owner)
+{
+}
+
+PlaySetup::~PlaySetup()
+{
+    // Sends still queued go out, but nobody waits for them here any more.
+    if (*m_pending > 0 && busyChanged)
+        busyChanged(false);
+    *m_pending = 0;
+}
+
+int PlaySetup::LoadModeCommands(int mode)
+{
+    if (mode < CommandsForPlaySet || mode > CommandsForStopSet)
+        return m_ops.rowCount();
+    m_mode = mode;
+    return m_ops.reload();
+}
+
+void PlaySetup::chooseMode(int mode)
+{
+    LoadModeCommands(mode);
+    PreviewMode();
+}
+
+void PlaySetup::previewClicked(bool checked)
+{
+    m_preview = checked;
+    PreviewMode();
+}
+
+bool PlaySetup::PreviewMode()
+{
+    if (!m_preview)
+        return false;
+    QVector<TControlObject> commands;
+    if (OpenRows(DbQuery::Command, SqlSelectCommandSet(CommandTableName(CommandSetCode(m_mode)))))
+        ReadCommandRows(QueryObject(DbQuery::Command), &commands);
+
+    if ((*m_pending)++ == 0 && busyChanged)
+        busyChanged(true);
+    std::weak_ptr<int> pending = m_pending;
+    auto notify = [this, pending] {
+        const auto alive = pending.lock();
+        if (!alive || *alive == 0)
+            return; // this window is gone
+        if (--*alive == 0 && busyChanged)
+            busyChanged(false);
+    };
+    m_sequencer.enqueue(std::move(commands), [] { return mPublicVariable().ClosingFlag; }, notify);
+    return true;
+}

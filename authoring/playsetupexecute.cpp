@@ -1,0 +1,9 @@
+#include "playsetupwindow.h"
+
+// Apart from the window itself, so that code using the window with dialogs
+// of its own does not pull in the real command dialogs.
+void TfrmPlaySetup::Execute(QWidget* parent, CommandSequencer& sequencer)
+{
+    TfrmPlaySetup window(sequencer, DefaultCommandListDialogs(), parent);
+    window.exec();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "playsetup.h"
+
+#include <QDialog>
+
+class CommandSequencer;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTreeWidget;
+
+// The window in which the play, pause and stop command sets are authored
+// and previewed on site. It renders PlaySetup and forwards the operator's
+// clicks to it; previews go out through the given sequencer.
+class TfrmPlaySetup : public QDialog {
+    Q_OBJECT
+public:
+    TfrmPlaySetup(CommandSequencer& sequencer, CommandListOperations::Dialogs dialogs, QWidget* parent = nullptr);
+    ~TfrmPlaySetup() override;
+
+    // Opens the window modally over the parent and releases it on close.
+    static void Execute(QWidget* parent, CommandSequencer& sequencer);
+
+    PlaySetup& logic() { return m_logic; }
+
+    // The widths of the ten list columns for a list of the given width.
+    static QList<int> ColumnWidths(int listWidth);
+
+    QRadioButton* rdobtnPlay = nullptr;
+    QRadioButton* rdobtnPause = nullptr;
+    QRadioButton* rdobtnStop = nullptr;
+    QCheckBox* chkOnsiteOutput = nullptr;
+    QGroupBox* grpCommands = nullptr;
+    QLabel* lblTotalCMD = nullptr;
+    QPushButton* bitbtnSelectAll = nullptr;
+    QPushButton* bitbtnDeselectAll = nullptr;
+    QPushButton* bitbtnCopySelectedCMD = nullptr;
+    QPushButton* bitbtnPasteCMD = nullptr;
+    QPushButton* bitbtnAddCMD = nullptr;
+    QPushButton* bitbtnModifyCommand = nullptr;
+    QPushButton* bitbtnDeleteCommand = nullptr;
+    QTreeWidget* lsvCommands = nullptr;
+    QMenu* popmenuCMD = nullptr;
+
+private:
+    void buildWindow();
+    void createColumns();
+    void modeClicked(int mode);
+    void showTotal();
+
+    PlaySetup m_logic;
+    bool m_busyCursor = false;
+};
