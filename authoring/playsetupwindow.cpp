@@ -106,11 +106,8 @@ void TfrmPlaySetup::buildWindow()
     rdobtnPause = placed(new QRadioButton(QStringLiteral("Pause"), this), "rdobtnPause", 200, 14, 80, 26);
     rdobtnStop = placed(new QRadioButton(QStringLiteral("Stop"), this), "rdobtnStop", 290, 14, 80, 26);
     chkOnsiteOutput = placed(new QCheckBox(QStringLiteral("On-site Preview Current Mode"), this), "chkOnsiteOutput",
-                             420, 12, 260, 30);
-    chkOnsiteOutput->setAutoFillBackground(true);
-    QPalette lime = chkOnsiteOutput->palette();
-    lime.setColor(QPalette::Window, QColor(0, 255, 0));
-    chkOnsiteOutput->setPalette(lime);
+                             420, 12, 230, 30);
+    chkOnsiteOutput->setStyleSheet(QStringLiteral("QCheckBox { background-color: rgb(0, 255, 0); padding-left: 4px; }"));
 
     grpCommands = placed(new QGroupBox(QStringLiteral("Commands for Current Mode"), this), "grpCommands", 8, 52,
                          978, 564);
@@ -131,11 +128,14 @@ void TfrmPlaySetup::buildWindow()
         {&bitbtnModifyCommand, "bitbtnModifyCommand", "Edit Checked CMD..."},
         {&bitbtnDeleteCommand, "bitbtnDeleteCommand", "Delete..."},
     };
-    int x = 130;
+    // Each button as wide as its caption needs, at least 100 pixels.
+    int x = 120;
     for (const ButtonSpec& b : buttons) {
-        *b.button = placed(new QPushButton(QString::fromLatin1(b.caption), grpCommands), b.name, x, 24, 112, 30);
-        (*b.button)->setAutoDefault(false);
-        x += 120;
+        auto* button = new QPushButton(QString::fromLatin1(b.caption), grpCommands);
+        const int width = qMax(100, button->sizeHint().width() + 8);
+        *b.button = placed(button, b.name, x, 24, width, 30);
+        button->setAutoDefault(false);
+        x += width + 6;
     }
 
     lsvCommands = placed(new QTreeWidget(grpCommands), "lsvCommands", 12, 64, 954, 488);
