@@ -6,6 +6,7 @@
 #include "busreceiver.h"
 #include "commandsets.h"
 #include "database.h"
+#include "firingsettings.h"
 #include "formlayout.h"
 #include "inifile.h"
 #include "localaddresses.h"
@@ -275,6 +276,7 @@ QMenu* TfrmMainTavolan::buildPopupMenu(const char* name, const QString& firstIte
     menu->addSeparator();
     menu->addAction(QStringLiteral("Software Address and UDP Port Settings..."), this,
                     &TfrmMainTavolan::AddressSettingsClick);
+    menu->addAction(QStringLiteral("Firing Settings..."), this, &TfrmMainTavolan::FiringSettingsClick);
     menu->addSeparator();
     menu->addAction(QStringLiteral("About..."), this, &TfrmMainTavolan::AboutClick);
     menu->addSeparator();
@@ -399,6 +401,7 @@ void TfrmMainTavolan::applySettings()
     // A subnet or device value that is not a number ends the reading before
     // the address; the address is still the operator's choice, and taking it
     // as empty would overwrite it with the host's first address.
+    m_runner->setFiringSettings(ReadFiringSettings(*pv.SystemIni));
     chooseLocalAddress(s.complete ? s.configuredIp : pv.SystemIni->read(QStringLiteral("ip"), QStringLiteral("ip")));
 }
 
@@ -627,6 +630,12 @@ void TfrmMainTavolan::AddressSettingsClick()
     }
 }
 
+void TfrmMainTavolan::FiringSettingsClick()
+{
+    if (openFiringSettingsDialog().saved)
+        m_runner->setFiringSettings(ReadFiringSettings(*mPublicVariable().SystemIni));
+}
+
 void TfrmMainTavolan::AboutClick()
 {
     TfrmAbout::Execute(this);
@@ -653,5 +662,12 @@ OpenedWindowResult TfrmMainTavolan::openAddressDialog()
 {
     OpenedWindowResult result;
     result.saved = TfrmSettings_Address::Execute(this);
+    return result;
+}
+
+OpenedWindowResult TfrmMainTavolan::openFiringSettingsDialog()
+{
+    OpenedWindowResult result;
+    result.saved = TfrmFiringSettings::Execute(this);
     return result;
 }

@@ -95,6 +95,7 @@ public:
 
     MediaPlayer& player() const { return *m_player; }
     CommandSequencer& sequencer() const { return *m_sequencer; }
+    ShowRunner& runner() const { return *m_runner; }
     bool isTrayAvailable() const;
     QString statusPanelText(int panel) const;
 
@@ -127,6 +128,7 @@ public Q_SLOTS:
     void ShowSettingsClick();
     void PlaySettingsClick();
     void AddressSettingsClick();
+    void FiringSettingsClick();
     void AboutClick();
     void ExitClick();
 
@@ -140,6 +142,7 @@ protected:
     virtual OpenedWindowResult openShowSettingsWindow();
     virtual OpenedWindowResult openPlaySettingsWindow();
     virtual OpenedWindowResult openAddressDialog();
+    virtual OpenedWindowResult openFiringSettingsDialog();
 
 private:
     void buildWindow();

@@ -6,6 +6,8 @@
 #include "settingsfiles.h"
 #include "showmodel.h"
 
+#include <QElapsedTimer>
+
 #include <cmath>
 
 namespace {
@@ -17,6 +19,18 @@ int indexOfShow(int showId)
             return i;
     }
     return -1;
+}
+
+// A backward move smaller than this is taken as the player's report
+// wavering, not as a seek.
+constexpr qint64 BackwardSlackMS = 100;
+// Playback may run this far ahead of where the clock says it should be
+// before the move counts as a forward seek.
+constexpr qint64 ForwardSlackMS = 300;
+
+qint64 toMS(double seconds)
+{
+    return qint64(std::floor(seconds * 1000.0 + 1e-6));
 }
 } // namespace
 
@@ -39,8 +53,49 @@ QVector<TControlObject> CommandsDueAt(const TShow& show, qint64 second)
     return due;
 }
 
-ShowRunner::ShowRunner(MediaPlayer& player, CommandSequencer& sequencer) : m_player(player), m_sequencer(sequencer)
+ShowRunner::ShowRunner(MediaPlayer& player, CommandSequencer& sequencer, std::unique_ptr<PacingTimer> firingTimer,
+                       Clock clock)
+    : m_player(player), m_sequencer(sequencer), m_timer(std::move(firingTimer)), m_clock(std::move(clock))
 {
+    if (!m_timer)
+        m_timer = std::make_unique<QtPacingTimer>();
+    if (!m_clock) {
+        auto started = std::make_shared<QElapsedTimer>();
+        started->start();
+        m_clock = [started] { return started->elapsed(); };
+    }
+    m_stateConnection =
+        QObject::connect(&m_player, &MediaPlayer::playStateChanged, &m_player, [this](int state) { onPlayState(state); });
+}
+
+ShowRunner::~ShowRunner()
+{
+    QObject::disconnect(m_stateConnection);
+    m_timer->cancel();
+}
+
+void ShowRunner::setFiringSettings(const FiringSettings& settings)
+{
+    const bool enteringPrecise = settings.mode == FiringSettings::Precise && m_settings.mode != settings.mode;
+    m_settings = settings;
+    m_settings.offsetMS = qBound(FiringSettings::MinOffsetMS, m_settings.offsetMS, FiringSettings::MaxOffsetMS);
+    m_timer->cancel();
+    if (m_settings.mode != FiringSettings::Precise)
+        return;
+    if (enteringPrecise) {
+        m_known = false; // the next sync arms from the position it finds
+    }
+    // A new offset moves the next crossing: set the timer again.
+    if (m_player.playState() == MediaPlayer::Playing)
+        m_timer->start(0, [this] { sync(false); });
+}
+
+const TShow* ShowRunner::currentShow() const
+{
+    const PublicVariables& pv = mPublicVariable();
+    if (pv.ClosingFlag || pv.CurrentShowIndex < 0 || pv.CurrentShowIndex >= pv.ShowList.size())
+        return nullptr;
+    return &pv.ShowList.at(pv.CurrentShowIndex);
 }
 
 void ShowRunner::chooseShow(const QString& showIdText)
@@ -58,6 +113,7 @@ void ShowRunner::chooseShow(const QString& showIdText)
     const QString path = ShowUrlOf(showId);
     if (m_player.url() != path) {
         LoadShow(showId);
+        rearm(0); // other media starts from its beginning
         m_player.setUrl(path);
         // Media refused at once has been reported; asking again would only
         // report it twice.
@@ -71,6 +127,7 @@ void ShowRunner::chooseShow(const QString& showIdText)
     if (showId != pv.CurrentShowID) {
         LoadShow(showId);
         pv.CurrentShowID = showId;
+        m_known = false; // its time points are armed from where the media is
     }
     if (!m_player.url().isEmpty() && m_player.playState() != MediaPlayer::Playing)
         m_player.play();
@@ -78,22 +135,134 @@ void ShowRunner::chooseShow(const QString& showIdText)
 
 void ShowRunner::tick()
 {
+    if (m_settings.mode == FiringSettings::Precise)
+        sync(false);
+    else
+        tickMode();
+}
+
+void ShowRunner::tickMode()
+{
     const PublicVariables& pv = mPublicVariable();
     if (pv.ClosingFlag || m_player.playState() != MediaPlayer::Playing)
         return;
     if (m_sequencer.isBusy())
         return;
-    if (pv.CurrentShowIndex < 0 || pv.CurrentShowIndex >= pv.ShowList.size())
+    const TShow* show = currentShow();
+    if (!show)
         return;
 
     const double position = m_player.currentPosition();
     if (!std::isfinite(position))
         return;
-    const TShow& show = pv.ShowList.at(pv.CurrentShowIndex);
-    if (show.TimePoints.isEmpty())
+    if (show->TimePoints.isEmpty())
         return;
 
-    QVector<TControlObject> due = CommandsDueAt(show, qint64(std::trunc(position)));
+    // Without an offset the second is the position cut to whole seconds;
+    // with one, the shifted position rounded down, so a negative result
+    // never counts as second 0.
+    const double second = m_settings.offsetMS == 0 ? std::trunc(position)
+                                                   : std::floor(position + m_settings.offsetMS / 1000.0);
+    QVector<TControlObject> due = CommandsDueAt(*show, qint64(second));
     if (!due.isEmpty())
         m_sequencer.enqueue(std::move(due));
+}
+
+void ShowRunner::onPlayState(int state)
+{
+    if (m_settings.mode != FiringSettings::Precise)
+        return;
+    if (state == MediaPlayer::Stopped) {
+        m_timer->cancel();
+        rearm(0);
+    } else if (state == MediaPlayer::Playing) {
+        // After every other handler of the change (the play set goes out
+        // first), look at the position and set the timer.
+        m_timer->start(0, [this] { sync(false); });
+    } else {
+        sync(false); // notes where it held; cancels the timer
+    }
+}
+
+void ShowRunner::rearm(qint64 positionMS)
+{
+    m_armedFrom = positionMS;
+    m_lastPosition = positionMS;
+    m_lastAt = m_clock();
+    m_running = false;
+    m_known = true;
+}
+
+qint64 ShowRunner::nextArmed(const TShow& show) const
+{
+    qint64 best = -1;
+    for (const TTimePoint& point : show.TimePoints) {
+        const qint64 at = qint64(point.SecondOfTimePoint) * 1000;
+        if (at >= m_armedFrom && (best < 0 || at < best))
+            best = at;
+    }
+    return best;
+}
+
+void ShowRunner::sync(bool fromTimer)
+{
+    const TShow* show = currentShow();
+    const double seconds = m_player.currentPosition();
+    if (!show || m_settings.mode != FiringSettings::Precise || !std::isfinite(seconds)) {
+        m_timer->cancel();
+        return;
+    }
+    const qint64 position = toMS(seconds);
+    const qint64 now = m_clock();
+    const bool playing = m_player.playState() == MediaPlayer::Playing;
+    double rate = m_player.playbackRate();
+    if (!std::isfinite(rate) || rate <= 0.0)
+        rate = 1.0;
+
+    // Where playback should be by the clock since the last tick.
+    const qint64 predicted = m_lastPosition + (m_running ? qint64(double(now - m_lastAt) * m_rate) : 0);
+    bool seeked = false;
+    if (!m_known) {
+        // Entering precise mode or another show on the same media: only
+        // what lies ahead is armed.
+        m_armedFrom = position + 1;
+        seeked = true;
+    } else if (position < m_lastPosition - BackwardSlackMS || position > predicted + ForwardSlackMS) {
+        // A seek either way: what lies before the new position is passed
+        // over, what lies at and after it is armed again.
+        m_armedFrom = position;
+        seeked = true;
+    }
+    // The timer was set for a crossing by the clock; the player's own
+    // report may lag behind it. Ticks (and seeks) set the clock's base.
+    const qint64 reached = fromTimer && !seeked ? qMax(position, predicted) : position;
+    if (!fromTimer || seeked) {
+        m_known = true;
+        m_lastPosition = position;
+        m_lastAt = now;
+        m_rate = rate;
+        m_running = playing;
+    }
+    if (!playing) {
+        m_timer->cancel();
+        return;
+    }
+
+    // Every crossing up to where playback has reached fires now, each of
+    // its second's lists once, in order. The sequencer queues them behind
+    // whatever it is still sending.
+    for (qint64 at = nextArmed(*show); at >= 0 && crossingOf(at) <= reached; at = nextArmed(*show)) {
+        m_armedFrom = at + 1;
+        QVector<TControlObject> due = CommandsDueAt(*show, at / 1000);
+        if (!due.isEmpty())
+            m_sequencer.enqueue(std::move(due));
+    }
+
+    const qint64 next = nextArmed(*show);
+    if (next < 0) {
+        m_timer->cancel();
+        return;
+    }
+    const double wait = double(crossingOf(next) - reached) / rate;
+    m_timer->start(int(qBound(1.0, std::ceil(wait), 60000.0)), [this] { sync(true); });
 }

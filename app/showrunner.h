@@ -1,12 +1,18 @@
 #pragma once
 
 #include "records.h"
+#include "settingsfiles.h"
 
+#include <QMetaObject>
 #include <QString>
 #include <QVector>
 
+#include <functional>
+#include <memory>
+
 class CommandSequencer;
 class MediaPlayer;
+class PacingTimer;
 
 // Fills the time points (and their commands) of the show with this ShowID in
 // mPublicVariable().ShowList from the database, replacing what it held. A
@@ -23,9 +29,37 @@ QVector<TControlObject> CommandsDueAt(const TShow& show, qint64 second);
 // Plays the chosen show and fires its time points while it plays. The main
 // window calls chooseShow() when a row of its show list is chosen and tick()
 // from its 100 ms timer.
+//
+// Two firing modes (FiringSettings, from System.ini):
+// - Tick: every tick fires the time points of the position's whole second,
+//   so a time point fires on each tick within its second.
+// - Precise: a time point fires once each time playback crosses its second
+//   from below. A single-shot timer is set for the next crossing from the
+//   player's position and rate, and set again at every tick. A backward
+//   seek, a stop or other media re-arms the time points at and after the
+//   new position; a forward seek skips the time points it jumps over; pause
+//   holds. Lists go to the sequencer even while it is busy, so one that
+//   comes while another is being sent waits behind it.
+// In both modes the offset moves every firing earlier by its milliseconds.
 class ShowRunner {
 public:
-    ShowRunner(MediaPlayer& player, CommandSequencer& sequencer);
+    // Milliseconds on a steady clock.
+    using Clock = std::function<qint64()>;
+
+    // Without a timer a precise QTimer sets the crossings; without a clock
+    // a steady clock started here measures time. Tests give a manual timer
+    // and its clock.
+    ShowRunner(MediaPlayer& player, CommandSequencer& sequencer, std::unique_ptr<PacingTimer> firingTimer = {},
+               Clock clock = {});
+    ~ShowRunner();
+    ShowRunner(const ShowRunner&) = delete;
+    ShowRunner& operator=(const ShowRunner&) = delete;
+
+    // Takes effect at once. Entering precise mode arms the time points after
+    // the current position, so the second a tick has just fired does not
+    // fire again.
+    void setFiringSettings(const FiringSettings& settings);
+    const FiringSettings& firingSettings() const { return m_settings; }
 
     // The show whose ShowID is given as text (the chosen row's ShowID cell)
     // becomes the current one and plays: a new media path is given to the
@@ -42,6 +76,32 @@ public:
     void tick();
 
 private:
+    const TShow* currentShow() const;
+    void tickMode();
+    void onPlayState(int state);
+    // Compares the player's position with where playback should be, re-arms
+    // after a seek, fires what has been crossed and sets the timer for the
+    // next crossing. From the timer, the position is also predicted from
+    // the last tick, since a player's own report may lag behind.
+    void sync(bool fromTimer);
+    void rearm(qint64 positionMS);
+    // Second (in ms) of the next armed time point, or -1.
+    qint64 nextArmed(const TShow& show) const;
+    qint64 crossingOf(qint64 secondMS) const { return secondMS - m_settings.offsetMS; }
+
     MediaPlayer& m_player;
     CommandSequencer& m_sequencer;
+    std::unique_ptr<PacingTimer> m_timer;
+    Clock m_clock;
+    FiringSettings m_settings;
+    QMetaObject::Connection m_stateConnection;
+
+    // Precise mode: time points at or after this media position (ms) are
+    // armed. m_known is false until the position has been seen once.
+    qint64 m_armedFrom = 0;
+    bool m_known = false;
+    qint64 m_lastPosition = 0; // as the player reported it at the last sync
+    qint64 m_lastAt = 0;       // clock at the last sync
+    double m_rate = 1.0;
+    bool m_running = false; // playing at the last sync
 };

@@ -53,6 +53,8 @@ public:
     virtual void setCurrentPosition(double seconds) = 0;
     // Length of the loaded media in seconds; 0 while unknown.
     virtual double duration() const = 0;
+    // Media seconds per wall-clock second while playing.
+    virtual double playbackRate() const { return 1.0; }
 
     // Why the media last written cannot be played (missing file, a folder,
     // not a media file, no path at all); empty while nothing has failed.

@@ -259,6 +259,11 @@ void QtMediaPlayer::setCurrentPosition(double seconds)
     m_player->setPosition(qRound64(qMax(0.0, seconds) * 1000.0));
 }
 
+double QtMediaPlayer::playbackRate() const
+{
+    return m_player->playbackRate();
+}
+
 double QtMediaPlayer::duration() const
 {
     return m_player->duration() / 1000.0;

@@ -41,6 +41,7 @@ public:
     double currentPosition() const override;
     void setCurrentPosition(double seconds) override;
     double duration() const override;
+    double playbackRate() const override;
     QString failure() const override { return m_failure; }
 
     int volume() const override { return m_volume; }

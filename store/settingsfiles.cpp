@@ -151,6 +151,29 @@ bool WriteDeviceId(const QString& deviceId)
     return writeTo(systemIni(), "DeviceID", "DeviceID", deviceId);
 }
 
+FiringSettings ReadFiringSettings(const IniFile& ini)
+{
+    FiringSettings s;
+    if (ini.read(QStringLiteral("Firing"), QStringLiteral("Mode")).trimmed().compare(QLatin1String("precise"),
+                                                                                      Qt::CaseInsensitive) == 0)
+        s.mode = FiringSettings::Precise;
+    qint32 n = 0;
+    if (ParseSettingsInteger(ini.read(QStringLiteral("Firing"), QStringLiteral("OffsetMS"), QStringLiteral("0")), &n))
+        s.offsetMS = qBound(FiringSettings::MinOffsetMS, int(n), FiringSettings::MaxOffsetMS);
+    return s;
+}
+
+bool WriteFiringSettings(const FiringSettings& s)
+{
+    IniFile* ini = systemIni();
+    if (!ini || s.offsetMS < FiringSettings::MinOffsetMS || s.offsetMS > FiringSettings::MaxOffsetMS)
+        return false;
+    return ini->write(QStringLiteral("Firing"),
+                      {{QStringLiteral("Mode"),
+                        s.mode == FiringSettings::Precise ? QStringLiteral("precise") : QStringLiteral("tick")},
+                       {QStringLiteral("OffsetMS"), QString::number(s.offsetMS)}});
+}
+
 QString ShowNameOf(int showId)
 {
     return readFrom(mPublicVariable().ShowIni.get(), QString::number(showId), "ShowName");

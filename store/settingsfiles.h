@@ -58,6 +58,29 @@ bool WritePort(quint16 port);
 bool WriteSubnetId(const QString& subnetId);
 bool WriteDeviceId(const QString& deviceId);
 
+// [Firing] of System.ini: how time points fire. A file without the section
+// fires on the 100 ms tick with no offset.
+struct FiringSettings {
+    enum Mode { Tick, Precise };
+    Mode mode = Tick;
+    // Milliseconds by which every time point fires early (negative: late),
+    // to make up for the latency of gateways and devices.
+    int offsetMS = 0;
+
+    static constexpr int MinOffsetMS = -2000;
+    static constexpr int MaxOffsetMS = 2000;
+
+    bool operator==(const FiringSettings&) const = default;
+};
+
+// Reads [Firing] "Mode" ("tick" or "precise", any letter case) and
+// "OffsetMS". An unknown mode is tick; an offset that is not a whole number
+// is 0, one beyond the range is held at its end.
+FiringSettings ReadFiringSettings(const IniFile& systemIni);
+// Writes both keys in one write; false when System.ini is not open, the
+// offset is out of range or the write failed.
+bool WriteFiringSettings(const FiringSettings& settings);
+
 // ---- Show.ini -------------------------------------------------------------
 
 QString ShowNameOf(int showId);

@@ -212,7 +212,8 @@ private Q_SLOTS:
             return out;
         };
         const QStringList tail{QStringLiteral("Play/Pause/Stop Settings..."), QStringLiteral("-"),
-                               QStringLiteral("Software Address and UDP Port Settings..."), QStringLiteral("-"),
+                               QStringLiteral("Software Address and UDP Port Settings..."),
+                               QStringLiteral("Firing Settings..."), QStringLiteral("-"),
                                QStringLiteral("About..."), QStringLiteral("-"), QStringLiteral("Exit")};
         QCOMPARE(menuTexts(w.popmenuIcon), QStringList{QStringLiteral("Show Settings...")} + tail);
         QCOMPARE(menuTexts(w.popmenuShowList), QStringList{QStringLiteral("Add/Edit Show...")} + tail);
