@@ -8,6 +8,7 @@
 #include "programfolder.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
+#include "showrunner.h"
 #include "singleinstance.h"
 
 #include <QAction>
@@ -41,8 +42,13 @@ public:
     OpenedWindowResult showSettingsResult;
     OpenedWindowResult addressResult;
     std::function<bool()> onAddress; // when set, decides whether the dialog saved
+    std::function<OpenedWindowResult()> onFiringSettings;
 
 protected:
+    OpenedWindowResult openFiringSettingsDialog() override
+    {
+        return onFiringSettings ? onFiringSettings() : OpenedWindowResult();
+    }
     OpenedWindowResult openShowSettingsWindow() override
     {
         if (onShowSettings)
@@ -217,6 +223,30 @@ private Q_SLOTS:
                                QStringLiteral("About..."), QStringLiteral("-"), QStringLiteral("Exit")};
         QCOMPARE(menuTexts(w.popmenuIcon), QStringList{QStringLiteral("Show Settings...")} + tail);
         QCOMPARE(menuTexts(w.popmenuShowList), QStringList{QStringLiteral("Add/Edit Show...")} + tail);
+    }
+
+    void firingSettingsReachTheRunner()
+    {
+        auto& w = startedWindow<HookedWindow>(iniWithFreePort(QStringLiteral("[Firing]\nMode=Precise\nOffsetMS=120\n")));
+        FiringSettings precise{FiringSettings::Precise, 120};
+        QCOMPARE(w.runner().firingSettings(), precise);
+
+        // Saved in the dialog: the runner fires the new way at once.
+        w.onFiringSettings = [] {
+            WriteFiringSettings({FiringSettings::Tick, -50});
+            return OpenedWindowResult{false, true};
+        };
+        w.FiringSettingsClick();
+        QCOMPARE(w.runner().firingSettings(), (FiringSettings{FiringSettings::Tick, -50}));
+        QCOMPARE(systemIni(QStringLiteral("firing"), QStringLiteral("offsetms")), QStringLiteral("-50"));
+
+        // Cancelled: nothing changes.
+        w.onFiringSettings = [] {
+            WriteFiringSettings({FiringSettings::Precise, 0});
+            return OpenedWindowResult{};
+        };
+        w.FiringSettingsClick();
+        QCOMPARE(w.runner().firingSettings(), (FiringSettings{FiringSettings::Tick, -50}));
     }
 
     void portRules_data()
