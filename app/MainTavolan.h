@@ -4,12 +4,14 @@
 #include "showswitchtarget.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
+class BusMonitorWindow;
 class BusReceiver;
 class MediaPlayer;
 class QFrame;
@@ -96,6 +98,8 @@ public:
     MediaPlayer& player() const { return *m_player; }
     CommandSequencer& sequencer() const { return *m_sequencer; }
     bool isTrayAvailable() const;
+    // The open bus monitor, or null.
+    BusMonitorWindow* busMonitor() const;
     QString statusPanelText(int panel) const;
 
     // The status panel that tells the operator why a show's media did not
@@ -127,6 +131,9 @@ public Q_SLOTS:
     void ShowSettingsClick();
     void PlaySettingsClick();
     void AddressSettingsClick();
+    // Opens the bus monitor, or brings the open one forward. It stays open
+    // beside the window until the operator closes it.
+    void BusMonitorClick();
     void AboutClick();
     void ExitClick();
 
@@ -158,6 +165,7 @@ private:
     std::unique_ptr<CommandSequencer> m_sequencer;
     std::unique_ptr<ShowRunner> m_runner;
     std::unique_ptr<BusReceiver> m_receiver;
+    QPointer<BusMonitorWindow> m_busMonitor;
     QList<QLabel*> m_statusPanels;
     bool m_exiting = false;
 };
