@@ -2,6 +2,7 @@
 
 #include "commandkinds.h"
 #include "commandlist.h"
+#include "settingsfiles.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -38,9 +39,7 @@ QString kindText(const BusDatagramFacts& f)
         return QStringLiteral("Universal switch acknowledgement");
     if (!f.command)
         return QString();
-    TControlObject c;
-    c.CommandTypeID = f.command->kind;
-    const QString name = CommandListCells(c).value(4);
+    const QString name = ControlTypeName(f.command->kind);
     return name.isEmpty() ? QStringLiteral("Kind %1").arg(f.command->kind) : name;
 }
 
