@@ -76,7 +76,7 @@ BusMonitorWindow::BusMonitorWindow(QWidget* parent, int capacity)
     tblDatagrams->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     tblDatagrams->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     tblDatagrams->horizontalHeader()->setStretchLastSection(true);
-    const int widths[BusMonitorLog::ColumnCount] = {95, 75, 130, 60, 60, 70, 170, 220, 45, 110, 60};
+    const int widths[BusMonitorLog::ColumnCount] = {95, 75, 125, 55, 55, 65, 160, 220, 45, 110, 50};
     for (int c = 0; c < BusMonitorLog::ColumnCount; ++c)
         tblDatagrams->setColumnWidth(c, widths[c]);
 
