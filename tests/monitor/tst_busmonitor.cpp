@@ -262,7 +262,8 @@ private Q_SLOTS:
         QVERIFY(gateway.bind(QHostAddress::AnyIPv4, 0));
         QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 0, false, gateway.localPort()));
         const auto nextAtGateway = [&] {
-            QTest::qWaitFor([&] { return gateway.hasPendingDatagrams(); }, 5000);
+            if (!QTest::qWaitFor([&] { return gateway.hasPendingDatagrams(); }, 5000))
+                return QByteArray();
             return gateway.receiveDatagram().data();
         };
 
