@@ -3,6 +3,7 @@
 #include "about.h"
 #include "addressdialog.h"
 #include "playsetupwindow.h"
+#include "busmonitorwindow.h"
 #include "busreceiver.h"
 #include "commandsets.h"
 #include "database.h"
@@ -277,6 +278,7 @@ QMenu* TfrmMainTavolan::buildPopupMenu(const char* name, const QString& firstIte
     menu->addAction(QStringLiteral("Software Address and UDP Port Settings..."), this,
                     &TfrmMainTavolan::AddressSettingsClick);
     menu->addAction(QStringLiteral("Firing Settings..."), this, &TfrmMainTavolan::FiringSettingsClick);
+    menu->addAction(QStringLiteral("Bus Monitor..."), this, &TfrmMainTavolan::BusMonitorClick);
     menu->addSeparator();
     menu->addAction(QStringLiteral("About..."), this, &TfrmMainTavolan::AboutClick);
     menu->addSeparator();
@@ -634,6 +636,22 @@ void TfrmMainTavolan::FiringSettingsClick()
 {
     if (openFiringSettingsDialog().saved)
         m_runner->setFiringSettings(ReadFiringSettings(*mPublicVariable().SystemIni));
+}
+
+BusMonitorWindow* TfrmMainTavolan::busMonitor() const
+{
+    return m_busMonitor.data();
+}
+
+void TfrmMainTavolan::BusMonitorClick()
+{
+    if (!m_busMonitor) {
+        m_busMonitor = new BusMonitorWindow(this);
+        m_busMonitor->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_busMonitor->show();
+    m_busMonitor->raise();
+    m_busMonitor->activateWindow();
 }
 
 void TfrmMainTavolan::AboutClick()

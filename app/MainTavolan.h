@@ -4,12 +4,14 @@
 #include "showswitchtarget.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
+class BusMonitorWindow;
 class BusReceiver;
 class MediaPlayer;
 class QFrame;
@@ -97,6 +99,8 @@ public:
     CommandSequencer& sequencer() const { return *m_sequencer; }
     ShowRunner& runner() const { return *m_runner; }
     bool isTrayAvailable() const;
+    // The open bus monitor, or null.
+    BusMonitorWindow* busMonitor() const;
     QString statusPanelText(int panel) const;
 
     // The status panel that tells the operator why a show's media did not
@@ -129,6 +133,9 @@ public Q_SLOTS:
     void PlaySettingsClick();
     void AddressSettingsClick();
     void FiringSettingsClick();
+    // Opens the bus monitor, or brings the open one forward. It stays open
+    // beside the window until the operator closes it.
+    void BusMonitorClick();
     void AboutClick();
     void ExitClick();
 
@@ -161,6 +168,7 @@ private:
     std::unique_ptr<CommandSequencer> m_sequencer;
     std::unique_ptr<ShowRunner> m_runner;
     std::unique_ptr<BusReceiver> m_receiver;
+    QPointer<BusMonitorWindow> m_busMonitor;
     QList<QLabel*> m_statusPanels;
     bool m_exiting = false;
 };

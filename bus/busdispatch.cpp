@@ -8,14 +8,36 @@
 #include <algorithm>
 #include <cstring>
 
-std::optional<QByteArray> ExtractBusPacket(const quint8* datagram, int size)
+BusFrameCheck CheckBusFrame(const quint8* datagram, int size)
 {
     if (!datagram || size < BusReceive::MinimumDatagram)
-        return std::nullopt;
+        return BusFrameCheck::TooShort;
     if (datagram[14] != 0xAA || (datagram[15] != 0xAA && datagram[15] != 0x55))
-        return std::nullopt;
+        return BusFrameCheck::NoLeadCode;
+    if (datagram[16] == 0xFF)
+        return BusFrameCheck::LongForm;
+    return pblCheckCRC(datagram + 16, size - 18) ? BusFrameCheck::Accepted : BusFrameCheck::BadCrc;
+}
 
-    if (datagram[16] == 0xFF) {
+BusPacketHead ReadBusPacketHead(const quint8* d)
+{
+    BusPacketHead head;
+    head.length = d[0];
+    head.sourceSubnet = d[1];
+    head.sourceDevice = d[2];
+    head.deviceType = quint16(d[3] << 8 | d[4]);
+    head.operationCode = quint16(d[5] << 8 | d[6]);
+    head.targetSubnet = d[7];
+    head.targetDevice = d[8];
+    return head;
+}
+
+std::optional<QByteArray> ExtractBusPacket(const quint8* datagram, int size)
+{
+    switch (CheckBusFrame(datagram, size)) {
+    case BusFrameCheck::Accepted:
+        return QByteArray(reinterpret_cast<const char*>(datagram + 16), size - 16);
+    case BusFrameCheck::LongForm: {
         const int length = (int(datagram[25]) << 8 | datagram[26]) + 11;
         // Only bytes that really arrived are taken; nothing stale from an
         // earlier, longer datagram and nothing past the receive buffer.
@@ -24,11 +46,9 @@ std::optional<QByteArray> ExtractBusPacket(const quint8* datagram, int size)
         std::memcpy(data.data(), datagram + 16, size_t(std::min(length, available)));
         return data;
     }
-
-    const int length = size - 16;
-    if (!pblCheckCRC(datagram + 16, length - 2))
+    default:
         return std::nullopt;
-    return QByteArray(reinterpret_cast<const char*>(datagram + 16), length);
+    }
 }
 
 void AcceptBusDatagram(const quint8* datagram, int size, const QString& senderAddress,
@@ -46,13 +66,14 @@ void DispatchBusPacket(const QByteArray& data, ShowSwitchTarget& target)
     if (data.size() < 11)
         return;
     const auto* d = reinterpret_cast<const quint8*>(data.constData());
-    const quint8 sourceSubnet = d[1];
-    const quint8 sourceDevice = d[2];
-    const quint16 operationCode = quint16(d[5] << 8 | d[6]);
-    const quint8 targetSubnet = d[7];
-    const quint8 targetDevice = d[8];
-    const quint8 switchNo = d[9];
-    const quint8 status = d[10];
+    const BusPacketHead head = ReadBusPacketHead(d);
+    const quint8 sourceSubnet = head.sourceSubnet;
+    const quint8 sourceDevice = head.sourceDevice;
+    const quint16 operationCode = head.operationCode;
+    const quint8 targetSubnet = head.targetSubnet;
+    const quint8 targetDevice = head.targetDevice;
+    const quint8 switchNo = d[BusPacketPayloadOffset];
+    const quint8 status = d[BusPacketPayloadOffset + 1];
 
     PublicVariables& pv = mPublicVariable();
     if (operationCode != BusReceive::UniversalSwitch)

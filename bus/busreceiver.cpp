@@ -1,6 +1,7 @@
 #include "busreceiver.h"
 
 #include "busdispatch.h"
+#include "busobserver.h"
 #include "mSocket.h"
 #include "publicvariable.h"
 
@@ -8,6 +9,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -29,6 +31,12 @@ bool ReceiveDatagram(ShowSwitchTarget& target)
                                     reinterpret_cast<sockaddr*>(&sender), &senderSize);
     if (size < 0)
         return false;
+    if (BusObserver* observer = CurrentBusObserver()) {
+        const bool fromIPv4 = senderSize >= socklen_t(sizeof sender) && sender.sin_family == AF_INET;
+        observer->busDatagram(BusDirection::Received, buffer, int(std::min<ssize_t>(size, sizeof buffer)),
+                              int(size), fromIPv4 ? ntohl(sender.sin_addr.s_addr) : 0,
+                              fromIPv4 ? ntohs(sender.sin_port) : 0);
+    }
     if (size > ssize_t(sizeof buffer))
         return true;
 

@@ -54,6 +54,38 @@ std::optional<EncodedCommand> EncodeCommand(quint8 kind, quint16 first, quint16 
     }
 }
 
+std::optional<DecodedCommand> DecodeCommand(quint16 operationCode, const quint8* payload, int count)
+{
+    if (!payload || count < 2 || count > 5)
+        return std::nullopt;
+    // The three values as each payload length lays them out; the encoder
+    // then says which kind, if any, gives back these very bytes.
+    DecodedCommand candidate;
+    candidate.first = payload[0];
+    if (count == 2) {
+        candidate.second = payload[1];
+    } else if (count == 4) {
+        candidate.second = payload[1];
+        candidate.third = quint16(payload[2] << 8 | payload[3]);
+    } else if (count == 5) {
+        candidate.second = quint16(payload[1] << 8 | payload[2]);
+        candidate.third = payload[4];
+    } else {
+        return std::nullopt;
+    }
+    const QByteArray wanted(reinterpret_cast<const char*>(payload), count);
+    static constexpr quint8 kinds[] = {5, 6, 0, 1, 2, 4, 7, 8, 9, 10, 11, 12};
+    for (quint8 kind : kinds) {
+        const std::optional<EncodedCommand> encoded =
+            EncodeCommand(kind, candidate.first, candidate.second, candidate.third);
+        if (encoded && encoded->operationCode == operationCode && encoded->payload == wanted) {
+            candidate.kind = kind;
+            return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
 void SendCommand(quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second, quint16 third)
 {
     try {

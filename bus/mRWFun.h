@@ -16,6 +16,20 @@ struct EncodedCommand {
 // and for kinds the program does not know (such commands are never sent).
 std::optional<EncodedCommand> EncodeCommand(quint8 kind, quint16 first, quint16 second, quint16 third);
 
+// A stored command read back from an operation code and payload.
+struct DecodedCommand {
+    quint8 kind = 0;
+    quint16 first = 0;
+    quint16 second = 0;
+    quint16 third = 0;
+};
+
+// The stored command that EncodeCommand turns into exactly this operation
+// code and payload, or nothing when none does. Where two kinds give the same
+// bytes (0 and 5, 4 and 6 with a first value of 255) the kind with the fixed
+// first value is named.
+std::optional<DecodedCommand> DecodeCommand(quint16 operationCode, const quint8* payload, int count);
+
 // Puts one stored command on the bus: one datagram to the target device,
 // fire-and-forget. Does not wait; callers pace their command lists.
 void SendCommand(quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second, quint16 third);

@@ -1,5 +1,6 @@
 #include "mSocket.h"
 
+#include "busobserver.h"
 #include "messages.h"
 #include "publicvariable.h"
 
@@ -238,8 +239,12 @@ void pblSendBUF(const quint8* payload, int count, quint16 operationCode, quint8 
         destination.sin_port = htons(destinationPort);
         destination.sin_addr.s_addr = htonl(BroadcastDestination(pv.LocalOctets).toIPv4Address());
         // Fire-and-forget: a failed send is not retried or reported.
-        (void)::sendto(socketHandle, datagram.constData(), size_t(datagram.size()), 0,
-                       reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
+        const ssize_t sent = ::sendto(socketHandle, datagram.constData(), size_t(datagram.size()), 0,
+                                      reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
+        if (sent >= 0)
+            NotifyBusObserver(BusDirection::Sent, reinterpret_cast<const quint8*>(datagram.constData()),
+                              int(datagram.size()), int(datagram.size()), ntohl(destination.sin_addr.s_addr),
+                              destinationPort);
     } catch (const std::exception& e) {
         ShowError(errorText(e) + QStringLiteral("(pblSendBUF)"));
     }

@@ -1,5 +1,6 @@
 #include "MainTavolan.h"
 #include "addresssettings.h"
+#include "busmonitorwindow.h"
 #include "database.h"
 #include "fakemediaplayer.h"
 #include "inifile.h"
@@ -219,7 +220,8 @@ private Q_SLOTS:
         };
         const QStringList tail{QStringLiteral("Play/Pause/Stop Settings..."), QStringLiteral("-"),
                                QStringLiteral("Software Address and UDP Port Settings..."),
-                               QStringLiteral("Firing Settings..."), QStringLiteral("-"),
+                               QStringLiteral("Firing Settings..."), QStringLiteral("Bus Monitor..."),
+                               QStringLiteral("-"),
                                QStringLiteral("About..."), QStringLiteral("-"), QStringLiteral("Exit")};
         QCOMPARE(menuTexts(w.popmenuIcon), QStringList{QStringLiteral("Show Settings...")} + tail);
         QCOMPARE(menuTexts(w.popmenuShowList), QStringList{QStringLiteral("Add/Edit Show...")} + tail);
@@ -514,6 +516,26 @@ private Q_SLOTS:
         QCOMPARE(UDPSocketPort(), ports.orvane);
         QCOMPARE(w.statusPanelText(0), QStringLiteral("Ready,Port:%1").arg(ports.orvane));
         QCOMPARE(w.statusPanelText(1), QStringLiteral("Subnet ID:4 Device ID:5"));
+    }
+
+    // The monitor stays open beside the window, one at a time, and stops
+    // watching the bus once closed.
+    void busMonitorIsOneNonModalWindow()
+    {
+        TfrmMainTavolan& w = startedWindow(iniWithFreePort());
+        QVERIFY(!w.busMonitor());
+        w.BusMonitorClick();
+        BusMonitorWindow* monitor = w.busMonitor();
+        QVERIFY(monitor);
+        QVERIFY(monitor->isVisible());
+        QVERIFY(!monitor->isModal());
+        QVERIFY(monitor->isWindow());
+        w.BusMonitorClick();
+        QCOMPARE(w.busMonitor(), monitor);
+        QVERIFY(CurrentBusObserver());
+        monitor->close();
+        QTRY_VERIFY(!w.busMonitor());
+        QVERIFY(!CurrentBusObserver());
     }
 
     void exitOnYes()

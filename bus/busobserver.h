@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QtGlobal>
+
+// One watcher of every datagram the program sends or receives (the bus
+// monitor). While none is installed the send and receive paths pay one null
+// check; an installed watcher sees the bytes only after they have gone out
+// or come in and cannot change them.
+
+enum class BusDirection : quint8 { Sent, Received };
+
+class BusObserver {
+public:
+    virtual ~BusObserver() = default;
+    // The datagram's first `count` bytes as they went or came; `size` is its
+    // real size, larger than count only for a received datagram too long for
+    // the receive buffer. `peer` is the IPv4 address it went to or came
+    // from, `port` that side's port. Called on the GUI thread.
+    virtual void busDatagram(BusDirection direction, const quint8* bytes, int count, int size, quint32 peer,
+                             quint16 port) = 0;
+};
+
+namespace BusObserverSlot {
+extern BusObserver* current;
+}
+
+// Installs the watcher (not owned); nullptr removes it.
+void SetBusObserver(BusObserver* observer);
+inline BusObserver* CurrentBusObserver()
+{
+    return BusObserverSlot::current;
+}
+
+inline void NotifyBusObserver(BusDirection direction, const quint8* bytes, int count, int size, quint32 peer,
+                              quint16 port)
+{
+    if (BusObserver* observer = BusObserverSlot::current)
+        observer->busDatagram(direction, bytes, count, size, peer, port);
+}

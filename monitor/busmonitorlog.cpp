@@ -1,0 +1,404 @@
+#include "busmonitorlog.h"
+
+#include "commandkinds.h"
+#include "commandlist.h"
+#include "settingsfiles.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int PacketStart = 16; // the length byte within a datagram
+
+QString address(quint8 subnet, quint8 device)
+{
+    return QStringLiteral("%1/%2").arg(subnet).arg(device);
+}
+
+QString hex16(quint16 value)
+{
+    return QStringLiteral("0x") + QString::number(value, 16).toUpper().rightJustified(4, QLatin1Char('0'));
+}
+
+QString kindText(const BusDatagramFacts& f)
+{
+    switch (f.check) {
+    case BusFrameCheck::TooShort:
+        return QStringLiteral("Malformed: too short");
+    case BusFrameCheck::NoLeadCode:
+        return QStringLiteral("Malformed: no lead code");
+    default:
+        break;
+    }
+    if (f.switchAck)
+        return QStringLiteral("Universal switch acknowledgement");
+    if (!f.command)
+        return QString();
+    const QString name = ControlTypeName(f.command->kind);
+    return name.isEmpty() ? QStringLiteral("Kind %1").arg(f.command->kind) : name;
+}
+
+QString parameterText(const BusMonitorEntry& e)
+{
+    const BusDatagramFacts& f = e.facts;
+    const auto* payload = reinterpret_cast<const quint8*>(e.bytes.constData()) + f.payloadOffset;
+    if (f.switchAck)
+        return QStringLiteral("switch %1, status %2").arg(payload[0]).arg(payload[1]);
+    if (!f.command)
+        return QString();
+    // The texts the command lists show for a stored command of this kind.
+    TControlObject c;
+    c.CommandTypeID = f.command->kind;
+    c.FirstParameter = f.command->first;
+    c.SecondParameter = f.command->second;
+    c.ThirdParameter = f.command->third;
+    const QStringList cells = CommandListCells(c);
+    QStringList shown{cells.value(5), cells.value(6)};
+    if (KindFacts(c.CommandTypeID).runningTime)
+        shown << cells.value(7);
+    else if (c.CommandTypeID == 12)
+        shown << QString::number(c.ThirdParameter);
+    return shown.join(QStringLiteral(", "));
+}
+
+QString frameText(const BusDatagramFacts& f)
+{
+    if (f.tooLong)
+        return QStringLiteral("too long for the receive buffer");
+    switch (f.check) {
+    case BusFrameCheck::TooShort:
+        return QStringLiteral("too short");
+    case BusFrameCheck::NoLeadCode:
+        return QStringLiteral("no lead code");
+    default:
+        break;
+    }
+    if (!f.lengthMatches())
+        return QStringLiteral("length %1, packet %2").arg(f.declaredLength).arg(f.packetLength);
+    return f.check == BusFrameCheck::LongForm ? QStringLiteral("long form") : QStringLiteral("ok");
+}
+
+QString crcText(const BusDatagramFacts& f)
+{
+    switch (f.check) {
+    case BusFrameCheck::Accepted:
+        return QStringLiteral("ok");
+    case BusFrameCheck::BadCrc:
+        return QStringLiteral("bad");
+    case BusFrameCheck::LongForm:
+        return QStringLiteral("not checked");
+    default:
+        return QString();
+    }
+}
+
+QString csvField(const QString& text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n'))
+        && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+} // namespace
+
+BusDatagramFacts ReadBusDatagramFacts(const QByteArray& bytes, int size)
+{
+    BusDatagramFacts f;
+    const auto* d = reinterpret_cast<const quint8*>(bytes.constData());
+    const int count = int(bytes.size());
+    f.tooLong = size > count;
+    f.check = CheckBusFrame(d, count);
+    if (f.check == BusFrameCheck::TooShort || f.check == BusFrameCheck::NoLeadCode)
+        return f;
+
+    // From here at least 27 bytes are there: the whole packet head and a CRC.
+    f.hasHead = true;
+    f.head = ReadBusPacketHead(d + PacketStart);
+    f.packetLength = count - PacketStart;
+    f.payloadOffset = PacketStart + BusPacketPayloadOffset;
+    if (f.check == BusFrameCheck::LongForm) {
+        f.declaredLength = (int(d[25]) << 8 | d[26]) + 11;
+        // Only the payload bytes that came; no CRC is looked for.
+        f.payloadLength = std::min(f.declaredLength - 11, count - f.payloadOffset);
+    } else {
+        f.declaredLength = f.head.length;
+        f.payloadLength = count - f.payloadOffset - 2;
+    }
+    const quint8* payload = d + f.payloadOffset;
+    f.switchAck = f.head.operationCode == BusReceive::UniversalSwitchAck && f.payloadLength == 2;
+    if (!f.switchAck)
+        f.command = DecodeCommand(f.head.operationCode, payload, f.payloadLength);
+    return f;
+}
+
+BusMonitorLog::BusMonitorLog(int capacity, QObject* parent)
+    : QAbstractTableModel(parent), m_capacity(std::max(1, capacity))
+{
+    m_ring.resize(size_t(m_capacity));
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(DefaultFlushMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &BusMonitorLog::flush);
+}
+
+void BusMonitorLog::busDatagram(BusDirection direction, const quint8* bytes, int count, int size, quint32 peer,
+                                quint16 port)
+{
+    (direction == BusDirection::Sent ? m_sent : m_received) += 1;
+    if (!m_paused) {
+        // Older waiting datagrams would leave the table in this very batch.
+        if (int(m_pending.size()) >= m_capacity)
+            m_pending.pop_front();
+        BusMonitorEntry& e = m_pending.emplace_back();
+        e.msecsSinceEpoch = QDateTime::currentMSecsSinceEpoch();
+        e.direction = direction;
+        e.peer = peer;
+        e.port = port;
+        e.size = size;
+        e.bytes = QByteArray(reinterpret_cast<const char*>(bytes), std::max(0, count));
+    }
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+void BusMonitorLog::flush()
+{
+    m_flushTimer.stop();
+    const int batch = int(m_pending.size());
+    if (batch > 0) {
+        const int overflow = m_count + batch - m_capacity;
+        if (overflow > 0) {
+            beginRemoveRows(QModelIndex(), 0, overflow - 1);
+            for (int i = 0; i < overflow; ++i)
+                m_ring[size_t((m_head + i) % m_capacity)] = BusMonitorEntry();
+            m_head = (m_head + overflow) % m_capacity;
+            m_count -= overflow;
+            endRemoveRows();
+        }
+        beginInsertRows(QModelIndex(), m_count, m_count + batch - 1);
+        for (int i = 0; i < batch; ++i) {
+            BusMonitorEntry& slot = m_ring[size_t((m_head + m_count + i) % m_capacity)];
+            slot = std::move(m_pending[size_t(i)]);
+            slot.facts = ReadBusDatagramFacts(slot.bytes, slot.size);
+        }
+        m_count += batch;
+        m_pending.clear();
+        endInsertRows();
+    }
+    Q_EMIT countersChanged();
+}
+
+void BusMonitorLog::setPaused(bool paused)
+{
+    m_paused = paused;
+}
+
+void BusMonitorLog::clear()
+{
+    beginResetModel();
+    m_ring.assign(size_t(m_capacity), BusMonitorEntry());
+    m_head = 0;
+    m_count = 0;
+    m_pending.clear();
+    m_sent = 0;
+    m_received = 0;
+    endResetModel();
+    Q_EMIT countersChanged();
+}
+
+quint64 BusMonitorLog::seen(BusDirection direction) const
+{
+    return direction == BusDirection::Sent ? m_sent : m_received;
+}
+
+const BusMonitorEntry& BusMonitorLog::entry(int row) const
+{
+    return m_ring[size_t((m_head + row) % m_capacity)];
+}
+
+int BusMonitorLog::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_count;
+}
+
+int BusMonitorLog::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString BusMonitorLog::cellText(const BusMonitorEntry& e, int column)
+{
+    const BusDatagramFacts& f = e.facts;
+    switch (column) {
+    case Time:
+        return QDateTime::fromMSecsSinceEpoch(e.msecsSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
+    case Direction:
+        return e.direction == BusDirection::Sent ? QStringLiteral("Sent") : QStringLiteral("Received");
+    case Peer:
+        return QStringLiteral("%1:%2").arg(QHostAddress(e.peer).toString()).arg(e.port);
+    case Source:
+        return f.hasHead ? address(f.head.sourceSubnet, f.head.sourceDevice) : QString();
+    case Target:
+        return f.hasHead ? address(f.head.targetSubnet, f.head.targetDevice) : QString();
+    case Operation:
+        return f.hasHead ? hex16(f.head.operationCode) : QString();
+    case Kind:
+        return kindText(f);
+    case Parameters:
+        return parameterText(e);
+    case Size:
+        return QString::number(e.size);
+    case Frame:
+        return frameText(f);
+    case Crc:
+        return crcText(f);
+    default:
+        return QString();
+    }
+}
+
+QVariant BusMonitorLog::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_count)
+        return {};
+    const BusMonitorEntry& e = entry(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return cellText(e, index.column());
+    case ExportRole:
+        if (index.column() == Time)
+            return QDateTime::fromMSecsSinceEpoch(e.msecsSinceEpoch)
+                .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        return cellText(e, index.column());
+    case RawHexRole:
+        return QString::fromLatin1(e.bytes.toHex(' ').toUpper());
+    default:
+        return {};
+    }
+}
+
+QVariant BusMonitorLog::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    static const char* const headings[ColumnCount] = {"Time",   "Direction",  "Peer", "Source",
+                                                      "Target", "Operation",  "Kind", "Parameters",
+                                                      "Size",   "Frame",      "CRC"};
+    return section >= 0 && section < ColumnCount ? QString::fromLatin1(headings[section]) : QVariant();
+}
+
+bool BusMonitorCriteria::accepts(const BusMonitorEntry& e) const
+{
+    if (direction && e.direction != *direction)
+        return false;
+    const BusDatagramFacts& f = e.facts;
+    if (subnet) {
+        if (!f.hasHead)
+            return false;
+        const bool source = f.head.sourceSubnet == *subnet && (!device || f.head.sourceDevice == *device);
+        const bool target = f.head.targetSubnet == *subnet && (!device || f.head.targetDevice == *device);
+        if (!source && !target)
+            return false;
+    }
+    if (operationCode && (!f.hasHead || f.head.operationCode != *operationCode))
+        return false;
+    return true;
+}
+
+bool BusMonitorCriteria::setAddress(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty()) {
+        subnet.reset();
+        device.reset();
+        return true;
+    }
+    const QStringList parts = t.split(QLatin1Char('/'));
+    if (parts.size() > 2)
+        return false;
+    quint8 values[2] = {0, 0};
+    for (int i = 0; i < parts.size(); ++i) {
+        bool ok = false;
+        const uint v = parts[i].trimmed().toUInt(&ok, 10);
+        if (!ok || v > 255)
+            return false;
+        values[i] = quint8(v);
+    }
+    subnet = values[0];
+    if (parts.size() == 2)
+        device = values[1];
+    else
+        device.reset();
+    return true;
+}
+
+bool BusMonitorCriteria::setOperationCode(const QString& text)
+{
+    QString t = text.trimmed();
+    if (t.isEmpty()) {
+        operationCode.reset();
+        return true;
+    }
+    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        t = t.mid(2);
+    bool ok = false;
+    const uint v = t.toUInt(&ok, 16);
+    if (!ok || t.isEmpty() || v > 0xFFFF)
+        return false;
+    operationCode = quint16(v);
+    return true;
+}
+
+BusMonitorFilter::BusMonitorFilter(BusMonitorLog& log, QObject* parent) : QSortFilterProxyModel(parent), m_log(log)
+{
+    setSourceModel(&log);
+}
+
+void BusMonitorFilter::setCriteria(const BusMonitorCriteria& criteria)
+{
+    m_criteria = criteria;
+    invalidateFilter();
+}
+
+bool BusMonitorFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
+{
+    return m_criteria.accepts(m_log.entry(sourceRow));
+}
+
+bool ExportBusMonitorCsv(const QAbstractItemModel& model, const QString& path, QString* error)
+{
+    // QSaveFile writes a temporary file beside the path and renames it over
+    // the path on commit; until then the old file stays untouched.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    const int columns = model.columnCount();
+    QStringList line;
+    for (int c = 0; c < columns; ++c)
+        line << csvField(model.headerData(c, Qt::Horizontal).toString());
+    line << QStringLiteral("Bytes");
+    file.write(line.join(QLatin1Char(',')).toUtf8() + '\n');
+    for (int r = 0; r < model.rowCount(); ++r) {
+        line.clear();
+        for (int c = 0; c < columns; ++c)
+            line << csvField(model.data(model.index(r, c), BusMonitorLog::ExportRole).toString());
+        line << model.data(model.index(r, 0), BusMonitorLog::RawHexRole).toString();
+        file.write(line.join(QLatin1Char(',')).toUtf8() + '\n');
+    }
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,145 @@
+#pragma once
+
+#include "busdispatch.h"
+#include "busobserver.h"
+#include "mRWFun.h"
+
+#include <QAbstractTableModel>
+#include <QByteArray>
+#include <QSortFilterProxyModel>
+#include <QString>
+#include <QTimer>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+// The bus monitor's record of datagrams, without widgets: what one datagram
+// says, a bounded log of the latest ones as a table model, a filter over it
+// and the CSV export.
+
+// What a datagram says, read with the receiver's own frame checks.
+struct BusDatagramFacts {
+    BusFrameCheck check = BusFrameCheck::TooShort;
+    bool tooLong = false;    // larger than the receive buffer; the receiver drops it
+    bool hasHead = false;    // lead code and a whole packet head: the fields below hold
+    BusPacketHead head;
+    int packetLength = 0;    // bytes from the length byte to the end, as they came
+    int declaredLength = 0;  // what the length byte (or the long form's two bytes) says
+    int payloadOffset = 0;   // within the datagram
+    int payloadLength = 0;
+    std::optional<DecodedCommand> command;
+    bool switchAck = false;  // a universal-switch acknowledgement (0xE01D)
+
+    bool lengthMatches() const { return declaredLength == packetLength; }
+};
+
+// `bytes` are the datagram's bytes as they went or came; `size` its real
+// size (larger when the receive buffer cut it).
+BusDatagramFacts ReadBusDatagramFacts(const QByteArray& bytes, int size);
+
+struct BusMonitorEntry {
+    qint64 msecsSinceEpoch = 0;
+    BusDirection direction = BusDirection::Sent;
+    quint32 peer = 0;
+    quint16 port = 0;
+    int size = 0;
+    QByteArray bytes;
+    BusDatagramFacts facts;
+};
+
+// The latest datagrams, at most `capacity` of them, oldest first. Datagrams
+// seen by the observer wait in a queue (bounded as well) and enter the table
+// in one batch per flush interval, so a flood costs one row insert per batch.
+class BusMonitorLog : public QAbstractTableModel, public BusObserver {
+    Q_OBJECT
+public:
+    enum Column { Time, Direction, Peer, Source, Target, Operation, Kind, Parameters, Size, Frame, Crc, ColumnCount };
+    static constexpr int DefaultCapacity = 10000;
+    static constexpr int DefaultFlushMs = 50;
+    // The datagram's bytes in hex, pairs separated by spaces.
+    static constexpr int RawHexRole = Qt::UserRole + 1;
+    // The cell as exported: the time with its date, the rest as shown.
+    static constexpr int ExportRole = Qt::UserRole + 2;
+
+    explicit BusMonitorLog(int capacity = DefaultCapacity, QObject* parent = nullptr);
+
+    void busDatagram(BusDirection direction, const quint8* bytes, int count, int size, quint32 peer,
+                     quint16 port) override;
+
+    // Moves the waiting datagrams into the table now.
+    void flush();
+    void setFlushInterval(int ms) { m_flushTimer.setInterval(ms); }
+
+    // While paused nothing new enters the table; the counters go on.
+    void setPaused(bool paused);
+    bool isPaused() const { return m_paused; }
+    // Empties the table, the queue and the counters.
+    void clear();
+
+    int capacity() const { return m_capacity; }
+    int waiting() const { return int(m_pending.size()); }
+    // Datagrams seen in each direction since the start or the last clear.
+    quint64 seen(BusDirection direction) const;
+    const BusMonitorEntry& entry(int row) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // The text of a cell, as shown (Time without the date).
+    static QString cellText(const BusMonitorEntry& entry, int column);
+
+Q_SIGNALS:
+    // After every flush and clear.
+    void countersChanged();
+
+private:
+    int m_capacity;
+    std::vector<BusMonitorEntry> m_ring;
+    int m_head = 0;
+    int m_count = 0;
+    std::deque<BusMonitorEntry> m_pending;
+    quint64 m_sent = 0;
+    quint64 m_received = 0;
+    bool m_paused = false;
+    QTimer m_flushTimer;
+};
+
+// Which rows of a BusMonitorLog are shown.
+struct BusMonitorCriteria {
+    std::optional<BusDirection> direction;
+    // Source or target; a subnet alone matches any of its devices.
+    std::optional<quint8> subnet;
+    std::optional<quint8> device;
+    std::optional<quint16> operationCode;
+
+    bool accepts(const BusMonitorEntry& entry) const;
+    // "subnet" or "subnet/device" in decimal; empty text clears. False (and
+    // nothing changed) for anything else.
+    bool setAddress(const QString& text);
+    // Hexadecimal, with or without 0x; empty text clears.
+    bool setOperationCode(const QString& text);
+};
+
+class BusMonitorFilter : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    explicit BusMonitorFilter(BusMonitorLog& log, QObject* parent = nullptr);
+    const BusMonitorCriteria& criteria() const { return m_criteria; }
+    void setCriteria(const BusMonitorCriteria& criteria);
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+
+private:
+    BusMonitorLog& m_log;
+    BusMonitorCriteria m_criteria;
+};
+
+// Writes the model's rows as CSV (a heading row, then one row per datagram
+// with its bytes in hex in a last column) to a temporary file beside the
+// path and renames it over the path only when all was written; a failure
+// leaves any earlier file as it was. The error text says why it failed.
+bool ExportBusMonitorCsv(const QAbstractItemModel& model, const QString& path, QString* error = nullptr);

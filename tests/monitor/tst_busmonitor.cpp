@@ -1,0 +1,378 @@
+#include "busmonitorwindow.h"
+#include "busreceiver.h"
+#include "mRWFun.h"
+#include "mSocket.h"
+#include "programfolder.h"
+#include "publicvariable.h"
+#include "scriptedmessages.h"
+#include "settingsfiles.h"
+#include "showswitchtarget.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QNetworkDatagram>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+#include <QtTest>
+
+namespace {
+
+class NoWindow : public ShowSwitchTarget {
+public:
+    void selectShowRow(int) override {}
+    void playPlayer() override {}
+    void stopPlayer() override {}
+};
+
+QByteArray frame(quint16 operation, QByteArray payload, quint8 fromSubnet = 1, quint8 fromDevice = 99,
+                 quint8 toSubnet = 7, quint8 toDevice = 9)
+{
+    const BusFrameSource source{{127, 0, 0, 1}, 3, fromSubnet, fromDevice};
+    return FrameDatagram(source, operation, toSubnet, toDevice, reinterpret_cast<const quint8*>(payload.constData()),
+                         int(payload.size()));
+}
+
+void feed(BusMonitorLog& log, const QByteArray& bytes, BusDirection direction = BusDirection::Received,
+          int size = -1)
+{
+    log.busDatagram(direction, reinterpret_cast<const quint8*>(bytes.constData()), int(bytes.size()),
+                    size < 0 ? int(bytes.size()) : size, 0x7F000001, 6000);
+}
+
+QString cell(const BusMonitorLog& log, int row, int column)
+{
+    return BusMonitorLog::cellText(log.entry(row), column);
+}
+
+} // namespace
+
+// The bus monitor: what it reads from datagrams, how much it keeps, that it
+// watches only while its window exists, and its filter and export.
+class TestBusMonitor : public QObject {
+    Q_OBJECT
+
+    TestProgramFolder* folder = nullptr;
+
+private Q_SLOTS:
+    void init()
+    {
+        ResetPublicVariables();
+        folder = new TestProgramFolder;
+        QVERIFY(folder->isValid());
+        OpenSettingsFiles(); // kind names and parameter labels of the language file
+        PublicVariables& pv = mPublicVariable();
+        pv.SubnetID = 1;
+        pv.DeviceID = 99;
+        pv.LocalAddress = QStringLiteral("127.0.0.1");
+        pv.LocalOctets = {127, 0, 0, 1};
+    }
+
+    void cleanup()
+    {
+        CloseUDPSocket();
+        SetBusObserver(nullptr);
+        delete folder;
+        folder = nullptr;
+    }
+
+    // Every kind the program sends reads back as the stored command it came
+    // from, through the encoder's own table.
+    void decodesEveryKind_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("second");
+        QTest::addColumn<int>("third");
+        QTest::addColumn<QString>("name");
+        const int thirds[13] = {0, 0, 0, 0, 600, 0, 90, 0, 0, 0, 0, 0, 3};
+        const char* names[13] = {"Scene Control",  "Sequence Control", "Universal Switch", "", "Single Channel Control",
+                                 "Broadcast Scene", "Broadcast Channel", "Curtain Switch", "Panel Control",
+                                 "Lighting Scene", "Lighting Sequence", "Security Mode",   "Security Alarm"};
+        for (int kind = 0; kind <= 12; ++kind) {
+            if (kind == 3)
+                continue;
+            const int first = (kind == 5 || kind == 6) ? 255 : 2;
+            const int second = kind == 12 ? 0x0104 : 100;
+            QTest::addRow("kind %d", kind) << kind << first << second << thirds[kind] << names[kind];
+        }
+    }
+
+    void decodesEveryKind()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, first);
+        QFETCH(int, second);
+        QFETCH(int, third);
+        QFETCH(QString, name);
+        const std::optional<EncodedCommand> encoded = EncodeCommand(quint8(kind), first, second, third);
+        QVERIFY(encoded);
+        const QByteArray bytes = frame(encoded->operationCode, encoded->payload);
+        const BusDatagramFacts f = ReadBusDatagramFacts(bytes, int(bytes.size()));
+        QCOMPARE(f.check, BusFrameCheck::Accepted);
+        QVERIFY(f.lengthMatches());
+        QCOMPARE(f.head.operationCode, encoded->operationCode);
+        QCOMPARE(f.head.targetSubnet, quint8(7));
+        QCOMPARE(f.head.targetDevice, quint8(9));
+        QVERIFY(f.command);
+        QCOMPARE(int(f.command->kind), kind);
+        QCOMPARE(int(f.command->first), first);
+        QCOMPARE(int(f.command->second), second);
+        QCOMPARE(int(f.command->third), third);
+
+        BusMonitorLog log;
+        feed(log, bytes);
+        log.flush();
+        QCOMPARE(cell(log, 0, BusMonitorLog::Kind), name);
+        QCOMPARE(cell(log, 0, BusMonitorLog::Crc), QStringLiteral("ok"));
+        QCOMPARE(cell(log, 0, BusMonitorLog::Frame), QStringLiteral("ok"));
+        QCOMPARE(cell(log, 0, BusMonitorLog::Source), QStringLiteral("1/99"));
+    }
+
+    void decodesParametersAndAnswers()
+    {
+        BusMonitorLog log;
+        feed(log, frame(0x0031, QByteArray::fromHex("05640258"))); // kind 4, run time 10:0
+        feed(log, frame(0xE01D, QByteArray::fromHex("0501")));      // switch acknowledgement
+        feed(log, frame(0x1234, QByteArray::fromHex("0102")));      // an operation we do not know
+        feed(log, frame(0x0031, QByteArray::fromHex("0564")));      // known code, wrong payload length
+        log.flush();
+        QCOMPARE(cell(log, 0, BusMonitorLog::Operation), QStringLiteral("0x0031"));
+        const QString params = cell(log, 0, BusMonitorLog::Parameters);
+        QVERIFY2(params.startsWith(QStringLiteral("5(")) && params.contains(QStringLiteral("100("))
+                     && params.contains(QStringLiteral("10:0")),
+                 qPrintable(params));
+        QCOMPARE(cell(log, 1, BusMonitorLog::Parameters), QStringLiteral("switch 5, status 1"));
+        QVERIFY(!cell(log, 1, BusMonitorLog::Kind).isEmpty());
+        for (int row : {2, 3}) {
+            QVERIFY(cell(log, row, BusMonitorLog::Kind).isEmpty());
+            QCOMPARE(cell(log, row, BusMonitorLog::Crc), QStringLiteral("ok"));
+        }
+        QCOMPARE(log.data(log.index(1, 0), BusMonitorLog::RawHexRole).toString(),
+                 QString::fromLatin1(frame(0xE01D, QByteArray::fromHex("0501")).toHex(' ').toUpper()));
+    }
+
+    // Whatever arrives is shown for what it is, reading nothing beyond the
+    // bytes that came.
+    void showsMalformedDatagrams_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("frameText");
+        QTest::addColumn<QString>("crc");
+        QTest::addColumn<bool>("hasHead");
+        const QByteArray good = frame(0x0002, QByteArray::fromHex("0102"));
+        QByteArray badCrc = good;
+        badCrc[badCrc.size() - 1] = char(badCrc.at(badCrc.size() - 1) ^ 0x01);
+        QByteArray noLead = good;
+        noLead[14] = char(0xAB);
+        QByteArray longer = good + QByteArray("\x55", 1); // length byte says one byte fewer
+        QByteArray shortLength = good;
+        shortLength[16] = char(40);
+        QByteArray longForm = good;
+        longForm[16] = char(0xFF);
+        longForm[25] = char(0x04); // declares far more than came
+        longForm[26] = char(0x00);
+        QTest::newRow("empty") << QByteArray() << 0 << "too short" << "" << false;
+        QTest::newRow("ten bytes") << good.left(10) << 10 << "too short" << "" << false;
+        QTest::newRow("one short of a frame") << good.left(26) << 26 << "too short" << "" << false;
+        QTest::newRow("wrong lead code") << noLead << int(noLead.size()) << "no lead code" << "" << false;
+        QTest::newRow("bad crc") << badCrc << int(badCrc.size()) << "ok" << "bad" << true;
+        QTest::newRow("trailing byte") << longer << int(longer.size()) << "length 13, packet 14" << "bad" << true;
+        QTest::newRow("length byte wrong") << shortLength << int(shortLength.size()) << "length 40, packet 13"
+                                           << "bad" << true; // the CRC covers the length byte
+        QTest::newRow("long form cut short") << longForm << int(longForm.size()) << "length 1035, packet 13"
+                                             << "not checked" << true;
+        QTest::newRow("too long for the buffer") << good << 5000 << "too long for the receive buffer" << "ok" << true;
+    }
+
+    void showsMalformedDatagrams()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, size);
+        QFETCH(QString, frameText);
+        QFETCH(QString, crc);
+        QFETCH(bool, hasHead);
+        // An exact-size copy on the heap, so a read past the end is a read
+        // past the allocation.
+        std::vector<quint8> exact(bytes.begin(), bytes.end());
+        BusMonitorLog log;
+        log.busDatagram(BusDirection::Received, exact.data(), int(exact.size()), size, 0, 0);
+        log.flush();
+        QCOMPARE(log.rowCount(), 1);
+        QCOMPARE(cell(log, 0, BusMonitorLog::Frame), frameText);
+        QCOMPARE(cell(log, 0, BusMonitorLog::Crc), crc);
+        QCOMPARE(log.entry(0).facts.hasHead, hasHead);
+        QCOMPARE(cell(log, 0, BusMonitorLog::Size), QString::number(size));
+        if (!hasHead) {
+            QVERIFY(cell(log, 0, BusMonitorLog::Kind).startsWith(QStringLiteral("Malformed")));
+            QVERIFY(cell(log, 0, BusMonitorLog::Source).isEmpty());
+        }
+    }
+
+    // At most `capacity` rows, the newest; waiting datagrams are bounded
+    // too, and the counters see everything.
+    void keepsOnlyTheLatestEntries()
+    {
+        BusMonitorLog log(100);
+        QSignalSpy removed(&log, &QAbstractItemModel::rowsRemoved);
+        for (int i = 0; i < 250; ++i) {
+            feed(log, frame(0x0002, QByteArray::fromHex("0102"), 1, quint8(i)), BusDirection::Sent);
+            if (i % 30 == 29)
+                log.flush();
+        }
+        log.flush();
+        QCOMPARE(log.rowCount(), 100);
+        QCOMPARE(cell(log, 0, BusMonitorLog::Source), QStringLiteral("1/150"));
+        QCOMPARE(cell(log, 99, BusMonitorLog::Source), QStringLiteral("1/249"));
+        QVERIFY(removed.count() > 0);
+        QCOMPARE(log.seen(BusDirection::Sent), quint64(250));
+
+        for (int i = 0; i < 1000; ++i)
+            feed(log, frame(0x0002, QByteArray::fromHex("0102"), 2, quint8(i)));
+        QCOMPARE(log.waiting(), 100);
+        log.flush();
+        QCOMPARE(log.rowCount(), 100);
+        QCOMPARE(cell(log, 99, BusMonitorLog::Source), QStringLiteral("2/231")); // 999 & 0xFF
+        QCOMPARE(log.seen(BusDirection::Received), quint64(1000));
+
+        // The batch enters on the flush timer by itself.
+        log.clear();
+        QCOMPARE(log.rowCount(), 0);
+        QCOMPARE(log.seen(BusDirection::Sent), quint64(0));
+        feed(log, frame(0x0002, QByteArray::fromHex("0102")));
+        QCOMPARE(log.rowCount(), 0);
+        QTRY_COMPARE(log.rowCount(), 1);
+
+        log.setPaused(true);
+        feed(log, frame(0x0002, QByteArray::fromHex("0102")));
+        log.flush();
+        QCOMPARE(log.rowCount(), 1);
+        QCOMPARE(log.seen(BusDirection::Received), quint64(2));
+    }
+
+    // The window watches from its opening to its closing; what it sees on
+    // the real send and receive paths is what went on the wire.
+    void watchesOnlyWhileOpenAndChangesNothingOnTheWire()
+    {
+        QUdpSocket gateway;
+        QVERIFY(gateway.bind(QHostAddress::AnyIPv4, 0));
+        QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 0, false, gateway.localPort()));
+        const auto nextAtGateway = [&] {
+            if (!QTest::qWaitFor([&] { return gateway.hasPendingDatagrams(); }, 5000))
+                return QByteArray();
+            return gateway.receiveDatagram().data();
+        };
+
+        QCOMPARE(CurrentBusObserver(), nullptr);
+        SendCommand(1, 20, 4, 5, 100, 3);
+        const QByteArray unwatched = nextAtGateway();
+        QVERIFY(!unwatched.isEmpty());
+
+        QPointer<BusMonitorWindow> window = new BusMonitorWindow;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+        QCOMPARE(CurrentBusObserver(), static_cast<BusObserver*>(&window->log()));
+        SendCommand(1, 20, 4, 5, 100, 3);
+        QCOMPARE(nextAtGateway(), unwatched);
+
+        NoWindow target;
+        BusReceiver receiver(target);
+        receiver.start();
+        const QByteArray incoming = frame(0xE01C, QByteArray::fromHex("0901"), 3, 4, 1, 99);
+        gateway.writeDatagram(incoming, QHostAddress::LocalHost, UDPSocketPort());
+        QTRY_COMPARE(window->log().seen(BusDirection::Received), quint64(1));
+        window->log().flush();
+        QCOMPARE(window->log().rowCount(), 2);
+        QCOMPARE(window->log().entry(0).bytes, unwatched);
+        QCOMPARE(cell(window->log(), 0, BusMonitorLog::Direction), QStringLiteral("Sent"));
+        QCOMPARE(cell(window->log(), 0, BusMonitorLog::Peer),
+                 QStringLiteral("127.255.255.255:%1").arg(gateway.localPort()));
+        QCOMPARE(window->log().entry(1).bytes, incoming);
+        QCOMPARE(cell(window->log(), 1, BusMonitorLog::Direction), QStringLiteral("Received"));
+        QCOMPARE(cell(window->log(), 1, BusMonitorLog::Target), QStringLiteral("1/99"));
+
+        window->close();
+        QTRY_VERIFY(window.isNull());
+        QCOMPARE(CurrentBusObserver(), nullptr);
+        SendCommand(1, 20, 4, 5, 100, 3);
+        QCOMPARE(nextAtGateway(), unwatched);
+    }
+
+    void filtersAndExports()
+    {
+        ScriptedMessages boxes;
+        BusMonitorWindow window;
+        BusMonitorLog& log = window.log();
+        feed(log, frame(0x0002, QByteArray::fromHex("0102"), 1, 99, 7, 9), BusDirection::Sent);
+        feed(log, frame(0x0031, QByteArray::fromHex("05640003"), 1, 99, 7, 10), BusDirection::Sent);
+        feed(log, frame(0xE01C, QByteArray::fromHex("0901"), 3, 4, 1, 99), BusDirection::Received);
+        feed(log, QByteArray("junk, \"quoted\""), BusDirection::Received);
+        log.flush();
+        BusMonitorFilter& shown = window.filter();
+        QCOMPARE(shown.rowCount(), 4);
+
+        window.cboDirection->setCurrentIndex(2); // received
+        QCOMPARE(shown.rowCount(), 2);
+        window.cboDirection->setCurrentIndex(0);
+        window.edtAddress->setText(QStringLiteral("7"));
+        QCOMPARE(shown.rowCount(), 2);
+        window.edtAddress->setText(QStringLiteral("7/10"));
+        QCOMPARE(shown.rowCount(), 1);
+        window.edtAddress->setText(QStringLiteral("1/99")); // source or target
+        QCOMPARE(shown.rowCount(), 3);
+        window.edtAddress->setText(QStringLiteral("1/999")); // not an address: filter unchanged
+        QCOMPARE(shown.rowCount(), 3);
+        window.edtOperation->setText(QStringLiteral("0x0031"));
+        QCOMPARE(shown.rowCount(), 1);
+        window.edtOperation->setText(QStringLiteral("e01c"));
+        QCOMPARE(shown.rowCount(), 1);
+        QCOMPARE(shown.data(shown.index(0, BusMonitorLog::Direction)).toString(), QStringLiteral("Received"));
+
+        // New rows pass the filter as they come.
+        feed(log, frame(0xE01C, QByteArray::fromHex("0900"), 3, 4, 1, 99), BusDirection::Received);
+        log.flush();
+        QCOMPARE(shown.rowCount(), 2);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bus.csv"));
+        QVERIFY(window.exportTo(path));
+        QFile csv(path);
+        QVERIFY(csv.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QStringList lines = QString::fromUtf8(csv.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        csv.close();
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[0].startsWith(QStringLiteral("Time,Direction,")));
+        QVERIFY(lines[0].endsWith(QStringLiteral(",Bytes")));
+        QVERIFY(lines[1].contains(QStringLiteral(",Received,")));
+        QVERIFY(lines[1].contains(QStringLiteral(",0xE01C,")));
+        QVERIFY(lines[1].endsWith(QString::fromLatin1(log.entry(2).bytes.toHex(' ').toUpper())));
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3},"))
+                    .match(lines[1])
+                    .hasMatch());
+
+        // Fields holding commas and quotes are quoted.
+        window.edtAddress->clear();
+        window.edtOperation->clear();
+        QVERIFY(window.exportTo(path));
+        QVERIFY(csv.open(QIODevice::ReadOnly | QIODevice::Text));
+        QCOMPARE(QString::fromUtf8(csv.readAll()).count(QLatin1Char('\n')), 6);
+        csv.close();
+
+        // A file that cannot be written is told, and leaves nothing behind.
+        QVERIFY(!window.exportTo(dir.filePath(QStringLiteral("missing/bus.csv"))));
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("bus.csv")});
+
+        window.btnClear->click();
+        QCOMPARE(shown.rowCount(), 0);
+        window.chkPause->setChecked(true);
+        QVERIFY(log.isPaused());
+    }
+};
+
+QTEST_MAIN(TestBusMonitor)
+#include "tst_busmonitor.moc"
