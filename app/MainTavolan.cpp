@@ -376,6 +376,11 @@ bool TfrmMainTavolan::FormCreate()
         showMaximized();
     timerRunShow->setInterval(100);
     timerRunShow->start();
+    // A folder set up for showing the program at work (the demo) opens the
+    // bus monitor from the start.
+    if (pv.SystemIni && pv.SystemIni->read(QStringLiteral("Monitor"), QStringLiteral("OpenAtStart")).trimmed() ==
+                            QStringLiteral("1"))
+        BusMonitorClick();
     return true;
 }
 

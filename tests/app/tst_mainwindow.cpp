@@ -538,6 +538,15 @@ private Q_SLOTS:
         QVERIFY(!CurrentBusObserver());
     }
 
+    // A program folder can ask for the monitor from the start.
+    void busMonitorOpenAtStart()
+    {
+        TfrmMainTavolan& w = startedWindow(iniWithFreePort(QStringLiteral("[Monitor]\nOpenAtStart=1\n")));
+        QVERIFY(w.busMonitor());
+        QVERIFY(w.busMonitor()->isVisible());
+        QVERIFY(CurrentBusObserver());
+    }
+
     void exitOnYes()
     {
         addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
