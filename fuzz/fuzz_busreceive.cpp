@@ -3,6 +3,7 @@
 // answers are framed but never sent.
 
 #include "busdispatch.h"
+#include "mRWFun.h"
 #include "mSocket.h"
 #include "messages.h"
 #include "publicvariable.h"
@@ -87,6 +88,17 @@ extern "C" int LLVMFuzzerTestOneInput(const quint8* data, size_t size)
     // Two passes: once for the show that is not loaded, once with it loaded.
     AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), window);
     AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), window);
+
+    // The monitor's reading of a datagram: frame check, packet head and the
+    // command decoded from the payload, all within the datagram's bytes.
+    if (n >= 27) {
+        const quint8* packet = data + 16;
+        const BusPacketHead head = ReadBusPacketHead(packet);
+        const int payloadEnd = CheckBusFrame(data, n) == BusFrameCheck::Accepted ? 16 + head.length - 2 : n;
+        const int count = payloadEnd - 16 - BusPacketPayloadOffset;
+        if (count >= 0 && payloadEnd <= n)
+            (void)DecodeCommand(head.operationCode, packet + BusPacketPayloadOffset, count);
+    }
 
     // Whatever the program frames, it must take back as the same packet.
     const int count = n < 69 ? n : 69;
