@@ -1,8 +1,11 @@
 #include "commandlistview.h"
 
 #include "commandlistops.h"
+#include "formlayout.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -62,4 +65,63 @@ void BindCommandList(QTreeWidget* list, CommandListOperations& ops, QPushButton*
             ops.setChecked(list->indexOfTopLevelItem(item), item->checkState(0) == Qt::Checked);
     });
     Render(list, ops);
+}
+
+void FollowCommandList(CommandListOperations& ops, std::function<void()> after)
+{
+    auto render = std::move(ops.changed);
+    ops.changed = [render = std::move(render), after = std::move(after)] {
+        if (render)
+            render();
+        after();
+    };
+}
+
+QMenu* WireCommandPane(QTreeWidget* list, CommandListOperations& ops, const CommandPaneButtons& buttons,
+                       QWidget* menuParent)
+{
+    QObject::connect(buttons.selectAll, &QPushButton::clicked, menuParent, [&ops] { ops.checkAll(); });
+    QObject::connect(buttons.deselectAll, &QPushButton::clicked, menuParent, [&ops] { ops.uncheckAll(); });
+    QObject::connect(buttons.copyChecked, &QPushButton::clicked, menuParent, [&ops] { ops.copyChecked(); });
+    QObject::connect(buttons.paste, &QPushButton::clicked, menuParent, [&ops] { ops.paste(); });
+    QObject::connect(buttons.add, &QPushButton::clicked, menuParent, [&ops] { ops.add(); });
+    QObject::connect(buttons.editChecked, &QPushButton::clicked, menuParent, [&ops] { ops.editChecked(); });
+    QObject::connect(buttons.deleteChecked, &QPushButton::clicked, menuParent, [&ops] { ops.deleteChecked(); });
+    QObject::connect(list, &QTreeWidget::itemDoubleClicked, menuParent, [&ops] { ops.editChecked(); });
+
+    auto* menu = new QMenu(menuParent);
+    menu->setObjectName(QStringLiteral("popmenuCMD"));
+    menu->addAction(QStringLiteral("Check All"), buttons.selectAll, &QPushButton::click);
+    menu->addAction(QStringLiteral("Uncheck All"), buttons.deselectAll, &QPushButton::click);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Copy Checked CMD"), buttons.copyChecked, &QPushButton::click);
+    menu->addAction(QStringLiteral("Paste CMD"), buttons.paste, &QPushButton::click);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Add CMD..."), buttons.add, &QPushButton::click);
+    menu->addAction(QStringLiteral("Edit Checked CMD..."), buttons.editChecked, &QPushButton::click);
+    menu->addAction(QStringLiteral("Delete Checked CMD"), buttons.deleteChecked, &QPushButton::click);
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(list, &QWidget::customContextMenuRequested, menu,
+                     [list, menu](const QPoint& at) { menu->popup(list->viewport()->mapToGlobal(at)); });
+    return menu;
+}
+
+QList<int> TenthsOfWidth(int listWidth, std::initializer_list<float> tenths)
+{
+    const float u = float(listWidth) * 0.1f;
+    QList<int> widths;
+    for (float share : tenths)
+        widths << RoundHalfToEven(double(share * u));
+    return widths;
+}
+
+void BusyCursor::set(bool busy)
+{
+    if (busy == m_shown)
+        return;
+    m_shown = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }

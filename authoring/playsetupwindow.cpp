@@ -3,13 +3,11 @@
 #include "commandlistview.h"
 #include "formlayout.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -17,16 +15,9 @@
 
 namespace {
 
-struct Column {
-    const char* caption;
-    float share; // of a tenth of the list's width
-};
-
-constexpr Column Columns[] = {
-    {"CMD ID", 0.6f},           {"Sequence ID", 0.9f},     {"Remark", 0.8f},
-    {"Subnet ID", 0.8f},        {"Device ID", 0.7f},       {"Type", 2.0f},
-    {"First Parameter", 1.1f},  {"Second parameter", 1.3f}, {"Third parameter", 1.8f},
-    {"Delay(millisecond)", 1.5f},
+constexpr const char* ColumnCaptions[] = {
+    "CMD ID",          "Sequence ID",      "Remark",          "Subnet ID",          "Device ID",
+    "Type",            "First Parameter",  "Second parameter", "Third parameter", "Delay(millisecond)",
 };
 
 template <typename Widget>
@@ -52,21 +43,8 @@ TfrmPlaySetup::TfrmPlaySetup(CommandSequencer& sequencer, CommandListOperations:
     createColumns();
 
     BindCommandList(lsvCommands, m_logic.commands(), bitbtnCopySelectedCMD);
-    auto render = m_logic.commands().changed;
-    m_logic.commands().changed = [this, render] {
-        if (render)
-            render();
-        showTotal();
-    };
-    m_logic.busyChanged = [this](bool busy) {
-        if (busy == m_busyCursor)
-            return;
-        m_busyCursor = busy;
-        if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    };
+    FollowCommandList(m_logic.commands(), [this] { showTotal(); });
+    m_logic.busyChanged = [this](bool busy) { m_busyCursor.set(busy); };
     m_logic.commands().registerAsOpenList();
 
     if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
@@ -80,19 +58,13 @@ TfrmPlaySetup::~TfrmPlaySetup()
 {
     m_logic.commands().unregisterAsOpenList();
     m_logic.commands().changed = nullptr;
-    if (m_busyCursor)
-        QApplication::restoreOverrideCursor();
-    m_busyCursor = false;
+    m_busyCursor.set(false);
     m_logic.busyChanged = nullptr;
 }
 
 QList<int> TfrmPlaySetup::ColumnWidths(int listWidth)
 {
-    const float u = float(listWidth) * 0.1f;
-    QList<int> widths;
-    for (const Column& c : Columns)
-        widths << RoundHalfToEven(double(c.share * u));
-    return widths;
+    return TenthsOfWidth(listWidth, {0.6f, 0.9f, 0.8f, 0.8f, 0.7f, 2.0f, 1.1f, 1.3f, 1.8f, 1.5f});
 }
 
 void TfrmPlaySetup::buildWindow()
@@ -151,42 +123,22 @@ void TfrmPlaySetup::buildWindow()
     }
     lsvCommands->setPalette(selection);
 
-    CommandListOperations& ops = m_logic.commands();
     connect(rdobtnPlay, &QRadioButton::clicked, this, [this] { modeClicked(CommandsForPlaySet); });
     connect(rdobtnPause, &QRadioButton::clicked, this, [this] { modeClicked(CommandsForPauseSet); });
     connect(rdobtnStop, &QRadioButton::clicked, this, [this] { modeClicked(CommandsForStopSet); });
     connect(chkOnsiteOutput, &QCheckBox::clicked, this, [this](bool checked) { m_logic.previewClicked(checked); });
-    connect(bitbtnSelectAll, &QPushButton::clicked, this, [&ops] { ops.checkAll(); });
-    connect(bitbtnDeselectAll, &QPushButton::clicked, this, [&ops] { ops.uncheckAll(); });
-    connect(bitbtnCopySelectedCMD, &QPushButton::clicked, this, [&ops] { ops.copyChecked(); });
-    connect(bitbtnPasteCMD, &QPushButton::clicked, this, [&ops] { ops.paste(); });
-    connect(bitbtnAddCMD, &QPushButton::clicked, this, [&ops] { ops.add(); });
-    connect(bitbtnModifyCommand, &QPushButton::clicked, this, [&ops] { ops.editChecked(); });
-    connect(bitbtnDeleteCommand, &QPushButton::clicked, this, [&ops] { ops.deleteChecked(); });
-    connect(lsvCommands, &QTreeWidget::itemDoubleClicked, this, [&ops] { ops.editChecked(); });
-
-    popmenuCMD = new QMenu(this);
-    popmenuCMD->setObjectName(QStringLiteral("popmenuCMD"));
-    popmenuCMD->addAction(QStringLiteral("Check All"), bitbtnSelectAll, &QPushButton::click);
-    popmenuCMD->addAction(QStringLiteral("Uncheck All"), bitbtnDeselectAll, &QPushButton::click);
-    popmenuCMD->addSeparator();
-    popmenuCMD->addAction(QStringLiteral("Copy Checked CMD"), bitbtnCopySelectedCMD, &QPushButton::click);
-    popmenuCMD->addAction(QStringLiteral("Paste CMD"), bitbtnPasteCMD, &QPushButton::click);
-    popmenuCMD->addSeparator();
-    popmenuCMD->addAction(QStringLiteral("Add CMD..."), bitbtnAddCMD, &QPushButton::click);
-    popmenuCMD->addAction(QStringLiteral("Edit Checked CMD..."), bitbtnModifyCommand, &QPushButton::click);
-    popmenuCMD->addAction(QStringLiteral("Delete Checked CMD"), bitbtnDeleteCommand, &QPushButton::click);
-    lsvCommands->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(lsvCommands, &QTreeWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { popmenuCMD->popup(lsvCommands->viewport()->mapToGlobal(pos)); });
+    popmenuCMD = WireCommandPane(lsvCommands, m_logic.commands(),
+                                 {bitbtnSelectAll, bitbtnDeselectAll, bitbtnCopySelectedCMD, bitbtnPasteCMD,
+                                  bitbtnAddCMD, bitbtnModifyCommand, bitbtnDeleteCommand},
+                                 this);
 }
 
 void TfrmPlaySetup::createColumns()
 {
     lsvCommands->clear();
     QStringList captions;
-    for (const Column& c : Columns)
-        captions << QString::fromLatin1(c.caption);
+    for (const char* caption : ColumnCaptions)
+        captions << QString::fromLatin1(caption);
     lsvCommands->setColumnCount(int(captions.size()));
     lsvCommands->setHeaderLabels(captions);
     const QList<int> widths = ColumnWidths(lsvCommands->width());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commandlistview.h"
 #include "playsetup.h"
 
 #include <QDialog>
@@ -53,5 +54,5 @@ private:
     void showTotal();
 
     PlaySetup m_logic;
-    bool m_busyCursor = false;
+    BusyCursor m_busyCursor;
 };

@@ -4,7 +4,6 @@
 #include "formlayout.h"
 #include "qtmediaplayer.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -62,10 +61,9 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text = QStri
 // Column widths in tenths of the list's width, rounded half to even.
 void SizeColumns(QTreeWidget* list, std::initializer_list<float> units)
 {
-    const float u = float(list->width()) * 0.1f;
     int column = 0;
-    for (float w : units)
-        list->setColumnWidth(column++, RoundHalfToEven(double(u * w)));
+    for (int width : TenthsOfWidth(list->width(), units))
+        list->setColumnWidth(column++, width);
 }
 
 int RowOf(const QTreeWidget* list, QTreeWidgetItem* item)
@@ -100,13 +98,10 @@ TfrmShowSetup::TfrmShowSetup(QWidget* parent, CommandSequencer& sequencer, ShowS
     lblCurTimePoint->clear();
 
     m_logic->changed = [this] { render(); };
-    m_logic->previewBusy = [this](bool busy) { setBusy(busy); };
+    m_logic->previewBusy = [this](bool busy) { m_busy.set(busy); };
     BindCommandList(lsvCommands, m_logic->commands(), bitbtnCopySelectedCMD);
-    auto renderCommands = m_logic->commands().changed;
-    m_logic->commands().changed = [this, renderCommands] {
-        renderCommands();
-        lblTotalCMD->setText(QString::number(m_logic->commands().rowCount()));
-    };
+    FollowCommandList(m_logic->commands(),
+                      [this] { lblTotalCMD->setText(QString::number(m_logic->commands().rowCount())); });
     m_logic->commands().registerAsOpenList();
     m_logic->CurShowID.clear();
     m_logic->CurTimePointID.clear();
@@ -115,7 +110,7 @@ TfrmShowSetup::TfrmShowSetup(QWidget* parent, CommandSequencer& sequencer, ShowS
 
 TfrmShowSetup::~TfrmShowSetup()
 {
-    setBusy(false);
+    m_busy.set(false);
     if (g_openInstance == this)
         g_openInstance = nullptr;
     m_logic->commands().unregisterAsOpenList();
@@ -248,18 +243,10 @@ void TfrmShowSetup::buildWindow()
             [this](QTreeWidgetItem* item) { m_logic->timePointClicked(RowOf(lsvTimePoint, item)); });
     connect(lsvTimePoint, &QTreeWidget::itemDoubleClicked, this, [&ops] { ops.editChecked(); });
     lsvTimePoint->installEventFilter(this);
-    connect(lsvCommands, &QTreeWidget::itemDoubleClicked, this, [&ops] { ops.editChecked(); });
     connect(chkOnsiteOutput, &QCheckBox::clicked, this, [&logic](bool on) { logic.setPreviewOn(on); });
     connect(bitbtnPauseAndAddTimePoint, &QPushButton::clicked, this, [&logic] { logic.captureTimePoint(); });
     connect(bitbtnEditTimePoint, &QPushButton::clicked, this, [&logic] { logic.editTimePoint(); });
     connect(bitbtnDeleteTimePoint, &QPushButton::clicked, this, [&logic] { logic.deleteTimePoint(); });
-    connect(bitbtnSelectAll, &QPushButton::clicked, this, [&ops] { ops.checkAll(); });
-    connect(bitbtnDeselectAll, &QPushButton::clicked, this, [&ops] { ops.uncheckAll(); });
-    connect(bitbtnCopySelectedCMD, &QPushButton::clicked, this, [&ops] { ops.copyChecked(); });
-    connect(bitbtnPasteCMD, &QPushButton::clicked, this, [&ops] { ops.paste(); });
-    connect(bitbtnAddCMD, &QPushButton::clicked, this, [&ops] { ops.add(); });
-    connect(bitbtnModifyCommand, &QPushButton::clicked, this, [&ops] { ops.editChecked(); });
-    connect(bitbtnDeleteCommand, &QPushButton::clicked, this, [&ops] { ops.deleteChecked(); });
 }
 
 void TfrmShowSetup::buildMenus()
@@ -287,18 +274,10 @@ void TfrmShowSetup::buildMenus()
     entry(popmenuTimePoint, QStringLiteral("Edit checked Commands of Current Time Point..."), bitbtnModifyCommand);
     popupOn(lsvTimePoint, popmenuTimePoint);
 
-    popmenuCMD = new QMenu(this);
-    popmenuCMD->setObjectName(QStringLiteral("popmenuCMD"));
-    entry(popmenuCMD, QStringLiteral("Check All"), bitbtnSelectAll);
-    entry(popmenuCMD, QStringLiteral("Uncheck All"), bitbtnDeselectAll);
-    popmenuCMD->addSeparator();
-    entry(popmenuCMD, QStringLiteral("Copy Checked CMD"), bitbtnCopySelectedCMD);
-    entry(popmenuCMD, QStringLiteral("Paste CMD"), bitbtnPasteCMD);
-    popmenuCMD->addSeparator();
-    entry(popmenuCMD, QStringLiteral("Add CMD..."), bitbtnAddCMD);
-    entry(popmenuCMD, QStringLiteral("Edit Checked CMD..."), bitbtnModifyCommand);
-    entry(popmenuCMD, QStringLiteral("Delete Checked CMD"), bitbtnDeleteCommand);
-    popupOn(lsvCommands, popmenuCMD);
+    popmenuCMD = WireCommandPane(lsvCommands, m_logic->commands(),
+                                 {bitbtnSelectAll, bitbtnDeselectAll, bitbtnCopySelectedCMD, bitbtnPasteCMD,
+                                  bitbtnAddCMD, bitbtnModifyCommand, bitbtnDeleteCommand},
+                                 this);
 }
 
 void TfrmShowSetup::sizeColumns()
@@ -347,17 +326,6 @@ void TfrmShowSetup::render()
     lblTotalTimePoint->setText(QString::number(logic.timePoints().size()));
     lblCurShow->setText(logic.currentShowLabel());
     lblCurTimePoint->setText(logic.currentTimePointLabel());
-}
-
-void TfrmShowSetup::setBusy(bool busy)
-{
-    if (busy == m_busy)
-        return;
-    m_busy = busy;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
 }
 
 void TfrmShowSetup::showEvent(QShowEvent* event)

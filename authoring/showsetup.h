@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commandlistview.h"
 #include "showsetuplogic.h"
 
 #include <QDialog>
@@ -77,12 +78,11 @@ private:
     void buildMenus();
     void sizeColumns();
     void render();
-    void setBusy(bool busy);
 
     std::unique_ptr<MediaPlayer> m_player;
     std::unique_ptr<ShowSetupLogic> m_logic;
     bool m_columnsSized = false;
-    bool m_busy = false;
+    BusyCursor m_busy;
     bool m_released = false;
 };
 
