@@ -9,11 +9,9 @@
 
 #include <QCheckBox>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -202,8 +200,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text, cons
 } // namespace
 
 TfrmAddEditShow::TfrmAddEditShow(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, FixedDialogFlags),
       m_logic(mode, showId, nameExists)
 {
     setObjectName(QStringLiteral("frmAddEditShow"));
@@ -251,10 +248,8 @@ TfrmAddEditShow::TfrmAddEditShow(QWidget* parent, int mode, const QString& showI
     connect(bitbtnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(chkActiveUniversalSwitch, &QCheckBox::clicked, this, &TfrmAddEditShow::chkActiveUniversalSwitchClick);
 
-    ApplyFormLayout(this);
-    setFixedSize(size());
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    ApplyFixedFormLayout(this);
+    CentreOnScreen(this, nullptr);
 
     m_logic.load();
     setWindowTitle(m_logic.title());

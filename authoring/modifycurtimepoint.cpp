@@ -115,8 +115,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text, cons
 
 TfrmModifyCurTimePoint::TfrmModifyCurTimePoint(QWidget* parent, const QString& showId, const QString& showName,
                                                const QString& timePointId, const QString& remark)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, FixedDialogFlags),
       m_logic(showId, showName, timePointId, remark)
 {
     setObjectName(QStringLiteral("frmModifyCurTimePoint"));
@@ -151,8 +150,7 @@ TfrmModifyCurTimePoint::TfrmModifyCurTimePoint(QWidget* parent, const QString& s
     connect(bitbtnSave, &QPushButton::clicked, this, &TfrmModifyCurTimePoint::bitbtnSaveClick);
     connect(bitbtnClose, &QPushButton::clicked, this, &QDialog::reject);
 
-    ApplyFormLayout(this);
-    setFixedSize(size());
+    ApplyFixedFormLayout(this);
 
     m_logic.load();
     lblCurShow->setText(m_logic.showName);

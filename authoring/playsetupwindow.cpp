@@ -5,12 +5,10 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTreeWidget>
 
 namespace {
@@ -31,15 +29,11 @@ Widget* placed(Widget* widget, const char* name, int x, int y, int w, int h)
 } // namespace
 
 TfrmPlaySetup::TfrmPlaySetup(CommandSequencer& sequencer, CommandListOperations::Dialogs dialogs, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, FixedDialogFlags)
     , m_logic(sequencer, std::move(dialogs), this)
 {
     buildWindow();
-    // The layout file may scale the window to the screen; only then is its
-    // size fixed, or the scaling would be refused.
-    ApplyFormLayout(this);
-    setFixedSize(size());
+    ApplyFixedFormLayout(this);
     createColumns();
 
     BindCommandList(lsvCommands, m_logic.commands(), bitbtnCopySelectedCMD);
@@ -47,8 +41,7 @@ TfrmPlaySetup::TfrmPlaySetup(CommandSequencer& sequencer, CommandListOperations:
     m_logic.busyChanged = [this](bool busy) { m_busyCursor.set(busy); };
     m_logic.commands().registerAsOpenList();
 
-    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this, parent);
 
     rdobtnPlay->setChecked(true);
     modeClicked(CommandsForPlaySet);

@@ -6,10 +6,8 @@
 
 #include <QDesktopServices>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QUrl>
 
 namespace {
@@ -46,8 +44,7 @@ void TfrmAbout::SetUrlOpener(UrlOpener opener)
 }
 
 TfrmAbout::TfrmAbout(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, FixedDialogFlags)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About"));
@@ -94,10 +91,7 @@ TfrmAbout::TfrmAbout(QWidget* parent)
     credits->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     credits->setFixedSize(345, 32);
 
-    // The layout file may scale the box to the screen; only then is its
-    // size fixed, or the scaling would be refused.
-    ApplyFormLayout(this);
-    setFixedSize(size());
+    ApplyFixedFormLayout(this);
 
     lblAppName->setText(QStringLiteral("Tavolan"));
     lblAppName->adjustSize();
@@ -106,8 +100,7 @@ TfrmAbout::TfrmAbout(QWidget* parent)
     lblBuildDate->setText(QStringLiteral("Build June 06,2012"));
     lblBuildDate->adjustSize();
 
-    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this, parent);
 }
 
 void TfrmAbout::Execute(QWidget* parent)

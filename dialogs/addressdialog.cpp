@@ -4,12 +4,10 @@
 #include "publicvariable.h"
 
 #include <QButtonGroup>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QStyle>
 
 namespace {
@@ -38,8 +36,7 @@ void hintColour(QLabel* label)
 } // namespace
 
 TfrmSettings_Address::TfrmSettings_Address(QWidget* parent, AddressSettings settings)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, FixedDialogFlags)
     , m_settings(std::move(settings))
 {
     setObjectName(QStringLiteral("frmSettings_Address"));
@@ -81,10 +78,7 @@ TfrmSettings_Address::TfrmSettings_Address(QWidget* parent, AddressSettings sett
     connect(bitbtnSave, &QPushButton::clicked, this, &TfrmSettings_Address::bitbtnSaveClick);
     connect(bitbtnClose, &QPushButton::clicked, this, &QDialog::reject);
 
-    // The layout file may scale the dialog to the screen; only then is its
-    // size fixed, or the scaling would be refused.
-    ApplyFormLayout(this);
-    setFixedSize(size());
+    ApplyFixedFormLayout(this);
     setWindowTitle(QStringLiteral("Software Address and UDP Port Settings"));
 
     editSubnetID->setText(m_settings.initialSubnet());
@@ -94,8 +88,7 @@ TfrmSettings_Address::TfrmSettings_Address(QWidget* parent, AddressSettings sett
     else
         rdobtnPortOfShowControl->setChecked(true);
 
-    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this, parent);
 }
 
 void TfrmSettings_Address::bitbtnSaveClick()

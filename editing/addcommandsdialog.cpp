@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 // ---- Without widgets ----
 
@@ -105,8 +104,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int
 } // namespace
 
 Tfrmsettings_Add_object::Tfrmsettings_Add_object(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, FixedDialogFlags)
 {
     setObjectName(QStringLiteral("frmsettings_Add_object"));
     setWindowTitle(QStringLiteral("Add Commands"));
@@ -142,10 +140,8 @@ Tfrmsettings_Add_object::Tfrmsettings_Add_object(QWidget* parent)
     connect(bitbtnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(editQTY, &QLineEdit::returnPressed, this, &Tfrmsettings_Add_object::bitbtnAddClick);
 
-    ApplyFormLayout(this);
-    setFixedSize(size());
-    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    ApplyFixedFormLayout(this);
+    CentreOnScreen(this, parent);
 }
 
 void Tfrmsettings_Add_object::PrepareAddCommands(int setCode, const QString& showId, const QString& showName,

@@ -15,7 +15,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QSpinBox>
 
@@ -91,8 +90,7 @@ int TfrmSettings_Object_Of_Scene_Setup::EditorColumn(GridEditor editor)
 }
 
 TfrmSettings_Object_Of_Scene_Setup::TfrmSettings_Object_Of_Scene_Setup(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, FixedDialogFlags)
 {
     setObjectName(QStringLiteral("frmSettings_Object_Of_Scene_Setup"));
     setWindowTitle(QStringLiteral("Modify commands"));
@@ -196,11 +194,9 @@ TfrmSettings_Object_Of_Scene_Setup::TfrmSettings_Object_Of_Scene_Setup(QWidget* 
     connect(strgrd->horizontalHeader(), &QHeaderView::sectionResized, this,
             &TfrmSettings_Object_Of_Scene_Setup::placeEditors);
 
-    ApplyFormLayout(this);
-    setFixedSize(size());
+    ApplyFixedFormLayout(this);
     setColumnWidths();
-    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this, parent);
 }
 
 void TfrmSettings_Object_Of_Scene_Setup::createEditors()

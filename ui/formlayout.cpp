@@ -284,3 +284,15 @@ bool SaveFormLayouts()
     }
     return SaveFormLayouts(open);
 }
+
+void ApplyFixedFormLayout(QWidget* window)
+{
+    ApplyFormLayout(window);
+    window->setFixedSize(window->size());
+}
+
+void CentreOnScreen(QWidget* window, const QWidget* parent)
+{
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
+}

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QSize>
 #include <QString>
+#include <Qt>
 
 class QWidget;
 
@@ -25,6 +26,21 @@ QString FormLayoutPath(const QWidget* window);
 // the file does not exist; stops silently at the first unreadable value,
 // keeping what it applied. An empty screen size means the primary screen's.
 void ApplyFormLayout(QWidget* window, QSize screen = QSize());
+
+// The frame of a dialog of fixed size: a title bar with the system menu and
+// a close button.
+inline constexpr Qt::WindowFlags FixedDialogFlags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
+                                                   Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+
+// Applies the window's layout file, then fixes the window's size. The file
+// may scale the window to the screen; only then is its size fixed, or the
+// scaling would be refused.
+void ApplyFixedFormLayout(QWidget* window);
+
+// Moves the window to the middle of its parent's screen (the primary screen
+// when there is no parent).
+void CentreOnScreen(QWidget* window, const QWidget* parent);
 
 // Writes the layout file of each window, replacing an existing one, from the
 // live controls. On a failure (for example a missing FormsDesignPosition
