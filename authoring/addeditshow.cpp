@@ -3,6 +3,7 @@
 #include "editing.h"
 #include "filechooser.h"
 #include "formlayout.h"
+#include "placedwidgets.h"
 #include "messages.h"
 #include "publicvariable.h"
 #include "textops.h"
@@ -170,35 +171,6 @@ bool AddEditShowLogic::save(QWidget* owner)
 
 // ---- TfrmAddEditShow --------------------------------------------------------
 
-namespace {
-
-QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& bounds)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(bounds);
-    return l;
-}
-
-QLineEdit* lineEdit(QWidget* parent, const char* name, const QRect& bounds)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    e->setGeometry(bounds);
-    return e;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& bounds)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(bounds);
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
-
 TfrmAddEditShow::TfrmAddEditShow(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists)
     : QDialog(parent, FixedDialogFlags),
       m_logic(mode, showId, nameExists)
@@ -206,41 +178,41 @@ TfrmAddEditShow::TfrmAddEditShow(QWidget* parent, int mode, const QString& showI
     setObjectName(QStringLiteral("frmAddEditShow"));
     resize(527, 343);
 
-    lblTitle = label(this, "lblTitle", QString(), QRect(24, 16, 480, 30));
+    lblTitle = PlacedLabel(this, "lblTitle", QString(), QRect(24, 16, 480, 30));
     QFont titleFont = lblTitle->font();
     titleFont.setPixelSize(20);
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);
 
     const int labelX = 24, fieldX = 168;
-    label(this, "Label1", QStringLiteral("Video/Music:"), QRect(labelX, 68, 140, 24));
-    editPath = lineEdit(this, "editPath", QRect(fieldX, 68, 240, 24));
+    PlacedLabel(this, "Label1", QStringLiteral("Video/Music:"), QRect(labelX, 68, 140, 24));
+    editPath = PlacedLineEdit(this, "editPath", QRect(fieldX, 68, 240, 24));
     editPath->setReadOnly(true);
     editPath->setFocusPolicy(Qt::ClickFocus);
     QPalette grey = editPath->palette();
     grey.setColor(QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
     editPath->setPalette(grey);
-    bitbtnOpenFile = button(this, "bitbtnOpenFile", QStringLiteral("Open..."), QRect(420, 66, 84, 28));
+    bitbtnOpenFile = PlacedButton(this, "bitbtnOpenFile", QStringLiteral("Open..."), QRect(420, 66, 84, 28));
 
-    label(this, "Label2", QStringLiteral("Show Name:"), QRect(labelX, 110, 140, 24));
-    editShowName = lineEdit(this, "editShowName", QRect(fieldX, 110, 336, 24));
+    PlacedLabel(this, "Label2", QStringLiteral("Show Name:"), QRect(labelX, 110, 140, 24));
+    editShowName = PlacedLineEdit(this, "editShowName", QRect(fieldX, 110, 336, 24));
     editShowName->setMaxLength(100);
 
-    label(this, "Label3", QStringLiteral("Sequence No:"), QRect(labelX, 152, 140, 24));
-    editSequenceNo = lineEdit(this, "editSequenceNo", QRect(fieldX, 152, 100, 24));
+    PlacedLabel(this, "Label3", QStringLiteral("Sequence No:"), QRect(labelX, 152, 140, 24));
+    editSequenceNo = PlacedLineEdit(this, "editSequenceNo", QRect(fieldX, 152, 100, 24));
 
     chkActiveUniversalSwitch = new QCheckBox(QStringLiteral("Active Universal Switch"), this);
     chkActiveUniversalSwitch->setObjectName(QStringLiteral("chkActiveUniversalSwitch"));
     chkActiveUniversalSwitch->setGeometry(fieldX, 192, 240, 24);
 
-    lblUniversalSwitchID = label(this, "lblUniversalSwitchID", QStringLiteral("Universal Switch ID:"),
+    lblUniversalSwitchID = PlacedLabel(this, "lblUniversalSwitchID", QStringLiteral("Universal Switch ID:"),
                                  QRect(labelX, 232, 140, 24));
-    editUniversalSwitchID = lineEdit(this, "editUniversalSwitchID", QRect(fieldX, 232, 100, 24));
+    editUniversalSwitchID = PlacedLineEdit(this, "editUniversalSwitchID", QRect(fieldX, 232, 100, 24));
 
-    bitbtnSave = button(this, "bitbtnSave", QStringLiteral("Save"), QRect(300, 290, 96, 30));
-    bitbtnClose = button(this, "bitbtnClose", QStringLiteral("Close"), QRect(408, 290, 96, 30));
+    bitbtnSave = PlacedButton(this, "bitbtnSave", QStringLiteral("Save"), QRect(300, 290, 96, 30));
+    bitbtnClose = PlacedButton(this, "bitbtnClose", QStringLiteral("Close"), QRect(408, 290, 96, 30));
 
-    lblFileName = label(this, "lblFileName", QString(), QRect(labelX, 290, 200, 24));
+    lblFileName = PlacedLabel(this, "lblFileName", QString(), QRect(labelX, 290, 200, 24));
     lblFileName->hide();
 
     connect(bitbtnOpenFile, &QPushButton::clicked, this, &TfrmAddEditShow::bitbtnOpenFileClick);

@@ -2,6 +2,7 @@
 
 #include "editing.h"
 #include "formlayout.h"
+#include "placedwidgets.h"
 #include "messages.h"
 #include "publicvariable.h"
 #include "textops.h"
@@ -82,37 +83,6 @@ bool ModifyCurTimePointLogic::save(QWidget* owner)
 
 // ---- TfrmModifyCurTimePoint -----------------------------------------------------
 
-namespace {
-
-QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& bounds,
-              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(bounds);
-    l->setAlignment(align);
-    return l;
-}
-
-QLineEdit* lineEdit(QWidget* parent, const char* name, const QRect& bounds)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    e->setGeometry(bounds);
-    return e;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& bounds)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(bounds);
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
-
 TfrmModifyCurTimePoint::TfrmModifyCurTimePoint(QWidget* parent, const QString& showId, const QString& showName,
                                                const QString& timePointId, const QString& remark)
     : QDialog(parent, FixedDialogFlags),
@@ -123,29 +93,29 @@ TfrmModifyCurTimePoint::TfrmModifyCurTimePoint(QWidget* parent, const QString& s
     resize(420, 220);
 
     const int labelX = 24, fieldX = 160;
-    label(this, "Label1", QStringLiteral("Current Show:"), QRect(labelX, 20, 130, 24));
-    lblCurShow = label(this, "lblCurShow", QString(), QRect(fieldX, 20, 240, 24));
+    PlacedLabel(this, "Label1", QStringLiteral("Current Show:"), QRect(labelX, 20, 130, 24));
+    lblCurShow = PlacedLabel(this, "lblCurShow", QString(), QRect(fieldX, 20, 240, 24));
     QFont bold = lblCurShow->font();
     bold.setBold(true);
     lblCurShow->setFont(bold);
 
-    label(this, "Label2", QStringLiteral("Current Time Point:"), QRect(labelX, 60, 130, 24));
+    PlacedLabel(this, "Label2", QStringLiteral("Current Time Point:"), QRect(labelX, 60, 130, 24));
     const Qt::Alignment centre = Qt::AlignCenter;
-    editHour = lineEdit(this, "editHour", QRect(fieldX, 60, 48, 24));
-    label(this, "Label3", QStringLiteral(":"), QRect(fieldX + 48, 60, 16, 24), centre);
-    editMinute = lineEdit(this, "editMinute", QRect(fieldX + 64, 60, 48, 24));
-    label(this, "Label4", QStringLiteral(":"), QRect(fieldX + 112, 60, 16, 24), centre);
-    editSecond = lineEdit(this, "editSecond", QRect(fieldX + 128, 60, 48, 24));
-    label(this, "Label5", QStringLiteral("HH"), QRect(fieldX, 86, 48, 18), centre);
-    label(this, "Label6", QStringLiteral("MM"), QRect(fieldX + 64, 86, 48, 18), centre);
-    label(this, "Label7", QStringLiteral("SS"), QRect(fieldX + 128, 86, 48, 18), centre);
+    editHour = PlacedLineEdit(this, "editHour", QRect(fieldX, 60, 48, 24));
+    PlacedLabel(this, "Label3", QStringLiteral(":"), QRect(fieldX + 48, 60, 16, 24), centre);
+    editMinute = PlacedLineEdit(this, "editMinute", QRect(fieldX + 64, 60, 48, 24));
+    PlacedLabel(this, "Label4", QStringLiteral(":"), QRect(fieldX + 112, 60, 16, 24), centre);
+    editSecond = PlacedLineEdit(this, "editSecond", QRect(fieldX + 128, 60, 48, 24));
+    PlacedLabel(this, "Label5", QStringLiteral("HH"), QRect(fieldX, 86, 48, 18), centre);
+    PlacedLabel(this, "Label6", QStringLiteral("MM"), QRect(fieldX + 64, 86, 48, 18), centre);
+    PlacedLabel(this, "Label7", QStringLiteral("SS"), QRect(fieldX + 128, 86, 48, 18), centre);
 
-    label(this, "Label8", QStringLiteral("Remark:"), QRect(labelX, 116, 130, 24));
-    editRemark = lineEdit(this, "editRemark", QRect(fieldX, 116, 240, 24));
+    PlacedLabel(this, "Label8", QStringLiteral("Remark:"), QRect(labelX, 116, 130, 24));
+    editRemark = PlacedLineEdit(this, "editRemark", QRect(fieldX, 116, 240, 24));
     editRemark->setMaxLength(ModifyCurTimePointLogic::RemarkLength);
 
-    bitbtnSave = button(this, "bitbtnSave", QStringLiteral("Save"), QRect(196, 168, 96, 30));
-    bitbtnClose = button(this, "bitbtnClose", QStringLiteral("Close"), QRect(304, 168, 96, 30));
+    bitbtnSave = PlacedButton(this, "bitbtnSave", QStringLiteral("Save"), QRect(196, 168, 96, 30));
+    bitbtnClose = PlacedButton(this, "bitbtnClose", QStringLiteral("Close"), QRect(304, 168, 96, 30));
 
     connect(bitbtnSave, &QPushButton::clicked, this, &TfrmModifyCurTimePoint::bitbtnSaveClick);
     connect(bitbtnClose, &QPushButton::clicked, this, &QDialog::reject);

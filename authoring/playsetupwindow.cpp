@@ -2,6 +2,7 @@
 
 #include "commandlistview.h"
 #include "formlayout.h"
+#include "placedwidgets.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -21,9 +22,7 @@ constexpr const char* ColumnCaptions[] = {
 template <typename Widget>
 Widget* placed(Widget* widget, const char* name, int x, int y, int w, int h)
 {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(x, y, w, h);
-    return widget;
+    return Placed(widget, name, QRect(x, y, w, h));
 }
 
 } // namespace

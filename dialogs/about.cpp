@@ -1,6 +1,7 @@
 #include "about.h"
 
 #include "formlayout.h"
+#include "placedwidgets.h"
 #include "logos.h"
 #include "version.h"
 
@@ -18,19 +19,11 @@ TfrmAbout::UrlOpener& urlOpener()
     return opener;
 }
 
-QFont arial(int pixels, bool bold = false)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
-
 QLabel* textLabel(QWidget* parent, const char* name, const QString& text, int x, int y)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
-    label->setFont(arial(13));
+    label->setFont(ArialPixels(13));
     label->move(x, y);
     label->adjustSize();
     return label;
@@ -61,7 +54,7 @@ TfrmAbout::TfrmAbout(QWidget* parent)
 
     lblAppName = new QLabel(this);
     lblAppName->setObjectName(QStringLiteral("lblAppName"));
-    lblAppName->setFont(arial(27, true));
+    lblAppName->setFont(ArialPixels(27, true));
     QPalette olive = lblAppName->palette();
     olive.setColor(QPalette::WindowText, QColor(128, 128, 0));
     lblAppName->setPalette(olive);
@@ -72,7 +65,7 @@ TfrmAbout::TfrmAbout(QWidget* parent)
     lblBuildDate = textLabel(this, "lblBuildDate", QString(), 24, 148);
     textLabel(this, "Label3", QStringLiteral("Website:"), 24, 178);
     Label4 = textLabel(this, "Label4", QStringLiteral("http://www.tavolan.example.com"), 96, 178);
-    QFont link = arial(13);
+    QFont link = ArialPixels(13);
     link.setUnderline(true);
     Label4->setFont(link);
     QPalette blue = Label4->palette();

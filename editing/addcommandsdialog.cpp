@@ -2,6 +2,7 @@
 
 #include "editing.h"
 #include "formlayout.h"
+#include "placedwidgets.h"
 #include "messages.h"
 #include "publicvariable.h"
 #include "textops.h"
@@ -79,26 +80,9 @@ AddCommandsForm::AddOutcome AddCommandsForm::AddBlankCommands(const QString& qua
 
 namespace {
 
-QFont arial(int pixels, bool bold = false)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
-
 QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y, bool value = false)
 {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setFont(arial(13, value));
-    if (value) {
-        QPalette navy = l->palette();
-        navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
-        l->setPalette(navy);
-    }
-    l->setGeometry(x, y, value ? 290 : 150, 20);
-    return l;
+    return ContextLabel(parent, name, text, QRect(x, y, value ? 290 : 150, 20), value);
 }
 
 } // namespace
@@ -110,11 +94,7 @@ Tfrmsettings_Add_object::Tfrmsettings_Add_object(QWidget* parent)
     setWindowTitle(QStringLiteral("Add Commands"));
     resize(470, 302);
 
-    auto* title = new QLabel(QStringLiteral("Add Commands"), this);
-    title->setObjectName(QStringLiteral("lblTitle"));
-    title->setFont(arial(20, true));
-    title->move(184, 32);
-    title->adjustSize();
+    DialogTitle(this, QStringLiteral("Add Commands"), QPoint(184, 32));
 
     lblFirst = label(this, "lblFirst", QStringLiteral("Current Show:"), 16, 96);
     lblFirstValue = label(this, "lblFirstValue", QString(), 168, 96, true);
@@ -122,19 +102,11 @@ Tfrmsettings_Add_object::Tfrmsettings_Add_object(QWidget* parent)
     lblSecondValue = label(this, "lblSecondValue", QString(), 168, 144, true);
     label(this, "lblTotalObject", QStringLiteral("QTY of Commands:"), 16, 192);
 
-    editQTY = new QLineEdit(this);
-    editQTY->setObjectName(QStringLiteral("editQTY"));
+    editQTY = PlacedLineEdit(this, "editQTY", QRect(168, 184, 105, 28));
     editQTY->setMaxLength(2);
-    editQTY->setGeometry(168, 184, 105, 28);
 
-    bitbtnAdd = new QPushButton(QStringLiteral("Add"), this);
-    bitbtnAdd->setObjectName(QStringLiteral("bitbtnAdd"));
-    bitbtnAdd->setGeometry(136, 240, 100, 40);
-    bitbtnClose = new QPushButton(QStringLiteral("Close"), this);
-    bitbtnClose->setObjectName(QStringLiteral("bitbtnClose"));
-    bitbtnClose->setGeometry(256, 240, 100, 40);
-    bitbtnAdd->setAutoDefault(false);
-    bitbtnClose->setAutoDefault(false);
+    bitbtnAdd = PlacedButton(this, "bitbtnAdd", QStringLiteral("Add"), QRect(136, 240, 100, 40));
+    bitbtnClose = PlacedButton(this, "bitbtnClose", QStringLiteral("Close"), QRect(256, 240, 100, 40));
 
     connect(bitbtnAdd, &QPushButton::clicked, this, &Tfrmsettings_Add_object::bitbtnAddClick);
     connect(bitbtnClose, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,6 +1,7 @@
 #include "modifycommandsdialog.h"
 
 #include "formlayout.h"
+#include "placedwidgets.h"
 #include "opencommandlists.h"
 #include "publicvariable.h"
 
@@ -21,14 +22,6 @@
 #include <cmath>
 
 namespace {
-
-QFont arial(int pixels, bool bold = false)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
 
 constexpr GridEditor allEditors[GridEditorCount] = {
     GridEditor::SubNetID,     GridEditor::DeviceID,      GridEditor::Type,      GridEditor::FirstPara,
@@ -96,23 +89,10 @@ TfrmSettings_Object_Of_Scene_Setup::TfrmSettings_Object_Of_Scene_Setup(QWidget* 
     setWindowTitle(QStringLiteral("Modify commands"));
     resize(1016, 634);
 
-    auto* title = new QLabel(QStringLiteral("Modify Commands"), this);
-    title->setObjectName(QStringLiteral("lblTitle"));
-    title->setFont(arial(20, true));
-    title->move(424, 24);
-    title->adjustSize();
+    DialogTitle(this, QStringLiteral("Modify Commands"), QPoint(424, 24));
 
     const auto contextLabel = [this](const char* name, int x, bool value) {
-        auto* l = new QLabel(this);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setFont(arial(13, value));
-        if (value) {
-            QPalette navy = l->palette();
-            navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
-            l->setPalette(navy);
-        }
-        l->setGeometry(x, 64, value ? 330 : 128, 20);
-        return l;
+        return ContextLabel(this, name, QString(), QRect(x, 64, value ? 330 : 128, 20), value);
     };
     lblFirst = contextLabel("lblFirst", 16, false);
     lblFirstValue = contextLabel("lblFirstValue", 144, true);
