@@ -2,10 +2,10 @@
 #include "database.h"
 #include "editing.h"
 #include "inifile.h"
-#include "programfolder.h"
 #include "publicvariable.h"
 #include "scriptedfilechooser.h"
 #include "scriptedmessages.h"
+#include "storedfixture.h"
 #include "showdata.h"
 
 #include <QCheckBox>
@@ -32,28 +32,20 @@ AddEditShowLogic filled(const QString& name, int mode = 1, const QString& showId
 
 } // namespace
 
-class TestAddEditShow : public QObject {
+class TestAddEditShow : public QObject, protected StoredDataFixture {
     Q_OBJECT
-
-    std::unique_ptr<TestProgramFolder> folder;
-    std::unique_ptr<ScriptedMessages> boxes;
 
     QString iniPath() const { return folder->path(QStringLiteral("Database/Show.ini")); }
 
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
-        boxes = std::make_unique<ScriptedMessages>();
-        folder = std::make_unique<TestProgramFolder>();
-        QVERIFY(folder->openDatabase());
+        QVERIFY(openStore());
         OpenShowIni(iniPath());
     }
     void cleanup()
     {
-        folder.reset();
-        boxes.reset();
-        ResetPublicVariables();
+        closeStore();
     }
 
     void checksInOrderOneMessageEach()

@@ -1,22 +1,14 @@
 #include "commandlistops.h"
 #include "database.h"
 #include "inifile.h"
-#include "programfolder.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
+#include "storedfixture.h"
 #include "showdata.h"
 
 #include <QtTest>
 
 namespace {
-
-int count(const QString& statement)
-{
-    QSqlQuery q = StandaloneQuery();
-    if (!q.exec(statement) || !q.next())
-        return -1;
-    return q.value(0).toInt();
-}
 
 // CommandID:SequenceNo:DeviceID of each command of time point 1 of show 1.
 QStringList stored(int timePointId = 1)
@@ -33,11 +25,9 @@ QStringList stored(int timePointId = 1)
 
 } // namespace
 
-class TestCommandListOps : public QObject {
+class TestCommandListOps : public QObject, protected StoredDataFixture {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramFolder> folder;
-    std::unique_ptr<ScriptedMessages> boxes;
     CommandListOperations::Target target;
     QStringList opened; // dialogs the operations opened, with their values
     bool dialogSaves = false;
@@ -72,10 +62,7 @@ class TestCommandListOps : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
-        boxes = std::make_unique<ScriptedMessages>();
-        folder = std::make_unique<TestProgramFolder>();
-        QVERIFY(folder->openDatabase());
+        QVERIFY(openStore());
         QVERIFY(AddShow(1, 1));
         QVERIFY(AddTimePoint(1, 1, 10));
         QVERIFY(AddTimePoint(1, 2, 20));
@@ -89,9 +76,7 @@ private Q_SLOTS:
     }
     void cleanup()
     {
-        boxes.reset();
-        folder.reset();
-        ResetPublicVariables();
+        closeStore();
     }
 
     void listFollowsTheTargetAndChecksALoneRow()
@@ -162,7 +147,7 @@ private Q_SLOTS:
                                               QStringLiteral("Please select show first!"),
                                               QStringLiteral("Please select show first!")}));
         QVERIFY(opened.isEmpty());
-        QCOMPARE(count(QStringLiteral("select count(*) from CommandsForShow")), 5);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForShow")), 5);
     }
 
     void pasteNumbersFromTheNextFreeIdentifier()
@@ -287,8 +272,8 @@ private Q_SLOTS:
         ops->checkAll();
         QVERIFY(ops->copyChecked());
         QVERIFY(ops->paste());
-        QCOMPARE(count(QStringLiteral("select max(CommandID) from CommandsForPause")), 8);
-        QCOMPARE(count(QStringLiteral("select max(SequenceNo) from CommandsForPause")), 8);
+        QCOMPARE(SelectedCount(QStringLiteral("select max(CommandID) from CommandsForPause")), 8);
+        QCOMPARE(SelectedCount(QStringLiteral("select max(SequenceNo) from CommandsForPause")), 8);
         QVERIFY(!mPublicVariable().ShowListChanged);
 
         ops->checkAll();

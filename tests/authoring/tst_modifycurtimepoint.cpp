@@ -1,9 +1,9 @@
 #include "database.h"
 #include "editing.h"
 #include "modifycurtimepoint.h"
-#include "programfolder.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
+#include "storedfixture.h"
 #include "showdata.h"
 
 #include <QLineEdit>
@@ -20,28 +20,20 @@ int storedSecond(int timePointId)
 
 } // namespace
 
-class TestModifyCurTimePoint : public QObject {
+class TestModifyCurTimePoint : public QObject, protected StoredDataFixture {
     Q_OBJECT
-
-    std::unique_ptr<TestProgramFolder> folder;
-    std::unique_ptr<ScriptedMessages> boxes;
 
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
-        boxes = std::make_unique<ScriptedMessages>();
-        folder = std::make_unique<TestProgramFolder>();
-        QVERIFY(folder->openDatabase());
+        QVERIFY(openStore());
         QVERIFY(AddShow(1, 1));
         QVERIFY(AddTimePoint(1, 1, 3675));
         QVERIFY(AddTimePoint(1, 2, 40));
     }
     void cleanup()
     {
-        folder.reset();
-        boxes.reset();
-        ResetPublicVariables();
+        closeStore();
     }
 
     void opensSplitAndSavesThroughTheControls()

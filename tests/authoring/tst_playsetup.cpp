@@ -1,9 +1,9 @@
 #include "commandlistops.h"
 #include "database.h"
 #include "playsetupwindow.h"
-#include "programfolder.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
+#include "storedfixture.h"
 #include "showdata.h"
 
 #include <QApplication>
@@ -40,11 +40,9 @@ QStringList captions(const QTreeWidget* list)
 // The play/pause/stop settings window: which set it lists, what its on-site
 // preview puts on the bus (on a sequencer with a hand-stepped clock), and
 // that commands travel between it and a time point through the clipboard.
-class TestPlaySetup : public QObject {
+class TestPlaySetup : public QObject, protected StoredDataFixture {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramFolder> folder;
-    std::unique_ptr<ScriptedMessages> boxes;
     std::unique_ptr<RecordingSequencer> bus;
     QStringList opened; // dialogs the window opened
 
@@ -75,10 +73,7 @@ class TestPlaySetup : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
-        boxes = std::make_unique<ScriptedMessages>();
-        folder = std::make_unique<TestProgramFolder>();
-        QVERIFY(folder->openDatabase());
+        QVERIFY(openStore());
         bus = std::make_unique<RecordingSequencer>();
         opened.clear();
         // Play: devices 21, 22. Pause: 33 (sequence 2, delay 120) after 31
@@ -93,9 +88,7 @@ private Q_SLOTS:
     void cleanup()
     {
         bus.reset();
-        folder.reset();
-        boxes.reset();
-        ResetPublicVariables();
+        closeStore();
     }
 
     void opensOnThePlaySetAndSendsNothing()

@@ -3,9 +3,9 @@
 #include "fakemediaplayer.h"
 #include "formlayout.h"
 #include "inifile.h"
-#include "programfolder.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
+#include "storedfixture.h"
 #include "showdata.h"
 #include "showsetup.h"
 
@@ -17,14 +17,6 @@
 
 namespace {
 
-int count(const QString& statement)
-{
-    QSqlQuery q = StandaloneQuery();
-    if (!q.exec(statement) || !q.next())
-        return -1;
-    return q.value(0).toInt();
-}
-
 QStringList column(const QVector<TTimePoint>& points)
 {
     QStringList out;
@@ -35,11 +27,9 @@ QStringList column(const QVector<TTimePoint>& points)
 
 } // namespace
 
-class TestShowSetup : public QObject {
+class TestShowSetup : public QObject, protected StoredDataFixture {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramFolder> folder;
-    std::unique_ptr<ScriptedMessages> boxes;
     std::unique_ptr<RecordingSequencer> bus;
     FakeMediaPlayer player;
     QStringList opened;
@@ -63,11 +53,8 @@ class TestShowSetup : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
-        boxes = std::make_unique<ScriptedMessages>();
+        QVERIFY(openStore());
         bus = std::make_unique<RecordingSequencer>();
-        folder = std::make_unique<TestProgramFolder>();
-        QVERIFY(folder->openDatabase());
         OpenShowIni(folder->path(QStringLiteral("Database/Show.ini")));
         // Show 1 ("One", second in order) with time points at 3675 s (id 1)
         // and 0 s (id 2); show 2 ("Two", first) with one at 75 s (id 3);
@@ -92,9 +79,7 @@ private Q_SLOTS:
     void cleanup()
     {
         bus.reset();
-        boxes.reset();
-        folder.reset();
-        ResetPublicVariables();
+        closeStore();
     }
 
     void timePointTexts()
@@ -218,7 +203,7 @@ private Q_SLOTS:
         QCOMPARE(logic.currentTimePointLabel(), QStringLiteral("1:1:15"));
         QVERIFY(mPublicVariable().ShowListChanged);
         QVERIFY(!logic.captureTimePoint()); // paused at the same second
-        QCOMPARE(count(QStringLiteral("select count(*) from TimePoint where ShowID=2")), 2);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from TimePoint where ShowID=2")), 2);
 
         player.stop();
         player.playTo(10);
@@ -226,7 +211,7 @@ private Q_SLOTS:
         player.setUrlQuietly(QString());
         player.setStateQuietly(MediaPlayer::Paused);
         QVERIFY(!logic.captureTimePoint());
-        QCOMPARE(count(QStringLiteral("select count(*) from TimePoint where ShowID=2")), 2);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from TimePoint where ShowID=2")), 2);
         QCOMPARE(boxes->shown.size(), 1);
     }
 
@@ -242,13 +227,13 @@ private Q_SLOTS:
         QVERIFY(logic.deleteTimePoint());
         QCOMPARE(boxes->texts().last(), QStringLiteral("The commands of current time point will be delete too,\r\n"
                                                        "are you sure you want to delete current point (1:1:15)?"));
-        QCOMPARE(count(QStringLiteral("select count(*) from CommandsForShow where ShowID=1")), 0);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForShow where ShowID=1")), 0);
         QCOMPARE(column(logic.timePoints()), QStringList{"0:0:0"});
         QVERIFY(logic.CurTimePointID.isEmpty());
         QCOMPARE(logic.selectedTimePointRow(), -1);
         mPublicVariable().CommandClipboard = {TControlObject{}};
         QVERIFY(!logic.commands().paste()); // nothing addresses the deleted one
-        QCOMPARE(count(QStringLiteral("select count(*) from CommandsForShow")), 0);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForShow")), 0);
 
         // A show whose deletion fails stays whole, and the operator is told.
         QVERIFY(ExecuteStatement(DbQuery::Command,
@@ -257,14 +242,14 @@ private Q_SLOTS:
         boxes->answerNext(MessageAnswer::Yes);
         QVERIFY(!logic.deleteShow());
         QCOMPARE(boxes->shown.last().kind, ScriptedMessages::Shown::Error);
-        QCOMPARE(count(QStringLiteral("select count(*) from TimePoint where ShowID=1")), 1);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from TimePoint where ShowID=1")), 1);
         QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("drop trigger keep")));
 
         boxes->answerNext(MessageAnswer::Yes);
         QVERIFY(logic.deleteShow());
         QVERIFY(boxes->texts().last().endsWith(QStringLiteral("delete show (One)?")));
-        QCOMPARE(count(QStringLiteral("select count(*) from Show where ShowID=1")), 0);
-        QCOMPARE(count(QStringLiteral("select count(*) from TimePoint where ShowID=1")), 0);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from Show where ShowID=1")), 0);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from TimePoint where ShowID=1")), 0);
         QVERIFY(player.url().isEmpty());
         QVERIFY(player.calls.contains(QStringLiteral("stop")));
         QVERIFY(logic.CurShowID.isEmpty());

@@ -1,8 +1,8 @@
 #include "database.h"
 #include "editing.h"
-#include "programfolder.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
+#include "storedfixture.h"
 #include "inifile.h"
 #include "sqltext.h"
 
@@ -13,14 +13,6 @@ namespace ed = ShowEditing;
 using ed::CommandTarget;
 
 namespace {
-
-int count(const QString& statement)
-{
-    QSqlQuery q = StandaloneQuery();
-    if (!q.exec(statement) || !q.next())
-        return -1;
-    return q.value(0).toInt();
-}
 
 // CommandID:SequenceNo of each command, in the list's order.
 QStringList idsAndSequence(const CommandTarget& target)
@@ -62,27 +54,20 @@ TControlObject copied(int sequenceNo, int device, const QString& remark = QStrin
 
 } // namespace
 
-class TestEditing : public QObject {
+class TestEditing : public QObject, protected StoredDataFixture {
     Q_OBJECT
-
-    std::unique_ptr<TestProgramFolder> folder;
-    std::unique_ptr<ScriptedMessages> boxes;
 
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
-        boxes = std::make_unique<ScriptedMessages>();
-        folder = std::make_unique<TestProgramFolder>();
-        QVERIFY(folder->openDatabase());
+        QVERIFY(openStore());
         mPublicVariable().ShowIni = std::make_unique<IniFile>(folder->path(QStringLiteral("Database/Show.ini")));
     }
     void cleanup()
     {
         // Nothing here may go through a message box: failures come back.
         QVERIFY(boxes->shown.isEmpty());
-        folder.reset();
-        boxes.reset();
+        closeStore();
     }
 
     void operationsInsideAWalkOfTheSharedQueriesLeaveItGoing()
@@ -117,7 +102,7 @@ private Q_SLOTS:
         QVERIFY(!walk.lastError().isValid());
         walk.finish();
         QCOMPARE(walked, (QList<int> {1, 2, 3}));
-        QCOMPARE(count(QStringLiteral("select count(*) from CommandsForShow")), 6);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForShow")), 6);
     }
 
     void aBatchThatFailsHalfWayLeavesTheTablesAsTheyWere()
@@ -163,8 +148,8 @@ private Q_SLOTS:
                            "begin select raise(abort, 'kept'); end")));
         QVERIFY(ed::DeleteShow(1).error.contains(QStringLiteral("kept")));
         QVERIFY(ed::DeleteTimePoint(1, 1).error.contains(QStringLiteral("kept")));
-        QCOMPARE(count(QStringLiteral("select count(*) from CommandsForShow")), 2);
-        QCOMPARE(count(QStringLiteral("select count(*) from TimePoint")), 1);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForShow")), 2);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from TimePoint")), 1);
 
         // A deleted command table: a failure with its reason, no identifier.
         QVERIFY(ExecuteStatement(DbQuery::General, QStringLiteral("drop table CommandsForStop")));
@@ -223,15 +208,15 @@ private Q_SLOTS:
             QVERIFY(ed::AddBlankCommands(CommandTarget::timePoint(show, 2), 1));
         }
         QVERIFY(ed::DeleteShow(1));
-        QCOMPARE(count(QStringLiteral("select count(*) from Show")), 1);
-        QCOMPARE(count(QStringLiteral("select count(*) from TimePoint where ShowID=1")), 0);
-        QCOMPARE(count(QStringLiteral("select count(*) from CommandsForShow where ShowID=1")), 0);
-        QCOMPARE(count(QStringLiteral("select count(*) from TimePoint where ShowID=2")), 2);
-        QCOMPARE(count(QStringLiteral("select count(*) from CommandsForShow where ShowID=2")), 4);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from Show")), 1);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from TimePoint where ShowID=1")), 0);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForShow where ShowID=1")), 0);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from TimePoint where ShowID=2")), 2);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForShow where ShowID=2")), 4);
 
         QVERIFY(ed::DeleteTimePoint(2, 1));
         QCOMPARE(ed::ReadTimePoints(2)->size(), 1);
-        QCOMPARE(count(QStringLiteral("select count(*) from CommandsForShow where ShowID=2")), 1);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForShow where ShowID=2")), 1);
     }
 
     void showsCarryTheirNamesAndPathsFromShowIni()

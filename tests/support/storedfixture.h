@@ -1,0 +1,44 @@
+#pragma once
+
+#include "database.h"
+#include "programfolder.h"
+#include "publicvariable.h"
+#include "scriptedmessages.h"
+
+#include <QSqlQuery>
+
+#include <memory>
+
+// What a test of stored data sets up for each test function: the public
+// variables reset, the message boxes scripted and a fresh program folder
+// with its database open. A test class derives from it after QObject and
+// calls openStore() in init() and closeStore() in cleanup().
+class StoredDataFixture {
+protected:
+    // False when the database did not open.
+    bool openStore()
+    {
+        ResetPublicVariables();
+        boxes = std::make_unique<ScriptedMessages>();
+        folder = std::make_unique<TestProgramFolder>();
+        return folder->openDatabase();
+    }
+    void closeStore()
+    {
+        boxes.reset();
+        folder.reset();
+        ResetPublicVariables();
+    }
+
+    std::unique_ptr<TestProgramFolder> folder;
+    std::unique_ptr<ScriptedMessages> boxes;
+};
+
+// The number a statement selects (a count), or -1 when it fails.
+inline int SelectedCount(const QString& statement)
+{
+    QSqlQuery q = StandaloneQuery();
+    if (!q.exec(statement) || !q.next())
+        return -1;
+    return q.value(0).toInt();
+}
