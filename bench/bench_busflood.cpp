@@ -19,6 +19,7 @@
 
 #include "busmonitorwindow.h"
 #include "busreceiver.h"
+#include "benchsupport.h"
 #include "commandsequencer.h"
 #include "fakemediaplayer.h"
 #include "mRWFun.h"
@@ -29,7 +30,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QNetworkInterface>
 #include <QTimer>
 #include <QUdpSocket>
 
@@ -47,16 +47,6 @@ public:
     void playPlayer() override {}
     void stopPlayer() override {}
 };
-
-bool onlyLoopbackIsUp()
-{
-    for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces()) {
-        const auto flags = nic.flags();
-        if ((flags & QNetworkInterface::IsUp) && !(flags & QNetworkInterface::IsLoopBack))
-            return false;
-    }
-    return true;
-}
 
 constexpr int FloodTotal = 20000;
 constexpr quint16 ProgramPort = 15000;
@@ -131,23 +121,7 @@ Result run(BusReceiver& receiver, int total, bool withMonitor, bool withShow)
     const auto wallMsAt = [](int second) { return second * 1000.0 / MediaSpeed; };
     const double showMs = wallMsAt(2 * Firings + 2);
     if (withShow) {
-        TShow show;
-        show.ShowID = 77;
-        for (int i = 1; i <= Firings; ++i) {
-            TTimePoint p;
-            p.SecondOfTimePoint = 2 * i;
-            for (int delay : {0, 20, 30}) {
-                TControlObject c;
-                c.SubnetID = 1;
-                c.DeviceID = quint8(i);
-                c.CommandTypeID = 4;
-                c.DelayMS = delay;
-                p.Commands.append(c);
-            }
-            show.TimePoints.append(p);
-        }
-        mPublicVariable().ShowList = {show};
-        mPublicVariable().CurrentShowIndex = 0;
+        LoadFiringBenchShow(Firings);
         player.setUrl(QStringLiteral("bench"));
         QObject::connect(&showTick, &QTimer::timeout, [&] {
             player.playTo(clock.nsecsElapsed() / 1e9 * MediaSpeed);
@@ -251,7 +225,7 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (!onlyLoopbackIsUp()) {
+    if (!OnlyLoopbackIsUp()) {
         std::fprintf(stderr, "Refusing to run: a network interface other than loopback is up. Run it inside "
                              "unshare -n sh -c 'ip link set lo up && exec ...'.\n");
         return 2;

@@ -16,6 +16,7 @@
 // 3. Seeks back and forth on the clock-driven player every 700 ms of wall
 //    time: doubled and missed firings in precise mode.
 
+#include "benchsupport.h"
 #include "commandsequencer.h"
 #include "mRWFun.h"
 #include "mSocket.h"
@@ -27,7 +28,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QNetworkInterface>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -38,16 +38,6 @@
 #include <numeric>
 
 namespace {
-
-bool onlyLoopbackIsUp()
-{
-    for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces()) {
-        const auto flags = nic.flags();
-        if ((flags & QNetworkInterface::IsUp) && !(flags & QNetworkInterface::IsLoopBack))
-            return false;
-    }
-    return true;
-}
 
 // A player whose position runs on the wall clock at `rate` while it plays;
 // seeks move it at once.
@@ -293,7 +283,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     const int firings = argc > 1 ? std::max(10, QString::fromLocal8Bit(argv[1]).toInt()) : 200;
-    if (!onlyLoopbackIsUp()) {
+    if (!OnlyLoopbackIsUp()) {
         std::fprintf(stderr, "Refusing to run: a network interface other than loopback is up. Run it inside "
                              "unshare -n sh -c 'ip link set lo up && exec ...'.\n");
         return 2;

@@ -16,6 +16,7 @@
 //    first datagram) and the error of the gaps against DelayMS, over 200
 //    firings on the real event loop.
 
+#include "benchsupport.h"
 #include "commandsequencer.h"
 #include "database.h"
 #include "mRWFun.h"
@@ -32,7 +33,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
-#include <QNetworkInterface>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -58,16 +58,6 @@ double median(QVector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v.isEmpty() ? 0.0 : v.at(v.size() / 2);
-}
-
-bool onlyLoopbackIsUp()
-{
-    for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces()) {
-        const auto flags = nic.flags();
-        if ((flags & QNetworkInterface::IsUp) && !(flags & QNetworkInterface::IsLoopBack))
-            return false;
-    }
-    return true;
 }
 
 bool copyFile(const QString& from, const QString& to)
@@ -268,23 +258,7 @@ void benchFiring(double speed)
     // Time points every other media second, so the sequencer is idle when
     // each one's second begins; three commands each with gaps 50, 20, 30 ms.
     const int firings = 200;
-    TShow show;
-    show.ShowID = 77;
-    for (int i = 1; i <= firings; ++i) {
-        TTimePoint p;
-        p.SecondOfTimePoint = 2 * i;
-        for (int delay : {0, 20, 30}) {
-            TControlObject c;
-            c.SubnetID = 1;
-            c.DeviceID = quint8(i);
-            c.CommandTypeID = 4;
-            c.DelayMS = delay;
-            p.Commands.append(c);
-        }
-        show.TimePoints.append(p);
-    }
-    mPublicVariable().ShowList = {show};
-    mPublicVariable().CurrentShowIndex = 0;
+    LoadFiringBenchShow(firings);
 
     ClockPlayer player(speed);
     struct Send {
@@ -357,7 +331,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const double speed = argc > 1 ? std::max(1.0, QString::fromLocal8Bit(argv[1]).toDouble()) : 7.3;
-    if (!onlyLoopbackIsUp()) {
+    if (!OnlyLoopbackIsUp()) {
         std::fprintf(stderr, "Refusing to run: a network interface other than loopback is up. Run it inside "
                              "unshare -n sh -c 'ip link set lo up && exec ...'.\n");
         return 2;
