@@ -4,6 +4,7 @@
 #include "inifile.h"
 #include "lookups.h"
 #include "programfolder.h"
+#include "storedfixture.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "showdata.h"
@@ -72,10 +73,7 @@ private Q_SLOTS:
         ResetPublicVariables();
         m_folder = std::make_unique<TestProgramFolder>();
         QVERIFY(m_folder->openDatabase());
-        mPublicVariable().LanguageIni =
-            std::make_unique<IniFile>(m_folder->path(QStringLiteral("Language/English.ini")));
-        QVERIFY(LoadUniversalSwitchStatuses() && LoadCommandTypes() && LoadSecurityAlarmTypes()
-                && LoadSecurityModes() && LoadCurtainStatuses());
+        QVERIFY(LoadLanguageAndLookups(*m_folder));
     }
     void cleanup() { m_folder.reset(); }
 

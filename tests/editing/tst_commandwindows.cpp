@@ -5,6 +5,7 @@
 #include "modifycommandsdialog.h"
 #include "opencommandlists.h"
 #include "programfolder.h"
+#include "storedfixture.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "showdata.h"
@@ -46,10 +47,7 @@ private Q_SLOTS:
         ResetPublicVariables();
         m_folder = std::make_unique<TestProgramFolder>();
         QVERIFY(m_folder->openDatabase());
-        mPublicVariable().LanguageIni =
-            std::make_unique<IniFile>(m_folder->path(QStringLiteral("Language/English.ini")));
-        QVERIFY(LoadUniversalSwitchStatuses() && LoadCommandTypes() && LoadSecurityAlarmTypes()
-                && LoadSecurityModes() && LoadCurtainStatuses());
+        QVERIFY(LoadLanguageAndLookups(*m_folder));
     }
     void cleanup()
     {

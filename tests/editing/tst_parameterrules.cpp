@@ -3,6 +3,7 @@
 #include "lookups.h"
 #include "parameterrules.h"
 #include "programfolder.h"
+#include "storedfixture.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 
@@ -17,10 +18,7 @@ private Q_SLOTS:
     {
         ResetPublicVariables();
         QVERIFY(m_folder.openDatabase());
-        mPublicVariable().LanguageIni =
-            std::make_unique<IniFile>(m_folder.path(QStringLiteral("Language/English.ini")));
-        QVERIFY(LoadUniversalSwitchStatuses() && LoadCommandTypes() && LoadSecurityAlarmTypes()
-                && LoadSecurityModes() && LoadCurtainStatuses());
+        QVERIFY(LoadLanguageAndLookups(m_folder));
     }
 
     void typeNamesMatchExactly()

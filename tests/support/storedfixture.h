@@ -1,6 +1,8 @@
 #pragma once
 
 #include "database.h"
+#include "inifile.h"
+#include "lookups.h"
 #include "programfolder.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
@@ -41,4 +43,14 @@ inline int SelectedCount(const QString& statement)
     if (!q.exec(statement) || !q.next())
         return -1;
     return q.value(0).toInt();
+}
+
+// Opens the folder's Language/English.ini and loads the five lookup tables
+// (switch statuses, command types, alarm types, security modes, curtain
+// statuses) from its open database.
+inline bool LoadLanguageAndLookups(const TestProgramFolder& folder)
+{
+    mPublicVariable().LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
+    return LoadUniversalSwitchStatuses() && LoadCommandTypes() && LoadSecurityAlarmTypes() && LoadSecurityModes() &&
+           LoadCurtainStatuses();
 }
