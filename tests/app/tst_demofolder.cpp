@@ -1,8 +1,8 @@
 #include "inifile.h"
 #include "mSocket.h"
+#include "programfolder.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -26,20 +26,6 @@ struct Caught {
     quint8 device;
     QByteArray payload;
 };
-
-bool copyTree(const QString& from, const QString& to)
-{
-    QDir source(from);
-    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = QDir(to).filePath(source.relativeFilePath(file));
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        if (!QFile::copy(file, target))
-            return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -140,7 +126,7 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         const QString folder = dir.path() + QLatin1Char('/');
         for (const char* part : {"Database", "Language", "FormsDesignPosition"})
-            QVERIFY(copyTree(m_demo + QLatin1String(part), folder + QLatin1String(part)));
+            QVERIFY(CopyTree(m_demo + QLatin1String(part), folder + QLatin1String(part)));
         QDir().mkpath(folder + QStringLiteral("FormsDesignPosition"));
         QVERIFY(QFile::copy(m_demo + QStringLiteral("tavolan"), folder + QStringLiteral("tavolan")));
 

@@ -1,11 +1,11 @@
 #include "database.h"
 #include "inifile.h"
 #include "mSocket.h"
+#include "programfolder.h"
 #include "textops.h"
 #include "wavfile.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -36,22 +36,6 @@ struct Caught {
     quint8 device;
 };
 
-bool copyTree(const QString& from, const QString& to)
-{
-    QDir source(from);
-    if (!QDir().mkpath(to))
-        return false;
-    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = QDir(to).filePath(source.relativeFilePath(file));
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        if (!QFile::copy(file, target))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 // Runs the real program on a program folder of its own, starts a show with a
@@ -73,7 +57,7 @@ private:
     void prepareFolder()
     {
         m_folder = m_dir.path() + QLatin1Char('/');
-        QVERIFY(copyTree(QStringLiteral(TAVOLAN_SHIPPED_DIR), m_folder));
+        QVERIFY(CopyTree(QStringLiteral(TAVOLAN_SHIPPED_DIR), m_folder));
         const QString exe = m_folder + QStringLiteral("tavolan");
         QVERIFY(QFile::copy(QStringLiteral(TAVOLAN_EXECUTABLE), exe));
         QVERIFY(QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner));

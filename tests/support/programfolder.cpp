@@ -8,9 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
-
-bool copyTree(const QString& from, const QString& to)
+bool CopyTree(const QString& from, const QString& to)
 {
     QDir source(from);
     if (!source.exists())
@@ -29,12 +27,11 @@ bool copyTree(const QString& from, const QString& to)
     return true;
 }
 
-} // namespace
 
 TestProgramFolder::TestProgramFolder()
 {
     CloseDatabase();
-    m_valid = m_dir.isValid() && copyTree(QStringLiteral(TAVOLAN_SHIPPED_DIR), m_dir.path())
+    m_valid = m_dir.isValid() && CopyTree(QStringLiteral(TAVOLAN_SHIPPED_DIR), m_dir.path())
               && QFileInfo::exists(m_dir.path() + QStringLiteral("/Database/DB.mdb"));
     QDir(m_dir.path()).mkpath(QStringLiteral("FormsDesignPosition"));
     QDir(m_dir.path()).mkpath(QStringLiteral("Language"));

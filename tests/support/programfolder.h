@@ -27,3 +27,8 @@ private:
     QTemporaryDir m_dir;
     bool m_valid = false;
 };
+
+// Copies every file below `from` (hidden ones too) to the same place below
+// `to`, replacing what is there and leaving each copy writable. False when
+// `from` does not exist or a file could not be copied.
+bool CopyTree(const QString& from, const QString& to);
