@@ -7,23 +7,8 @@
 #include <QtTest>
 
 namespace {
-TControlObject cmd(int device, qint32 delayMS = 0)
-{
-    TControlObject c;
-    c.SubnetID = 1;
-    c.DeviceID = quint8(device);
-    c.CommandTypeID = 4;
-    c.DelayMS = delayMS;
-    return c;
-}
-
-TTimePoint point(int second, QVector<TControlObject> commands)
-{
-    TTimePoint p;
-    p.SecondOfTimePoint = second;
-    p.Commands = std::move(commands);
-    return p;
-}
+using RunnerData::cmd;
+using RunnerData::point;
 
 using Sends = QVector<QPair<int, qint64>>; // device, clock ms
 } // namespace

@@ -79,6 +79,28 @@ inline void WriteShowIni(int showId, const QString& name, const QString& url)
     ini.write(QString::number(showId), QStringLiteral("URL"), url);
 }
 
+// Time points built in memory for the runner: a command to device `device`
+// of subnet 1 (kind 4), and a time point at `second` with its commands.
+namespace RunnerData {
+inline TControlObject cmd(int device, qint32 delayMS = 0)
+{
+    TControlObject c;
+    c.SubnetID = 1;
+    c.DeviceID = quint8(device);
+    c.CommandTypeID = 4;
+    c.DelayMS = delayMS;
+    return c;
+}
+
+inline TTimePoint point(int second, QVector<TControlObject> commands)
+{
+    TTimePoint p;
+    p.SecondOfTimePoint = second;
+    p.Commands = std::move(commands);
+    return p;
+}
+} // namespace RunnerData
+
 // A sequencer on a manual clock that records the target device of every
 // command it sends and when it went out.
 struct RecordingSequencer {
