@@ -254,6 +254,11 @@ QString showIniFailure()
     return QStringLiteral("The show's name and media path could not be written to Show.ini");
 }
 
+QString compensationFailure(const QString& reason)
+{
+    return QStringLiteral("; the database change could not be taken back either: ") + reason;
+}
+
 } // namespace
 
 // ---- Shows ----------------------------------------------------------------
@@ -290,43 +295,63 @@ Outcome<bool> ShowNameExists(const QString& name, std::optional<int> exceptShowI
     return Outcome<bool>::success(false);
 }
 
+// The database is committed first and Show.ini written after it; when the
+// file refuses the entry, the committed change is taken back, so a failure
+// leaves both files as they were. (Writing the file first would leave an
+// entry behind for a row that a refused commit, or a kill, never kept.)
 IdResult AddShow(const ShowFields& fields)
 {
-    DbTransaction tx;
-    if (!tx.isActive())
-        return IdResult::failure(tx.failureText());
-    QSqlQuery query = StandaloneQuery();
-    QString error;
-    const auto next = readNext(query, SqlSelectMaxShowId(), 1, &error);
-    if (!next)
-        return IdResult::failure(error);
-    const int showId = next->next;
-    const int switchId = fields.ActivedUniversalSwitch ? fields.UniversalSwitchID : 0;
-    if (!run(query, SqlInsertShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0, switchId), &error))
-        return IdResult::failure(error);
-    // The row is kept only when its name and path were written as well.
-    if (!WriteShowEntry(showId, fields.Name, fields.URL))
-        return IdResult::failure(showIniFailure());
-    if (!tx.commit())
-        return IdResult::failure(tx.failureText());
-    return IdResult::success(showId);
+    int showId = 0;
+    {
+        DbTransaction tx;
+        if (!tx.isActive())
+            return IdResult::failure(tx.failureText());
+        QSqlQuery query = StandaloneQuery();
+        QString error;
+        const auto next = readNext(query, SqlSelectMaxShowId(), 1, &error);
+        if (!next)
+            return IdResult::failure(error);
+        showId = next->next;
+        const int switchId = fields.ActivedUniversalSwitch ? fields.UniversalSwitchID : 0;
+        if (!run(query, SqlInsertShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0, switchId),
+                 &error))
+            return IdResult::failure(error);
+        if (!tx.commit())
+            return IdResult::failure(tx.failureText());
+    }
+    if (WriteShowEntry(showId, fields.Name, fields.URL))
+        return IdResult::success(showId);
+    const EditResult undone = runInTransaction(SqlDeleteShow(showId));
+    return IdResult::failure(undone ? showIniFailure() : showIniFailure() + compensationFailure(undone.error));
 }
 
 EditResult UpdateShow(int showId, const ShowFields& fields)
 {
-    DbTransaction tx;
-    if (!tx.isActive())
-        return EditResult::failure(tx.failureText());
-    QSqlQuery query = StandaloneQuery();
-    QString error;
-    const int switchId = fields.ActivedUniversalSwitch ? fields.UniversalSwitchID : 0;
-    if (!run(query, SqlUpdateShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0, switchId), &error))
-        return EditResult::failure(error);
-    if (!WriteShowEntry(showId, fields.Name, fields.URL))
+    std::optional<ShowRow> before;
+    {
+        DbTransaction tx;
+        if (!tx.isActive())
+            return EditResult::failure(tx.failureText());
+        const auto read = readFirst<ShowRow>(SqlSelectShow(showId), showRowOf);
+        if (!read)
+            return EditResult::failure(read.error);
+        before = *read;
+        QSqlQuery query = StandaloneQuery();
+        QString error;
+        const int switchId = fields.ActivedUniversalSwitch ? fields.UniversalSwitchID : 0;
+        if (!run(query, SqlUpdateShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0, switchId),
+                 &error))
+            return EditResult::failure(error);
+        if (!tx.commit())
+            return EditResult::failure(tx.failureText());
+    }
+    if (WriteShowEntry(showId, fields.Name, fields.URL))
+        return EditResult::success();
+    if (!before) // there was no row to change: nothing to take back
         return EditResult::failure(showIniFailure());
-    if (!tx.commit())
-        return EditResult::failure(tx.failureText());
-    return EditResult::success();
+    const EditResult undone = runInTransaction(
+        {SqlUpdateShow(showId, before->SequenceNo, before->ActivedUniversalSwitch, before->UniversalSwitchID)});
+    return EditResult::failure(undone ? showIniFailure() : showIniFailure() + compensationFailure(undone.error));
 }
 
 EditResult DeleteShow(int showId)

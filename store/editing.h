@@ -79,10 +79,12 @@ IdResult NextShowId();
 // (compared exactly, letter case counting). Without exceptShowId any show
 // counts.
 Outcome<bool> ShowNameExists(const QString& name, std::optional<int> exceptShowId = std::nullopt);
-// Inserts the show row and writes its name and path into Show.ini; the row
-// stays only when the file was written too. Returns the new ShowID.
+// Inserts the show row and writes its name and path into Show.ini, both or
+// neither: the file is written only once the row is committed, and a file
+// that refuses the entry takes the row out again. Returns the new ShowID.
 IdResult AddShow(const ShowFields& fields);
-// Updates the show row and its Show.ini entry, both or neither.
+// Updates the show row and its Show.ini entry, both or neither, in the same
+// order: a refused entry puts the row's earlier values back.
 EditResult UpdateShow(int showId, const ShowFields& fields);
 // Deletes the show's commands, its time points and its row, all or none.
 // Its Show.ini section stays; a later show with the same ShowID overwrites it.

@@ -2,6 +2,7 @@
 #include "editing.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
+#include "settingsfiles.h"
 #include "storedfixture.h"
 #include "inifile.h"
 #include "sqltext.h"
@@ -50,6 +51,39 @@ TControlObject copied(int sequenceNo, int device, const QString& remark = QStrin
     c.DelayMS = 250;
     c.Remark = remark;
     return c;
+}
+
+// Another program with a read open on the database: until it ends, a commit
+// here waits out the busy timeout and is refused ("database is locked").
+class ReaderHoldingTheDatabase {
+public:
+    explicit ReaderHoldingTheDatabase(const QString& path)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name());
+        db.setDatabaseName(path);
+        if (db.open()) {
+            m_query = std::make_unique<QSqlQuery>(db);
+            held = m_query->exec(QStringLiteral("begin")) &&
+                   m_query->exec(QStringLiteral("select count(*) from Show")) && m_query->next();
+        }
+    }
+    ~ReaderHoldingTheDatabase()
+    {
+        m_query.reset();
+        QSqlDatabase::database(name(), false).close();
+        QSqlDatabase::removeDatabase(name());
+    }
+    bool held = false;
+
+private:
+    static QString name() { return QStringLiteral("another program"); }
+    std::unique_ptr<QSqlQuery> m_query;
+};
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -252,6 +286,51 @@ private Q_SLOTS:
         const auto point = ed::ReadTimePoint(1, 1);
         QCOMPARE((*point)->SecondOfTimePoint, 3675);
         QCOMPARE((*point)->Remark, QStringLiteral("the 'big' one"));
+    }
+
+    void aShowIsSavedWithItsShowIniEntryOrNotAtAll()
+    {
+        QVERIFY(ed::AddShow({1, true, 5, QStringLiteral("Opening"), QStringLiteral("/m/a.mp4")}));
+        const QString iniPath = folder->path(QStringLiteral("Database/Show.ini"));
+        const QByteArray iniBefore = fileBytes(iniPath);
+        const auto unchanged = [&] {
+            const auto row = ed::ReadShow(1);
+            QVERIFY(row && row->has_value());
+            QCOMPARE((*row)->SequenceNo, 1);
+            QCOMPARE((*row)->UniversalSwitchID, 5);
+            QCOMPARE((*row)->Name, QStringLiteral("Opening"));
+            QCOMPARE(SelectedCount(QStringLiteral("select count(*) from Show")), 1);
+            QCOMPARE(fileBytes(iniPath), iniBefore);
+            mPublicVariable().ShowIni->reload();
+            QCOMPARE(ShowNameOf(2), QString());
+        };
+        const ed::ShowFields renamed{9, true, 7, QStringLiteral("Renamed"), QStringLiteral("/m/b.mp4")};
+        const ed::ShowFields added{2, false, 0, QStringLiteral("Closing"), QStringLiteral("/m/c.mp4")};
+
+        {
+            // The database refuses the commit: Show.ini is not touched.
+            ReaderHoldingTheDatabase reader(folder->path(QStringLiteral("Database/DB.mdb")));
+            QVERIFY(reader.held);
+            const auto edit = ed::UpdateShow(1, renamed);
+            QVERIFY(!edit);
+            QVERIFY2(edit.error.contains(QStringLiteral("locked")), qPrintable(edit.error));
+            QVERIFY(!ed::AddShow(added));
+        }
+        unchanged();
+
+        // Show.ini refuses the entry: the committed row change is taken back.
+        IniFile::setBeforeReplaceHook([] { return false; });
+        const auto edit = ed::UpdateShow(1, renamed);
+        const auto add = ed::AddShow(added);
+        IniFile::setBeforeReplaceHook({});
+        QVERIFY(!edit);
+        QVERIFY(!add);
+        QVERIFY(add.error.contains(QStringLiteral("Show.ini")));
+        unchanged();
+
+        // Nothing is stuck: the same edit goes through afterwards.
+        QVERIFY(ed::UpdateShow(1, renamed));
+        QCOMPARE((*ed::ReadShow(1))->Name, QStringLiteral("Renamed"));
     }
 };
 
