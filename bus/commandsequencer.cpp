@@ -59,9 +59,9 @@ CommandSequencer::~CommandSequencer()
         g_processSequencer = nullptr;
 }
 
-void CommandSequencer::enqueue(QVector<TControlObject> commands, StopCheck stopCheck, Done done)
+void CommandSequencer::enqueue(QVector<TControlObject> commands, StopCheck stopCheck, Done done, Owner owner)
 {
-    m_queue.push_back({std::move(commands), std::move(stopCheck), std::move(done)});
+    m_queue.push_back({std::move(commands), std::move(stopCheck), std::move(done), owner});
     pump();
 }
 
@@ -72,6 +72,41 @@ void CommandSequencer::stop()
     m_queue.clear();
     m_next = 0;
     m_waiting = false;
+}
+
+int CommandSequencer::dropShowLists()
+{
+    int dropped = 0;
+    bool frontDropped = false;
+    bool front = true;
+    for (auto it = m_queue.begin(); it != m_queue.end(); front = false) {
+        if (it->owner != Owner::Show) {
+            ++it;
+            continue;
+        }
+        dropped += int(it->commands.size()) - (front ? m_next : 0);
+        frontDropped = frontDropped || front;
+        it = m_queue.erase(it);
+    }
+    if (!frontDropped)
+        return dropped;
+    ++m_generation; // a pump under way must not touch the dropped list
+    m_next = 0;
+    if (m_waiting && m_gapMS > MinGapMS)
+        startGap(MinGapMS);
+    else if (!m_waiting)
+        pump();
+    return dropped;
+}
+
+void CommandSequencer::startGap(int ms)
+{
+    m_waiting = true;
+    m_gapMS = ms;
+    m_timer->start(ms, [this] {
+        m_waiting = false;
+        pump();
+    });
 }
 
 // Sends the next command of the front list and starts its gap, finishing
@@ -96,11 +131,7 @@ void CommandSequencer::pump()
                      command.SecondParameter, command.ThirdParameter);
             if (generation != m_generation)
                 continue; // stopped while sending
-            m_waiting = true;
-            m_timer->start(gapAfter(command.DelayMS), [this] {
-                m_waiting = false;
-                pump();
-            });
+            startGap(gapAfter(command.DelayMS));
             break;
         }
         Done done = std::move(current.done);

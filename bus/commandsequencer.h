@@ -48,8 +48,13 @@ public:
     // Returns true to drop the rest of the list (asked before each command).
     using StopCheck = std::function<bool()>;
     // Called once the list has been sent and its last wait is over, or when
-    // its StopCheck cut it short; never for lists that stop() drops.
+    // its StopCheck cut it short; never for lists that stop() or
+    // dropShowLists() drop.
     using Done = std::function<void()>;
+    // Whose list it is. The playing show's lists (its time points, the play
+    // and pause sets) end with the show; the stop set and the authoring
+    // windows' previews go out whatever the show does.
+    enum class Owner { Other, Show };
 
     // Without a sender, commands go to the bus through SendCommand; without
     // a timer, a QtPacingTimer paces them.
@@ -61,7 +66,8 @@ public:
     // Queues a list. When nothing is being sent its first command goes out
     // before enqueue returns. An empty list takes no time: it completes as
     // soon as its turn comes.
-    void enqueue(QVector<TControlObject> commands, StopCheck stopCheck = {}, Done done = {});
+    void enqueue(QVector<TControlObject> commands, StopCheck stopCheck = {}, Done done = {},
+                 Owner owner = Owner::Other);
 
     // A list is being sent (or waits after its last command), or waits its turn.
     bool isBusy() const { return !m_queue.empty(); }
@@ -71,6 +77,13 @@ public:
     // Drops every list, the one being sent included; nothing more goes out.
     void stop();
 
+    // The show stopped: drops the commands of its lists that have not gone
+    // out yet. A list being sent stops after the datagram already on the
+    // bus; the wait after it is cut to the shortest gap, so whatever comes
+    // next (the stop set) follows within MinGapMS. Other lists keep their
+    // turn. Returns the number of commands dropped.
+    int dropShowLists();
+
     // The longest delay the command editor lets one enter. A stored delay
     // above it (typed into the database by hand) waits no longer than this,
     // so one odd row cannot hold back the rest of a show.
@@ -78,22 +91,29 @@ public:
 
     // The wait after a command: its delay, at most MaxDelayMS, or 50 ms when
     // the delay is 0 or less.
-    static int gapAfter(qint32 delayMS) { return delayMS > MaxDelayMS ? MaxDelayMS : delayMS > 0 ? delayMS : 50; }
+    static constexpr int MinGapMS = 50;
+    static int gapAfter(qint32 delayMS)
+    {
+        return delayMS > MaxDelayMS ? MaxDelayMS : delayMS > 0 ? delayMS : MinGapMS;
+    }
 
 private:
     struct Pending {
         QVector<TControlObject> commands;
         StopCheck stopCheck;
         Done done;
+        Owner owner = Owner::Other;
     };
 
     void pump();
+    void startGap(int ms);
 
     Sender m_sender;
     std::unique_ptr<PacingTimer> m_timer;
     std::deque<Pending> m_queue; // front: the list being sent
     int m_next = 0;              // next command of the front list
     bool m_waiting = false;      // a gap is running
+    int m_gapMS = 0;             // the running gap's length
     bool m_pumping = false;
     quint64 m_generation = 0; // bumped by stop(), so a re-entrant stop is noticed
 };

@@ -134,6 +134,28 @@ private Q_SLOTS:
         QCOMPARE(sent[1].device, quint8(9));
     }
 
+    void aStoppedShowsListsAreDroppedAndTheRestKeepTheirTurn()
+    {
+        using Owner = CommandSequencer::Owner;
+        bool showDone = false;
+        sequencer->enqueue({command(10, 1000), command(11, 0)}, {}, [&] { showDone = true; }, Owner::Show);
+        sequencer->enqueue({command(20, 0)}); // a preview
+        for (int i = 0; i < 2000; ++i)
+            sequencer->enqueue({command(30, 0)}, {}, {}, Owner::Show);
+        timer->advance(10); // 10 is on the wire, its 1000 ms wait running
+
+        QCOMPARE(sequencer->dropShowLists(), 1 + 2000);
+        sequencer->enqueue({command(40, 0)}); // the stop set
+        timer->runOut();
+        QCOMPARE(sent.size(), 3);
+        QCOMPARE(sent[1].device, quint8(20));
+        QCOMPARE(sent[1].at, 60); // the wait cut to the shortest gap from the drop
+        QCOMPARE(sent[2].device, quint8(40));
+        QCOMPARE(sent[2].at, 110);
+        QVERIFY(!showDone);
+        QCOMPARE(sequencer->dropShowLists(), 0);
+    }
+
     void stopCheckCutsTheListShortBetweenCommands()
     {
         bool closing = false;
