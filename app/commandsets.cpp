@@ -6,6 +6,8 @@
 #include "publicvariable.h"
 #include "sqltext.h"
 
+#include <QDebug>
+
 std::optional<CommandSetCode> CommandSetOfPlayState(int playState)
 {
     switch (playState) {
@@ -36,8 +38,27 @@ bool SendCommandSet(CommandSequencer& sequencer, int playState, CommandSequencer
 {
     if (!CommandSetOfPlayState(playState))
         return false;
-    sequencer.enqueue(ReadCommandSet(playState), [] { return mPublicVariable().ClosingFlag; }, std::move(done));
+    QVector<TControlObject> commands = ReadCommandSet(playState);
+    if (playState == MediaPlayer::Playing) {
+        // Time points wait behind the play set; a long one is worth a word.
+        const qint64 holdMS = ListDurationMS(commands);
+        if (holdMS >= LongPlaySetMS)
+            qWarning().noquote() << QStringLiteral("play set delays the show by %1 s").arg(holdMS / 1000.0);
+    }
+    // The stop set goes out whatever happens to the show; the play and pause
+    // sets end with it.
+    const auto owner = playState == MediaPlayer::Stopped ? CommandSequencer::Owner::Other
+                                                         : CommandSequencer::Owner::Show;
+    sequencer.enqueue(std::move(commands), [] { return mPublicVariable().ClosingFlag; }, std::move(done), owner);
     return true;
+}
+
+qint64 ListDurationMS(const QVector<TControlObject>& commands)
+{
+    qint64 total = 0;
+    for (const TControlObject& c : commands)
+        total += CommandSequencer::gapAfter(c.DelayMS);
+    return total;
 }
 
 void HandlePlayStateChange(MediaPlayer& player, CommandSequencer& sequencer, int newState)
@@ -45,7 +66,13 @@ void HandlePlayStateChange(MediaPlayer& player, CommandSequencer& sequencer, int
     if (mPublicVariable().ClosingFlag || !CommandSetOfPlayState(newState))
         return;
     CommandSequencer::Done done;
-    if (newState == MediaPlayer::Playing) {
+    if (newState == MediaPlayer::Stopped) {
+        // The bus goes quiet at once: what the show still had queued is
+        // dropped, and the stop set follows the datagram on the wire.
+        const int dropped = sequencer.dropShowLists();
+        if (dropped > 0)
+            qInfo().noquote() << QStringLiteral("show stopped: %1 queued commands dropped").arg(dropped);
+    } else if (newState == MediaPlayer::Playing) {
         // The video fills the screen once the play set has gone out, as
         // the devices expect it; an empty or unreadable set is done at once.
         done = [&player] {

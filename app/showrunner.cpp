@@ -80,6 +80,8 @@ void ShowRunner::setFiringSettings(const FiringSettings& settings)
     m_settings = settings;
     m_settings.offsetMS = qBound(FiringSettings::MinOffsetMS, m_settings.offsetMS, FiringSettings::MaxOffsetMS);
     m_timer->cancel();
+    if (m_player.playState() == MediaPlayer::Playing || m_player.playState() == MediaPlayer::Paused)
+        m_startPending = false; // the start has passed, in whichever mode
     if (m_settings.mode != FiringSettings::Precise)
         return;
     if (enteringPrecise) {
@@ -112,6 +114,8 @@ void ShowRunner::chooseShow(const QString& showIdText)
 
     const QString path = ShowUrlOf(showId);
     if (m_player.url() != path) {
+        // Nothing of the show that played goes out after the new one starts.
+        m_sequencer.dropShowLists();
         LoadShow(showId);
         rearm(0); // other media starts from its beginning
         m_player.setUrl(path);
@@ -125,6 +129,7 @@ void ShowRunner::chooseShow(const QString& showIdText)
     // The same media: another show sharing the file must still bring its own
     // time points, or the runner would fire the previous show's commands.
     if (showId != pv.CurrentShowID) {
+        m_sequencer.dropShowLists();
         LoadShow(showId);
         pv.CurrentShowID = showId;
         m_known = false; // its time points are armed from where the media is
@@ -161,21 +166,36 @@ void ShowRunner::tickMode()
     // Without an offset the second is the position cut to whole seconds;
     // with one, the shifted position rounded down, so a negative result
     // never counts as second 0.
-    const double second = m_settings.offsetMS == 0 ? std::trunc(position)
-                                                   : std::floor(position + m_settings.offsetMS / 1000.0);
-    QVector<TControlObject> due = CommandsDueAt(*show, qint64(second));
+    const double shifted = m_settings.offsetMS == 0 ? std::trunc(position)
+                                                    : std::floor(position + m_settings.offsetMS / 1000.0);
+    const qint64 second = qint64(shifted);
+    QVector<TControlObject> due;
+    if (m_startPending) {
+        // Playback started from the beginning: the seconds whose early
+        // moment lies before it fire once now, as in precise mode.
+        m_startPending = false;
+        for (qint64 early = 0; early * 1000 < m_settings.offsetMS && early < second; ++early)
+            due += CommandsDueAt(*show, early);
+    }
+    // A time point before the media's start never fires.
+    if (second >= 0)
+        due += CommandsDueAt(*show, second);
     if (!due.isEmpty())
-        m_sequencer.enqueue(std::move(due));
+        m_sequencer.enqueue(std::move(due), {}, {}, CommandSequencer::Owner::Show);
 }
 
 void ShowRunner::onPlayState(int state)
 {
-    if (m_settings.mode != FiringSettings::Precise)
-        return;
     if (state == MediaPlayer::Stopped) {
+        // The bus goes quiet: nothing the show queued goes out after a stop.
+        m_sequencer.dropShowLists();
         m_timer->cancel();
         rearm(0);
-    } else if (state == MediaPlayer::Playing) {
+        return;
+    }
+    if (m_settings.mode != FiringSettings::Precise)
+        return;
+    if (state == MediaPlayer::Playing) {
         // After every other handler of the change (the play set goes out
         // first), look at the position and set the timer.
         m_timer->start(0, [this] { sync(false); });
@@ -191,6 +211,7 @@ void ShowRunner::rearm(qint64 positionMS)
     m_lastAt = m_clock();
     m_running = false;
     m_known = true;
+    m_startPending = positionMS == 0;
 }
 
 qint64 ShowRunner::nextArmed(const TShow& show) const
@@ -198,7 +219,7 @@ qint64 ShowRunner::nextArmed(const TShow& show) const
     qint64 best = -1;
     for (const TTimePoint& point : show.TimePoints) {
         const qint64 at = qint64(point.SecondOfTimePoint) * 1000;
-        if (at >= m_armedFrom && (best < 0 || at < best))
+        if (at >= 0 && at >= m_armedFrom && (best < 0 || at < best))
             best = at;
     }
     return best;
@@ -255,7 +276,7 @@ void ShowRunner::sync(bool fromTimer)
         m_armedFrom = at + 1;
         QVector<TControlObject> due = CommandsDueAt(*show, at / 1000);
         if (!due.isEmpty())
-            m_sequencer.enqueue(std::move(due));
+            m_sequencer.enqueue(std::move(due), {}, {}, CommandSequencer::Owner::Show);
     }
 
     const qint64 next = nextArmed(*show);

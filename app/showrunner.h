@@ -40,7 +40,10 @@ QVector<TControlObject> CommandsDueAt(const TShow& show, qint64 second);
 //   new position; a forward seek skips the time points it jumps over; pause
 //   holds. Lists go to the sequencer even while it is busy, so one that
 //   comes while another is being sent waits behind it.
-// In both modes the offset moves every firing earlier by its milliseconds.
+// In both modes the offset moves every firing earlier by its milliseconds;
+// a time point whose early moment lies before the start of playback fires at
+// once, and one before second 0 never fires. What the runner queued ends with
+// the show: a stop or other media drops it from the sequencer.
 class ShowRunner {
 public:
     // Milliseconds on a steady clock.
@@ -104,4 +107,7 @@ private:
     qint64 m_lastAt = 0;       // clock at the last sync
     double m_rate = 1.0;
     bool m_running = false; // playing at the last sync
+    // Tick mode: playback starts from the beginning; the first tick that
+    // fires also fires what a positive offset put before it.
+    bool m_startPending = true;
 };

@@ -75,6 +75,20 @@ private Q_SLOTS:
         QCOMPARE(player->fullScreen(), state == MediaPlayer::Playing);
     }
 
+    void aStopEndsALongPlaySetAndItsHoldIsLogged()
+    {
+        QVERIFY(AddSetCommand(QStringLiteral("CommandsForPlay"), 4, 4, 34, QStringLiteral("600000")));
+        QTest::ignoreMessage(QtWarningMsg, "play set delays the show by 600.6 s");
+        report(MediaPlayer::Playing);
+        bus->timer->advance(700); // all four out, the last one's ten minutes running
+        QCOMPARE(bus->devices(), (QVector<int>{31, 32, 33, 34}));
+        report(MediaPlayer::Stopped);
+        bus->timer->advance(50);
+        QCOMPARE(bus->devices(), (QVector<int>{31, 32, 33, 34, 11}));
+        bus->timer->runOut();
+        QVERIFY(!player->fullScreen()); // the play set never finished
+    }
+
     void otherStatesAndClosingSendNothing()
     {
         for (int state : {0, 4, 5, 6, 7, 8, 9, 10, 11, -1})

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <algorithm>
+
 namespace {
 using RunnerData::cmd;
 using RunnerData::point;
@@ -183,12 +185,60 @@ private Q_SLOTS:
             QCOMPARE(sends().size(), 1);
     }
 
+    void anOffsetBeyondTheStartFiresAtOnce_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<Sends>("expected"); // each device's first send
+        // What an offset puts before the start goes at once (in tick mode
+        // at the first tick, 100 ms in), the next in line 50 ms behind it;
+        // a time point before second 0 never fires.
+        const int tick = FiringSettings::Tick, precise = FiringSettings::Precise;
+        QTest::newRow("tick +500") << tick << 500 << Sends{{9, 100}, {1, 500}};
+        QTest::newRow("tick +999") << tick << 999 << Sends{{9, 100}, {1, 150}};
+        QTest::newRow("tick +2000") << tick << 2000 << Sends{{9, 100}, {1, 150}};
+        QTest::newRow("tick -2000") << tick << -2000 << Sends{{9, 2000}, {1, 3000}};
+        QTest::newRow("precise +500") << precise << 500 << Sends{{9, 0}, {1, 500}};
+        QTest::newRow("precise +999") << precise << 999 << Sends{{9, 0}, {1, 50}};
+        QTest::newRow("precise +2000") << precise << 2000 << Sends{{9, 0}, {1, 50}};
+        QTest::newRow("precise -2000") << precise << -2000 << Sends{{9, 2000}, {1, 3000}};
+    }
     void anOffsetBeyondTheStartFiresAtOnce()
     {
-        // Second 0 with 500 ms early firing cannot be early: it goes at once.
-        setUp({point(0, {cmd(9)})}, FiringSettings::Precise, 500);
-        playUntil(1.0);
-        QCOMPARE(sends(), (Sends{{9, 0}}));
+        QFETCH(int, mode);
+        QFETCH(int, offset);
+        QFETCH(Sends, expected);
+        setUp({point(-1, {cmd(99)}), point(0, {cmd(9)}), point(1, {cmd(1)})}, FiringSettings::Mode(mode), offset);
+        playUntil(3.5);
+        Sends first;
+        for (const auto& send : sends())
+            if (std::none_of(first.begin(), first.end(), [&](const auto& f) { return f.first == send.first; }))
+                first.append(send);
+        QCOMPARE(first, expected);
+    }
+
+    void aStopDropsWhatTheShowStillHadQueued_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("tick") << int(FiringSettings::Tick);
+        QTest::newRow("precise") << int(FiringSettings::Precise);
+    }
+    void aStopDropsWhatTheShowStillHadQueued()
+    {
+        QFETCH(int, mode);
+        // 100 one-command time points a second: far more than the bus takes.
+        QVector<TTimePoint> points;
+        for (int second = 0; second < 10; ++second)
+            for (int i = 0; i < 100; ++i)
+                points.append(point(second, {cmd(second + 1)}));
+        setUp(points, FiringSettings::Mode(mode));
+        playUntil(6.0);
+        QVERIFY(bus->sequencer->isBusy());
+        const int sent = bus->sent.size();
+        player->stop();
+        run(2000);
+        QCOMPARE(bus->sent.size(), sent);
+        QVERIFY(!bus->sequencer->isBusy());
     }
 
     void aBusySequencerQueuesTheNextList()
