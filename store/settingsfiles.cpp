@@ -6,6 +6,7 @@
 #include "textops.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 #include <array>
 #include <limits>
@@ -27,6 +28,13 @@ QString readFrom(const IniFile* ini, const QString& section, const QString& key,
 bool writeTo(IniFile* ini, const QString& section, const QString& key, const QString& value)
 {
     return ini && ini->write(section, key, value);
+}
+
+// An optional sign and decimal digits, of any length.
+bool isWholeNumber(const QString& text)
+{
+    static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
+    return wholeNumber.match(text).hasMatch();
 }
 
 } // namespace
@@ -120,11 +128,13 @@ AddressChoice ChooseLocalAddress(const QStringList& hostAddresses, const QString
     return {hostAddresses.isEmpty() ? QString() : hostAddresses.first(), true};
 }
 
-QString ApplyLocalAddress(IniFile& ini, const QStringList& hostAddresses, const QString& configuredIp)
+QString ApplyLocalAddress(IniFile& ini, const QStringList& hostAddresses, const QString& configuredIp,
+                          bool* writeFailed)
 {
     const AddressChoice choice = ChooseLocalAddress(hostAddresses, configuredIp);
-    if (choice.writeBack)
-        ini.write("ip", "ip", choice.localAddress);
+    const bool failed = choice.writeBack && !ini.write("ip", "ip", choice.localAddress);
+    if (writeFailed)
+        *writeFailed = failed;
     return choice.localAddress;
 }
 
@@ -157,9 +167,12 @@ FiringSettings ReadFiringSettings(const IniFile& ini)
     if (ini.read(QStringLiteral("Firing"), QStringLiteral("Mode")).trimmed().compare(QLatin1String("precise"),
                                                                                       Qt::CaseInsensitive) == 0)
         s.mode = FiringSettings::Precise;
+    const QString offset = ini.read(QStringLiteral("Firing"), QStringLiteral("OffsetMS"), QStringLiteral("0")).trimmed();
     qint32 n = 0;
-    if (ParseSettingsInteger(ini.read(QStringLiteral("Firing"), QStringLiteral("OffsetMS"), QStringLiteral("0")), &n))
+    if (ParseSettingsInteger(offset, &n))
         s.offsetMS = qBound(FiringSettings::MinOffsetMS, int(n), FiringSettings::MaxOffsetMS);
+    else if (isWholeNumber(offset)) // beyond 32 bits, but still far one way
+        s.offsetMS = offset.startsWith(u'-') ? FiringSettings::MinOffsetMS : FiringSettings::MaxOffsetMS;
     return s;
 }
 

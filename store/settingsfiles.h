@@ -48,8 +48,10 @@ struct AddressChoice {
 AddressChoice ChooseLocalAddress(const QStringList& hostAddresses, const QString& configuredIp);
 
 // Chooses the address and, when it is not the configured one, writes it to
-// [ip] ip. Returns the address to use.
-QString ApplyLocalAddress(IniFile& systemIni, const QStringList& hostAddresses, const QString& configuredIp);
+// [ip] ip. Returns the address to use; *writeFailed tells whether that write
+// was needed and failed.
+QString ApplyLocalAddress(IniFile& systemIni, const QStringList& hostAddresses, const QString& configuredIp,
+                          bool* writeFailed = nullptr);
 
 // Writers into the open System.ini; false when it is not open or the write
 // failed.

@@ -52,6 +52,10 @@ private Q_SLOTS:
                                                   << int(FiringSettings::Tick) << 0;
         QTest::newRow("offset held at the range") << QByteArray("[Firing]\nMode=precise\nOffsetMS=9000\n")
                                                   << int(FiringSettings::Precise) << 2000;
+        QTest::newRow("offset beyond 32 bits") << QByteArray("[Firing]\nOffsetMS=99999999999\n")
+                                               << int(FiringSettings::Tick) << 2000;
+        QTest::newRow("negative beyond 32 bits") << QByteArray("[Firing]\nOffsetMS=-99999999999\n")
+                                                 << int(FiringSettings::Tick) << -2000;
     }
     void reading()
     {
