@@ -28,6 +28,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDir>
 #include <QDebug>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -424,7 +425,10 @@ void TfrmMainTavolan::chooseLocalAddress(const QString& configuredIp)
             if (!a.isEmpty())
                 hosts << a;
     }
-    pv.LocalAddress = ApplyLocalAddress(*pv.SystemIni, hosts, configuredIp);
+    bool writeFailed = false;
+    pv.LocalAddress = ApplyLocalAddress(*pv.SystemIni, hosts, configuredIp, &writeFailed);
+    if (writeFailed)
+        reportSettingsNotSaved(QStringLiteral("The address ") + pv.LocalAddress);
     for (int i = 0; i < 4; ++i)
         pv.LocalOctets[i] =
             static_cast<quint8>(GetDelimitedField(pv.LocalAddress, i + 1, QStringLiteral(".")).toInt());
@@ -501,6 +505,16 @@ void TfrmMainTavolan::playPlayer()
 void TfrmMainTavolan::stopPlayer()
 {
     m_player->stop();
+}
+
+void TfrmMainTavolan::reportSettingsNotSaved(const QString& what)
+{
+    const IniFile* ini = mPublicVariable().SystemIni.get();
+    const QString text = QStringLiteral("%1 could not be written to %2")
+                             .arg(what, ini ? QDir::toNativeSeparators(ini->path()) : QStringLiteral("System.ini"));
+    qWarning().noquote() << text;
+    setPanelText(SettingsProblemPanel, QStringLiteral("Not saved to System.ini"));
+    m_statusPanels.at(SettingsProblemPanel)->setToolTip(text);
 }
 
 void TfrmMainTavolan::reportPlayFailure(const QString& reason)
@@ -589,7 +603,9 @@ bool TfrmMainTavolan::ExitProgram()
         m_receiver->stop();
     pv.ClosingFlag = true;
 
-    WriteMuteAndVolume(m_player->mute(), m_player->volume());
+    if (!WriteMuteAndVolume(m_player->mute(), m_player->volume()))
+        reportSettingsNotSaved(QStringLiteral("The volume %1%2").arg(m_player->volume())
+                                   .arg(m_player->mute() ? QStringLiteral(" (muted)") : QString()));
 
     if (trayIcon)
         trayIcon->hide();

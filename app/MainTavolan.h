@@ -106,6 +106,9 @@ public:
     // The status panel that tells the operator why a show's media did not
     // play; empty while the last media played.
     static constexpr int PlayProblemPanel = 4;
+    // The status panel that tells the operator a setting could not be
+    // written to System.ini (its tool tip says which and where).
+    static constexpr int SettingsProblemPanel = 3;
 
     // Controls, named as the rest of the program knows them.
     QFrame* panLeft = nullptr;
@@ -162,6 +165,7 @@ private:
     void writePortPanel();
     void addTrayIcon();
     void reportPlayFailure(const QString& reason);
+    void reportSettingsNotSaved(const QString& what);
 
     Dependencies m_deps;
     MediaPlayer* m_player = nullptr;

@@ -191,6 +191,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        IniFile::setBeforeReplaceHook({});
         m_window.reset();
         m_player = nullptr;
         m_timer = nullptr;
@@ -409,6 +410,57 @@ private Q_SLOTS:
         QCOMPARE(m_player->playState(), int(MediaPlayer::Playing));
         w.selectShowRow(17); // no such row: nothing happens
         QCOMPARE(mPublicVariable().CurrentShowIndex, 0);
+    }
+
+    void switchingAShowOffSilencesItAndSendsTheStopSetAtOnce()
+    {
+        addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"), 5);
+        addSetCommand(QStringLiteral("CommandsForStop"), 1, 3, 4);
+        // Two thousand commands at second 0: minutes of bus time.
+        QVERIFY(ExecuteStatement(DbQuery::General, QStringLiteral("insert into TimePoint(ShowID,TimePointID,"
+                                                                  "SecondOfTimePoint) values(1,1,0)")));
+        QStringList rows;
+        for (int id = 1; id <= 2000; ++id)
+            rows << QStringLiteral("(1,1,%1,%1,1,20,4,5,100,3,0)").arg(id);
+        QVERIFY(ExecuteStatement(DbQuery::General,
+                                 QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,SequenceNo,"
+                                                "SubnetID,DeviceID,CommandTypeID,FirstParameter,SecondParameter,"
+                                                "ThirdParameter,DelayMS) values ") + rows.join(u',')));
+        TfrmMainTavolan& w = startedWindow(iniWithFreePort());
+        w.selectShowRow(0);
+        m_player->playTo(0.5);
+        w.runner().tick();
+        m_timer->advance(6000);
+        QVERIFY(w.sequencer().isBusy());
+        const qsizetype before = m_sent.size();
+        QVERIFY(before > 100);
+
+        w.stopPlayer(); // as the bus's switch-off does
+        m_timer->advance(50);
+        QCOMPARE(m_sent.size(), before + 1);
+        QCOMPARE(m_sent.last().device, 4);
+        m_timer->runOut();
+        QCOMPARE(m_sent.size(), before + 1);
+    }
+
+    void settingsThatCannotBeWrittenAreReported()
+    {
+        // The configured address is not the host's, so start-up writes the
+        // host's back; the file refuses every write.
+        IniFile::setBeforeReplaceHook([] { return false; });
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("address 127\\.0\\.0\\.1 could not be written to .*System\\.ini")));
+        TfrmMainTavolan& w =
+            startedWindow(QStringLiteral("[Port]\nPort=15000\n[ip]\nip=10.1.2.3\n[IP]\nMUTE=0\nVOL=35\n"));
+        QCOMPARE(w.statusPanelText(TfrmMainTavolan::SettingsProblemPanel), QStringLiteral("Not saved to System.ini"));
+
+        m_player->setVolume(70);
+        m_messages->answerNext(MessageAnswer::Yes);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("volume 70 could not be written")));
+        QVERIFY(w.ExitProgram());
+        IniFile::setBeforeReplaceHook({});
+        QCOMPARE(systemIni(QStringLiteral("IP"), QStringLiteral("VOL")), QStringLiteral("35"));
+        QCOMPARE(systemIni(QStringLiteral("ip"), QStringLiteral("ip")), QStringLiteral("10.1.2.3"));
     }
 
     void mediaThatCannotPlaySendsNoPlaySet()
