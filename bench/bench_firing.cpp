@@ -39,47 +39,6 @@
 
 namespace {
 
-// A player whose position runs on the wall clock at `rate` while it plays;
-// seeks move it at once.
-class ClockPlayer : public MediaPlayer {
-public:
-    explicit ClockPlayer(double rate) : m_rate(rate) {}
-    void begin()
-    {
-        m_base = 0.0;
-        m_clock.start();
-        Q_EMIT playStateChanged(Stopped);
-        Q_EMIT playStateChanged(Playing);
-    }
-    QString url() const override { return QStringLiteral("clock"); }
-    void setUrl(const QString&) override {}
-    int playState() const override { return Playing; }
-    void play() override {}
-    void pause() override {}
-    void stop() override {}
-    double currentPosition() const override { return m_base + double(m_clock.nsecsElapsed()) / 1e9 * m_rate; }
-    void setCurrentPosition(double seconds) override
-    {
-        m_base = std::max(0.0, seconds);
-        m_clock.start();
-    }
-    double duration() const override { return 0.0; }
-    double playbackRate() const override { return m_rate; }
-    QString failure() const override { return QString(); }
-    int volume() const override { return 50; }
-    void setVolume(int) override {}
-    bool mute() const override { return false; }
-    void setMute(bool) override {}
-    bool fullScreen() const override { return false; }
-    void setFullScreen(bool) override {}
-    void release() override {}
-
-private:
-    double m_rate;
-    double m_base = 0.0;
-    QElapsedTimer m_clock;
-};
-
 struct Firing {
     int second;
     double latencyMs;

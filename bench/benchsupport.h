@@ -3,9 +3,13 @@
 // What the benchmark programs share: the loopback guard they start with and
 // the show the playback figures fire.
 
+#include "mediaplayer.h"
 #include "publicvariable.h"
 
+#include <QElapsedTimer>
 #include <QNetworkInterface>
+
+#include <algorithm>
 
 // True when no network interface but loopback is up: the only state in which
 // a benchmark may broadcast.
@@ -42,3 +46,58 @@ inline void LoadFiringBenchShow(int firings)
     mPublicVariable().ShowList = {show};
     mPublicVariable().CurrentShowIndex = 0;
 }
+
+// A player whose position runs on the wall clock at `rate` while it plays;
+// seeks move it at once. begin() reports a stop and a start, as a player
+// does when it is given media; stop() reports the stop and goes back to 0.
+class ClockPlayer : public MediaPlayer {
+public:
+    explicit ClockPlayer(double rate) : m_rate(rate) {}
+    void begin()
+    {
+        m_base = 0.0;
+        m_clock.start();
+        m_state = Stopped;
+        Q_EMIT playStateChanged(Stopped);
+        m_state = Playing;
+        Q_EMIT playStateChanged(Playing);
+    }
+    QString url() const override { return QStringLiteral("clock"); }
+    void setUrl(const QString&) override {}
+    int playState() const override { return m_state; }
+    void play() override {}
+    void pause() override {}
+    void stop() override
+    {
+        if (m_state == Stopped)
+            return;
+        m_state = Stopped;
+        m_base = 0.0;
+        Q_EMIT playStateChanged(Stopped);
+    }
+    double currentPosition() const override
+    {
+        return m_state == Playing ? m_base + double(m_clock.nsecsElapsed()) / 1e9 * m_rate : m_base;
+    }
+    void setCurrentPosition(double seconds) override
+    {
+        m_base = std::max(0.0, seconds);
+        m_clock.start();
+    }
+    double duration() const override { return 0.0; }
+    double playbackRate() const override { return m_rate; }
+    QString failure() const override { return QString(); }
+    int volume() const override { return 50; }
+    void setVolume(int) override {}
+    bool mute() const override { return false; }
+    void setMute(bool) override {}
+    bool fullScreen() const override { return false; }
+    void setFullScreen(bool) override {}
+    void release() override {}
+
+private:
+    double m_rate;
+    double m_base = 0.0;
+    int m_state = Stopped;
+    QElapsedTimer m_clock;
+};
