@@ -69,23 +69,10 @@ struct Lane {
 
 void putShow(int firings)
 {
-    TShow show;
-    show.ShowID = 1;
-    for (int second = 1; second <= firings; ++second) {
-        TTimePoint p;
-        p.SecondOfTimePoint = second;
-        TControlObject c;
-        c.SubnetID = 1;
-        c.DeviceID = quint8(second);
-        c.CommandTypeID = 4;
-        c.FirstParameter = quint16(second);
-        p.Commands.append(c);
-        show.TimePoints.append(p);
-    }
-    auto& pv = mPublicVariable();
-    pv.ShowList = {show};
-    pv.CurrentShowIndex = 0;
-    pv.CurrentShowID = 1;
+    QVector<TTimePoint> points;
+    for (int second = 1; second <= firings; ++second)
+        points.append(OneCommandTimePoint(second, quint8(second), quint16(second)));
+    MakeCurrentShow(points);
 }
 
 double percentile(QVector<double> v, double p)
@@ -242,24 +229,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     const int firings = argc > 1 ? std::max(10, QString::fromLocal8Bit(argv[1]).toInt()) : 200;
-    if (!OnlyLoopbackIsUp()) {
-        std::fprintf(stderr, "Refusing to run: a network interface other than loopback is up. Run it inside "
-                             "unshare -n sh -c 'ip link set lo up && exec ...'.\n");
-        return 2;
-    }
-    auto& pv = mPublicVariable();
-    pv.LocalAddress = QStringLiteral("127.0.0.1");
-    pv.LocalOctets = {127, 0, 0, 1};
-    pv.SubnetID = 200;
-    pv.DeviceID = 200;
-    if (!InitUDPSocket(pv.LocalAddress, 0, false)) {
-        std::fprintf(stderr, "Could not open a UDP socket on 127.0.0.1\n");
-        return 1;
-    }
-    if (!BroadcastDestination(pv.LocalOctets).toString().startsWith(QStringLiteral("127."))) {
-        std::fprintf(stderr, "Refusing to run: the broadcast destination is not on loopback\n");
-        return 2;
-    }
+    if (const int refused = StartLoopbackFiringBench())
+        return refused;
 
     {
         const double rate = 7.3;

@@ -72,38 +72,6 @@ bool exec(const QString& sql)
     return ExecuteStatement(DbQuery::Command, sql);
 }
 
-// A player whose position runs on a wall clock, `speed` media seconds per
-// wall second, while it plays.
-class ClockPlayer : public MediaPlayer {
-public:
-    explicit ClockPlayer(double speed) : m_speed(speed) {}
-    void begin() { m_clock.start(); }
-    double wallMsAtSecond(int second) const { return second * 1000.0 / m_speed; }
-    const QElapsedTimer& clock() const { return m_clock; }
-
-    QString url() const override { return QStringLiteral("bench"); }
-    void setUrl(const QString&) override {}
-    int playState() const override { return Playing; }
-    void play() override {}
-    void pause() override {}
-    void stop() override {}
-    double currentPosition() const override { return msSince(m_clock) * m_speed / 1000.0; }
-    void setCurrentPosition(double) override {}
-    double duration() const override { return 0.0; }
-    QString failure() const override { return QString(); }
-    int volume() const override { return 50; }
-    void setVolume(int) override {}
-    bool mute() const override { return false; }
-    void setMute(bool) override {}
-    bool fullScreen() const override { return false; }
-    void setFullScreen(bool) override {}
-    void release() override {}
-
-private:
-    double m_speed;
-    QElapsedTimer m_clock;
-};
-
 void benchShowList(const QString& folder)
 {
     const int shows = 10000;

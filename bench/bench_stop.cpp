@@ -37,24 +37,11 @@ constexpr int ShowSeconds = 60;
 
 void putShow(bool withTimePoints)
 {
-    TShow show;
-    show.ShowID = 1;
-    for (int second = 0; withTimePoints && second < ShowSeconds; ++second) {
-        for (int i = 0; i < PointsPerSecond; ++i) {
-            TTimePoint p;
-            p.SecondOfTimePoint = second;
-            TControlObject c;
-            c.SubnetID = 1;
-            c.DeviceID = quint8(1 + second % 200);
-            c.CommandTypeID = 4;
-            p.Commands.append(c);
-            show.TimePoints.append(p);
-        }
-    }
-    auto& pv = mPublicVariable();
-    pv.ShowList = {show};
-    pv.CurrentShowIndex = 0;
-    pv.CurrentShowID = 1;
+    QVector<TTimePoint> points;
+    for (int second = 0; withTimePoints && second < ShowSeconds; ++second)
+        for (int i = 0; i < PointsPerSecond; ++i)
+            points.append(OneCommandTimePoint(second, quint8(1 + second % 200)));
+    MakeCurrentShow(points);
 }
 
 struct Outcome {
@@ -134,24 +121,8 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 6;
-    if (!OnlyLoopbackIsUp()) {
-        std::fprintf(stderr, "Refusing to run: a network interface other than loopback is up. Run it inside "
-                             "unshare -n sh -c 'ip link set lo up && exec ...'.\n");
-        return 2;
-    }
-    auto& pv = mPublicVariable();
-    pv.LocalAddress = QStringLiteral("127.0.0.1");
-    pv.LocalOctets = {127, 0, 0, 1};
-    pv.SubnetID = 200;
-    pv.DeviceID = 200;
-    if (!InitUDPSocket(pv.LocalAddress, 0, false)) {
-        std::fprintf(stderr, "Could not open a UDP socket on 127.0.0.1\n");
-        return 1;
-    }
-    if (!BroadcastDestination(pv.LocalOctets).toString().startsWith(QStringLiteral("127."))) {
-        std::fprintf(stderr, "Refusing to run: the broadcast destination is not on loopback\n");
-        return 2;
-    }
+    if (const int refused = StartLoopbackFiringBench())
+        return refused;
     // The stop set is read from a program folder's database, as on a site.
     TestProgramFolder folder;
     if (!folder.isValid() || !folder.openDatabase() ||

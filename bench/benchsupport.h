@@ -3,6 +3,7 @@
 // What the benchmark programs share: the loopback guard they start with and
 // the show the playback figures fire.
 
+#include "mSocket.h"
 #include "mediaplayer.h"
 #include "publicvariable.h"
 
@@ -10,6 +11,7 @@
 #include <QNetworkInterface>
 
 #include <algorithm>
+#include <cstdio>
 
 // True when no network interface but loopback is up: the only state in which
 // a benchmark may broadcast.
@@ -21,6 +23,59 @@ inline bool OnlyLoopbackIsUp()
             return false;
     }
     return true;
+}
+
+// What a firing benchmark starts with: the loopback guard, the program's
+// address 200/200 on 127.0.0.1 and its socket on a port the system chooses,
+// with every broadcast on loopback. 0 when all is ready, otherwise the exit
+// code (the reason has been printed).
+inline int StartLoopbackFiringBench()
+{
+    if (!OnlyLoopbackIsUp()) {
+        std::fprintf(stderr, "Refusing to run: a network interface other than loopback is up. Run it inside "
+                             "unshare -n sh -c 'ip link set lo up && exec ...'.\n");
+        return 2;
+    }
+    auto& pv = mPublicVariable();
+    pv.LocalAddress = QStringLiteral("127.0.0.1");
+    pv.LocalOctets = {127, 0, 0, 1};
+    pv.SubnetID = 200;
+    pv.DeviceID = 200;
+    if (!InitUDPSocket(pv.LocalAddress, 0, false)) {
+        std::fprintf(stderr, "Could not open a UDP socket on 127.0.0.1\n");
+        return 1;
+    }
+    if (!BroadcastDestination(pv.LocalOctets).toString().startsWith(QStringLiteral("127."))) {
+        std::fprintf(stderr, "Refusing to run: the broadcast destination is not on loopback\n");
+        return 2;
+    }
+    return 0;
+}
+
+// Makes a show of these time points (show 1) the current one.
+inline void MakeCurrentShow(QVector<TTimePoint> points)
+{
+    TShow show;
+    show.ShowID = 1;
+    show.TimePoints = std::move(points);
+    auto& pv = mPublicVariable();
+    pv.ShowList = {show};
+    pv.CurrentShowIndex = 0;
+    pv.CurrentShowID = 1;
+}
+
+// A time point of one command of kind 4 to 1/device.
+inline TTimePoint OneCommandTimePoint(int second, quint8 device, quint16 firstParameter = 0)
+{
+    TTimePoint p;
+    p.SecondOfTimePoint = second;
+    TControlObject c;
+    c.SubnetID = 1;
+    c.DeviceID = device;
+    c.CommandTypeID = 4;
+    c.FirstParameter = firstParameter;
+    p.Commands.append(c);
+    return p;
 }
 
 // Makes show 77 the current one: a time point every other media second (2,
@@ -62,6 +117,10 @@ public:
         m_state = Playing;
         Q_EMIT playStateChanged(Playing);
     }
+    const QElapsedTimer& clock() const { return m_clock; }
+    // Wall milliseconds from the start to the media second.
+    double wallMsAtSecond(int second) const { return second * 1000.0 / m_rate; }
+
     QString url() const override { return QStringLiteral("clock"); }
     void setUrl(const QString&) override {}
     int playState() const override { return m_state; }
