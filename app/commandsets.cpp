@@ -69,9 +69,7 @@ void HandlePlayStateChange(MediaPlayer& player, CommandSequencer& sequencer, int
     if (newState == MediaPlayer::Stopped) {
         // The bus goes quiet at once: what the show still had queued is
         // dropped, and the stop set follows the datagram on the wire.
-        const int dropped = sequencer.dropShowLists();
-        if (dropped > 0)
-            qInfo().noquote() << QStringLiteral("show stopped: %1 queued commands dropped").arg(dropped);
+        sequencer.dropShowLists();
     } else if (newState == MediaPlayer::Playing) {
         // The video fills the screen once the play set has gone out, as
         // the devices expect it; an empty or unreadable set is done at once.

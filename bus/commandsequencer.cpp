@@ -2,6 +2,7 @@
 
 #include "mRWFun.h"
 
+#include <QDebug>
 #include <QTimer>
 
 struct QtPacingTimer::Impl {
@@ -88,6 +89,8 @@ int CommandSequencer::dropShowLists()
         frontDropped = frontDropped || front;
         it = m_queue.erase(it);
     }
+    if (dropped > 0)
+        qInfo().noquote() << QStringLiteral("show stopped: %1 queued commands dropped").arg(dropped);
     if (!frontDropped)
         return dropped;
     ++m_generation; // a pump under way must not touch the dropped list
