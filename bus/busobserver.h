@@ -15,7 +15,9 @@ public:
     // The datagram's first `count` bytes as they went or came; `size` is its
     // real size, larger than count only for a received datagram too long for
     // the receive buffer. `peer` is the IPv4 address it went to or came
-    // from, `port` that side's port. Called on the GUI thread.
+    // from, `port` that side's port. Called on the GUI thread for every
+    // datagram, between reads of a flood: it must not do more than note the
+    // datagram and return.
     virtual void busDatagram(BusDirection direction, const quint8* bytes, int count, int size, quint32 peer,
                              quint16 port) = 0;
 };

@@ -10,6 +10,8 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -45,7 +47,7 @@ QString kindText(const BusDatagramFacts& f)
 
 QString parameterText(const BusMonitorEntry& e)
 {
-    const BusDatagramFacts& f = e.facts;
+    const BusDatagramFacts& f = e.facts();
     const auto* payload = reinterpret_cast<const quint8*>(e.bytes.constData()) + f.payloadOffset;
     if (f.switchAck)
         return QStringLiteral("switch %1, status %2").arg(payload[0]).arg(payload[1]);
@@ -97,6 +99,26 @@ QString crcText(const BusDatagramFacts& f)
     }
 }
 
+// The head of a datagram that has a lead code, as ReadBusDatagramFacts
+// reads it, without checking the CRC or decoding the command: all the
+// filter needs, for rows nobody may ever look at.
+std::optional<BusPacketHead> packetHead(const QByteArray& bytes)
+{
+    const auto* d = reinterpret_cast<const quint8*>(bytes.constData());
+    if (bytes.size() < BusReceive::MinimumDatagram || d[14] != 0xAA || (d[15] != 0xAA && d[15] != 0x55))
+        return std::nullopt;
+    return ReadBusPacketHead(d + PacketStart);
+}
+
+// CPU time of the calling thread: what a flush costs the GUI thread, without
+// the time it spends preempted on a busy machine.
+qint64 threadCpuNsecs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
 QString csvField(const QString& text)
 {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n'))
@@ -139,60 +161,102 @@ BusDatagramFacts ReadBusDatagramFacts(const QByteArray& bytes, int size)
     return f;
 }
 
+const BusDatagramFacts& BusMonitorEntry::facts() const
+{
+    if (!m_facts)
+        m_facts = ReadBusDatagramFacts(bytes, size);
+    return *m_facts;
+}
+
 BusMonitorLog::BusMonitorLog(int capacity, QObject* parent)
     : QAbstractTableModel(parent), m_capacity(std::max(1, capacity))
 {
     m_ring.resize(size_t(m_capacity));
+    m_stagedBytes.reserve(StagingBytes);
+    setMaxRowsPerFlush(DefaultMaxRowsPerFlush);
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(DefaultFlushMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &BusMonitorLog::flush);
 }
 
+void BusMonitorLog::setMaxRowsPerFlush(int rows)
+{
+    m_maxStaged = std::clamp(rows, 1, m_capacity);
+    m_stageAllowance = m_maxStaged;
+    m_staged.reserve(size_t(m_maxStaged));
+    if (int(m_staged.size()) > m_maxStaged) {
+        m_skipped += m_staged.size() - size_t(m_maxStaged);
+        m_staged.resize(size_t(m_maxStaged));
+    }
+}
+
+// Called for every datagram on the send and receive paths: counts it and
+// copies it into room reserved beforehand, or skips it when there is none.
 void BusMonitorLog::busDatagram(BusDirection direction, const quint8* bytes, int count, int size, quint32 peer,
                                 quint16 port)
 {
     (direction == BusDirection::Sent ? m_sent : m_received) += 1;
     if (!m_paused) {
-        // Older waiting datagrams would leave the table in this very batch.
-        if (int(m_pending.size()) >= m_capacity)
-            m_pending.pop_front();
-        BusMonitorEntry& e = m_pending.emplace_back();
-        e.msecsSinceEpoch = QDateTime::currentMSecsSinceEpoch();
-        e.direction = direction;
-        e.peer = peer;
-        e.port = port;
-        e.size = size;
-        e.bytes = QByteArray(reinterpret_cast<const char*>(bytes), std::max(0, count));
+        const int n = bytes ? std::max(0, count) : 0;
+        if (int(m_staged.size()) >= m_stageAllowance || m_stagedBytes.size() + size_t(n) > size_t(StagingBytes)) {
+            ++m_skipped;
+        } else {
+            m_staged.push_back(Staged{QDateTime::currentMSecsSinceEpoch(), peer, port, direction, size,
+                                      int(m_stagedBytes.size()), n});
+            m_stagedBytes.insert(m_stagedBytes.end(), bytes, bytes + n);
+        }
     }
-    if (!m_flushTimer.isActive())
+    if (!m_flushScheduled) {
+        m_flushScheduled = true;
         m_flushTimer.start();
+    }
 }
 
 void BusMonitorLog::flush()
 {
     m_flushTimer.stop();
-    const int batch = int(m_pending.size());
+    m_flushScheduled = false;
+    const qint64 started = threadCpuNsecs();
+    const int batch = int(m_staged.size()); // never more than the capacity
     if (batch > 0) {
         const int overflow = m_count + batch - m_capacity;
         if (overflow > 0) {
+            // The slots stay as they are until the new rows overwrite them.
             beginRemoveRows(QModelIndex(), 0, overflow - 1);
-            for (int i = 0; i < overflow; ++i)
-                m_ring[size_t((m_head + i) % m_capacity)] = BusMonitorEntry();
             m_head = (m_head + overflow) % m_capacity;
             m_count -= overflow;
             endRemoveRows();
         }
         beginInsertRows(QModelIndex(), m_count, m_count + batch - 1);
         for (int i = 0; i < batch; ++i) {
+            const Staged& staged = m_staged[size_t(i)];
             BusMonitorEntry& slot = m_ring[size_t((m_head + m_count + i) % m_capacity)];
-            slot = std::move(m_pending[size_t(i)]);
-            slot.facts = ReadBusDatagramFacts(slot.bytes, slot.size);
+            slot.msecsSinceEpoch = staged.msecsSinceEpoch;
+            slot.direction = staged.direction;
+            slot.peer = staged.peer;
+            slot.port = staged.port;
+            slot.size = staged.size;
+            // Reuses the bytes' allocation of the row this slot held before.
+            slot.bytes.resize(staged.count);
+            if (staged.count > 0)
+                std::memcpy(slot.bytes.data(), m_stagedBytes.data() + staged.offset, size_t(staged.count));
+            slot.m_facts.reset();
         }
         m_count += batch;
-        m_pending.clear();
+        m_staged.clear();
+        m_stagedBytes.clear();
         endInsertRows();
     }
     Q_EMIT countersChanged();
+
+    // A slow flush (a slow machine, a busy view) takes fewer rows next time;
+    // quick ones earn the allowance back step by step.
+    const qint64 took = threadCpuNsecs() - started;
+    constexpr qint64 budget = qint64(FlushBudgetMs) * 1000000;
+    if (took > budget)
+        m_stageAllowance = std::max(std::min(m_maxStaged, 16), m_stageAllowance / 2);
+    else if (took * 4 < budget && m_stageAllowance < m_maxStaged)
+        m_stageAllowance = std::min(m_maxStaged, m_stageAllowance + m_stageAllowance / 4 + 1);
 }
 
 void BusMonitorLog::setPaused(bool paused)
@@ -206,9 +270,11 @@ void BusMonitorLog::clear()
     m_ring.assign(size_t(m_capacity), BusMonitorEntry());
     m_head = 0;
     m_count = 0;
-    m_pending.clear();
+    m_staged.clear();
+    m_stagedBytes.clear();
     m_sent = 0;
     m_received = 0;
+    m_skipped = 0;
     endResetModel();
     Q_EMIT countersChanged();
 }
@@ -235,7 +301,6 @@ int BusMonitorLog::columnCount(const QModelIndex& parent) const
 
 QString BusMonitorLog::cellText(const BusMonitorEntry& e, int column)
 {
-    const BusDatagramFacts& f = e.facts;
     switch (column) {
     case Time:
         return QDateTime::fromMSecsSinceEpoch(e.msecsSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
@@ -243,6 +308,13 @@ QString BusMonitorLog::cellText(const BusMonitorEntry& e, int column)
         return e.direction == BusDirection::Sent ? QStringLiteral("Sent") : QStringLiteral("Received");
     case Peer:
         return QStringLiteral("%1:%2").arg(QHostAddress(e.peer).toString()).arg(e.port);
+    case Size:
+        return QString::number(e.size);
+    default:
+        break;
+    }
+    const BusDatagramFacts& f = e.facts();
+    switch (column) {
     case Source:
         return f.hasHead ? address(f.head.sourceSubnet, f.head.sourceDevice) : QString();
     case Target:
@@ -253,8 +325,6 @@ QString BusMonitorLog::cellText(const BusMonitorEntry& e, int column)
         return kindText(f);
     case Parameters:
         return parameterText(e);
-    case Size:
-        return QString::number(e.size);
     case Frame:
         return frameText(f);
     case Crc:
@@ -298,18 +368,18 @@ bool BusMonitorCriteria::accepts(const BusMonitorEntry& e) const
 {
     if (direction && e.direction != *direction)
         return false;
-    const BusDatagramFacts& f = e.facts;
+    if (!subnet && !operationCode)
+        return true;
+    const std::optional<BusPacketHead> head = packetHead(e.bytes);
+    if (!head)
+        return false;
     if (subnet) {
-        if (!f.hasHead)
-            return false;
-        const bool source = f.head.sourceSubnet == *subnet && (!device || f.head.sourceDevice == *device);
-        const bool target = f.head.targetSubnet == *subnet && (!device || f.head.targetDevice == *device);
+        const bool source = head->sourceSubnet == *subnet && (!device || head->sourceDevice == *device);
+        const bool target = head->targetSubnet == *subnet && (!device || head->targetDevice == *device);
         if (!source && !target)
             return false;
     }
-    if (operationCode && (!f.hasHead || f.head.operationCode != *operationCode))
-        return false;
-    return true;
+    return !operationCode || head->operationCode == *operationCode;
 }
 
 bool BusMonitorCriteria::setAddress(const QString& text)

@@ -10,7 +10,6 @@
 #include <QString>
 #include <QTimer>
 
-#include <deque>
 #include <optional>
 #include <vector>
 
@@ -45,18 +44,38 @@ struct BusMonitorEntry {
     quint16 port = 0;
     int size = 0;
     QByteArray bytes;
-    BusDatagramFacts facts;
+
+    // What the bytes say, read the first time the row is shown, filtered or
+    // exported; a flood of rows nobody looks at is never decoded.
+    const BusDatagramFacts& facts() const;
+
+private:
+    friend class BusMonitorLog;
+    mutable std::optional<BusDatagramFacts> m_facts;
 };
 
-// The latest datagrams, at most `capacity` of them, oldest first. Datagrams
-// seen by the observer wait in a queue (bounded as well) and enter the table
-// in one batch per flush interval, so a flood costs one row insert per batch.
+// The latest datagrams, at most `capacity` of them, oldest first.
+//
+// The bus monitor must never cost the receiver, so the observer call only
+// copies the datagram into a staging buffer allocated once: no decoding, no
+// allocation, no model signal. Every flush interval the staged datagrams
+// enter the table in one batch (one removal of the oldest rows, one
+// insertion). The staging buffer holds at most maxRowsPerFlush datagrams
+// (fewer while flushes take longer than FlushBudgetMs, and fewer bytes than
+// StagingBytes); what does not fit is skipped for the monitor and counted,
+// while the receiver goes on as if no monitor were open. The Sent and
+// Received counters see every datagram all the same.
 class BusMonitorLog : public QAbstractTableModel, public BusObserver {
     Q_OBJECT
 public:
     enum Column { Time, Direction, Peer, Source, Target, Operation, Kind, Parameters, Size, Frame, Crc, ColumnCount };
     static constexpr int DefaultCapacity = 10000;
-    static constexpr int DefaultFlushMs = 50;
+    static constexpr int DefaultFlushMs = 100;
+    static constexpr int DefaultMaxRowsPerFlush = 1000;
+    // A flush that takes longer than this halves the rows taken per interval
+    // until flushes are quick again.
+    static constexpr int FlushBudgetMs = 4;
+    static constexpr int StagingBytes = 256 * 1024;
     // The datagram's bytes in hex, pairs separated by spaces.
     static constexpr int RawHexRole = Qt::UserRole + 1;
     // The cell as exported: the time with its date, the rest as shown.
@@ -67,20 +86,28 @@ public:
     void busDatagram(BusDirection direction, const quint8* bytes, int count, int size, quint32 peer,
                      quint16 port) override;
 
-    // Moves the waiting datagrams into the table now.
+    // Moves the staged datagrams into the table now.
     void flush();
     void setFlushInterval(int ms) { m_flushTimer.setInterval(ms); }
+    // At most this many datagrams (and never more than the capacity) enter
+    // the table per flush.
+    void setMaxRowsPerFlush(int rows);
+    int maxRowsPerFlush() const { return m_maxStaged; }
 
     // While paused nothing new enters the table; the counters go on.
     void setPaused(bool paused);
     bool isPaused() const { return m_paused; }
-    // Empties the table, the queue and the counters.
+    // Empties the table, the staging buffer and the counters.
     void clear();
 
     int capacity() const { return m_capacity; }
-    int waiting() const { return int(m_pending.size()); }
+    // Datagrams staged for the next flush.
+    int waiting() const { return int(m_staged.size()); }
     // Datagrams seen in each direction since the start or the last clear.
     quint64 seen(BusDirection direction) const;
+    // Datagrams seen (while not paused) that never entered the table because
+    // the monitor could not keep up.
+    quint64 skipped() const { return m_skipped; }
     const BusMonitorEntry& entry(int row) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -96,14 +123,30 @@ Q_SIGNALS:
     void countersChanged();
 
 private:
+    // A datagram waiting for the next flush; its bytes are in m_stagedBytes.
+    struct Staged {
+        qint64 msecsSinceEpoch;
+        quint32 peer;
+        quint16 port;
+        BusDirection direction;
+        int size;
+        int offset;
+        int count;
+    };
+
     int m_capacity;
     std::vector<BusMonitorEntry> m_ring;
     int m_head = 0;
     int m_count = 0;
-    std::deque<BusMonitorEntry> m_pending;
+    std::vector<Staged> m_staged;
+    std::vector<quint8> m_stagedBytes;
+    int m_maxStaged;
+    int m_stageAllowance; // below m_maxStaged while flushes are slow
     quint64 m_sent = 0;
     quint64 m_received = 0;
+    quint64 m_skipped = 0;
     bool m_paused = false;
+    bool m_flushScheduled = false;
     QTimer m_flushTimer;
 };
 

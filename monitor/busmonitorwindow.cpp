@@ -60,6 +60,9 @@ BusMonitorWindow::BusMonitorWindow(QWidget* parent, int capacity)
     edtOperation->setPlaceholderText(QStringLiteral("operation code (hex)"));
     lblCounters = new QLabel(this);
     lblCounters->setObjectName(QStringLiteral("lblCounters"));
+    lblCounters->setToolTip(QStringLiteral("Skipped: datagrams sent or received while the monitor could not keep up "
+                                           "with the traffic; the program handled them, the table does not list "
+                                           "them."));
 
     tblDatagrams = new QTableView(this);
     tblDatagrams->setObjectName(QStringLiteral("tblDatagrams"));
@@ -159,9 +162,10 @@ void BusMonitorWindow::applyFilter()
 
 void BusMonitorWindow::showCounters()
 {
-    lblCounters->setText(QStringLiteral("Sent: %1   Received: %2   Shown: %3%4")
+    lblCounters->setText(QStringLiteral("Sent: %1   Received: %2   Skipped: %3   Shown: %4%5")
                              .arg(m_log.seen(BusDirection::Sent))
                              .arg(m_log.seen(BusDirection::Received))
+                             .arg(m_log.skipped())
                              .arg(m_filter.rowCount())
                              .arg(m_log.isPaused() ? QStringLiteral("   (paused)") : QString()));
 }

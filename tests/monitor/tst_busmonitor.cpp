@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QNetworkDatagram>
 #include <QPointer>
@@ -205,7 +206,7 @@ private Q_SLOTS:
         QCOMPARE(log.rowCount(), 1);
         QCOMPARE(cell(log, 0, BusMonitorLog::Frame), frameText);
         QCOMPARE(cell(log, 0, BusMonitorLog::Crc), crc);
-        QCOMPARE(log.entry(0).facts.hasHead, hasHead);
+        QCOMPARE(log.entry(0).facts().hasHead, hasHead);
         QCOMPARE(cell(log, 0, BusMonitorLog::Size), QString::number(size));
         if (!hasHead) {
             QVERIFY(cell(log, 0, BusMonitorLog::Kind).startsWith(QStringLiteral("Malformed")));
@@ -213,8 +214,8 @@ private Q_SLOTS:
         }
     }
 
-    // At most `capacity` rows, the newest; waiting datagrams are bounded
-    // too, and the counters see everything.
+    // At most `capacity` rows, the newest; staged datagrams are bounded too
+    // (what does not fit is skipped), and the counters see everything.
     void keepsOnlyTheLatestEntries()
     {
         BusMonitorLog log(100);
@@ -234,9 +235,11 @@ private Q_SLOTS:
         for (int i = 0; i < 1000; ++i)
             feed(log, frame(0x0002, QByteArray::fromHex("0102"), 2, quint8(i)));
         QCOMPARE(log.waiting(), 100);
+        QCOMPARE(log.skipped(), quint64(900));
         log.flush();
         QCOMPARE(log.rowCount(), 100);
-        QCOMPARE(cell(log, 99, BusMonitorLog::Source), QStringLiteral("2/231")); // 999 & 0xFF
+        QCOMPARE(cell(log, 0, BusMonitorLog::Source), QStringLiteral("2/0"));
+        QCOMPARE(cell(log, 99, BusMonitorLog::Source), QStringLiteral("2/99"));
         QCOMPARE(log.seen(BusDirection::Received), quint64(1000));
 
         // The batch enters on the flush timer by itself.
@@ -252,6 +255,76 @@ private Q_SLOTS:
         log.flush();
         QCOMPARE(log.rowCount(), 1);
         QCOMPARE(log.seen(BusDirection::Received), quint64(2));
+        QCOMPARE(log.skipped(), quint64(0)); // paused is not skipped
+    }
+
+    // A flood between flushes: each flush takes at most its share of rows in
+    // one batch, the rest are skipped and counted, and every datagram is
+    // either a row that entered the table or a skipped one.
+    void floodIsTakenInBoundedBatches()
+    {
+        BusMonitorWindow window(nullptr, 500);
+        BusMonitorLog& log = window.log();
+        log.setMaxRowsPerFlush(50);
+        QSignalSpy inserted(&log, &QAbstractItemModel::rowsInserted);
+        const QByteArray datagram = frame(0x0002, QByteArray::fromHex("0102"), 2, 3);
+        int entered = 0;
+        for (int round = 0; round < 20; ++round) {
+            for (int i = 0; i < 300; ++i)
+                feed(log, datagram);
+            QVERIFY(log.waiting() > 0 && log.waiting() <= 50);
+            log.flush();
+            QCOMPARE(inserted.count(), round + 1);
+            const int rows = inserted.last().at(2).toInt() - inserted.last().at(1).toInt() + 1;
+            QVERIFY(rows <= 50);
+            entered += rows;
+        }
+        QCOMPARE(log.seen(BusDirection::Received), quint64(6000));
+        QCOMPARE(log.skipped(), quint64(6000 - entered));
+        QCOMPARE(log.rowCount(), std::min(500, entered));
+        QVERIFY2(window.lblCounters->text().contains(QStringLiteral("Skipped: %1").arg(log.skipped())),
+                 qPrintable(window.lblCounters->text()));
+
+        window.btnClear->click();
+        QCOMPARE(log.skipped(), quint64(0));
+    }
+
+    // The receiver reads and answers everything while the monitor keeps only
+    // a few rows; the monitor still counts every datagram in each direction.
+    void receiverIsUnaffectedByWhatTheMonitorSkips()
+    {
+        TShow show;
+        show.ShowID = 11;
+        show.ActivedUniversalSwitch = 1;
+        show.UniversalSwitchID = 5;
+        mPublicVariable().ShowList = {show};
+        QUdpSocket gateway;
+        QVERIFY(gateway.bind(QHostAddress::AnyIPv4, 0));
+        QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 0, false, gateway.localPort()));
+        BusMonitorWindow window;
+        window.log().setMaxRowsPerFlush(5);
+        window.log().setFlushInterval(3600 * 1000); // nothing enters the table but by hand
+        NoWindow target;
+        BusReceiver receiver(target);
+        receiver.start();
+
+        for (int i = 0; i < 100; ++i)
+            gateway.writeDatagram(frame(0x0031, QByteArray::fromHex("05640258"), 3, 4), QHostAddress::LocalHost,
+                                  UDPSocketPort());
+        gateway.writeDatagram(frame(BusReceive::UniversalSwitch, QByteArray::fromHex("05FF"), 3, 4, 1, 99),
+                              QHostAddress::LocalHost, UDPSocketPort());
+        QTRY_COMPARE(receiver.datagramsRead(), quint64(101));
+        QTRY_VERIFY(gateway.hasPendingDatagrams());
+        const QByteArray answer = gateway.receiveDatagram().data();
+        QCOMPARE(answer.size(), 29);
+        QCOMPARE(quint8(answer.at(21)) << 8 | quint8(answer.at(22)), int(BusReceive::UniversalSwitchAck));
+
+        BusMonitorLog& log = window.log();
+        QCOMPARE(log.seen(BusDirection::Received), quint64(101));
+        QCOMPARE(log.seen(BusDirection::Sent), quint64(1));
+        QCOMPARE(log.skipped(), quint64(97));
+        log.flush();
+        QCOMPARE(log.rowCount(), 5);
     }
 
     // The window watches from its opening to its closing; what it sees on
