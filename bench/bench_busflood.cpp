@@ -16,6 +16,14 @@
 //    same 20,000 datagrams spread over the show, and with the monitor open
 //    as well: firing latency from the crossing of a time point's second to
 //    its first datagram, and the longest gap.
+// 3. A sustained flood (100,000 datagrams a second for 5 s unless --rate and
+//    --seconds say otherwise) sent from a thread of its own while the show
+//    plays, with a universal switch command for the program every 500 ms in
+//    among the foreign datagrams; without and with the monitor open:
+//    datagrams sent and read, the share read, the socket's drops as the
+//    kernel counts them, switch commands answered (as a gateway listening on
+//    loopback hears the acknowledgements) and the longest gap.
+//    --sustained-only skips 1 and 2.
 
 #include "busmonitorwindow.h"
 #include "busreceiver.h"
@@ -29,15 +37,25 @@
 #include "showswitchtarget.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <QUdpSocket>
 
 #include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <netinet/in.h>
 #include <numeric>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -61,6 +79,7 @@ struct Result {
     double worstGapMs = 0;
     quint64 monitorSent = 0;
     quint64 monitorReceived = 0;
+    quint64 monitorSkipped = 0;
     int monitorRows = 0;
     QVector<double> latency;
     int missed = 0;
@@ -171,6 +190,7 @@ Result run(BusReceiver& receiver, int total, bool withMonitor, bool withShow)
         monitor->log().flush();
         r.monitorSent = monitor->log().seen(BusDirection::Sent);
         r.monitorReceived = monitor->log().seen(BusDirection::Received);
+        r.monitorSkipped = monitor->log().skipped();
         r.monitorRows = monitor->log().rowCount();
     }
     if (withShow) {
@@ -192,9 +212,9 @@ void printFlood(const char* label, const Result& r)
     std::printf("   %-22s sent %5d, read %5llu in %7.1f ms; %5d ticks, longest gap %6.2f ms", label, r.sent,
                 static_cast<unsigned long long>(r.read), r.ms, r.ticks, r.worstGapMs);
     if (r.monitorRows > 0 || r.monitorReceived > 0)
-        std::printf("; monitor saw %llu received, %llu sent, keeps %d rows",
+        std::printf("; monitor saw %llu received, %llu sent, skipped %llu, keeps %d rows",
                     static_cast<unsigned long long>(r.monitorReceived), static_cast<unsigned long long>(r.monitorSent),
-                    r.monitorRows);
+                    static_cast<unsigned long long>(r.monitorSkipped), r.monitorRows);
     std::printf("\n");
 }
 
@@ -208,6 +228,252 @@ void printShow(const char* label, const Result& r)
     if (r.monitorRows > 0)
         std::printf("; monitor saw %llu received, %llu sent", static_cast<unsigned long long>(r.monitorReceived),
                     static_cast<unsigned long long>(r.monitorSent));
+    std::printf("\n");
+}
+
+// The drops the kernel counted for our UDP socket on the port (the last
+// column of /proc/net/udp), or -1 when no such socket is listed.
+qint64 kernelDrops(quint16 port)
+{
+    QFile file(QStringLiteral("/proc/net/udp"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    const QByteArray local = QByteArray(":") + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
+    file.readLine(); // heading
+    while (!file.atEnd()) {
+        const QList<QByteArray> fields = file.readLine().simplified().split(' ');
+        if (fields.size() > 2 && fields[1].endsWith(local))
+            return fields.last().toLongLong();
+    }
+    return -1;
+}
+
+constexpr quint8 FloodSwitch = 3;
+constexpr int SwitchEveryMs = 500;
+
+// Sends `rate` datagrams a second to the program's port for `seconds`, from
+// a thread and a socket of its own, paced on a steady clock in small
+// batches; every SwitchEveryMs one of them is a universal switch command
+// for the program.
+struct SustainedSender {
+    std::atomic<quint64> sent{0};
+    std::atomic<int> switches{0};
+
+    void run(int rate, double seconds, const QByteArray& foreign, const QByteArray& switchCommand)
+    {
+        const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(ProgramPort);
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (fd < 0 || ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
+            std::fprintf(stderr, "the flood's socket could not be opened\n");
+            if (fd >= 0)
+                ::close(fd);
+            return;
+        }
+        constexpr int Batch = 32;
+        iovec plain{const_cast<char*>(foreign.constData()), size_t(foreign.size())};
+        iovec sw{const_cast<char*>(switchCommand.constData()), size_t(switchCommand.size())};
+        mmsghdr messages[Batch]{};
+        const auto start = std::chrono::steady_clock::now();
+        quint64 count = 0;
+        int switchCount = 0;
+        for (;;) {
+            const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            if (elapsed >= seconds)
+                break;
+            const quint64 due = quint64(elapsed * rate);
+            const int switchesDue = int(elapsed * 1000 / SwitchEveryMs);
+            while (count < due) {
+                const int n = int(std::min<quint64>(Batch, due - count));
+                for (int i = 0; i < n; ++i) {
+                    messages[i].msg_hdr.msg_iov = &plain;
+                    messages[i].msg_hdr.msg_iovlen = 1;
+                }
+                if (switchCount < switchesDue) {
+                    messages[0].msg_hdr.msg_iov = &sw;
+                    ++switchCount;
+                }
+                const int done = ::sendmmsg(fd, messages, unsigned(n), 0);
+                if (done <= 0)
+                    break;
+                count += quint64(done);
+            }
+            sent = count;
+            switches = switchCount;
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+        ::close(fd);
+    }
+};
+
+// A gateway on loopback: counts the program's acknowledgements of switch
+// FloodSwitch until told to stop.
+struct AckListener {
+    int fd = -1;
+    quint16 port = 0;
+    std::atomic<bool> stop{false};
+    std::atomic<int> acks{0};
+
+    bool open()
+    {
+        fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_addr.s_addr = htonl(INADDR_ANY);
+        socklen_t size = sizeof at;
+        timeval wait{0, 50000};
+        if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0
+            || ::getsockname(fd, reinterpret_cast<sockaddr*>(&at), &size) != 0
+            || ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait) != 0)
+            return false;
+        port = ntohs(at.sin_port);
+        return true;
+    }
+    void run()
+    {
+        quint8 b[2048];
+        while (!stop) {
+            const ssize_t n = ::recv(fd, b, sizeof b, 0);
+            if (n == 29 && quint16(b[21] << 8 | b[22]) == BusReceive::UniversalSwitchAck && b[25] == FloodSwitch)
+                ++acks;
+        }
+    }
+    ~AckListener()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+struct SustainedResult {
+    quint64 sent = 0;
+    quint64 read = 0;
+    qint64 drops = 0;
+    int switches = 0;
+    int acks = 0;
+    double worstGapMs = 0;
+    int firings = 0;
+    int expectedFirings = 0;
+    quint64 monitorReceived = 0;
+    quint64 monitorSent = 0;
+    quint64 monitorSkipped = 0;
+    int monitorRows = 0;
+};
+
+SustainedResult runSustained(BusReceiver& receiver, AckListener& listener, int rate, double seconds,
+                             bool withMonitor)
+{
+    SustainedResult r;
+    std::unique_ptr<BusMonitorWindow> monitor;
+    if (withMonitor) {
+        monitor = std::make_unique<BusMonitorWindow>();
+        monitor->show();
+        QTimer::singleShot(300, qApp, &QCoreApplication::quit);
+        QCoreApplication::exec();
+    }
+
+    // The show plays through the flood, and switch FloodSwitch belongs to it.
+    const int firings = int(std::ceil(seconds * MediaSpeed / 2));
+    LoadFiringBenchShow(firings);
+    mPublicVariable().ShowList[0].ActivedUniversalSwitch = 1;
+    mPublicVariable().ShowList[0].UniversalSwitchID = FloodSwitch;
+    mPublicVariable().CurrentShowID = mPublicVariable().ShowList[0].ShowID;
+    FakeMediaPlayer player;
+    QVector<bool> fired(firings + 1, false);
+    CommandSequencer sequencer([&](quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second,
+                                   quint16 third) {
+        if (device >= 1 && device <= firings)
+            fired[device] = true;
+        SendCommand(subnet, device, kind, first, second, third);
+    });
+    ShowRunner runner(player, sequencer);
+
+    QElapsedTimer clock;
+    clock.start();
+    int ticks = 0;
+    qint64 lastTick = 0;
+    qint64 worstGap = 0;
+    QTimer tick;
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        if (ticks++ > 0 && now - lastTick > worstGap)
+            worstGap = now - lastTick;
+        lastTick = now;
+    });
+    player.setUrl(QStringLiteral("bench"));
+    QTimer showTick;
+    showTick.setInterval(100);
+    QObject::connect(&showTick, &QTimer::timeout, [&] {
+        player.playTo(clock.nsecsElapsed() / 1e9 * MediaSpeed);
+        runner.tick();
+    });
+
+    const BusFrameSource foreign{{127, 0, 0, 2}, 3, 7, 8};
+    const quint8 payload[4] = {1, 2, 3, 4};
+    const QByteArray datagram = FrameDatagram(foreign, 0x0031, 7, 9, payload, 4);
+    const quint8 on[2] = {FloodSwitch, 1};
+    const QByteArray switchCommand = FrameDatagram(foreign, BusReceive::UniversalSwitch, 1, 99, on, 2);
+
+    const quint64 readBefore = receiver.datagramsRead();
+    const qint64 dropsBefore = kernelDrops(ProgramPort);
+    const int acksBefore = listener.acks;
+    SustainedSender sender;
+    tick.start();
+    showTick.start();
+    std::atomic<bool> floodDone{false};
+    std::thread flood([&] {
+        sender.run(rate, seconds, datagram, switchCommand);
+        floodDone = true;
+    });
+    // Polled from the event loop without blocking it; a little time after
+    // the last datagram lets the receiver take what is still queued.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (floodDone) {
+            poll.stop();
+            QTimer::singleShot(300, qApp, &QCoreApplication::quit);
+        }
+    });
+    poll.start(20);
+    QCoreApplication::exec();
+    flood.join();
+    tick.stop();
+    showTick.stop();
+    sequencer.stop();
+
+    r.sent = sender.sent;
+    r.switches = sender.switches;
+    r.read = receiver.datagramsRead() - readBefore;
+    const qint64 dropsAfter = kernelDrops(ProgramPort);
+    r.drops = dropsBefore < 0 || dropsAfter < 0 ? -1 : dropsAfter - dropsBefore;
+    r.acks = listener.acks - acksBefore;
+    r.worstGapMs = worstGap / 1e6;
+    // The time points whose second the show's last tick reached.
+    r.expectedFirings = std::min(firings, int(player.currentPosition() / 2));
+    r.firings = int(std::count(fired.begin() + 1, fired.end(), true));
+    if (monitor) {
+        r.monitorReceived = monitor->log().seen(BusDirection::Received);
+        r.monitorSent = monitor->log().seen(BusDirection::Sent);
+        r.monitorSkipped = monitor->log().skipped();
+        r.monitorRows = monitor->log().rowCount();
+    }
+    return r;
+}
+
+void printSustained(const char* label, const SustainedResult& r)
+{
+    std::printf("   %-22s sent %8llu, read %8llu (%5.1f%%), kernel drops %lld; switches answered %d of %d; "
+                "firings %d of %d; longest gap %6.1f ms",
+                label, static_cast<unsigned long long>(r.sent), static_cast<unsigned long long>(r.read),
+                r.sent ? 100.0 * double(r.read) / double(r.sent) : 0.0, static_cast<long long>(r.drops), r.acks,
+                r.switches, r.firings, r.expectedFirings, r.worstGapMs);
+    if (r.monitorReceived > 0)
+        std::printf("\n   %-22s monitor saw %llu received, %llu sent, skipped %llu, keeps %d rows", "",
+                    static_cast<unsigned long long>(r.monitorReceived), static_cast<unsigned long long>(r.monitorSent),
+                    static_cast<unsigned long long>(r.monitorSkipped), r.monitorRows);
     std::printf("\n");
 }
 
@@ -225,6 +491,25 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("Floods the program's bus port; see the source's head."));
+    options.addHelpOption();
+    const QCommandLineOption secondsOption(QStringLiteral("seconds"),
+                                           QStringLiteral("Length of the sustained flood (default 5)."),
+                                           QStringLiteral("s"), QStringLiteral("5"));
+    const QCommandLineOption rateOption(QStringLiteral("rate"),
+                                        QStringLiteral("Datagrams a second in the sustained flood (default 100000)."),
+                                        QStringLiteral("n"), QStringLiteral("100000"));
+    const QCommandLineOption sustainedOnly(QStringLiteral("sustained-only"),
+                                           QStringLiteral("Run only the sustained flood."));
+    options.addOptions({secondsOption, rateOption, sustainedOnly});
+    options.process(app);
+    const double seconds = options.value(secondsOption).toDouble();
+    const int rate = options.value(rateOption).toInt();
+    if (seconds <= 0 || rate <= 0) {
+        std::fprintf(stderr, "--seconds and --rate take positive numbers\n");
+        return 2;
+    }
     if (!OnlyLoopbackIsUp()) {
         std::fprintf(stderr, "Refusing to run: a network interface other than loopback is up. Run it inside "
                              "unshare -n sh -c 'ip link set lo up && exec ...'.\n");
@@ -235,7 +520,16 @@ int main(int argc, char** argv)
     pv.SubnetID = 1;
     pv.DeviceID = 99;
     pv.LocalOctets = {127, 0, 0, 1};
-    if (!InitUDPSocket(QStringLiteral("127.0.0.1"), ProgramPort, false)) {
+    // The gateway that hears the program's answers listens on loopback.
+    AckListener listener;
+    if (!listener.open()) {
+        std::fprintf(stderr, "the gateway's socket could not be opened\n");
+        return 1;
+    }
+    std::thread listening([&] { listener.run(); });
+    if (!InitUDPSocket(QStringLiteral("127.0.0.1"), ProgramPort, false, listener.port)) {
+        listener.stop = true;
+        listening.join();
         std::fprintf(stderr, "port %u is busy\n", unsigned(ProgramPort));
         return 1;
     }
@@ -243,17 +537,28 @@ int main(int argc, char** argv)
     BusReceiver receiver(window);
     receiver.start();
 
-    std::printf("1. flood of %d datagrams, bursts of 200\n", FloodTotal);
-    for (int round = 0; round < 3; ++round) {
-        printFlood("without the monitor:", run(receiver, FloodTotal, false, false));
-        printFlood("with the monitor open:", run(receiver, FloodTotal, true, false));
+    if (!options.isSet(sustainedOnly)) {
+        std::printf("1. flood of %d datagrams, bursts of 200\n", FloodTotal);
+        for (int round = 0; round < 3; ++round) {
+            printFlood("without the monitor:", run(receiver, FloodTotal, false, false));
+            printFlood("with the monitor open:", run(receiver, FloodTotal, true, false));
+        }
+
+        std::printf("2. a show firing %d time points (media at %.1fx), the flood spread over it\n", Firings,
+                    MediaSpeed);
+        printShow("show alone:", run(receiver, 0, false, true));
+        printShow("show + flood:", run(receiver, FloodTotal, false, true));
+        printShow("show + flood + monitor:", run(receiver, FloodTotal, true, true));
     }
 
-    std::printf("2. a show firing %d time points (media at %.1fx), the flood spread over it\n", Firings, MediaSpeed);
-    printShow("show alone:", run(receiver, 0, false, true));
-    printShow("show + flood:", run(receiver, FloodTotal, false, true));
-    printShow("show + flood + monitor:", run(receiver, FloodTotal, true, true));
+    std::printf("3. sustained flood of %d datagrams a second for %g s, a show playing, a switch command every "
+                "%d ms\n",
+                rate, seconds, SwitchEveryMs);
+    printSustained("without the monitor:", runSustained(receiver, listener, rate, seconds, false));
+    printSustained("with the monitor open:", runSustained(receiver, listener, rate, seconds, true));
 
     CloseUDPSocket();
+    listener.stop = true;
+    listening.join();
     return 0;
 }
