@@ -85,6 +85,9 @@ TfrmAbout::TfrmAbout(QWidget* parent)
     credits->setFixedSize(345, 32);
 
     ApplyFixedFormLayout(this);
+    // A wider font than the one the box was drawn with takes another line
+    // rather than cutting the text off; the box has room below.
+    credits->setFixedHeight(qMax(credits->height(), credits->heightForWidth(credits->width())));
 
     lblAppName->setText(QStringLiteral("Tavolan"));
     lblAppName->adjustSize();
