@@ -159,6 +159,19 @@ private Q_SLOTS:
         QCOMPARE(show(0).TimePoints.size(), 2);
     }
 
+    void otherMediaEndsWhatTheShowBeforeHadQueued()
+    {
+        runner->chooseShow(QStringLiteral("1"));
+        player->playTo(10.0);
+        runner->tick(); // 11 goes out, 12 waits its turn
+        bus->sequencer->enqueue({RunnerData::cmd(99)}); // a preview
+        QCOMPARE(bus->devices(), QVector<int>{11});
+
+        runner->chooseShow(QStringLiteral("3"));
+        bus->timer->runOut();
+        QCOMPARE(bus->devices(), (QVector<int>{11, 99}));
+    }
+
     void choosingNothingDoesNothing()
     {
         for (const QString& text : {QString(), QStringLiteral(" "), QStringLiteral("abc")}) {
