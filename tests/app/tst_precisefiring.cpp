@@ -241,6 +241,23 @@ private Q_SLOTS:
         QVERIFY(!bus->sequencer->isBusy());
     }
 
+    void betweenTicksTheClockCarriesThePosition()
+    {
+        // A player that reports its position only just before each tick: the
+        // timer set at the tick fires at the crossing (1970 ms with 30 ms
+        // early), when the last report still says 1900.
+        setUp({point(2, {cmd(2)})}, FiringSettings::Precise, 30);
+        for (int ms = 1; ms <= 2500; ++ms) {
+            bus->timer->advance(1);
+            firing->advance(1);
+            if (ms % 100 == 0) {
+                player->playTo(ms / 1000.0);
+                runner->tick();
+            }
+        }
+        QCOMPARE(sends(), (Sends{{2, 1970}}));
+    }
+
     void aBusySequencerQueuesTheNextList()
     {
         // Second 1's list holds the bus for 3 s; second 2 waits behind it,

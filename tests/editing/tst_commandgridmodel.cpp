@@ -177,6 +177,15 @@ private Q_SLOTS:
         QCOMPARE(column(m, ColThirdPara),
                  (QStringList{"2:5(Running Time)", "N/A", "2:5(Running Time)"}));
         QCOMPARE(marks(m), (QList<bool>{true, false, true}));
+
+        // Only a time within 0-60 minutes and 0-59 seconds is copied.
+        m.EditText(E::Minute, "60");
+        m.EditText(E::Second, "59");
+        QCOMPARE(column(m, ColThirdPara)[2], QStringLiteral("60:59(Running Time)"));
+        m.EditText(E::Second, "60");
+        m.EditText(E::Minute, "61");
+        m.EditText(E::Second, "1");
+        QCOMPARE(column(m, ColThirdPara)[2], QStringLiteral("60:59(Running Time)"));
     }
 
     void typeChangeRewritesTheParameters()

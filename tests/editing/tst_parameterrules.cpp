@@ -64,7 +64,10 @@ private Q_SLOTS:
         QCOMPARE(DeriveParameters(7, "5(Area)", "3(Scene)", "N/A")[1], QStringLiteral("Stop(Status)"));
         QCOMPARE(DeriveParameters(2, "5(Area)", "Dim(Status)", "N/A")[1], QStringLiteral("Off(Status)"));
         QCOMPARE(DeriveParameters(11, "0(Area)", "50(Scene)", "N/A"), (QStringList{"0(Area)", "50(Mode)", "N/A"}));
+        // Running time: minutes 0 to 60, seconds 0 to 59; beyond, each is 0.
         QCOMPARE(DeriveParameters(4, "5", "3", "61:30(Running Time)")[2], QStringLiteral("0:30(Running Time)"));
+        QCOMPARE(DeriveParameters(4, "5", "3", "60:59(Running Time)")[2], QStringLiteral("60:59(Running Time)"));
+        QCOMPARE(DeriveParameters(6, "5", "3", "7:60(Running Time)")[2], QStringLiteral("7:0(Running Time)"));
         QCOMPARE(DeriveParameters(0, "0(Switch No)", "On(Status)", "N/A"), (QStringList{"1(Area)", "0(Scene)", "N/A"}));
         QCOMPARE(DeriveParameters(3, "300", "7(Level)", "2:5(Running Time)"), (QStringList{"0", "7", "N/A"}));
         QCOMPARE(DeriveParameters(-1, "0", "256", "N/A"), (QStringList{"0", "0", "N/A"}));
