@@ -209,8 +209,9 @@ Result run(BusReceiver& receiver, int total, bool withMonitor, bool withShow)
 
 void printFlood(const char* label, const Result& r)
 {
-    std::printf("   %-22s sent %5d, read %5llu in %7.1f ms; %5d ticks, longest gap %6.2f ms", label, r.sent,
-                static_cast<unsigned long long>(r.read), r.ms, r.ticks, r.worstGapMs);
+    std::printf("   %-22s sent %5d, read %5llu (%5.1f%%) in %7.1f ms; %5d ticks, longest gap %6.2f ms", label, r.sent,
+                static_cast<unsigned long long>(r.read), 100.0 * double(r.read) / std::max(1, r.sent), r.ms, r.ticks,
+                r.worstGapMs);
     if (r.monitorRows > 0 || r.monitorReceived > 0)
         std::printf("; monitor saw %llu received, %llu sent, skipped %llu, keeps %d rows",
                     static_cast<unsigned long long>(r.monitorReceived), static_cast<unsigned long long>(r.monitorSent),

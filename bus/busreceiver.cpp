@@ -6,6 +6,7 @@
 #include "publicvariable.h"
 
 #include <QHostAddress>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -113,7 +114,13 @@ void BusReceiver::drain()
     m_draining = true;
     int taken = 0;
     bool more = true;
+    QElapsedTimer turn;
+    turn.start();
     while (taken < m_batchLimit) {
+        // A long burst is read in turns of at most DrainBudgetMs, so the
+        // window's other events still come through.
+        if (taken % 32 == 31 && turn.elapsed() >= DrainBudgetMs)
+            break;
         if (mPublicVariable().ClosingFlag) {
             m_draining = false;
             releaseSocket();

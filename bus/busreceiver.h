@@ -27,8 +27,11 @@ public:
     void stop();
     bool isRunning() const { return m_running; }
 
-    // Datagrams read per turn of the event loop.
+    // Datagrams read per turn of the event loop, at most; a turn also ends
+    // after DrainBudgetMs of reading.
     void setBatchLimit(int limit) { m_batchLimit = limit > 0 ? limit : 1; }
+    static constexpr int DefaultBatchLimit = 1024;
+    static constexpr int DrainBudgetMs = 4;
     int batchLimit() const { return m_batchLimit; }
 
     // Datagrams taken from the socket since construction.
@@ -45,6 +48,6 @@ private:
     bool m_running = false;
     bool m_drainScheduled = false;
     bool m_draining = false;
-    int m_batchLimit = 64;
+    int m_batchLimit = DefaultBatchLimit;
     quint64 m_datagramsRead = 0;
 };

@@ -4,6 +4,8 @@
 #include "messages.h"
 #include "publicvariable.h"
 
+#include <QDebug>
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
@@ -49,6 +51,15 @@ int openBoundSocket(quint16 port)
     }
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    // A burst from the bus must wait in the socket rather than be dropped
+    // by the kernel before we read it. The system may grant less (its
+    // net.core.rmem_max); what it granted is logged.
+    const int asked = UdpReceiveBufferBytes;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &asked, sizeof asked);
+    int granted = 0;
+    socklen_t size = sizeof granted;
+    if (::getsockopt(fd, SOL_SOCKET, SO_RCVBUF, &granted, &size) == 0)
+        qInfo().noquote() << QStringLiteral("UDP receive buffer: %1 bytes asked, %2 granted").arg(asked).arg(granted);
     return fd;
 }
 

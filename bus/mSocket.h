@@ -25,6 +25,10 @@ constexpr quint16 GatewayPort = 6000;   // bus gateways listen here, whatever ou
 constexpr quint16 SourceDeviceType = 0xFFFD;
 } // namespace BusWire
 
+// The receive buffer the program's socket asks for: room for a burst of
+// some tens of thousands of small datagrams while the window is busy.
+constexpr int UdpReceiveBufferBytes = 16 * 1024 * 1024;
+
 // CRC-16/XMODEM (polynomial 0x1021, initial 0, no reflection, no final XOR).
 quint16 BusCrc16(const quint8* bytes, int count);
 
