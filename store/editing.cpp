@@ -254,9 +254,23 @@ QString showIniFailure()
     return QStringLiteral("The show's name and media path could not be written to Show.ini");
 }
 
-QString compensationFailure(const QString& reason)
+int storedSwitchId(const ShowFields& fields)
 {
-    return QStringLiteral("; the database change could not be taken back either: ") + reason;
+    return fields.ActivedUniversalSwitch ? fields.UniversalSwitchID : 0;
+}
+
+// Writes the show's Show.ini entry once its row is committed. When the file
+// refuses it, the statements take the committed change back, so that a
+// failure leaves both as they were.
+EditResult writeShowEntryOrTakeBack(int showId, const ShowFields& fields, const QStringList& takeBack)
+{
+    if (WriteShowEntry(showId, fields.Name, fields.URL))
+        return EditResult::success();
+    const EditResult undone = takeBack.isEmpty() ? EditResult::success() : runInTransaction(takeBack);
+    if (undone)
+        return EditResult::failure(showIniFailure());
+    return EditResult::failure(showIniFailure() + QStringLiteral("; the database change could not be taken back "
+                                                                 "either: ") + undone.error);
 }
 
 } // namespace
@@ -312,17 +326,15 @@ IdResult AddShow(const ShowFields& fields)
         if (!next)
             return IdResult::failure(error);
         showId = next->next;
-        const int switchId = fields.ActivedUniversalSwitch ? fields.UniversalSwitchID : 0;
-        if (!run(query, SqlInsertShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0, switchId),
+        if (!run(query, SqlInsertShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0,
+                                      storedSwitchId(fields)),
                  &error))
             return IdResult::failure(error);
         if (!tx.commit())
             return IdResult::failure(tx.failureText());
     }
-    if (WriteShowEntry(showId, fields.Name, fields.URL))
-        return IdResult::success(showId);
-    const EditResult undone = runInTransaction(SqlDeleteShow(showId));
-    return IdResult::failure(undone ? showIniFailure() : showIniFailure() + compensationFailure(undone.error));
+    const EditResult written = writeShowEntryOrTakeBack(showId, fields, SqlDeleteShow(showId));
+    return written ? IdResult::success(showId) : IdResult::failure(written.error);
 }
 
 EditResult UpdateShow(int showId, const ShowFields& fields)
@@ -338,20 +350,19 @@ EditResult UpdateShow(int showId, const ShowFields& fields)
         before = *read;
         QSqlQuery query = StandaloneQuery();
         QString error;
-        const int switchId = fields.ActivedUniversalSwitch ? fields.UniversalSwitchID : 0;
-        if (!run(query, SqlUpdateShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0, switchId),
+        if (!run(query, SqlUpdateShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0,
+                                      storedSwitchId(fields)),
                  &error))
             return EditResult::failure(error);
         if (!tx.commit())
             return EditResult::failure(tx.failureText());
     }
-    if (WriteShowEntry(showId, fields.Name, fields.URL))
-        return EditResult::success();
-    if (!before) // there was no row to change: nothing to take back
-        return EditResult::failure(showIniFailure());
-    const EditResult undone = runInTransaction(
-        {SqlUpdateShow(showId, before->SequenceNo, before->ActivedUniversalSwitch, before->UniversalSwitchID)});
-    return EditResult::failure(undone ? showIniFailure() : showIniFailure() + compensationFailure(undone.error));
+    // Without a row there was nothing to change, and nothing to take back.
+    return writeShowEntryOrTakeBack(showId, fields,
+                                    before ? QStringList{SqlUpdateShow(showId, before->SequenceNo,
+                                                                       before->ActivedUniversalSwitch,
+                                                                       before->UniversalSwitchID)}
+                                           : QStringList{});
 }
 
 EditResult DeleteShow(int showId)
