@@ -101,7 +101,6 @@ TfrmMainTavolan::TfrmMainTavolan(Dependencies deps, QWidget* parent) : QMainWind
     m_deps.player = nullptr;
 
     m_sequencer = std::make_unique<CommandSequencer>(m_deps.sender, std::move(m_deps.pacingTimer));
-    SetProcessSequencer(m_sequencer.get());
     m_runner = std::make_unique<ShowRunner>(*m_player, *m_sequencer);
 
     buildWindow();
@@ -125,8 +124,6 @@ TfrmMainTavolan::~TfrmMainTavolan()
     timerRunShow->stop();
     m_player->disconnect(this);
     m_sequencer->stop();
-    if (ProcessSequencer() == m_sequencer.get())
-        SetProcessSequencer(nullptr);
     if (trayIcon)
         trayIcon->hide();
 }

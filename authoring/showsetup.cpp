@@ -18,8 +18,6 @@
 
 namespace {
 
-TfrmShowSetup* g_openInstance = nullptr;
-
 QTreeWidget* MakeList(QWidget* parent, const char* name, const QColor& background, const QStringList& headings)
 {
     auto* list = new QTreeWidget(parent);
@@ -73,11 +71,6 @@ int RowOf(const QTreeWidget* list, QTreeWidgetItem* item)
 
 } // namespace
 
-TfrmShowSetup* TfrmShowSetup::Instance()
-{
-    return g_openInstance;
-}
-
 TfrmShowSetup::TfrmShowSetup(QWidget* parent, CommandSequencer& sequencer, ShowSetupLogic::Dialogs dialogs,
                              MediaPlayer* player)
     : QDialog(parent), m_player(player ? player : new QtMediaPlayer)
@@ -89,7 +82,6 @@ TfrmShowSetup::TfrmShowSetup(QWidget* parent, CommandSequencer& sequencer, ShowS
     setFont(QFont(QStringLiteral("Arial"), font().pointSize()));
     m_player->setVolume(50);
     m_logic = std::make_unique<ShowSetupLogic>(*m_player, sequencer, std::move(dialogs), this);
-    g_openInstance = this;
 
     buildWindow();
     buildMenus();
@@ -111,8 +103,6 @@ TfrmShowSetup::TfrmShowSetup(QWidget* parent, CommandSequencer& sequencer, ShowS
 TfrmShowSetup::~TfrmShowSetup()
 {
     m_busy.set(false);
-    if (g_openInstance == this)
-        g_openInstance = nullptr;
     m_logic->commands().unregisterAsOpenList();
     m_logic->commands().changed = nullptr;
     m_logic->changed = nullptr;

@@ -30,9 +30,6 @@ public:
                   MediaPlayer* player = nullptr);
     ~TfrmShowSetup() override;
 
-    // The open show settings window, or null.
-    static TfrmShowSetup* Instance();
-
     ShowSetupLogic& logic() { return *m_logic; }
 
     // Pane 1

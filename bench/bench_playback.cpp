@@ -23,6 +23,7 @@
 #include "mSocket.h"
 #include "mediaplayer.h"
 #include "publicvariable.h"
+#include "rawsql.h"
 #include "settingsfiles.h"
 #include "showlist.h"
 #include "showrunner.h"
@@ -67,23 +68,18 @@ bool copyFile(const QString& from, const QString& to)
     return QFile::copy(from, to) && QFile::setPermissions(to, QFile::permissions(to) | QFileDevice::WriteOwner);
 }
 
-bool exec(const QString& sql)
-{
-    return ExecuteStatement(DbQuery::Command, sql);
-}
-
 void benchShowList(const QString& folder)
 {
     const int shows = 10000;
     {
         DbTransaction tx;
         for (int id = 1; id <= shows; ++id)
-            exec(QStringLiteral("insert into Show(ShowID,SequenceNo,ActivedUniversalSwitch,UniversalSwitchID) "
-                                "values(%1,%2,%3,%4)")
-                     .arg(id)
-                     .arg(shows - id)
-                     .arg(id % 2)
-                     .arg(id % 256));
+            RunSql(QStringLiteral("insert into Show(ShowID,SequenceNo,ActivedUniversalSwitch,UniversalSwitchID) "
+                                  "values(%1,%2,%3,%4)")
+                       .arg(id)
+                       .arg(shows - id)
+                       .arg(id % 2)
+                       .arg(id % 256));
         tx.commit();
     }
     QFile ini(folder + QStringLiteral("Database/Show.ini"));
@@ -135,19 +131,19 @@ void benchLoadShow()
     {
         DbTransaction tx;
         for (int p = 1; p <= points; ++p) {
-            exec(QStringLiteral("insert into TimePoint(ShowID,TimePointID,SecondOfTimePoint) values(%1,%2,%3)")
-                     .arg(showId)
-                     .arg(p)
-                     .arg(p - 1));
+            RunSql(QStringLiteral("insert into TimePoint(ShowID,TimePointID,SecondOfTimePoint) values(%1,%2,%3)")
+                       .arg(showId)
+                       .arg(p)
+                       .arg(p - 1));
             for (int c = 1; c <= perPoint; ++c)
-                exec(QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,SequenceNo,SubnetID,"
-                                    "DeviceID,CommandTypeID,FirstParameter,SecondParameter,ThirdParameter,DelayMS) "
-                                    "values(%1,%2,%3,%4,1,%5,4,5,100,3,0)")
-                         .arg(showId)
-                         .arg(p)
-                         .arg(c)
-                         .arg(perPoint - c)
-                         .arg(c));
+                RunSql(QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,SequenceNo,SubnetID,"
+                                      "DeviceID,CommandTypeID,FirstParameter,SecondParameter,ThirdParameter,DelayMS) "
+                                      "values(%1,%2,%3,%4,1,%5,4,5,100,3,0)")
+                           .arg(showId)
+                           .arg(p)
+                           .arg(c)
+                           .arg(perPoint - c)
+                           .arg(c));
         }
         tx.commit();
     }

@@ -21,6 +21,7 @@
 #include "mRWFun.h"
 #include "mSocket.h"
 #include "programfolder.h"
+#include "rawsql.h"
 #include "showrunner.h"
 
 #include <QCoreApplication>
@@ -126,11 +127,10 @@ int main(int argc, char* argv[])
     // The stop set is read from a program folder's database, as on a site.
     TestProgramFolder folder;
     if (!folder.isValid() || !folder.openDatabase() ||
-        !ExecuteStatement(DbQuery::Command,
-                          QStringLiteral("insert into CommandsForStop(CommandID,SequenceNo,SubnetID,DeviceID,"
-                                         "CommandTypeID,FirstParameter,SecondParameter,ThirdParameter,DelayMS) "
-                                         "values(1,1,1,%1,4,0,0,0,0)")
-                              .arg(StopSetDevice))) {
+        !RunSql(QStringLiteral("insert into CommandsForStop(CommandID,SequenceNo,SubnetID,DeviceID,"
+                               "CommandTypeID,FirstParameter,SecondParameter,ThirdParameter,DelayMS) "
+                               "values(1,1,1,%1,4,0,0,0,0)")
+                    .arg(StopSetDevice))) {
         std::fprintf(stderr, "Could not make the program folder's stop set\n");
         return 1;
     }

@@ -43,8 +43,6 @@ CommandSequencer::Sender defaultSender()
         SendCommand(subnet, device, kind, first, second, third);
     };
 }
-
-CommandSequencer* g_processSequencer = nullptr;
 } // namespace
 
 CommandSequencer::CommandSequencer(Sender sender, std::unique_ptr<PacingTimer> timer)
@@ -56,8 +54,6 @@ CommandSequencer::CommandSequencer(Sender sender, std::unique_ptr<PacingTimer> t
 CommandSequencer::~CommandSequencer()
 {
     stop();
-    if (g_processSequencer == this)
-        g_processSequencer = nullptr;
 }
 
 void CommandSequencer::enqueue(QVector<TControlObject> commands, StopCheck stopCheck, Done done, Owner owner)
@@ -144,14 +140,4 @@ void CommandSequencer::pump()
             done(); // may queue another list or stop; the loop picks up either
     }
     m_pumping = false;
-}
-
-CommandSequencer* ProcessSequencer()
-{
-    return g_processSequencer;
-}
-
-void SetProcessSequencer(CommandSequencer* sequencer)
-{
-    g_processSequencer = sequencer;
 }

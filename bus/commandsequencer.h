@@ -117,9 +117,3 @@ private:
     bool m_pumping = false;
     quint64 m_generation = 0; // bumped by stop(), so a re-entrant stop is noticed
 };
-
-// The one sequencer the windows send through. The main window owns it and
-// registers it here; tests register their own and clear it afterwards.
-// Null when none is registered.
-CommandSequencer* ProcessSequencer();
-void SetProcessSequencer(CommandSequencer* sequencer);

@@ -211,24 +211,6 @@ QSqlQuery StandaloneQuery()
     return query;
 }
 
-bool ExecuteStatement(DbQuery which, const QString& statement)
-{
-    QSqlQuery& query = QueryObject(which);
-    query.finish();
-    const bool ok = query.exec(statement);
-    query.finish();
-    return ok;
-}
-
-bool ExecuteInOrder(DbQuery which, const QStringList& statements)
-{
-    for (const QString& statement : statements) {
-        if (!ExecuteStatement(which, statement))
-            return false;
-    }
-    return true;
-}
-
 bool OpenRows(DbQuery which, const QString& statement)
 {
     QSqlQuery& query = QueryObject(which);
@@ -267,85 +249,6 @@ QString FieldText(const QSqlQuery& query, const QString& name)
 bool HasField(const QSqlQuery& query, const QString& name)
 {
     return query.record().indexOf(name) >= 0;
-}
-
-bool pblIsExistData(DbQuery which, const QString& statement)
-{
-    QSqlQuery& query = QueryObject(which);
-    query.finish();
-    if (!query.exec(statement)) {
-        ShowError(failureText(query) + QStringLiteral("(pblIsExistData)"));
-        query.finish();
-        return false;
-    }
-    const bool found = query.next();
-    query.finish();
-    return found;
-}
-
-namespace {
-
-// The body of GetSearchResultFrmDB; tells its caller whether the read
-// worked, so that an empty result can be told apart from a failure.
-bool searchResult(DbQuery which, const QString& statement, const QString& firstField,
-                  const QString& secondField, QString* result)
-{
-    result->clear();
-    QSqlQuery& query = QueryObject(which);
-    query.finish();
-    if (!query.exec(statement)) {
-        ShowError(failureText(query) + QStringLiteral("(GetSearchResultFrmDB)"));
-        query.finish();
-        return false;
-    }
-    if (query.next()) {
-        QStringList names{firstField};
-        if (!secondField.isEmpty())
-            names << secondField;
-        for (const QString& name : names) {
-            if (!HasField(query, name)) {
-                ShowError(QStringLiteral("Field not found: ") + name + QStringLiteral("(GetSearchResultFrmDB)"));
-                query.finish();
-                return false;
-            }
-        }
-        const QString first = FieldText(query, firstField).trimmed();
-        *result = secondField.isEmpty()
-                      ? first
-                      : first + QLatin1Char('-') + FieldText(query, secondField).trimmed();
-    }
-    query.finish();
-    return true;
-}
-
-} // namespace
-
-QString GetSearchResultFrmDB(DbQuery which, const QString& statement, const QString& firstField,
-                             const QString& secondField)
-{
-    QString result;
-    searchResult(which, statement, firstField, secondField, &result);
-    return result;
-}
-
-QString GetNextIndex(DbQuery which, const QString& table, const QString& column, const QString& whereClause)
-{
-    QString statement = QStringLiteral("select Max(") + column + QStringLiteral(") as MaxIndex ")
-                        + QStringLiteral(" from ") + table;
-    if (!whereClause.isEmpty())
-        statement += QLatin1Char(' ') + whereClause;
-    QString maxIndex;
-    // A read that failed is not an empty table: handing out "1" then would
-    // collide with the rows already stored.
-    if (!searchResult(which, statement, QStringLiteral("MaxIndex"), QString(), &maxIndex))
-        return QString();
-    if (maxIndex.isEmpty())
-        return QStringLiteral("1");
-    bool ok = false;
-    const qlonglong value = maxIndex.toLongLong(&ok);
-    if (!ok)
-        return QString();
-    return QString::number(value + 1);
 }
 
 namespace {

@@ -30,12 +30,6 @@ QSqlQuery StandaloneQuery();
 // that lacks one of them.
 QStringList RequiredTables();
 
-// Runs a statement that returns no rows. False on any failure, no message.
-bool ExecuteStatement(DbQuery which, const QString& statement);
-
-// Runs the statements one after another and stops at the first failure.
-bool ExecuteInOrder(DbQuery which, const QStringList& statements);
-
 // Closes the query, sets the statement and opens it for reading. False on
 // failure, no message; the caller then walks QueryObject(which).next().
 bool OpenRows(DbQuery which, const QString& statement);
@@ -47,22 +41,6 @@ int IntOfField(const QVariant& value);
 QString FieldText(const QSqlQuery& query, const QString& name);
 // Whether the current row has a field of that name (any letter case).
 bool HasField(const QSqlQuery& query, const QString& name);
-
-// True when the statement yields at least one row; failures are shown with
-// "(pblIsExistData)" behind their text.
-bool pblIsExistData(DbQuery which, const QString& statement);
-
-// Trimmed text of the named field of the first row, or "first-second" when
-// both names are given; empty without a row. Failures are shown with
-// "(GetSearchResultFrmDB)".
-QString GetSearchResultFrmDB(DbQuery which, const QString& statement, const QString& firstField,
-                             const QString& secondField = QString());
-
-// Max(column)+1 as decimal text, "1" for an empty set, empty on failure
-// (a failed read is shown, as by GetSearchResultFrmDB, and never taken for
-// an empty table).
-QString GetNextIndex(DbQuery which, const QString& table, const QString& column,
-                     const QString& whereClause = QString());
 
 // A transaction on the one connection: commits on commit(), rolls back when
 // it goes out of scope without one.

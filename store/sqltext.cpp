@@ -1,8 +1,5 @@
 #include "sqltext.h"
 
-#include "database.h"
-#include "editing.h"
-#include "messages.h"
 #include "textops.h"
 
 namespace {
@@ -297,47 +294,4 @@ QString SqlSelectSecurityModes()
 QString SqlSelectCurtainStatuses()
 {
     return QStringLiteral("select * from Define_Curtain_Status order by ID");
-}
-
-// ---- Identifier allocation ----
-
-namespace {
-
-QString asText(const ShowEditing::IdResult& next)
-{
-    if (next)
-        return QString::number(*next);
-    ShowError(next.error + QStringLiteral("(GetSearchResultFrmDB)"));
-    return QString();
-}
-
-} // namespace
-
-QString NextShowId()
-{
-    return asText(ShowEditing::NextShowId());
-}
-
-QString NextShowSequenceNo()
-{
-    return asText(ShowEditing::NextShowSequenceNo());
-}
-
-QString NextTimePointId(int showId)
-{
-    return asText(ShowEditing::NextTimePointId(showId));
-}
-
-QString NextTimePointCommandId(int showId, int timePointId)
-{
-    return asText(ShowEditing::NextCommandId(ShowEditing::CommandTarget::timePoint(showId, timePointId)));
-}
-
-QString NextCommandSetId(const QString& table)
-{
-    for (CommandSetCode set : {CommandsForPlaySet, CommandsForPauseSet, CommandsForStopSet}) {
-        if (CommandTableName(set).compare(table, Qt::CaseInsensitive) == 0)
-            return asText(ShowEditing::NextCommandId(ShowEditing::CommandTarget::set(set)));
-    }
-    return GetNextIndex(DbQuery::General, table, QStringLiteral("CommandID"));
 }

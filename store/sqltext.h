@@ -21,7 +21,7 @@ QString SqlSelectMaxShowSequenceNo();                    // MaxIndex
 QString SqlSelectMaxShowId();                            // MaxIndex
 QString SqlInsertShow(int showId, int sequenceNo, int activedUniversalSwitch, int universalSwitchId);
 QString SqlUpdateShow(int showId, int sequenceNo, int activedUniversalSwitch, int universalSwitchId);
-// Commands, then time points, then the show row; run with ExecuteInOrder.
+// Commands, then time points, then the show row, to be run in one transaction.
 QStringList SqlDeleteShow(int showId);
 
 // ---- Time points ----
@@ -32,7 +32,7 @@ QString SqlSelectTimePointAtSecond(int showId, int seconds);
 QString SqlSelectMaxTimePointId(int showId);             // MaxIndex
 QString SqlInsertTimePoint(int showId, int timePointId, int seconds);
 QString SqlUpdateTimePoint(int showId, int timePointId, int seconds, const QString& remark);
-// Its commands, then the time point row; run with ExecuteInOrder.
+// Its commands, then the time point row, to be run in one transaction.
 QStringList SqlDeleteTimePoint(int showId, int timePointId);
 
 // A show's time points with their commands, for loading it for playing in one
@@ -70,12 +70,3 @@ QString SqlSelectCommandTypes();
 QString SqlSelectSecurityAlarmTypes();
 QString SqlSelectSecurityModes();
 QString SqlSelectCurtainStatuses();
-
-// ---- Identifier allocation (Max+1 on a query of its own, so a walk of the
-// shared queries goes on; "1" for an empty set, empty text when the read
-// failed, which is shown as GetNextIndex shows it) ----
-QString NextShowId();
-QString NextShowSequenceNo();
-QString NextTimePointId(int showId);
-QString NextTimePointCommandId(int showId, int timePointId);
-QString NextCommandSetId(const QString& table);

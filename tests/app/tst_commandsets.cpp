@@ -141,7 +141,7 @@ private Q_SLOTS:
 
     void setsAreReadAfreshAndMayBeEmpty()
     {
-        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("delete from CommandsForPause")));
+        QVERIFY(RunSql(QStringLiteral("delete from CommandsForPause")));
         report(MediaPlayer::Paused);
         QVERIFY(bus->sent.isEmpty());
         QVERIFY(!bus->sequencer->isBusy()); // an empty set takes no time

@@ -2,6 +2,7 @@
 #include "inifile.h"
 #include "mSocket.h"
 #include "programfolder.h"
+#include "rawsql.h"
 #include "textops.h"
 #include "wavfile.h"
 
@@ -93,7 +94,7 @@ private:
                 .arg(StopSetDevice),
         };
         for (const QString& sql : statements)
-            QVERIFY2(ExecuteStatement(DbQuery::General, sql), qPrintable(sql));
+            QVERIFY2(RunSql(sql), qPrintable(sql));
         CloseDatabase();
         SetProgramFolder(QString());
 

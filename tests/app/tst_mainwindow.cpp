@@ -8,6 +8,7 @@
 #include "manualpacingtimer.h"
 #include "programfolder.h"
 #include "publicvariable.h"
+#include "rawsql.h"
 #include "scriptedmessages.h"
 #include "showrunner.h"
 #include "singleinstance.h"
@@ -144,12 +145,11 @@ private:
     void addShow(int showId, const QString& name, const QString& url, int switchNo = 0)
     {
         QVERIFY(IsDatabaseOpen() || m_folder->openDatabase());
-        QVERIFY(ExecuteStatement(DbQuery::General,
-                                 QStringLiteral("insert into Show (ShowID, SequenceNo, ActivedUniversalSwitch, "
-                                                "UniversalSwitchID) values (%1, %1, %2, %3)")
-                                     .arg(showId)
-                                     .arg(switchNo ? 1 : 0)
-                                     .arg(switchNo)));
+        QVERIFY(RunSql(QStringLiteral("insert into Show (ShowID, SequenceNo, ActivedUniversalSwitch, "
+                                      "UniversalSwitchID) values (%1, %1, %2, %3)")
+                           .arg(showId)
+                           .arg(switchNo ? 1 : 0)
+                           .arg(switchNo)));
         IniFile shows(m_folder->path(QStringLiteral("Database/Show.ini")));
         QVERIFY(shows.write(QString::number(showId), QStringLiteral("ShowName"), name));
         QVERIFY(shows.write(QString::number(showId), QStringLiteral("URL"), url));
@@ -158,14 +158,13 @@ private:
     void addSetCommand(const QString& table, int commandId, int subnet, int device)
     {
         QVERIFY(IsDatabaseOpen() || m_folder->openDatabase());
-        QVERIFY(ExecuteStatement(DbQuery::General,
-                                 QStringLiteral("insert into %1 (CommandID, SequenceNo, Remark, SubnetID, DeviceID, "
-                                                "CommandTypeID, FirstParameter, SecondParameter, ThirdParameter, "
-                                                "DelayMS) values (%2, %2, '', %3, %4, 1, 1, 100, 0, 0)")
-                                     .arg(table)
-                                     .arg(commandId)
-                                     .arg(subnet)
-                                     .arg(device)));
+        QVERIFY(RunSql(QStringLiteral("insert into %1 (CommandID, SequenceNo, Remark, SubnetID, DeviceID, "
+                                      "CommandTypeID, FirstParameter, SecondParameter, ThirdParameter, "
+                                      "DelayMS) values (%2, %2, '', %3, %4, 1, 1, 100, 0, 0)")
+                           .arg(table)
+                           .arg(commandId)
+                           .arg(subnet)
+                           .arg(device)));
     }
 
     bool sentTo(int subnet, int device) const
@@ -417,15 +416,14 @@ private Q_SLOTS:
         addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"), 5);
         addSetCommand(QStringLiteral("CommandsForStop"), 1, 3, 4);
         // Two thousand commands at second 0: minutes of bus time.
-        QVERIFY(ExecuteStatement(DbQuery::General, QStringLiteral("insert into TimePoint(ShowID,TimePointID,"
-                                                                  "SecondOfTimePoint) values(1,1,0)")));
+        QVERIFY(RunSql(QStringLiteral("insert into TimePoint(ShowID,TimePointID,"
+                                      "SecondOfTimePoint) values(1,1,0)")));
         QStringList rows;
         for (int id = 1; id <= 2000; ++id)
             rows << QStringLiteral("(1,1,%1,%1,1,20,4,5,100,3,0)").arg(id);
-        QVERIFY(ExecuteStatement(DbQuery::General,
-                                 QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,SequenceNo,"
-                                                "SubnetID,DeviceID,CommandTypeID,FirstParameter,SecondParameter,"
-                                                "ThirdParameter,DelayMS) values ") + rows.join(u',')));
+        QVERIFY(RunSql(QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,SequenceNo,"
+                                      "SubnetID,DeviceID,CommandTypeID,FirstParameter,SecondParameter,"
+                                      "ThirdParameter,DelayMS) values ") + rows.join(u',')));
         TfrmMainTavolan& w = startedWindow(iniWithFreePort());
         w.selectShowRow(0);
         m_player->playTo(0.5);
@@ -526,13 +524,12 @@ private Q_SLOTS:
         m_sent.clear();
         // The show settings window adds a time point at 5 s with one command.
         w.onShowSettings = [] {
-            QVERIFY(ExecuteStatement(DbQuery::General, QStringLiteral("insert into TimePoint(ShowID,TimePointID,"
-                                                                      "SecondOfTimePoint) values(1,1,5)")));
-            QVERIFY(ExecuteStatement(DbQuery::General,
-                                     QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,"
-                                                    "SequenceNo,SubnetID,DeviceID,CommandTypeID,FirstParameter,"
-                                                    "SecondParameter,ThirdParameter,DelayMS) "
-                                                    "values(1,1,1,1,3,4,1,1,100,0,0)")));
+            QVERIFY(RunSql(QStringLiteral("insert into TimePoint(ShowID,TimePointID,"
+                                          "SecondOfTimePoint) values(1,1,5)")));
+            QVERIFY(RunSql(QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,"
+                                          "SequenceNo,SubnetID,DeviceID,CommandTypeID,FirstParameter,"
+                                          "SecondParameter,ThirdParameter,DelayMS) "
+                                          "values(1,1,1,1,3,4,1,1,100,0,0)")));
         };
         w.showSettingsResult.showListChanged = true;
         const QStringList callsBefore = m_player->calls;

@@ -69,10 +69,9 @@ private Q_SLOTS:
     void loadShowReadsTimePointsAndCommandsInOrder()
     {
         QVERIFY(AddShowCommand(3, 9, 1, 1, 0)); // another show's commands stay out
-        QVERIFY(ExecuteStatement(DbQuery::Command,
-                                 QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,SequenceNo,"
-                                                "SubnetID,DeviceID,CommandTypeID,FirstParameter,SecondParameter,"
-                                                "ThirdParameter,DelayMS) values(1,2,2,2,257,258,260,65541,70000,2,-3)")));
+        QVERIFY(RunSql(QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,SequenceNo,"
+                                      "SubnetID,DeviceID,CommandTypeID,FirstParameter,SecondParameter,"
+                                      "ThirdParameter,DelayMS) values(1,2,2,2,257,258,260,65541,70000,2,-3)")));
         QVERIFY(LoadShow(1));
         const auto& points = show(0).TimePoints;
         QCOMPARE(points.size(), 2);
@@ -94,7 +93,7 @@ private Q_SLOTS:
         QCOMPARE(wide.DelayMS, -3);
 
         // A later load replaces what the show held.
-        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("delete from TimePoint where TimePointID=2")));
+        QVERIFY(RunSql(QStringLiteral("delete from TimePoint where TimePointID=2")));
         QVERIFY(LoadShow(1));
         QCOMPARE(show(0).TimePoints.size(), 1);
         QVERIFY(!LoadShow(99));
@@ -122,7 +121,7 @@ private Q_SLOTS:
     void choosingTheLoadedShowAgainResumesWithoutReloading()
     {
         runner->chooseShow(QStringLiteral("1"));
-        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("delete from CommandsForShow where ShowID=1")));
+        QVERIFY(RunSql(QStringLiteral("delete from CommandsForShow where ShowID=1")));
 
         player->calls.clear();
         runner->chooseShow(QStringLiteral("1")); // playing: nothing to do

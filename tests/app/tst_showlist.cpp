@@ -81,8 +81,8 @@ private Q_SLOTS:
         pv.CurrentShowID = 2;
 
         // Show 1 is deleted, show 3 moves to the front and a new show 4 comes last.
-        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("delete from Show where ShowID=1")));
-        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("update Show set SequenceNo=0 where ShowID=3")));
+        QVERIFY(RunSql(QStringLiteral("delete from Show where ShowID=1")));
+        QVERIFY(RunSql(QStringLiteral("update Show set SequenceNo=0 where ShowID=3")));
         QVERIFY(AddShow(4, 9));
         QVERIFY(ReloadShowList().ok);
         QCOMPARE(idsOf(pv.ShowList), (QVector<int>{3, 2, 4}));
@@ -94,7 +94,7 @@ private Q_SLOTS:
         QCOMPARE(pv.CurrentShowIndex, 1);
 
         // Moving the chosen show carries its time points and its choice along.
-        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("update Show set SequenceNo=50 where ShowID=2")));
+        QVERIFY(RunSql(QStringLiteral("update Show set SequenceNo=50 where ShowID=2")));
         QVERIFY(ReloadShowList().ok);
         QCOMPARE(idsOf(pv.ShowList), (QVector<int>{3, 4, 2}));
         QCOMPARE(pv.ShowList[2].TimePoints[0].SecondOfTimePoint, 102);
@@ -102,7 +102,7 @@ private Q_SLOTS:
         QCOMPARE(pv.CurrentShowIndex, 2);
 
         // Deleting the chosen show leaves none chosen.
-        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("delete from Show where ShowID=2")));
+        QVERIFY(RunSql(QStringLiteral("delete from Show where ShowID=2")));
         QVERIFY(ReloadShowList().ok);
         QCOMPARE(pv.CurrentShowIndex, -1);
     }

@@ -174,8 +174,8 @@ private Q_SLOTS:
 
     void failedStatementShowsTheReasonAndKeepsTheEntries()
     {
-        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("create trigger no before insert on Show "
-                                                                  "begin select raise(abort, 'no more shows'); end")));
+        QVERIFY(RunSql(QStringLiteral("create trigger no before insert on Show "
+                                      "begin select raise(abort, 'no more shows'); end")));
         AddEditShowLogic logic = filled(QStringLiteral("Refused"));
         QVERIFY(!logic.save());
         QCOMPARE(boxes->shown.size(), 1);

@@ -166,8 +166,7 @@ private Q_SLOTS:
         auto ops = makeOps();
 
         // Into a list whose largest CommandID is 7: ids and sequence 8, 9, 10.
-        QVERIFY(ExecuteStatement(DbQuery::Command,
-                                 QStringLiteral("delete from CommandsForShow where CommandID in (1,2,3,4)")));
+        QVERIFY(RunSql(QStringLiteral("delete from CommandsForShow where CommandID in (1,2,3,4)")));
         QVERIFY(AddShowCommand(1, 1, 7, 2, 17));
         ops->reload();
         QVERIFY(ops->paste());
@@ -189,9 +188,8 @@ private Q_SLOTS:
 
     void failedPasteLeavesNothingAndSaysWhy()
     {
-        QVERIFY(ExecuteStatement(DbQuery::Command,
-                                 QStringLiteral("create trigger refuse before insert on CommandsForShow "
-                                                "when new.DeviceID=41 begin select raise(abort,'no 41'); end")));
+        QVERIFY(RunSql(QStringLiteral("create trigger refuse before insert on CommandsForShow "
+                                      "when new.DeviceID=41 begin select raise(abort,'no 41'); end")));
         QVector<TControlObject> clip(3);
         for (int i = 0; i < 3; ++i)
             clip[i].DeviceID = quint8(40 + i);
@@ -226,9 +224,8 @@ private Q_SLOTS:
         QVERIFY(mPublicVariable().ShowListChanged);
 
         ops->checkAll();
-        QVERIFY(ExecuteStatement(DbQuery::Command,
-                                 QStringLiteral("create trigger keep before delete on CommandsForShow "
-                                                "when old.CommandID=3 begin select raise(abort,'kept'); end")));
+        QVERIFY(RunSql(QStringLiteral("create trigger keep before delete on CommandsForShow "
+                                      "when old.CommandID=3 begin select raise(abort,'kept'); end")));
         boxes->answerNext(MessageAnswer::Yes);
         QVERIFY(!ops->deleteChecked()); // all or none
         QCOMPARE(stored().size(), 2);

@@ -92,8 +92,8 @@ private Q_SLOTS:
 
     void failedUpdateShowsTheReasonAndStaysOpen()
     {
-        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("create trigger no before update on TimePoint "
-                                                                  "begin select raise(abort, 'point locked'); end")));
+        QVERIFY(RunSql(QStringLiteral("create trigger no before update on TimePoint "
+                                      "begin select raise(abort, 'point locked'); end")));
         TfrmModifyCurTimePoint dialog(nullptr, "1", "Finale", "2", "cue");
         dialog.show();
         dialog.findChild<QLineEdit*>(QStringLiteral("editMinute"))->setText(QStringLiteral("5"));

@@ -236,14 +236,13 @@ private Q_SLOTS:
         QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForShow")), 0);
 
         // A show whose deletion fails stays whole, and the operator is told.
-        QVERIFY(ExecuteStatement(DbQuery::Command,
-                                 QStringLiteral("create trigger keep before delete on Show when old.ShowID=1 "
-                                                "begin select raise(abort,'kept'); end")));
+        QVERIFY(RunSql(QStringLiteral("create trigger keep before delete on Show when old.ShowID=1 "
+                                      "begin select raise(abort,'kept'); end")));
         boxes->answerNext(MessageAnswer::Yes);
         QVERIFY(!logic.deleteShow());
         QCOMPARE(boxes->shown.last().kind, ScriptedMessages::Shown::Error);
         QCOMPARE(SelectedCount(QStringLiteral("select count(*) from TimePoint where ShowID=1")), 1);
-        QVERIFY(ExecuteStatement(DbQuery::Command, QStringLiteral("drop trigger keep")));
+        QVERIFY(RunSql(QStringLiteral("drop trigger keep")));
 
         boxes->answerNext(MessageAnswer::Yes);
         QVERIFY(logic.deleteShow());
@@ -299,7 +298,6 @@ private Q_SLOTS:
     {
         auto* fake = new FakeMediaPlayer;
         TfrmShowSetup window(nullptr, *bus->sequencer, dialogs(), fake);
-        QCOMPARE(TfrmShowSetup::Instance(), &window);
         QCOMPARE(OpenCommandListOwner(1), &window.logic().commands());
         window.resize(1200, 900);
         window.show();

@@ -200,18 +200,6 @@ private Q_SLOTS:
         QVERIFY(!stopping.isBusy());
         QVERIFY(!own->pending());
     }
-
-    void processSequencerIsRegisteredAndForgotten()
-    {
-        QCOMPARE(ProcessSequencer(), nullptr);
-        {
-            CommandSequencer local([](quint8, quint8, quint8, quint16, quint16, quint16) {},
-                                   std::make_unique<ManualPacingTimer>());
-            SetProcessSequencer(&local);
-            QCOMPARE(ProcessSequencer(), &local);
-        }
-        QCOMPARE(ProcessSequencer(), nullptr); // a destroyed sequencer unregisters itself
-    }
 };
 
 QTEST_MAIN(TestCommandSequencer)

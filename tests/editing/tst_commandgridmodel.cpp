@@ -21,18 +21,17 @@ const QString singleChannel = QStringLiteral("Single Channel Control"); // 4
 
 bool put(int id, int kind, int p1, int p2, int p3 = 0, int device = 2, int seq = -1, const QString& delay = "0")
 {
-    return ExecuteStatement(DbQuery::General,
-                            QStringLiteral("insert into CommandsForPlay(CommandID,SequenceNo,SubnetID,DeviceID,"
-                                           "CommandTypeID,FirstParameter,SecondParameter,ThirdParameter,DelayMS) "
-                                           "values(%1,%2,1,%3,%4,%5,%6,%7,%8)")
-                                .arg(id)
-                                .arg(seq < 0 ? id : seq)
-                                .arg(device)
-                                .arg(kind)
-                                .arg(p1)
-                                .arg(p2)
-                                .arg(p3)
-                                .arg(delay));
+    return RunSql(QStringLiteral("insert into CommandsForPlay(CommandID,SequenceNo,SubnetID,DeviceID,"
+                                 "CommandTypeID,FirstParameter,SecondParameter,ThirdParameter,DelayMS) "
+                                 "values(%1,%2,1,%3,%4,%5,%6,%7,%8)")
+                      .arg(id)
+                      .arg(seq < 0 ? id : seq)
+                      .arg(device)
+                      .arg(kind)
+                      .arg(p1)
+                      .arg(p2)
+                      .arg(p3)
+                      .arg(delay));
 }
 
 TControlObject stored(int id)
@@ -308,9 +307,8 @@ private Q_SLOTS:
     {
         ScriptedMessages boxes;
         QVERIFY(put(1, 0, 1, 1) && put(2, 0, 1, 1) && put(3, 0, 1, 1));
-        QVERIFY(ExecuteStatement(DbQuery::General,
-                                 "create trigger lockThree before update on CommandsForPlay when old.CommandID=3 "
-                                 "begin select raise(abort, 'command 3 is locked'); end"));
+        QVERIFY(RunSql("create trigger lockThree before update on CommandsForPlay when old.CommandID=3 "
+                       "begin select raise(abort, 'command 3 is locked'); end"));
         CommandGridModel m;
         m.LoadCheckedCommands(play, {});
         m.SetSyncChecked(SyncBox::DeviceID, true);

@@ -102,9 +102,8 @@ private Q_SLOTS:
     void aRolledBackBatchTellsWhyAndLeavesAddOff()
     {
         ScriptedMessages boxes;
-        QVERIFY(ExecuteStatement(DbQuery::Command,
-                                 QStringLiteral("create trigger refuse before insert on CommandsForPlay when "
-                                                "new.CommandID=3 begin select raise(abort, 'disk is full'); end")));
+        QVERIFY(RunSql(QStringLiteral("create trigger refuse before insert on CommandsForPlay when "
+                                      "new.CommandID=3 begin select raise(abort, 'disk is full'); end")));
         Tfrmsettings_Add_object dialog;
         dialog.PrepareAddCommands(CommandsForPlaySet, {}, {}, {}, {});
         QVERIFY(dialog.lblFirstValue->text() == QStringLiteral("Play") && dialog.lblSecond->isHidden());

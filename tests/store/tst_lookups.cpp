@@ -3,6 +3,7 @@
 #include "lookups.h"
 #include "programfolder.h"
 #include "publicvariable.h"
+#include "rawsql.h"
 #include "scriptedmessages.h"
 
 #include <QtTest>
@@ -50,7 +51,7 @@ private Q_SLOTS:
         QCOMPARE(mPublicVariable().CommandTypeList[0].Note, QString());
 
         // A language file that lacks a kind leaves just that name empty.
-        QVERIFY(ExecuteStatement(DbQuery::General, QStringLiteral("insert into Define_Command_Type(ID) values(40)")));
+        QVERIFY(RunSql(QStringLiteral("insert into Define_Command_Type(ID) values(40)")));
         mPublicVariable().LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
         QVERIFY(LoadCommandTypes());
         QCOMPARE(mPublicVariable().CommandTypeList.size(), 14);
@@ -65,7 +66,7 @@ private Q_SLOTS:
         QVERIFY(folder.openDatabase());
         for (const char* table : {"Define_Universal_Switch_Status", "Define_Command_Type", "Define_Security_Alarm_Type",
                                   "Define_Security_Mode", "Define_Curtain_Status"})
-            QVERIFY(ExecuteStatement(DbQuery::General, QStringLiteral("delete from ") + QLatin1String(table)));
+            QVERIFY(RunSql(QStringLiteral("delete from ") + QLatin1String(table)));
         PublicVariables& pv = mPublicVariable();
         pv.UniversalSwitchStatusList = {{5, QStringLiteral("kept")}};
         pv.CommandTypeList = {{5, QStringLiteral("kept")}};
@@ -94,8 +95,8 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
-        QVERIFY(ExecuteStatement(DbQuery::General, QStringLiteral("drop table Define_Universal_Switch_Status")));
-        QVERIFY(ExecuteStatement(DbQuery::General, QStringLiteral("drop table Define_Security_Mode")));
+        QVERIFY(RunSql(QStringLiteral("drop table Define_Universal_Switch_Status")));
+        QVERIFY(RunSql(QStringLiteral("drop table Define_Security_Mode")));
         mPublicVariable().SecurityModeList = {{1, QStringLiteral("before")}};
         QVERIFY(!LoadUniversalSwitchStatuses());
         QVERIFY(!LoadSecurityModes());

@@ -1,6 +1,7 @@
 #include "database.h"
 #include "programfolder.h"
 #include "publicvariable.h"
+#include "rawsql.h"
 #include "scriptedmessages.h"
 #include "showmodel.h"
 #include "sqltext.h"
@@ -34,17 +35,17 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertShow(4, 1, 0, 0)));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePoint(4, 1, 30)));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePoint(4, 2, 10)));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePoint(4, 3, 20)));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlUpdateTimePoint(4, 2, 10, QStringLiteral("start"))));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePointCommand(4, 2, command(1, 2, 0, 100))));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePointCommand(4, 2, command(2, 1, 4, 0))));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePointCommand(4, 1, command(1, 1, 2, 5))));
+        QVERIFY(RunSql(SqlInsertShow(4, 1, 0, 0)));
+        QVERIFY(RunSql(SqlInsertTimePoint(4, 1, 30)));
+        QVERIFY(RunSql(SqlInsertTimePoint(4, 2, 10)));
+        QVERIFY(RunSql(SqlInsertTimePoint(4, 3, 20)));
+        QVERIFY(RunSql(SqlUpdateTimePoint(4, 2, 10, QStringLiteral("start"))));
+        QVERIFY(RunSql(SqlInsertTimePointCommand(4, 2, command(1, 2, 0, 100))));
+        QVERIFY(RunSql(SqlInsertTimePointCommand(4, 2, command(2, 1, 4, 0))));
+        QVERIFY(RunSql(SqlInsertTimePointCommand(4, 1, command(1, 1, 2, 5))));
         // Another show's rows stay out.
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePoint(5, 1, 10)));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePointCommand(5, 1, command(1, 1, 0, 0))));
+        QVERIFY(RunSql(SqlInsertTimePoint(5, 1, 10)));
+        QVERIFY(RunSql(SqlInsertTimePointCommand(5, 1, command(1, 1, 0, 0))));
 
         TShow show;
         show.ShowID = 4;
@@ -80,14 +81,13 @@ private Q_SLOTS:
         // sequence numbers, so that storage order and identity order differ.
         const int points[][2] = {{5, 10}, {2, 10}, {9, 5}, {1, 10}, {3, 7}, {8, 5}};
         for (const auto& p : points)
-            QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePoint(3, p[0], p[1])));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlUpdateTimePoint(3, 9, 5, QStringLiteral("nine"))));
+            QVERIFY(RunSql(SqlInsertTimePoint(3, p[0], p[1])));
+        QVERIFY(RunSql(SqlUpdateTimePoint(3, 9, 5, QStringLiteral("nine"))));
         const int commands[][3] = {{5, 4, 1}, {5, 2, 1}, {5, 9, 0}, {5, 1, 1}, {2, 7, 3}, {2, 3, 3},
                                    {9, 2, 2}, {9, 1, 2}, {1, 6, 0}, {8, 5, 5}, {4, 1, 1}};
         int delay = 1;
         for (const auto& c : commands)
-            QVERIFY(ExecuteStatement(DbQuery::General,
-                                     SqlInsertTimePointCommand(3, c[0], command(c[1], c[2], 4, delay++))));
+            QVERIFY(RunSql(SqlInsertTimePointCommand(3, c[0], command(c[1], c[2], 4, delay++))));
 
         // What the statements per time point give.
         const auto line = [](const QSqlQuery& q, const char* first, const char* second) {
@@ -127,9 +127,9 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePoint(1, 1, 10)));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePoint(1, 2, 20)));
-        QVERIFY(ExecuteStatement(DbQuery::General, QStringLiteral("drop table CommandsForShow")));
+        QVERIFY(RunSql(SqlInsertTimePoint(1, 1, 10)));
+        QVERIFY(RunSql(SqlInsertTimePoint(1, 2, 20)));
+        QVERIFY(RunSql(QStringLiteral("drop table CommandsForShow")));
         TShow show;
         show.ShowID = 1;
         QVERIFY(!LoadShowTimePoints(show));

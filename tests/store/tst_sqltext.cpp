@@ -1,6 +1,7 @@
 #include "database.h"
 #include "programfolder.h"
 #include "publicvariable.h"
+#include "rawsql.h"
 #include "scriptedmessages.h"
 #include "sqltext.h"
 
@@ -34,6 +35,28 @@ QList<int> ids(const QString& statement, const QString& field)
         out << FieldInt(q, field);
     q.finish();
     return out;
+}
+
+// The named field of the first row the statement selects, as stored; empty
+// without a row.
+QString firstText(const QString& statement, const QString& field)
+{
+    if (!OpenRows(DbQuery::General, statement))
+        return QStringLiteral("<failed>");
+    QSqlQuery& q = QueryObject(DbQuery::General);
+    const QString text = q.next() ? FieldText(q, field) : QString();
+    q.finish();
+    return text;
+}
+
+// Runs the statements in their order; false at the first that fails.
+bool runAll(const QStringList& statements)
+{
+    for (const QString& statement : statements) {
+        if (!RunSql(statement))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -86,39 +109,32 @@ private Q_SLOTS:
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
 
-        QCOMPARE(NextShowId(), QStringLiteral("1"));
-        QCOMPARE(NextShowSequenceNo(), QStringLiteral("1"));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertShow(1, 2, 1, 200)));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertShow(2, 1, 0, 0)));
+        QVERIFY(RunSql(SqlInsertShow(1, 2, 1, 200)));
+        QVERIFY(RunSql(SqlInsertShow(2, 1, 0, 0)));
         QCOMPARE(ids(SqlSelectShows(), QStringLiteral("ShowID")), (QList<int>{2, 1}));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlUpdateShow(1, 0, 0, 0)));
+        QVERIFY(RunSql(SqlUpdateShow(1, 0, 0, 0)));
         QCOMPARE(ids(SqlSelectShows(), QStringLiteral("ShowID")), (QList<int>{1, 2}));
-        QCOMPARE(GetSearchResultFrmDB(DbQuery::General, SqlSelectShow(2), QStringLiteral("SequenceNo")),
-                 QStringLiteral("1"));
-        QCOMPARE(GetSearchResultFrmDB(DbQuery::General, SqlSelectMaxShowSequenceNo(), QStringLiteral("MaxIndex")),
-                 QStringLiteral("1"));
-        QCOMPARE(NextShowId(), QStringLiteral("3"));
+        QCOMPARE(firstText(SqlSelectShow(2), QStringLiteral("SequenceNo")), QStringLiteral("1"));
+        QCOMPARE(firstText(SqlSelectMaxShowSequenceNo(), QStringLiteral("MaxIndex")), QStringLiteral("1"));
+        QCOMPARE(firstText(SqlSelectMaxShowId(), QStringLiteral("MaxIndex")), QStringLiteral("2"));
 
-        QCOMPARE(NextTimePointId(1), QStringLiteral("1"));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePoint(1, 1, 20)));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePoint(1, 2, 5)));
-        QVERIFY(pblIsExistData(DbQuery::General, SqlSelectTimePointAtSecond(1, 20)));
-        QVERIFY(!pblIsExistData(DbQuery::General, SqlSelectTimePointAtSecond(2, 20)));
+        QVERIFY(RunSql(SqlInsertTimePoint(1, 1, 20)));
+        QVERIFY(RunSql(SqlInsertTimePoint(1, 2, 5)));
+        QCOMPARE(ids(SqlSelectTimePointAtSecond(1, 20), QStringLiteral("TimePointID")), (QList<int>{1}));
+        QCOMPARE(ids(SqlSelectTimePointAtSecond(2, 20), QStringLiteral("TimePointID")), QList<int>{});
         QCOMPARE(ids(SqlSelectTimePoints(1), QStringLiteral("TimePointID")), (QList<int>{2, 1}));
         QCOMPARE(ids(SqlSelectTimePointsForPlaying(1), QStringLiteral("TimePointID")), (QList<int>{2, 1}));
-        QCOMPARE(NextTimePointId(1), QStringLiteral("3"));
-        QCOMPARE(NextTimePointId(2), QStringLiteral("1"));
+        QCOMPARE(firstText(SqlSelectMaxTimePointId(1), QStringLiteral("MaxIndex")), QStringLiteral("2"));
+        QCOMPARE(firstText(SqlSelectMaxTimePointId(2), QStringLiteral("MaxIndex")), QString());
 
         // A remark with quotes is stored and read back as typed.
         const QString remark = QStringLiteral("it's the 'big' one");
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlUpdateTimePoint(1, 1, 21, remark)));
-        QCOMPARE(GetSearchResultFrmDB(DbQuery::General, SqlSelectTimePoint(1, 1), QStringLiteral("SecondOfTimePoint"),
-                                      QStringLiteral("Remark")),
-                 QStringLiteral("21-") + remark);
+        QVERIFY(RunSql(SqlUpdateTimePoint(1, 1, 21, remark)));
+        QCOMPARE(firstText(SqlSelectTimePoint(1, 1), QStringLiteral("SecondOfTimePoint")), QStringLiteral("21"));
+        QCOMPARE(firstText(SqlSelectTimePoint(1, 1), QStringLiteral("Remark")), remark);
 
         // Blank commands read back as kind 3 with empty remark and delay.
-        QCOMPARE(NextTimePointCommandId(1, 1), QStringLiteral("1"));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertBlankTimePointCommand(1, 1, 1)));
+        QVERIFY(RunSql(SqlInsertBlankTimePointCommand(1, 1, 1)));
         QVERIFY(OpenRows(DbQuery::Command, SqlSelectTimePointCommands(1, 1)));
         QSqlQuery& q = QueryObject(DbQuery::Command);
         QVERIFY(q.next());
@@ -129,36 +145,35 @@ private Q_SLOTS:
         QVERIFY(!q.next());
 
         const TControlObject pasted = command(2, 7, QStringLiteral("o'clock"), 4, 3, 100, 125, 500);
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePointCommand(1, 1, pasted)));
+        QVERIFY(RunSql(SqlInsertTimePointCommand(1, 1, pasted)));
         TControlObject edited = pasted;
         edited.SequenceNo = 0;
         edited.Remark = QStringLiteral("'quoted'");
         edited.DelayMS = 600000;
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlUpdateTimePointCommand(1, 1, edited)));
+        QVERIFY(RunSql(SqlUpdateTimePointCommand(1, 1, edited)));
         QCOMPARE(ids(SqlSelectTimePointCommandsForPlaying(1, 1), QStringLiteral("CommandID")), (QList<int>{2, 1}));
-        QCOMPARE(GetSearchResultFrmDB(DbQuery::General, SqlSelectTimePointCommands(1, 1), QStringLiteral("Remark"),
-                                      QStringLiteral("DelayMS")),
-                 QStringLiteral("'quoted'-600000"));
-        QCOMPARE(NextTimePointCommandId(1, 1), QStringLiteral("3"));
-        QCOMPARE(NextTimePointCommandId(1, 2), QStringLiteral("1"));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlDeleteTimePointCommand(1, 1, 2)));
+        QCOMPARE(firstText(SqlSelectTimePointCommands(1, 1), QStringLiteral("Remark")), QStringLiteral("'quoted'"));
+        QCOMPARE(firstText(SqlSelectTimePointCommands(1, 1), QStringLiteral("DelayMS")), QStringLiteral("600000"));
+        QCOMPARE(firstText(SqlSelectMaxTimePointCommandId(1, 1), QStringLiteral("MaxIndex")), QStringLiteral("2"));
+        QCOMPARE(firstText(SqlSelectMaxTimePointCommandId(1, 2), QStringLiteral("MaxIndex")), QString());
+        QVERIFY(RunSql(SqlDeleteTimePointCommand(1, 1, 2)));
         QCOMPARE(ids(SqlSelectTimePointCommands(1, 1), QStringLiteral("CommandID")), (QList<int>{1}));
 
         // Deleting a time point takes its commands only.
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertBlankTimePointCommand(1, 2, 1)));
-        QVERIFY(ExecuteInOrder(DbQuery::General, SqlDeleteTimePoint(1, 1)));
+        QVERIFY(RunSql(SqlInsertBlankTimePointCommand(1, 2, 1)));
+        QVERIFY(runAll(SqlDeleteTimePoint(1, 1)));
         QCOMPARE(ids(SqlSelectTimePoints(1), QStringLiteral("TimePointID")), (QList<int>{2}));
         QCOMPARE(ids(SqlSelectTimePointCommands(1, 1), QStringLiteral("CommandID")), QList<int>{});
         QCOMPARE(ids(SqlSelectTimePointCommands(1, 2), QStringLiteral("CommandID")), (QList<int>{1}));
 
         // Deleting a show takes its time points and commands, not others'.
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertTimePoint(2, 1, 3)));
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertBlankTimePointCommand(2, 1, 1)));
-        QVERIFY(ExecuteInOrder(DbQuery::General, SqlDeleteShow(1)));
+        QVERIFY(RunSql(SqlInsertTimePoint(2, 1, 3)));
+        QVERIFY(RunSql(SqlInsertBlankTimePointCommand(2, 1, 1)));
+        QVERIFY(runAll(SqlDeleteShow(1)));
         QCOMPARE(ids(SqlSelectShows(), QStringLiteral("ShowID")), (QList<int>{2}));
-        QVERIFY(!pblIsExistData(DbQuery::General, SqlSelectTimePoint(1, 2)));
-        QVERIFY(!pblIsExistData(DbQuery::General, SqlSelectTimePointCommands(1, 2)));
-        QVERIFY(pblIsExistData(DbQuery::General, SqlSelectTimePointCommands(2, 1)));
+        QCOMPARE(ids(SqlSelectTimePoint(1, 2), QStringLiteral("TimePointID")), QList<int>{});
+        QCOMPARE(ids(SqlSelectTimePointCommands(1, 2), QStringLiteral("CommandID")), QList<int>{});
+        QCOMPARE(ids(SqlSelectTimePointCommands(2, 1), QStringLiteral("CommandID")), (QList<int>{1}));
         QVERIFY(boxes.shown.isEmpty());
     }
 
@@ -169,25 +184,22 @@ private Q_SLOTS:
         QVERIFY(folder.openDatabase());
         for (CommandSetCode set : {CommandsForPlaySet, CommandsForPauseSet, CommandsForStopSet}) {
             const QString table = CommandTableName(set);
-            QCOMPARE(NextCommandSetId(table), QStringLiteral("1"));
-            QVERIFY(ExecuteStatement(DbQuery::General, SqlInsertBlankCommandSetCommand(table, 1)));
-            QVERIFY(ExecuteStatement(DbQuery::General,
-                                     SqlInsertCommandSetCommand(table, command(2, 0, QStringLiteral("a'b"), 2, 9, 1, 0, 0))));
+            QVERIFY(RunSql(SqlInsertBlankCommandSetCommand(table, 1)));
+            QVERIFY(RunSql(SqlInsertCommandSetCommand(table, command(2, 0, QStringLiteral("a'b"), 2, 9, 1, 0, 0))));
             QCOMPARE(ids(SqlSelectCommandSetForList(set), QStringLiteral("CommandID")), (QList<int>{2, 1}));
-            QCOMPARE(GetSearchResultFrmDB(DbQuery::General, SqlSelectMaxCommandSetId(table), QStringLiteral("MaxIndex")),
-                     QStringLiteral("2"));
+            QCOMPARE(firstText(SqlSelectMaxCommandSetId(table), QStringLiteral("MaxIndex")), QStringLiteral("2"));
             TControlObject edited = command(1, 5, QString(), 0, 1, 2, 0, 0);
-            QVERIFY(ExecuteStatement(DbQuery::General, SqlUpdateCommandSetCommand(table, edited)));
+            QVERIFY(RunSql(SqlUpdateCommandSetCommand(table, edited)));
             QCOMPARE(ids(SqlSelectCommandSet(table), QStringLiteral("CommandID")), (QList<int>{2, 1}));
-            QCOMPARE(GetSearchResultFrmDB(DbQuery::General, SqlSelectCommandSet(table), QStringLiteral("Remark")),
-                     QStringLiteral("a'b"));
-            QVERIFY(ExecuteStatement(DbQuery::General, SqlDeleteCommandSetCommand(table, 2)));
+            QCOMPARE(firstText(SqlSelectCommandSet(table), QStringLiteral("Remark")), QStringLiteral("a'b"));
+            QVERIFY(RunSql(SqlDeleteCommandSetCommand(table, 2)));
             QCOMPARE(ids(SqlSelectCommandSet(table), QStringLiteral("CommandID")), (QList<int>{1}));
-            QCOMPARE(NextCommandSetId(table), QStringLiteral("2"));
         }
         for (const QString& lookup : {SqlSelectUniversalSwitchStatuses(), SqlSelectCommandTypes(),
-                                      SqlSelectSecurityAlarmTypes(), SqlSelectSecurityModes(), SqlSelectCurtainStatuses()})
-            QVERIFY2(pblIsExistData(DbQuery::General, lookup), qPrintable(lookup));
+                                      SqlSelectSecurityAlarmTypes(), SqlSelectSecurityModes(), SqlSelectCurtainStatuses()}) {
+            const QList<int> rows = ids(lookup, QStringLiteral("ID"));
+            QVERIFY2(!rows.isEmpty() && rows != QList<int>{-1}, qPrintable(lookup));
+        }
         QVERIFY(boxes.shown.isEmpty());
     }
 };

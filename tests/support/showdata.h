@@ -1,10 +1,10 @@
 #pragma once
 
 #include "commandsequencer.h"
-#include "database.h"
 #include "inifile.h"
 #include "manualpacingtimer.h"
 #include "publicvariable.h"
+#include "rawsql.h"
 
 #include <QString>
 #include <QVector>
@@ -14,22 +14,20 @@
 
 inline bool AddShow(int showId, int sequenceNo, int activedSwitch = 0, int switchId = 0)
 {
-    return ExecuteStatement(DbQuery::Command,
-                            QStringLiteral("insert into Show(ShowID,SequenceNo,ActivedUniversalSwitch,UniversalSwitchID) "
-                                           "values(%1,%2,%3,%4)")
-                                .arg(showId)
-                                .arg(sequenceNo)
-                                .arg(activedSwitch)
-                                .arg(switchId));
+    return RunSql(QStringLiteral("insert into Show(ShowID,SequenceNo,ActivedUniversalSwitch,UniversalSwitchID) "
+                                 "values(%1,%2,%3,%4)")
+                      .arg(showId)
+                      .arg(sequenceNo)
+                      .arg(activedSwitch)
+                      .arg(switchId));
 }
 
 inline bool AddTimePoint(int showId, int timePointId, int second)
 {
-    return ExecuteStatement(DbQuery::Command,
-                            QStringLiteral("insert into TimePoint(ShowID,TimePointID,SecondOfTimePoint) values(%1,%2,%3)")
-                                .arg(showId)
-                                .arg(timePointId)
-                                .arg(second));
+    return RunSql(QStringLiteral("insert into TimePoint(ShowID,TimePointID,SecondOfTimePoint) values(%1,%2,%3)")
+                      .arg(showId)
+                      .arg(timePointId)
+                      .arg(second));
 }
 
 // A command of a time point; device doubles as a marker the tests look for.
@@ -37,8 +35,7 @@ inline bool AddTimePoint(int showId, int timePointId, int second)
 inline bool AddShowCommand(int showId, int timePointId, int commandId, int sequenceNo, int device,
                            const QString& delay = QStringLiteral("0"), int kind = 4)
 {
-    return ExecuteStatement(
-        DbQuery::Command,
+    return RunSql(
         QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,SequenceNo,SubnetID,DeviceID,"
                        "CommandTypeID,FirstParameter,SecondParameter,ThirdParameter,DelayMS) "
                        "values(%1,%2,%3,%4,1,%5,%6,5,100,3,%7)")
@@ -54,15 +51,14 @@ inline bool AddShowCommand(int showId, int timePointId, int commandId, int seque
 inline bool AddSetCommand(const QString& table, int commandId, int sequenceNo, int device,
                           const QString& delay = QStringLiteral("0"))
 {
-    return ExecuteStatement(DbQuery::Command,
-                            QStringLiteral("insert into %1(CommandID,SequenceNo,SubnetID,DeviceID,CommandTypeID,"
-                                           "FirstParameter,SecondParameter,ThirdParameter,DelayMS) "
-                                           "values(%2,%3,1,%4,4,5,100,3,%5)")
-                                .arg(table)
-                                .arg(commandId)
-                                .arg(sequenceNo)
-                                .arg(device)
-                                .arg(delay.isEmpty() ? QStringLiteral("NULL") : delay));
+    return RunSql(QStringLiteral("insert into %1(CommandID,SequenceNo,SubnetID,DeviceID,CommandTypeID,"
+                                 "FirstParameter,SecondParameter,ThirdParameter,DelayMS) "
+                                 "values(%2,%3,1,%4,4,5,100,3,%5)")
+                      .arg(table)
+                      .arg(commandId)
+                      .arg(sequenceNo)
+                      .arg(device)
+                      .arg(delay.isEmpty() ? QStringLiteral("NULL") : delay));
 }
 
 // Opens Database/Show.ini of the test folder into mPublicVariable().

@@ -5,9 +5,8 @@
 #include "lookups.h"
 #include "programfolder.h"
 #include "publicvariable.h"
+#include "rawsql.h"
 #include "scriptedmessages.h"
-
-#include <QSqlQuery>
 
 #include <memory>
 
@@ -35,15 +34,6 @@ protected:
     std::unique_ptr<TestProgramFolder> folder;
     std::unique_ptr<ScriptedMessages> boxes;
 };
-
-// The number a statement selects (a count), or -1 when it fails.
-inline int SelectedCount(const QString& statement)
-{
-    QSqlQuery q = StandaloneQuery();
-    if (!q.exec(statement) || !q.next())
-        return -1;
-    return q.value(0).toInt();
-}
 
 // Opens the folder's Language/English.ini and loads the five lookup tables
 // (switch statuses, command types, alarm types, security modes, curtain

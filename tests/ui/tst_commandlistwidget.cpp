@@ -4,6 +4,7 @@
 #include "lookups.h"
 #include "programfolder.h"
 #include "publicvariable.h"
+#include "rawsql.h"
 #include "scriptedmessages.h"
 #include "sqltext.h"
 
@@ -28,7 +29,7 @@ void store(int id, int kind, int p1, int p2, int p3, const QString& delay = QStr
             .arg(p2)
             .arg(p3)
             .arg(delay);
-    QVERIFY2(ExecuteStatement(DbQuery::General, sql), qPrintable(sql));
+    QVERIFY2(RunSql(sql), qPrintable(sql));
 }
 
 QStringList row(const QTreeWidget& list, int i)
@@ -179,7 +180,7 @@ private Q_SLOTS:
         QCOMPARE(int(clipboard[1].SecondParameter), 70000 & 0xFFFF);
 
         // A checked command deleted meanwhile is left out, not copied blank.
-        QVERIFY(ExecuteStatement(DbQuery::General, SqlDeleteCommandSetCommand(table, 3)));
+        QVERIFY(RunSql(SqlDeleteCommandSetCommand(table, 3)));
         QCOMPARE(CopyCheckedCommands(&list, sql), 1);
         QCOMPARE(clipboard.size(), 1);
         QCOMPARE(clipboard[0].CommandID, 1);
