@@ -329,7 +329,6 @@ bool TfrmMainTavolan::FormCreate()
     pv.CurrentShowID = -1;
     pv.CurrentShowIndex = -1;
     pv.ClosingFlag = false;
-    pv.ShowListChanged = false;
 
     // The player panel keeps the width the layout file gives it.
     panLeft->setMinimumWidth(0);
@@ -625,7 +624,6 @@ bool TfrmMainTavolan::ExitProgram()
 
 void TfrmMainTavolan::ShowSettingsClick()
 {
-    mPublicVariable().ShowListChanged = false;
     if (!openShowSettingsWindow().showListChanged)
         return;
     ReloadShowList();
@@ -643,7 +641,6 @@ void TfrmMainTavolan::PlaySettingsClick()
 
 void TfrmMainTavolan::AddressSettingsClick()
 {
-    mPublicVariable().DialogSaved = false;
     if (openAddressDialog().saved) {
         writeStatusPanels();
         writePortPanel();

@@ -48,7 +48,6 @@ ShowListReload ReloadShowList()
 
     pv.ShowList = std::move(shows);
     pv.CurrentShowIndex = chosenIndex;
-    pv.ShowListChanged = false;
     result.ok = true;
     return result;
 }

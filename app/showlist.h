@@ -16,7 +16,7 @@ struct ShowListReload {
 
 // Reads the shows in SequenceNo order with their names and media paths from
 // Show.ini, rebuilds mPublicVariable().ShowList and returns the rows for the
-// window's list, then clears ShowListChanged.
+// window's list.
 //
 // Time points already loaded stay with their own show: a show keeps them
 // when it is still in the list, wherever it now stands, and a position taken

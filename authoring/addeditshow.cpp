@@ -165,7 +165,6 @@ bool AddEditShowLogic::save(QWidget* owner)
         ShowError(QStringLiteral("The show could not be saved: ") + failure);
         return false;
     }
-    mPublicVariable().DialogSaved = true;
     return true;
 }
 
@@ -274,8 +273,7 @@ void TfrmAddEditShow::bitbtnSaveClick()
 
 bool RunAddEditShowDialog(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists)
 {
-    mPublicVariable().DialogSaved = false;
+    // Only a save closes the dialog with Accepted.
     TfrmAddEditShow dialog(parent, mode, showId, nameExists);
-    dialog.exec();
-    return mPublicVariable().DialogSaved;
+    return dialog.exec() == QDialog::Accepted;
 }

@@ -16,7 +16,7 @@ class QPushButton;
 using ShowNameCheck = std::function<bool(int mode, const QString& name, const QString& showId)>;
 
 // Opens the add/edit show dialog modally: mode 1 adds a show, mode 2 edits
-// the show showId. Returns true when it saved (DialogSaved is then set).
+// the show showId. Returns true when it saved.
 bool RunAddEditShowDialog(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists);
 
 // What the add/edit show dialog does, without widgets: its fields as texts,
@@ -43,7 +43,7 @@ public:
     void takeMediaFile(const QString& chosenPath);
 
     // Checks the fields in order, showing the first refusal, then stores
-    // the show and sets DialogSaved. False leaves everything as entered.
+    // the show. False leaves everything as entered.
     bool save(QWidget* owner = nullptr);
 
     // The dialog's fields.

@@ -151,7 +151,7 @@ bool CommandListOperations::requireShowAndTimePoint(const Target& t) const
 void CommandListOperations::markStoredChange(const Target& t)
 {
     if (t.setCode == CommandsForShowSet)
-        mPublicVariable().ShowListChanged = true;
+        m_showCommandsChanged = true;
     reload();
 }
 
@@ -219,11 +219,10 @@ bool CommandListOperations::add()
     const Target t = m_target();
     if (!requireShowAndTimePoint(t))
         return false;
-    mPublicVariable().DialogSaved = false;
     const bool saved =
         m_dialogs.addCommands && m_dialogs.addCommands(m_owner, t.setCode, t.showId, t.showName, t.timePointId,
                                                        t.timePointText);
-    if (!saved && !mPublicVariable().DialogSaved)
+    if (!saved)
         return false;
     markStoredChange(t);
     return true;
@@ -236,7 +235,6 @@ bool CommandListOperations::editChecked()
         ShowNotice(m_owner, QStringLiteral("Please select show first!"));
         return false;
     }
-    mPublicVariable().DialogSaved = false;
     if (m_rows.isEmpty())
         return false;
     int count = checkedCount();
@@ -247,7 +245,7 @@ bool CommandListOperations::editChecked()
     const bool saved = m_dialogs.modifyCommands &&
                        m_dialogs.modifyCommands(m_owner, t.setCode, count, t.showId, t.showName, t.timePointId,
                                                 t.timePointText);
-    if (!saved && !mPublicVariable().DialogSaved)
+    if (!saved)
         return false;
     markStoredChange(t);
     return true;

@@ -60,6 +60,9 @@ public:
 
     // ---- The list -------------------------------------------------------
     int rowCount() const { return int(m_rows.size()); }
+    // A time point's commands were written since the operations were made:
+    // the show list's loaded shows must be read again.
+    bool showCommandsChanged() const { return m_showCommandsChanged; }
     const CommandListRow& row(int i) const { return m_rows.at(i); }
     bool isChecked(int i) const { return m_checked.at(i); }
     void setChecked(int i, bool checked);
@@ -105,6 +108,7 @@ private:
     QVector<CommandListRow> m_rows;
     QVector<bool> m_checked;
     bool m_copyHighlighted = false;
+    bool m_showCommandsChanged = false;
     int m_registeredSet = 0;
 };
 

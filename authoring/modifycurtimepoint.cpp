@@ -77,7 +77,6 @@ bool ModifyCurTimePointLogic::save(QWidget* owner)
         ShowError(QStringLiteral("The time point could not be saved: ") + failure);
         return false;
     }
-    mPublicVariable().DialogSaved = true;
     return true;
 }
 
@@ -143,8 +142,7 @@ void TfrmModifyCurTimePoint::bitbtnSaveClick()
 bool RunModifyCurTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
                                  const QString& timePointId, const QString& remark)
 {
-    mPublicVariable().DialogSaved = false;
+    // Only a save closes the dialog with Accepted.
     TfrmModifyCurTimePoint dialog(parent, showId, showName, timePointId, remark);
-    dialog.exec();
-    return mPublicVariable().DialogSaved;
+    return dialog.exec() == QDialog::Accepted;
 }

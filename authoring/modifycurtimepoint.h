@@ -8,7 +8,7 @@ class QLineEdit;
 class QPushButton;
 
 // Opens the "Edit Current Time Point" dialog modally for one time point of
-// a show. Returns true when it saved (DialogSaved is then set).
+// a show. Returns true when it saved.
 bool RunModifyCurTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
                                  const QString& timePointId, const QString& remark);
 
@@ -25,8 +25,8 @@ public:
     // Reads the stored second (0 when there is no such time point).
     void load();
 
-    // Checks the three fields, writes the second and the remark and sets
-    // DialogSaved. False leaves everything as entered.
+    // Checks the three fields and writes the second and the remark. False
+    // leaves everything as entered.
     bool save(QWidget* owner = nullptr);
 
     QString showName;

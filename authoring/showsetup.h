@@ -84,5 +84,5 @@ private:
 };
 
 // Opens the show settings window modally, sending previews through the
-// sequencer. True when stored data changed (ShowListChanged is then set).
+// sequencer. True when stored data changed.
 bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer);

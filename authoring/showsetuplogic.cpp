@@ -230,22 +230,19 @@ void ShowSetupLogic::pausePlaying()
 
 bool ShowSetupLogic::addShow()
 {
-    mPublicVariable().DialogSaved = false;
     pausePlaying();
     const ShowNameCheck check = [this](int mode, const QString& name, const QString& id) {
         return ShowNameExists(mode, name, id);
     };
-    const bool saved = m_dialogs.addEditShow && m_dialogs.addEditShow(m_owner, 1, QString(), check);
-    if (!saved && !mPublicVariable().DialogSaved)
+    if (!m_dialogs.addEditShow || !m_dialogs.addEditShow(m_owner, 1, QString(), check))
         return false;
-    mPublicVariable().ShowListChanged = true;
+    m_storedDataChanged = true;
     LoadShowList(true);
     return true;
 }
 
 bool ShowSetupLogic::editShow()
 {
-    mPublicVariable().DialogSaved = false;
     if (m_shows.isEmpty()) {
         ShowNotice(m_owner, QStringLiteral("No show!"));
         return false;
@@ -258,10 +255,9 @@ bool ShowSetupLogic::editShow()
     const ShowNameCheck check = [this](int mode, const QString& name, const QString& id) {
         return ShowNameExists(mode, name, id);
     };
-    const bool saved = m_dialogs.addEditShow && m_dialogs.addEditShow(m_owner, 2, CurShowID, check);
-    if (!saved && !mPublicVariable().DialogSaved)
+    if (!m_dialogs.addEditShow || !m_dialogs.addEditShow(m_owner, 2, CurShowID, check))
         return false;
-    mPublicVariable().ShowListChanged = true;
+    m_storedDataChanged = true;
     LoadShowList(true);
     return true;
 }
@@ -295,7 +291,7 @@ bool ShowSetupLogic::deleteShow()
     CurShowID.clear();
     CurShowName.clear();
     clearCurrentTimePoint();
-    mPublicVariable().ShowListChanged = true;
+    m_storedDataChanged = true;
     LoadShowList(true);
     return true;
 }
@@ -337,7 +333,7 @@ bool ShowSetupLogic::captureTimePoint()
     }
     CurTimePointID = QString::number(*added);
     LoadTimePoints(QString::number(showId));
-    mPublicVariable().ShowListChanged = true;
+    m_storedDataChanged = true;
     for (int i = 0; i < m_timePoints.size(); ++i) {
         if (m_timePoints[i].TimePointID == *added) {
             m_selectedTimePoint = i;
@@ -356,12 +352,10 @@ bool ShowSetupLogic::editTimePoint()
         ShowNotice(m_owner, QStringLiteral("Please select the time point that you want to edit!"));
         return false;
     }
-    mPublicVariable().DialogSaved = false;
-    const bool saved = m_dialogs.modifyTimePoint &&
-                       m_dialogs.modifyTimePoint(m_owner, CurShowID, CurShowName, CurTimePointID, CurTimePointRemark);
-    if (!saved && !mPublicVariable().DialogSaved)
+    if (!m_dialogs.modifyTimePoint ||
+        !m_dialogs.modifyTimePoint(m_owner, CurShowID, CurShowName, CurTimePointID, CurTimePointRemark))
         return false;
-    mPublicVariable().ShowListChanged = true;
+    m_storedDataChanged = true;
     LoadTimePoints(CurShowID);
     return true;
 }
@@ -393,7 +387,7 @@ bool ShowSetupLogic::deleteTimePoint()
     }
     if (CurTimePointID == QString::number(point.TimePointID))
         clearCurrentTimePoint();
-    mPublicVariable().ShowListChanged = true;
+    m_storedDataChanged = true;
     LoadTimePoints(CurShowID);
     return true;
 }

@@ -51,6 +51,9 @@ public:
     bool previewOn() const { return m_previewOn; }
     CommandListOperations& commands() { return m_commands; }
     MediaPlayer& player() { return m_player; }
+    // Shows, time points or their commands were written while the window
+    // was open: the main window reads its show list again.
+    bool storedDataChanged() const { return m_storedDataChanged || m_commands.showCommandsChanged(); }
 
     // The six cells of a show row and the three of a time point row.
     static QStringList ShowRowTexts(const ShowEditing::ShowRow& show);
@@ -108,6 +111,7 @@ private:
     QString m_showLabel;
     QString m_timePointLabel;
     bool m_previewOn = false;
+    bool m_storedDataChanged = false;
     int m_previewsOnTheirWay = 0;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

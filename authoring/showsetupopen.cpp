@@ -2,7 +2,6 @@
 
 #include "addeditshow.h"
 #include "modifycurtimepoint.h"
-#include "publicvariable.h"
 
 bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer)
 {
@@ -16,5 +15,5 @@ bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer)
     TfrmShowSetup window(parent, sequencer, std::move(dialogs));
     window.setWindowState(Qt::WindowMaximized);
     window.exec();
-    return mPublicVariable().ShowListChanged;
+    return window.logic().storedDataChanged();
 }

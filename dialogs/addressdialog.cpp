@@ -100,8 +100,7 @@ void TfrmSettings_Address::bitbtnSaveClick()
 
 bool TfrmSettings_Address::Execute(QWidget* parent)
 {
-    mPublicVariable().DialogSaved = false;
+    // Only a save closes the dialog with Accepted.
     TfrmSettings_Address dialog(parent);
-    dialog.exec();
-    return mPublicVariable().DialogSaved;
+    return dialog.exec() == QDialog::Accepted;
 }

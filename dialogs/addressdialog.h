@@ -19,7 +19,7 @@ public:
                                   AddressSettings settings = AddressSettings());
 
     // Opens the dialog modally and releases it when it closes. True when it
-    // was saved (DialogSaved is cleared first and set by a save).
+    // was saved.
     static bool Execute(QWidget* parent);
 
     QLabel* Label1 = nullptr;

@@ -65,6 +65,5 @@ AddressSettings::SaveResult AddressSettings::save(const QString& subnetText, con
     WriteDeviceId(deviceText);
     pv.SubnetID = static_cast<quint8>(subnetText.trimmed().toInt());
     pv.DeviceID = static_cast<quint8>(deviceText.trimmed().toInt());
-    pv.DialogSaved = true;
     return SaveResult::Saved;
 }

@@ -37,7 +37,7 @@ public:
     enum class SaveResult {
         Refused,  // a number was refused; its message has been shown
         PortBusy, // the chosen port could not be bound; nothing was written
-        Saved,    // written, own address updated, DialogSaved set
+        Saved,    // written, own address updated
     };
 
     // The save sequence. A port that differs from the current one is bound

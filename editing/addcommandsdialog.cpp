@@ -4,7 +4,6 @@
 #include "formlayout.h"
 #include "placedwidgets.h"
 #include "messages.h"
-#include "publicvariable.h"
 #include "textops.h"
 
 #include <QGuiApplication>
@@ -64,7 +63,7 @@ AddCommandsForm::AddOutcome AddCommandsForm::AddBlankCommands(const QString& qua
         const auto added = ShowEditing::AddBlankCommands(target, count);
         if (added) {
             m_added = *added;
-            mPublicVariable().DialogSaved = true;
+            m_saved = true;
             return AddOutcome::Added;
         }
         failure = added.error;
@@ -144,9 +143,8 @@ void Tfrmsettings_Add_object::bitbtnAddClick()
 bool RunAddCommandsDialog(QWidget* parent, int setCode, const QString& showId, const QString& showName,
                           const QString& timePointId, const QString& timePointText)
 {
-    mPublicVariable().DialogSaved = false;
     Tfrmsettings_Add_object dialog(parent);
     dialog.PrepareAddCommands(setCode, showId, showName, timePointId, timePointText);
     dialog.exec();
-    return mPublicVariable().DialogSaved;
+    return dialog.form.saved();
 }

@@ -30,6 +30,8 @@ public:
     AddOutcome AddBlankCommands(const QString& quantityText);
 
     bool addEnabled() const { return m_addEnabled; }
+    // Commands were added (the list changed).
+    bool saved() const { return m_saved; }
     QVector<int> addedIds() const { return m_added; }
 
     QString firstCaption() const { return m_firstCaption; }
@@ -43,6 +45,7 @@ private:
     QString m_showId, m_timePointId;
     QString m_firstCaption, m_firstValue, m_secondCaption, m_secondValue;
     bool m_addEnabled = true;
+    bool m_saved = false;
     QVector<int> m_added;
 };
 
@@ -66,6 +69,6 @@ public:
     QPushButton* bitbtnClose = nullptr;
 };
 
-// Opens the dialog modally; true when commands were added (DialogSaved).
+// Opens the dialog modally; true when commands were added.
 bool RunAddCommandsDialog(QWidget* parent, int setCode, const QString& showId, const QString& showName,
                           const QString& timePointId, const QString& timePointText);

@@ -623,7 +623,7 @@ bool CommandGridModel::Save()
         for (Row& r : m_rows)
             r.modified = false;
     }
-    mPublicVariable().DialogSaved = true;
+    m_saved = true;
     return true;
 }
 

@@ -141,6 +141,8 @@ public:
     void ClickBackground();
     // Save: true when everything was written and the window is to close.
     bool Save();
+    // A Save went through (from the button or when closing).
+    bool saved() const { return m_saved; }
     // The window is asked to close: true when it may.
     bool CloseQuery();
 
@@ -194,6 +196,7 @@ private:
     QString m_firstCaption, m_firstValue, m_secondCaption, m_secondValue;
     QVector<Row> m_rows;
     int m_currentRow = 0;
+    bool m_saved = false;
     std::array<EditorState, GridEditorCount> m_editors;
     std::array<bool, 5> m_sync{};
     CommandRowsWriter m_writer = WriteCommandRows;

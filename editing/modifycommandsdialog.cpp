@@ -3,7 +3,6 @@
 #include "formlayout.h"
 #include "placedwidgets.h"
 #include "opencommandlists.h"
-#include "publicvariable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -405,9 +404,8 @@ void TfrmSettings_Object_Of_Scene_Setup::reject()
 bool RunModifyCommandsDialog(QWidget* parent, int setCode, int count, const QString& showId, const QString& showName,
                              const QString& timePointId, const QString& timePointText)
 {
-    mPublicVariable().DialogSaved = false;
     TfrmSettings_Object_Of_Scene_Setup window(parent);
     window.LoadCheckedCommands(setCode, count, showId, showName, timePointId, timePointText);
     window.exec();
-    return mPublicVariable().DialogSaved;
+    return window.model().saved();
 }

@@ -85,6 +85,6 @@ private:
 };
 
 // Opens the window modally over the checked commands of the set's open
-// list; true when it saved (DialogSaved).
+// list; true when it saved.
 bool RunModifyCommandsDialog(QWidget* parent, int setCode, int count, const QString& showId, const QString& showName,
                              const QString& timePointId, const QString& timePointText);

@@ -24,10 +24,6 @@ struct PublicVariables {
     int CurrentShowID = -1;
     bool ClosingFlag = false;
 
-    // Hand-over flags between windows
-    bool ShowListChanged = false;
-    bool DialogSaved = false;
-
     // Copied commands, shared by both authoring windows
     QVector<TControlObject> CommandClipboard;
 

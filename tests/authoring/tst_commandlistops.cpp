@@ -38,7 +38,6 @@ class TestCommandListOps : public QObject, protected StoredDataFixture {
         dialogs.addCommands = [this](QWidget*, int set, const QString& show, const QString& name,
                                      const QString& tp, const QString& text) {
             opened << QStringLiteral("add %1 %2 %3 %4 %5").arg(set).arg(show, name, tp, text);
-            mPublicVariable().DialogSaved = dialogSaves;
             return dialogSaves;
         };
         dialogs.modifyCommands = [this](QWidget*, int set, int n, const QString& show, const QString& name,
@@ -51,7 +50,6 @@ class TestCommandListOps : public QObject, protected StoredDataFixture {
                           .arg(set)
                           .arg(n)
                           .arg(ids.join(','), show, name, tp, text);
-            mPublicVariable().DialogSaved = dialogSaves;
             return dialogSaves;
         };
         auto ops = std::make_unique<CommandListOperations>([this] { return target; }, dialogs);
@@ -172,7 +170,7 @@ private Q_SLOTS:
         QVERIFY(ops->paste());
         QCOMPARE(stored(), (QStringList{"5:5:15", "7:2:17", "8:8:40", "9:9:41", "10:10:42"}));
         QCOMPARE(ops->rowCount(), 5);
-        QVERIFY(mPublicVariable().ShowListChanged);
+        QVERIFY(ops->showCommandsChanged());
         QCOMPARE(ops->row(4).command.Remark, QStringLiteral("it's \"quoted\""));
 
         // Into an empty time point: ids 1, 2, 3 with the copied sequence.
@@ -198,7 +196,7 @@ private Q_SLOTS:
         ops->reload();
         QVERIFY(!ops->paste());
         QCOMPARE(stored().size(), 5);
-        QVERIFY(!mPublicVariable().ShowListChanged);
+        QVERIFY(!ops->showCommandsChanged());
         QCOMPARE(boxes->shown.size(), 1);
         QCOMPARE(boxes->shown[0].kind, ScriptedMessages::Shown::Error);
         QVERIFY(boxes->shown[0].text.contains(QStringLiteral("no 41")));
@@ -221,7 +219,7 @@ private Q_SLOTS:
         QVERIFY(ops->deleteChecked());
         QCOMPARE(stored(), (QStringList{"1:9:11", "3:7:13"}));
         QCOMPARE(ops->rowCount(), 2);
-        QVERIFY(mPublicVariable().ShowListChanged);
+        QVERIFY(ops->showCommandsChanged());
 
         ops->checkAll();
         QVERIFY(RunSql(QStringLiteral("create trigger keep before delete on CommandsForShow "
@@ -237,12 +235,12 @@ private Q_SLOTS:
         auto ops = makeOps();
         ops->reload();
         QVERIFY(!ops->add()); // closed without saving: no reload, nothing changed
-        QVERIFY(!mPublicVariable().ShowListChanged);
+        QVERIFY(!ops->showCommandsChanged());
         ops->setChecked(1, true);
         ops->setChecked(3, true);
         dialogSaves = true;
         QVERIFY(ops->editChecked());
-        QVERIFY(mPublicVariable().ShowListChanged);
+        QVERIFY(ops->showCommandsChanged());
         QCOMPARE(ops->checkedCount(), 0); // reloaded
         QVERIFY(ops->editChecked());      // nothing checked: the whole list
         QCOMPARE(opened, (QStringList{"add 1 1 Show 1 0:0:10", "edit 1 2 [4,2] 1 Show 1 0:0:10",
@@ -271,7 +269,7 @@ private Q_SLOTS:
         QVERIFY(ops->paste());
         QCOMPARE(SelectedCount(QStringLiteral("select max(CommandID) from CommandsForPause")), 8);
         QCOMPARE(SelectedCount(QStringLiteral("select max(SequenceNo) from CommandsForPause")), 8);
-        QVERIFY(!mPublicVariable().ShowListChanged);
+        QVERIFY(!ops->showCommandsChanged());
 
         ops->checkAll();
         boxes->answerNext(MessageAnswer::Yes);
@@ -284,7 +282,7 @@ private Q_SLOTS:
         dialogSaves = true;
         QVERIFY(ops->add());
         QCOMPARE(opened.last(), QStringLiteral("add 3    "));
-        QVERIFY(!mPublicVariable().ShowListChanged);
+        QVERIFY(!ops->showCommandsChanged());
 
         ops.reset();
         QCOMPARE(OpenCommandListOwner(CommandsForPauseSet), nullptr);

@@ -221,14 +221,13 @@ private Q_SLOTS:
         timePoint.uncheckAll();
         timePoint.setChecked(0, true);
         QVERIFY(timePoint.copyChecked());
-        mPublicVariable().ShowListChanged = false;
         w->rdobtnStop->click();
         w->bitbtnPasteCMD->click();
         QCOMPARE(stored(QStringLiteral("CommandsForStop")), (QStringList{"1:7:70"}));
         QCOMPARE(captions(w->lsvCommands), (QStringList{"1"}));
         QCOMPARE(w->lblTotalCMD->text(), QStringLiteral("1"));
         // The sets are no part of any show: the show list is left alone.
-        QVERIFY(!mPublicVariable().ShowListChanged);
+        QVERIFY(!w->logic().commands().showCommandsChanged());
     }
 
     void editAndDeleteActOnTheModesRows()

@@ -40,12 +40,12 @@ class TestShowSetup : public QObject, protected StoredDataFixture {
         ShowSetupLogic::Dialogs d;
         d.addEditShow = [this](QWidget*, int mode, const QString& id, const ShowSetupLogic::ShowNameCheck& exists) {
             opened << QStringLiteral("show %1 %2 %3").arg(mode).arg(id).arg(exists(mode, QStringLiteral("Two"), id));
-            return mPublicVariable().DialogSaved = dialogAction && dialogAction();
+            return dialogAction && dialogAction();
         };
         d.modifyTimePoint = [this](QWidget*, const QString& show, const QString& name, const QString& tp,
                                    const QString& remark) {
             opened << QStringLiteral("point %1 %2 %3 %4").arg(show, name, tp, remark);
-            return mPublicVariable().DialogSaved = dialogAction && dialogAction();
+            return dialogAction && dialogAction();
         };
         return d;
     }
@@ -201,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(logic.CurTimePointID, QStringLiteral("4")); // next of the show's ids
         QCOMPARE(logic.selectedTimePointRow(), 1);
         QCOMPARE(logic.currentTimePointLabel(), QStringLiteral("1:1:15"));
-        QVERIFY(mPublicVariable().ShowListChanged);
+        QVERIFY(logic.storedDataChanged());
         QVERIFY(!logic.captureTimePoint()); // paused at the same second
         QCOMPARE(SelectedCount(QStringLiteral("select count(*) from TimePoint where ShowID=2")), 2);
 
@@ -279,7 +279,7 @@ private Q_SLOTS:
         QCOMPARE(logic.shows().size(), 4);
         QCOMPARE(logic.selectedShowRow(), 2);
         QVERIFY(logic.timePoints().isEmpty());
-        QVERIFY(mPublicVariable().ShowListChanged);
+        QVERIFY(logic.storedDataChanged());
 
         // Editing the time point: the reload shows what was saved.
         logic.showClicked(2);

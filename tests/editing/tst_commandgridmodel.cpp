@@ -280,11 +280,11 @@ private Q_SLOTS:
         boxes.answerNext(MessageAnswer::No);
         QVERIFY(m.CloseQuery());
         QCOMPARE(stored(1).DeviceID, quint8(2));
-        QVERIFY(!mPublicVariable().DialogSaved);
+        QVERIFY(!m.saved());
         boxes.answerNext(MessageAnswer::Yes);
         QVERIFY(m.CloseQuery());
         QCOMPARE(stored(1).DeviceID, quint8(40));
-        QVERIFY(mPublicVariable().DialogSaved);
+        QVERIFY(m.saved());
         QVERIFY(!m.anyRowModified());
     }
 
@@ -300,7 +300,7 @@ private Q_SLOTS:
         m.LoadCheckedCommands(play, {});
         QVERIFY(m.Save());
         QCOMPARE(calls, 0);
-        QVERIFY(mPublicVariable().DialogSaved);
+        QVERIFY(m.saved());
     }
 
     void failingSaveWritesNothingAndKeepsTheChanges()
@@ -321,7 +321,7 @@ private Q_SLOTS:
         QCOMPARE(stored(1).DeviceID, quint8(2));
         QCOMPARE(column(m, ColDeviceID), QStringList(3, "77"));
         QCOMPARE(marks(m), QList<bool>(3, true));
-        QVERIFY(!mPublicVariable().DialogSaved);
+        QVERIFY(!m.saved());
         boxes.answerNext(MessageAnswer::Yes);
         QVERIFY(!m.CloseQuery()); // the changes are not thrown away after a failed save
     }

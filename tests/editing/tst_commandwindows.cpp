@@ -72,12 +72,12 @@ private Q_SLOTS:
         QCOMPARE(form.AddBlankCommands(QString()), Outcome::Nothing);
         QVERIFY(boxes.shown.isEmpty());
         QVERIFY(form.addEnabled());
-        QVERIFY(!mPublicVariable().DialogSaved);
+        QVERIFY(!form.saved());
         QVERIFY(listed(ShowEditing::CommandTarget::set(CommandsForStopSet)).isEmpty());
 
         // None at all still closes, and the opener reloads.
         QCOMPARE(form.AddBlankCommands(QStringLiteral("0")), Outcome::Added);
-        QVERIFY(mPublicVariable().DialogSaved);
+        QVERIFY(form.saved());
         QVERIFY(listed(ShowEditing::CommandTarget::set(CommandsForStopSet)).isEmpty());
         QCOMPARE(form.AddBlankCommands(QStringLiteral("2")), Outcome::Added);
         QCOMPARE(listed(ShowEditing::CommandTarget::set(CommandsForStopSet)), (QStringList{"1:1:k3", "2:2:k3"}));
@@ -113,7 +113,7 @@ private Q_SLOTS:
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown[0].kind, ScriptedMessages::Shown::Error);
         QVERIFY(boxes.shown[0].text.contains(QStringLiteral("disk is full")));
-        QVERIFY(!mPublicVariable().DialogSaved);
+        QVERIFY(!dialog.form.saved());
         QVERIFY(listed(ShowEditing::CommandTarget::set(CommandsForPlaySet)).isEmpty());
         // Add stays off: the same batch is not tried again.
         dialog.bitbtnAdd->click();
@@ -123,7 +123,7 @@ private Q_SLOTS:
         AddCommandsForm noPoint;
         noPoint.PrepareAddCommands(CommandsForShowSet, QStringLiteral("1"), {}, QString(), {});
         QCOMPARE(noPoint.AddBlankCommands(QStringLiteral("2")), Outcome::Failed);
-        QVERIFY(!mPublicVariable().DialogSaved);
+        QVERIFY(!noPoint.saved());
     }
 
     void theWindowLoadsTheCheckedRowsOfTheOpenList()
