@@ -1,10 +1,9 @@
 #include "commandsets.h"
 
-#include "commandrows.h"
-#include "database.h"
+#include "commandlist.h"
+#include "editing.h"
 #include "mediaplayer.h"
 #include "publicvariable.h"
-#include "sqltext.h"
 
 #include <QDebug>
 
@@ -24,14 +23,11 @@ std::optional<CommandSetCode> CommandSetOfPlayState(int playState)
 
 QVector<TControlObject> ReadCommandSet(int playState)
 {
-    QVector<TControlObject> commands;
     const auto set = CommandSetOfPlayState(playState);
     if (!set)
-        return commands;
-    if (!OpenRows(DbQuery::Command, SqlSelectCommandSet(CommandTableName(*set))))
-        return commands;
-    ReadCommandRows(QueryObject(DbQuery::Command), &commands);
-    return commands;
+        return {};
+    // A set that broke off sends the commands read before it.
+    return CommandsOf(ShowEditing::ReadCommandList(ShowEditing::CommandTarget::set(*set)).rows);
 }
 
 bool SendCommandSet(CommandSequencer& sequencer, int playState, CommandSequencer::Done done)

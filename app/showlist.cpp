@@ -1,9 +1,7 @@
 #include "showlist.h"
 
-#include "database.h"
+#include "editing.h"
 #include "publicvariable.h"
-#include "settingsfiles.h"
-#include "sqltext.h"
 
 #include <QHash>
 
@@ -12,21 +10,22 @@ ShowListReload ReloadShowList()
     ShowListReload result;
     PublicVariables& pv = mPublicVariable();
 
-    if (!OpenRows(DbQuery::General, SqlSelectShows()))
+    // A Show table that cannot be read at all changes nothing; a read that
+    // broke off lists the shows read before it.
+    const auto read = ShowEditing::ReadShowList();
+    if (!read.complete() && read.rows.isEmpty())
         return result;
 
     QVector<TShow> shows;
-    QSqlQuery& query = QueryObject(DbQuery::General);
-    while (query.next()) {
+    for (const ShowEditing::ShowRow& row : read.rows) {
         TShow show;
-        show.ShowID = FieldInt(query, QStringLiteral("ShowID"));
-        show.URL = ShowUrlOf(show.ShowID);
-        show.ActivedUniversalSwitch = quint8(FieldInt(query, QStringLiteral("ActivedUniversalSwitch")));
-        show.UniversalSwitchID = quint8(FieldInt(query, QStringLiteral("UniversalSwitchID")));
+        show.ShowID = row.ShowID;
+        show.URL = row.URL;
+        show.ActivedUniversalSwitch = quint8(row.ActivedUniversalSwitch);
+        show.UniversalSwitchID = quint8(row.UniversalSwitchID);
         shows.append(show);
-        result.rows.append({ShowNameOf(show.ShowID), QString::number(show.ShowID)});
+        result.rows.append({row.Name, QString::number(show.ShowID)});
     }
-    query.finish();
 
     // Carry loaded time points over by ShowID, never by position: after a
     // reorder, insert or delete the show at a position may be another one,

@@ -1,10 +1,8 @@
 #include "commandlistops.h"
 
-#include "database.h"
 #include "editing.h"
 #include "messages.h"
 #include "publicvariable.h"
-#include "sqltext.h"
 
 #include <QSet>
 
@@ -39,25 +37,6 @@ CommandListOperations::CommandListOperations(TargetSource target, Dialogs dialog
 {
 }
 
-CommandListOperations::~CommandListOperations()
-{
-    unregisterAsOpenList();
-}
-
-void CommandListOperations::registerAsOpenList()
-{
-    unregisterAsOpenList();
-    m_registeredSet = m_target().setCode;
-    SetOpenCommandListOwner(m_registeredSet, this);
-}
-
-void CommandListOperations::unregisterAsOpenList()
-{
-    if (m_registeredSet && OpenCommandListOwner(m_registeredSet) == this)
-        SetOpenCommandListOwner(m_registeredSet, nullptr);
-    m_registeredSet = 0;
-}
-
 void CommandListOperations::setChecked(int i, bool checked)
 {
     if (i < 0 || i >= m_checked.size() || m_checked[i] == checked)
@@ -87,22 +66,15 @@ QStringList CommandListOperations::rowTexts(int i) const
     return QStringList{QString::number(r.command.CommandID)} + CommandListCells(r.command, r.delayIsEmpty);
 }
 
-QString CommandListOperations::listStatement(const Target& t) const
-{
-    if (t.setCode != CommandsForShowSet)
-        return SqlSelectCommandSet(CommandTableName(CommandSetCode(t.setCode)));
-    int showId = 0, timePointId = 0;
-    if (!ToId(t.showId, &showId) || !ToId(t.timePointId, &timePointId))
-        return {};
-    return SqlSelectTimePointCommands(showId, timePointId);
-}
-
 int CommandListOperations::reload()
 {
-    const QString statement = listStatement(m_target());
+    ShowEditing::CommandTarget list;
     m_rows.clear();
-    if (!statement.isEmpty() && !ReadCommandListRows(DbQuery::General, statement, &m_rows))
-        m_rows.clear();
+    if (EditingTarget(m_target(), &list)) {
+        auto read = ShowEditing::ReadCommandList(list);
+        if (read.complete())
+            m_rows = std::move(read.rows);
+    }
     m_checked = QVector<bool>(m_rows.size(), m_rows.size() == 1);
     notify();
     return int(m_rows.size());
@@ -184,8 +156,8 @@ bool CommandListOperations::copyChecked()
         ShowNotice(m_owner, QStringLiteral("Please check the commands that you want to copy!"));
         return false;
     }
-    const QString statement = listStatement(t);
-    if (statement.isEmpty() || CopyCommandsToClipboard(QSet<int>(ids.begin(), ids.end()), statement) == 0)
+    ShowEditing::CommandTarget list;
+    if (!EditingTarget(t, &list) || CopyCommandsToClipboard(QSet<int>(ids.begin(), ids.end()), list) == 0)
         return false;
     m_copyHighlighted = true;
     notify();
@@ -237,14 +209,11 @@ bool CommandListOperations::editChecked()
     }
     if (m_rows.isEmpty())
         return false;
-    int count = checkedCount();
-    if (count == 0) {
+    if (checkedCount() == 0)
         checkAll();
-        count = rowCount();
-    }
     const bool saved = m_dialogs.modifyCommands &&
-                       m_dialogs.modifyCommands(m_owner, t.setCode, count, t.showId, t.showName, t.timePointId,
-                                                t.timePointText);
+                       m_dialogs.modifyCommands(m_owner, t.setCode, checkedCommandIds(), t.showId, t.showName,
+                                                t.timePointId, t.timePointText);
     if (!saved)
         return false;
     markStoredChange(t);

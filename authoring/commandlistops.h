@@ -1,7 +1,6 @@
 #pragma once
 
 #include "commandlist.h"
-#include "opencommandlists.h"
 #include "records.h"
 
 #include <QList>
@@ -20,10 +19,9 @@ class QWidget;
 //
 // It holds the rows the list shows and which of them are checked; the
 // window only renders them (changed() tells it when) and forwards the
-// operator's check clicks with setChecked(). While a window is open it
-// registers its operations as the owner of the list, so the command editor
-// reads the checked commands from here.
-class CommandListOperations : public CommandListOwner {
+// operator's check clicks with setChecked(). The command editor is handed
+// the list and its checked commands when it opens.
+class CommandListOperations {
 public:
     // The list the operations act on, read at every operation. For set 1 the
     // show and time point identify the list (empty text: none is current),
@@ -42,21 +40,16 @@ public:
     using AddDialog = std::function<bool(QWidget* parent, int setCode, const QString& showId,
                                          const QString& showName, const QString& timePointId,
                                          const QString& timePointText)>;
-    using EditDialog = std::function<bool(QWidget* parent, int setCode, int count, const QString& showId,
-                                          const QString& showName, const QString& timePointId,
-                                          const QString& timePointText)>;
+    // The editor gets the CommandIDs of the checked rows, top to bottom.
+    using EditDialog = std::function<bool(QWidget* parent, int setCode, const QList<int>& checkedIds,
+                                          const QString& showId, const QString& showName,
+                                          const QString& timePointId, const QString& timePointText)>;
     struct Dialogs {
         AddDialog addCommands;
         EditDialog modifyCommands;
     };
 
     CommandListOperations(TargetSource target, Dialogs dialogs = {}, QWidget* owner = nullptr);
-    ~CommandListOperations() override;
-
-    // Registers these operations as the open list of their set (or
-    // unregisters them, when they are the registered ones).
-    void registerAsOpenList();
-    void unregisterAsOpenList();
 
     // ---- The list -------------------------------------------------------
     int rowCount() const { return int(m_rows.size()); }
@@ -67,8 +60,8 @@ public:
     bool isChecked(int i) const { return m_checked.at(i); }
     void setChecked(int i, bool checked);
     int checkedCount() const;
-    // CommandListOwner: the CommandIDs of the checked rows, top to bottom.
-    QList<int> checkedCommandIds() const override;
+    // The CommandIDs of the checked rows, top to bottom.
+    QList<int> checkedCommandIds() const;
     // The ten texts of a row as the list shows them (column 0: CommandID).
     QStringList rowTexts(int i) const;
 
@@ -98,7 +91,6 @@ public:
 
 private:
     bool requireShowAndTimePoint(const Target& t) const;
-    QString listStatement(const Target& t) const;
     void markStoredChange(const Target& t);
     void notify();
 
@@ -109,7 +101,6 @@ private:
     QVector<bool> m_checked;
     bool m_copyHighlighted = false;
     bool m_showCommandsChanged = false;
-    int m_registeredSet = 0;
 };
 
 // The real add commands dialog and command editor (authoring/commanddialogs.cpp).

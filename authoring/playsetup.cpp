@@ -1,10 +1,9 @@
 #include "playsetup.h"
 
-#include "commandrows.h"
+#include "commandlist.h"
 #include "commandsequencer.h"
-#include "database.h"
+#include "editing.h"
 #include "publicvariable.h"
-#include "sqltext.h"
 
 PlaySetup::PlaySetup(CommandSequencer& sequencer, CommandListOperations::Dialogs dialogs, QWidget* owner)
     : m_sequencer(sequencer)
@@ -44,9 +43,8 @@ bool PlaySetup::PreviewMode()
 {
     if (!m_preview)
         return false;
-    QVector<TControlObject> commands;
-    if (OpenRows(DbQuery::Command, SqlSelectCommandSet(CommandTableName(CommandSetCode(m_mode)))))
-        ReadCommandRows(QueryObject(DbQuery::Command), &commands);
+    QVector<TControlObject> commands =
+        CommandsOf(ShowEditing::ReadCommandList(ShowEditing::CommandTarget::set(CommandSetCode(m_mode))).rows);
 
     if ((*m_pending)++ == 0 && busyChanged)
         busyChanged(true);

@@ -38,7 +38,6 @@ TfrmPlaySetup::TfrmPlaySetup(CommandSequencer& sequencer, CommandListOperations:
     BindCommandList(lsvCommands, m_logic.commands(), bitbtnCopySelectedCMD);
     FollowCommandList(m_logic.commands(), [this] { showTotal(); });
     m_logic.busyChanged = [this](bool busy) { m_busyCursor.set(busy); };
-    m_logic.commands().registerAsOpenList();
 
     CentreOnScreen(this, parent);
 
@@ -48,7 +47,6 @@ TfrmPlaySetup::TfrmPlaySetup(CommandSequencer& sequencer, CommandListOperations:
 
 TfrmPlaySetup::~TfrmPlaySetup()
 {
-    m_logic.commands().unregisterAsOpenList();
     m_logic.commands().changed = nullptr;
     m_busyCursor.set(false);
     m_logic.busyChanged = nullptr;

@@ -94,7 +94,6 @@ TfrmShowSetup::TfrmShowSetup(QWidget* parent, CommandSequencer& sequencer, ShowS
     BindCommandList(lsvCommands, m_logic->commands(), bitbtnCopySelectedCMD);
     FollowCommandList(m_logic->commands(),
                       [this] { lblTotalCMD->setText(QString::number(m_logic->commands().rowCount())); });
-    m_logic->commands().registerAsOpenList();
     m_logic->CurShowID.clear();
     m_logic->CurTimePointID.clear();
     m_logic->LoadShowList(false);
@@ -103,7 +102,6 @@ TfrmShowSetup::TfrmShowSetup(QWidget* parent, CommandSequencer& sequencer, ShowS
 TfrmShowSetup::~TfrmShowSetup()
 {
     m_busy.set(false);
-    m_logic->commands().unregisterAsOpenList();
     m_logic->commands().changed = nullptr;
     m_logic->changed = nullptr;
     m_logic->previewBusy = nullptr;

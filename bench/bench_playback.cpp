@@ -112,12 +112,13 @@ void benchShowList(const QString& folder)
                 names.insert(section, QString::fromUtf8(line.mid(9)));
         }
         int n = 0;
-        OpenRows(DbQuery::General, QStringLiteral("select * from Show order by SequenceNo"));
-        while (QueryObject(DbQuery::General).next()) {
-            const QString id = QueryObject(DbQuery::General).value(0).toString();
+        QSqlQuery shows = StandaloneQuery();
+        shows.exec(QStringLiteral("select * from Show order by SequenceNo"));
+        while (shows.next()) {
+            const QString id = shows.value(0).toString();
             n += names.value(id).size() > 0;
         }
-        QueryObject(DbQuery::General).finish();
+        shows.finish();
         bare.append(msSince(t));
     }
     std::printf("1. start-up to a filled show list: %d shows in %.1f ms (median of 3); bare rows+INI read %.1f ms; "
@@ -161,10 +162,10 @@ void benchLoadShow()
                     loaded += p.Commands.size();
 
         t.start();
-        OpenRows(DbQuery::General, QStringLiteral("select * from CommandsForShow c inner join TimePoint t on "
-                                                  "c.ShowID=t.ShowID and c.TimePointID=t.TimePointID where "
-                                                  "c.ShowID=1 order by t.SecondOfTimePoint, c.SequenceNo"));
-        QSqlQuery& q = QueryObject(DbQuery::General);
+        QSqlQuery q = StandaloneQuery();
+        q.exec(QStringLiteral("select * from CommandsForShow c inner join TimePoint t on c.ShowID=t.ShowID and "
+                              "c.TimePointID=t.TimePointID where c.ShowID=1 order by t.SecondOfTimePoint, "
+                              "c.SequenceNo"));
         rows = 0;
         qint64 sum = 0;
         while (q.next()) {

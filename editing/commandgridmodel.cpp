@@ -1,15 +1,12 @@
 #include "commandgridmodel.h"
 
 #include "commandlist.h"
-#include "database.h"
 #include "editing.h"
 #include "lookups.h"
 #include "messages.h"
 #include "publicvariable.h"
 #include "settingsfiles.h"
-#include "sqltext.h"
 #include "textops.h"
-
 
 namespace {
 
@@ -45,16 +42,21 @@ ParameterEditor asParameterList(GridEditor e)
     }
 }
 
+// The editing layer's name for the commands being edited.
+ShowEditing::CommandTarget listOf(const CommandGridTarget& target)
+{
+    return target.code == CommandsForShowSet ? ShowEditing::CommandTarget::timePoint(target.showId, target.timePointId)
+                                             : ShowEditing::CommandTarget::set(target.code);
+}
+
 } // namespace
 
 GridWriteResult WriteCommandRows(const CommandGridTarget& target, const QList<TControlObject>& rows)
 {
     // The editing layer's update of several commands: one transaction, all
     // rows or none, with the database's reason on a failure.
-    const ShowEditing::CommandTarget list = target.code == CommandsForShowSet
-                                                ? ShowEditing::CommandTarget::timePoint(target.showId, target.timePointId)
-                                                : ShowEditing::CommandTarget::set(target.code);
-    const ShowEditing::EditResult result = ShowEditing::UpdateCommands(list, QVector<TControlObject>(rows.begin(), rows.end()));
+    const ShowEditing::EditResult result =
+        ShowEditing::UpdateCommands(listOf(target), QVector<TControlObject>(rows.begin(), rows.end()));
     return {result.ok, result.error};
 }
 
@@ -108,18 +110,11 @@ QStringList CommandGridModel::TabOrder()
 
 int CommandGridModel::LoadCheckedCommands(const CommandGridTarget& target, const QList<int>& checkedIds)
 {
-    const QString statement = target.code == CommandsForShowSet
-                                  ? SqlSelectTimePointCommands(target.showId, target.timePointId)
-                                  : SqlSelectCommandSetForList(target.code);
+    // A list that broke off gives the commands read before it.
     QVector<TControlObject> commands;
-    if (OpenRows(DbQuery::General, statement)) {
-        QSqlQuery& q = QueryObject(DbQuery::General);
-        while (q.next()) {
-            const TControlObject c = ReadCommandRow(q);
-            if (checkedIds.isEmpty() || checkedIds.contains(c.CommandID))
-                commands.append(c);
-        }
-        q.finish();
+    for (const CommandListRow& row : ShowEditing::ReadCommandList(listOf(target)).rows) {
+        if (checkedIds.isEmpty() || checkedIds.contains(row.command.CommandID))
+            commands.append(row.command);
     }
     QList<QStringList> listRows;
     for (const TControlObject& c : commands)

@@ -2,7 +2,6 @@
 
 #include "formlayout.h"
 #include "placedwidgets.h"
-#include "opencommandlists.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -340,9 +339,9 @@ void TfrmSettings_Object_Of_Scene_Setup::strgrdSelectCell(int row, int column, i
     }
 }
 
-void TfrmSettings_Object_Of_Scene_Setup::LoadCheckedCommands(int setCode, int count, const QString& showId,
-                                                             const QString& showName, const QString& timePointId,
-                                                             const QString& timePointText)
+void TfrmSettings_Object_Of_Scene_Setup::LoadCheckedCommands(int setCode, const QList<int>& checkedIds,
+                                                             const QString& showId, const QString& showName,
+                                                             const QString& timePointId, const QString& timePointText)
 {
     CommandGridTarget target;
     target.code = CommandSetCode(setCode);
@@ -350,13 +349,12 @@ void TfrmSettings_Object_Of_Scene_Setup::LoadCheckedCommands(int setCode, int co
     target.timePointId = timePointId.trimmed().toInt();
     target.showName = showName;
     target.timePointText = timePointText;
-    CommandListOwner* owner = OpenCommandListOwner(setCode);
-    if (count <= 0 || !owner) {
+    if (checkedIds.isEmpty()) {
         // Nothing checked to edit: an empty grid.
         m_model.LoadRows(target, {});
         return;
     }
-    m_model.LoadCheckedCommands(target, owner->checkedCommandIds());
+    m_model.LoadCheckedCommands(target, checkedIds);
 }
 
 bool TfrmSettings_Object_Of_Scene_Setup::eventFilter(QObject* watched, QEvent* event)
@@ -401,11 +399,11 @@ void TfrmSettings_Object_Of_Scene_Setup::reject()
         QDialog::reject();
 }
 
-bool RunModifyCommandsDialog(QWidget* parent, int setCode, int count, const QString& showId, const QString& showName,
-                             const QString& timePointId, const QString& timePointText)
+bool RunModifyCommandsDialog(QWidget* parent, int setCode, const QList<int>& checkedIds, const QString& showId,
+                             const QString& showName, const QString& timePointId, const QString& timePointText)
 {
     TfrmSettings_Object_Of_Scene_Setup window(parent);
-    window.LoadCheckedCommands(setCode, count, showId, showName, timePointId, timePointText);
+    window.LoadCheckedCommands(setCode, checkedIds, showId, showName, timePointId, timePointText);
     window.exec();
     return window.model().saved();
 }

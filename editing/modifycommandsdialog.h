@@ -38,10 +38,10 @@ class TfrmSettings_Object_Of_Scene_Setup : public QDialog {
 public:
     explicit TfrmSettings_Object_Of_Scene_Setup(QWidget* parent = nullptr);
 
-    // Loads the commands checked in the open list of the set (the show
-    // settings window's for code 1, the play/pause/stop window's for 2 to 4).
-    void LoadCheckedCommands(int setCode, int count, const QString& showId, const QString& showName,
-                             const QString& timePointId, const QString& timePointText);
+    // Loads the checked commands (CommandIDs) of the list: the set's, or for
+    // code 1 the time point's of the show. No checked command: an empty grid.
+    void LoadCheckedCommands(int setCode, const QList<int>& checkedIds, const QString& showId,
+                             const QString& showName, const QString& timePointId, const QString& timePointText);
 
     CommandGridModel& model() { return m_model; }
     QWidget* editorWidget(GridEditor editor) const { return m_editors[size_t(editor)]; }
@@ -84,7 +84,7 @@ private:
     bool m_rendering = false;
 };
 
-// Opens the window modally over the checked commands of the set's open
-// list; true when it saved.
-bool RunModifyCommandsDialog(QWidget* parent, int setCode, int count, const QString& showId, const QString& showName,
-                             const QString& timePointId, const QString& timePointText);
+// Opens the window modally over the checked commands of the list; true when
+// it saved.
+bool RunModifyCommandsDialog(QWidget* parent, int setCode, const QList<int>& checkedIds, const QString& showId,
+                             const QString& showName, const QString& timePointId, const QString& timePointText);

@@ -5,21 +5,6 @@
 #include "publicvariable.h"
 #include "settingsfiles.h"
 
-#include <QSqlError>
-
-bool ReadCommandListRows(DbQuery which, const QString& statement, QVector<CommandListRow>* rows)
-{
-    if (!OpenRows(which, statement))
-        return false;
-    QSqlQuery& q = QueryObject(which);
-    const CommandRowReader reader(q.record());
-    while (q.next())
-        rows->append({reader.read(q), reader.delayIsEmpty(q)});
-    const bool ok = !q.lastError().isValid();
-    q.finish();
-    return ok;
-}
-
 QStringList CommandListCells(const TControlObject& c, bool delayIsEmpty)
 {
     const CommandKindFacts& kind = KindFacts(c.CommandTypeID);
@@ -45,17 +30,26 @@ QStringList CommandListCells(const TControlObject& c, bool delayIsEmpty)
             delayIsEmpty ? QStringLiteral("0") : QString::number(c.DelayMS)};
 }
 
-int CopyCommandsToClipboard(const QSet<int>& commandIds, const QString& statement, DbQuery query)
+QVector<TControlObject> CommandsOf(const QVector<CommandListRow>& rows)
+{
+    QVector<TControlObject> commands;
+    commands.reserve(rows.size());
+    for (const CommandListRow& row : rows)
+        commands.append(row.command);
+    return commands;
+}
+
+int CopyCommandsToClipboard(const QSet<int>& commandIds, const ShowEditing::CommandTarget& list)
 {
     if (commandIds.isEmpty())
         return 0;
-    QVector<CommandListRow> rows;
-    if (!ReadCommandListRows(query, statement, &rows))
+    const auto read = ShowEditing::ReadCommandList(list);
+    if (!read.complete())
         return 0;
     // Only commands still stored are copied: a checked row whose command
     // went away must not turn into a blank command on paste.
     QVector<TControlObject> copied;
-    for (const CommandListRow& row : rows) {
+    for (const CommandListRow& row : read.rows) {
         if (commandIds.contains(row.command.CommandID))
             copied.append(row.command);
     }

@@ -7,6 +7,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QVariant>
 
 #include <limits>
@@ -219,19 +220,43 @@ TTimePoint timePointOf(const QSqlQuery& row)
     return point;
 }
 
-// Reads every row of the statement with readRow.
-template <typename T, typename ReadRow> Outcome<QVector<T>> readAll(const QString& statement, ReadRow readRow)
+// Reads the rows of the statement, each with the reader makeReader gives
+// for the statement's columns, as far as the database lets it.
+template <typename T, typename MakeReader> RowsRead<T> readRows(const QString& statement, MakeReader makeReader)
 {
+    RowsRead<T> read;
     QSqlQuery query = StandaloneQuery();
-    QString error;
-    if (!open(query, statement, &error))
-        return Outcome<QVector<T>>::failure(error);
-    QVector<T> rows;
+    if (!open(query, statement, &read.error))
+        return read;
+    const auto readRow = makeReader(query.record());
     while (query.next())
-        rows.append(readRow(query));
-    if (!walkedToEnd(query, &error))
-        return Outcome<QVector<T>>::failure(error);
-    return Outcome<QVector<T>>::success(rows);
+        read.rows.append(readRow(query));
+    walkedToEnd(query, &read.error);
+    return read;
+}
+
+// Every row, or the reason the read stopped.
+template <typename T> Outcome<QVector<T>> whole(RowsRead<T> read)
+{
+    if (!read.complete())
+        return Outcome<QVector<T>>::failure(read.error);
+    return Outcome<QVector<T>>::success(std::move(read.rows));
+}
+
+// A reader that looks each field up by name.
+template <typename ReadRow> auto byName(ReadRow readRow)
+{
+    return [readRow](const QSqlRecord&) { return readRow; };
+}
+
+// Command rows, their columns looked up once.
+auto commandListRows()
+{
+    return [](const QSqlRecord& columns) {
+        return [reader = CommandRowReader(columns)](const QSqlQuery& row) {
+            return CommandListRow{reader.read(row), reader.delayIsEmpty(row)};
+        };
+    };
 }
 
 // The first row of the statement read with readRow, or none.
@@ -279,7 +304,12 @@ EditResult writeShowEntryOrTakeBack(int showId, const ShowFields& fields, const 
 
 Outcome<QVector<ShowRow>> ReadShows()
 {
-    return readAll<ShowRow>(SqlSelectShows(), showRowOf);
+    return whole(ReadShowList());
+}
+
+RowsRead<ShowRow> ReadShowList()
+{
+    return readRows<ShowRow>(SqlSelectShows(), byName(showRowOf));
 }
 
 Outcome<std::optional<ShowRow>> ReadShow(int showId)
@@ -374,7 +404,7 @@ EditResult DeleteShow(int showId)
 
 Outcome<QVector<TTimePoint>> ReadTimePoints(int showId)
 {
-    return readAll<TTimePoint>(SqlSelectTimePoints(showId), timePointOf);
+    return whole(readRows<TTimePoint>(SqlSelectTimePoints(showId), byName(timePointOf)));
 }
 
 Outcome<std::optional<TTimePoint>> ReadTimePoint(int showId, int timePointId)
@@ -427,19 +457,24 @@ EditResult DeleteTimePoint(int showId, int timePointId)
 
 Outcome<QVector<TControlObject>> ReadCommands(const CommandTarget& target)
 {
+    const auto read = whole(ReadCommandList(target));
+    if (!read)
+        return Outcome<QVector<TControlObject>>::failure(read.error);
+    QVector<TControlObject> commands;
+    commands.reserve(read->size());
+    for (const CommandListRow& row : *read)
+        commands.append(row.command);
+    return Outcome<QVector<TControlObject>>::success(commands);
+}
+
+RowsRead<CommandListRow> ReadCommandList(const CommandTarget& target)
+{
     if (!knownTarget(target))
-        return Outcome<QVector<TControlObject>>::failure(unknownTarget());
+        return {{}, unknownTarget()};
     const QString statement = target.setCode == CommandsForShowSet
         ? SqlSelectTimePointCommands(target.showId, target.timePointId)
         : SqlSelectCommandSetForList(target.setCode);
-    QSqlQuery query = StandaloneQuery();
-    QString error;
-    if (!open(query, statement, &error))
-        return Outcome<QVector<TControlObject>>::failure(error);
-    QVector<TControlObject> commands;
-    if (!ReadCommandRows(query, &commands))
-        return Outcome<QVector<TControlObject>>::failure(reasonOf(query));
-    return Outcome<QVector<TControlObject>>::success(commands);
+    return readRows<CommandListRow>(statement, commandListRows());
 }
 
 IdResult NextCommandId(const CommandTarget& target)

@@ -13,11 +13,14 @@
 // the open show database without any widget, so a window only gathers its
 // input, calls one operation and shows the outcome.
 //
+// The reads of the lists the program shows and plays are here too, next to
+// the writes, so that no window or player runs a statement of its own.
+//
 // Every operation runs on a query object of its own: calling one while a
-// caller walks the rows of a shared query (DbQuery) leaves that walk alone.
-// Every change of more than one row runs in one transaction, all of it or
-// none of it. A failure carries the database's own reason, for one clear
-// message; it never comes back as an identifier that could be stored.
+// caller walks the rows of another read leaves that walk alone. Every
+// change of more than one row runs in one transaction, all of it or none of
+// it. A failure carries the database's own reason, for one clear message;
+// it never comes back as an identifier that could be stored.
 namespace ShowEditing {
 
 // Outcome of a change.
@@ -45,6 +48,16 @@ template <typename T> struct Outcome {
 // A new identifier (or sequence number), or the reason there is none.
 using IdResult = Outcome<int>;
 
+// Rows as far as they could be read: every row, or those before the row the
+// database failed on, with its reason. A statement that could not be run at
+// all reads no rows.
+template <typename T> struct RowsRead {
+    QVector<T> rows;
+    QString error; // the database's reason when the read stopped early
+
+    bool complete() const { return error.isEmpty(); }
+};
+
 // ---- Shows ----------------------------------------------------------------
 
 // A show as the show lists show it: its row of table Show with its name and
@@ -69,6 +82,8 @@ struct ShowFields {
 
 // Every show, in SequenceNo order.
 Outcome<QVector<ShowRow>> ReadShows();
+// The same shows, as far as they could be read.
+RowsRead<ShowRow> ReadShowList();
 // One show, or an empty optional when there is no such row.
 Outcome<std::optional<ShowRow>> ReadShow(int showId);
 // The sequence number offered to a new show: Max(SequenceNo)+1, 1 for none.
@@ -123,6 +138,9 @@ struct CommandTarget {
 
 // The list's commands in SequenceNo order, as the lists show them.
 Outcome<QVector<TControlObject>> ReadCommands(const CommandTarget& target);
+// The same commands with whether each one's DelayMS is stored empty, as far
+// as they could be read.
+RowsRead<CommandListRow> ReadCommandList(const CommandTarget& target);
 // Max(CommandID)+1 of the list (of the whole table for a set), 1 for none.
 IdResult NextCommandId(const CommandTarget& target);
 // Appends count blank commands (kind 3, everything else 0) numbered from

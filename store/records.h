@@ -47,6 +47,13 @@ struct TSecurityAlarmType {
     qint32 Value = 0;
 };
 
+// One command of a list as the authoring windows show it, and whether its
+// DelayMS was stored empty.
+struct CommandListRow {
+    TControlObject command;
+    bool delayIsEmpty = false;
+};
+
 // Which command list a dialog works on.
 enum CommandSetCode {
     CommandsForShowSet = 1,

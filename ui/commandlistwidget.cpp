@@ -2,15 +2,15 @@
 
 #include <QTreeWidget>
 
-int FillCommandList(QTreeWidget* list, DbQuery query, const QString& statement)
+int FillCommandList(QTreeWidget* list, const ShowEditing::CommandTarget& commands)
 {
     if (!list)
         return 0;
-    QVector<CommandListRow> rows;
-    const bool ok = ReadCommandListRows(query, statement, &rows);
+    const auto read = ShowEditing::ReadCommandList(commands);
     list->clear();
-    if (!ok)
+    if (!read.complete())
         return 0;
+    const QVector<CommandListRow>& rows = read.rows;
     if (list->columnCount() < CommandListColumns)
         list->setColumnCount(CommandListColumns);
 
@@ -41,7 +41,7 @@ int CountCheckedItems(const QTreeWidget* list)
     return checked;
 }
 
-int CopyCheckedCommands(const QTreeWidget* list, const QString& statement, DbQuery query)
+int CopyCheckedCommands(const QTreeWidget* list, const ShowEditing::CommandTarget& commands)
 {
     if (!list)
         return 0;
@@ -53,5 +53,5 @@ int CopyCheckedCommands(const QTreeWidget* list, const QString& statement, DbQue
         if (item->checkState(0) == Qt::Checked && numeric)
             checkedIds.insert(id);
     }
-    return CopyCommandsToClipboard(checkedIds, statement, query);
+    return CopyCommandsToClipboard(checkedIds, commands);
 }

@@ -40,21 +40,18 @@ class TestCommandListOps : public QObject, protected StoredDataFixture {
             opened << QStringLiteral("add %1 %2 %3 %4 %5").arg(set).arg(show, name, tp, text);
             return dialogSaves;
         };
-        dialogs.modifyCommands = [this](QWidget*, int set, int n, const QString& show, const QString& name,
-                                        const QString& tp, const QString& text) {
-            // The editor reads the checked commands through the registry.
+        dialogs.modifyCommands = [this](QWidget*, int set, const QList<int>& checked, const QString& show,
+                                        const QString& name, const QString& tp, const QString& text) {
             QStringList ids;
-            for (int id : OpenCommandListOwner(set)->checkedCommandIds())
+            for (int id : checked)
                 ids << QString::number(id);
             opened << QStringLiteral("edit %1 %2 [%3] %4 %5 %6 %7")
                           .arg(set)
-                          .arg(n)
+                          .arg(checked.size())
                           .arg(ids.join(','), show, name, tp, text);
             return dialogSaves;
         };
-        auto ops = std::make_unique<CommandListOperations>([this] { return target; }, dialogs);
-        ops->registerAsOpenList();
-        return ops;
+        return std::make_unique<CommandListOperations>([this] { return target; }, dialogs);
     }
 
 private Q_SLOTS:
@@ -259,8 +256,6 @@ private Q_SLOTS:
         QVERIFY(AddSetCommand(QStringLiteral("CommandsForPause"), 6, 2, 22));
         target = {CommandsForPauseSet, {}, {}, {}, {}};
         auto ops = makeOps();
-        QCOMPARE(OpenCommandListOwner(CommandsForPlaySet), ops.get());
-        QCOMPARE(OpenCommandListOwner(CommandsForShowSet), nullptr);
         QCOMPARE(ops->reload(), 2);
 
         // Copied from a set, pasted into a time point and back.
@@ -283,9 +278,6 @@ private Q_SLOTS:
         QVERIFY(ops->add());
         QCOMPARE(opened.last(), QStringLiteral("add 3    "));
         QVERIFY(!ops->showCommandsChanged());
-
-        ops.reset();
-        QCOMPARE(OpenCommandListOwner(CommandsForPauseSet), nullptr);
     }
 };
 

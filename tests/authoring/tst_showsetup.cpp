@@ -298,7 +298,6 @@ private Q_SLOTS:
     {
         auto* fake = new FakeMediaPlayer;
         TfrmShowSetup window(nullptr, *bus->sequencer, dialogs(), fake);
-        QCOMPARE(OpenCommandListOwner(1), &window.logic().commands());
         window.resize(1200, 900);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

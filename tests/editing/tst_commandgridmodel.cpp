@@ -1,4 +1,5 @@
 #include "commandgridmodel.h"
+#include "commandrows.h"
 #include "commandlist.h"
 #include "database.h"
 #include "inifile.h"
@@ -36,12 +37,10 @@ bool put(int id, int kind, int p1, int p2, int p3 = 0, int device = 2, int seq =
 
 TControlObject stored(int id)
 {
-    TControlObject c;
-    if (OpenRows(DbQuery::General, QStringLiteral("select * from CommandsForPlay where CommandID=%1").arg(id))
-        && QueryObject(DbQuery::General).next())
-        c = ReadCommandRow(QueryObject(DbQuery::General));
-    QueryObject(DbQuery::General).finish();
-    return c;
+    QSqlQuery q = StandaloneQuery();
+    if (q.exec(QStringLiteral("select * from CommandsForPlay where CommandID=%1").arg(id)) && q.next())
+        return ReadCommandRow(q);
+    return {};
 }
 
 QStringList column(const CommandGridModel& m, int col)

@@ -3,7 +3,6 @@
 #include "inifile.h"
 #include "lookups.h"
 #include "modifycommandsdialog.h"
-#include "opencommandlists.h"
 #include "programfolder.h"
 #include "storedfixture.h"
 #include "publicvariable.h"
@@ -32,11 +31,6 @@ QStringList listed(const ShowEditing::CommandTarget& target)
     return out;
 }
 
-struct FakeOwner : CommandListOwner {
-    QList<int> ids;
-    QList<int> checkedCommandIds() const override { return ids; }
-};
-
 } // namespace
 
 class TestCommandWindows : public QObject {
@@ -49,12 +43,7 @@ private Q_SLOTS:
         QVERIFY(m_folder->openDatabase());
         QVERIFY(LoadLanguageAndLookups(*m_folder));
     }
-    void cleanup()
-    {
-        SetOpenCommandListOwner(1, nullptr);
-        SetOpenCommandListOwner(2, nullptr);
-        m_folder.reset();
-    }
+    void cleanup() { m_folder.reset(); }
 
     void quantityOutsideZeroToThirtyIsRefused()
     {
@@ -126,17 +115,14 @@ private Q_SLOTS:
         QVERIFY(!noPoint.saved());
     }
 
-    void theWindowLoadsTheCheckedRowsOfTheOpenList()
+    void theWindowLoadsTheCheckedRowsItIsGiven()
     {
         for (int id = 1; id <= 5; ++id)
             QVERIFY(AddSetCommand(QStringLiteral("CommandsForPause"), id, id, 10 + id));
-        FakeOwner owner;
-        owner.ids = {4, 2};
-        SetOpenCommandListOwner(3, &owner);
         TfrmSettings_Object_Of_Scene_Setup window;
-        window.LoadCheckedCommands(CommandsForPauseSet, 2, {}, {}, {}, {});
+        window.LoadCheckedCommands(CommandsForPauseSet, {4, 2}, {}, {}, {}, {});
         QCOMPARE(window.strgrd->rowCount(), 2);
-        // In list order, whatever order the owner reports them.
+        // In list order, whatever order the caller gives them.
         QCOMPARE(window.strgrd->item(0, ColCommandID)->text(), QStringLiteral("2"));
         QCOMPARE(window.strgrd->item(1, ColCommandID)->text(), QStringLiteral("4"));
         QCOMPARE(window.strgrd->item(1, ColDeviceID)->text(), QStringLiteral("14"));
@@ -144,9 +130,8 @@ private Q_SLOTS:
         QCOMPARE(window.lblFirstValue->text(), QStringLiteral("Pause"));
         QVERIFY(window.lblSecond->isHidden());
 
-        // Without an open list there is nothing to edit.
-        SetOpenCommandListOwner(3, nullptr);
-        window.LoadCheckedCommands(CommandsForPauseSet, 2, {}, {}, {}, {});
+        // Without a checked command there is nothing to edit.
+        window.LoadCheckedCommands(CommandsForPauseSet, {}, {}, {}, {}, {});
         QCOMPARE(window.strgrd->rowCount(), 0);
     }
 
@@ -157,11 +142,8 @@ private Q_SLOTS:
             QVERIFY(AddSetCommand(QStringLiteral("CommandsForPlay"), id, id, id));
             ids << id;
         }
-        FakeOwner owner;
-        owner.ids = QList<int>(ids.begin(), ids.end());
-        SetOpenCommandListOwner(2, &owner);
         TfrmSettings_Object_Of_Scene_Setup window;
-        window.LoadCheckedCommands(CommandsForPlaySet, 40, {}, {}, {}, {});
+        window.LoadCheckedCommands(CommandsForPlaySet, QList<int>(ids.begin(), ids.end()), {}, {}, {}, {});
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 

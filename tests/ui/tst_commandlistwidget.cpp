@@ -6,14 +6,13 @@
 #include "publicvariable.h"
 #include "rawsql.h"
 #include "scriptedmessages.h"
-#include "sqltext.h"
 
 #include <QTreeWidget>
 #include <QtTest>
 
 namespace {
 
-const QString table = QStringLiteral("CommandsForPlay");
+const ShowEditing::CommandTarget playSet = ShowEditing::CommandTarget::set(CommandsForPlaySet);
 
 void store(int id, int kind, int p1, int p2, int p3, const QString& delay = QStringLiteral("NULL"),
            const QString& remark = QStringLiteral("NULL"), int seq = -1)
@@ -73,7 +72,7 @@ private Q_SLOTS:
         store(13, 4, 1, 1, 3600);
 
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, DbQuery::Command, SqlSelectCommandSetForList(CommandsForPlaySet)), 13);
+        QCOMPARE(FillCommandList(&list, playSet), 13);
         QCOMPARE(list.columnCount(), CommandListColumns);
         const auto cells = [&](int i) { return row(list, i).mid(5); };
         QCOMPARE(row(list, 0), (QStringList{"1", "1", "", "1", "2", "Scene Control", "3(Area)", "4(Scene)", "N/A", "0"}));
@@ -100,7 +99,7 @@ private Q_SLOTS:
         store(1, 4, 1, 2, 61);
         store(2, 5, 1, 2, 0);
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, DbQuery::Command, SqlSelectCommandSet(table)), 2);
+        QCOMPARE(FillCommandList(&list, playSet), 2);
         QCOMPARE(row(list, 0).mid(5), (QStringList{"3", "1()", "2()", "1:1()", "0"}));
         QCOMPARE(row(list, 1).at(6), QString());
     }
@@ -110,24 +109,24 @@ private Q_SLOTS:
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
         QTreeWidget list;
-        const QString sql = SqlSelectCommandSet(table);
-        QCOMPARE(FillCommandList(&list, DbQuery::Command, sql), 0);
+        QCOMPARE(FillCommandList(&list, playSet), 0);
         QCOMPARE(list.topLevelItemCount(), 0);
 
         store(1, 3, 0, 0, 0);
-        QCOMPARE(FillCommandList(&list, DbQuery::Command, sql), 1);
+        QCOMPARE(FillCommandList(&list, playSet), 1);
         QCOMPARE(list.topLevelItem(0)->checkState(0), Qt::Checked);
         QVERIFY(list.topLevelItem(0)->flags() & Qt::ItemIsUserCheckable);
         QCOMPARE(CountCheckedItems(&list), 1);
 
         store(2, 3, 0, 0, 0);
-        QCOMPARE(FillCommandList(&list, DbQuery::Command, sql), 2);
+        QCOMPARE(FillCommandList(&list, playSet), 2);
         QCOMPARE(list.topLevelItemCount(), 2);
         QCOMPARE(CountCheckedItems(&list), 0);
         QCOMPARE(CountCheckedItems(nullptr), 0);
 
-        // A statement that cannot be read leaves no stale rows behind.
-        QCOMPARE(FillCommandList(&list, DbQuery::Command, QStringLiteral("select * from Nowhere")), 0);
+        // A list that cannot be read leaves no stale rows behind.
+        QVERIFY(RunSql(QStringLiteral("drop table CommandsForPlay")));
+        QCOMPARE(FillCommandList(&list, playSet), 0);
         QCOMPARE(list.topLevelItemCount(), 0);
     }
 
@@ -138,7 +137,7 @@ private Q_SLOTS:
         store(1, 3, 0, 0, 0, QStringLiteral("NULL"), QStringLiteral("'last'"), 9);
         store(2, 3, 0, 0, 0, QStringLiteral("NULL"), QStringLiteral("'first'"), 1);
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, DbQuery::Command, SqlSelectCommandSet(table)), 2);
+        QCOMPARE(FillCommandList(&list, playSet), 2);
         QCOMPARE(list.topLevelItem(0)->text(0), QStringLiteral("2"));
         QCOMPARE(list.topLevelItem(0)->text(2), QStringLiteral("first"));
         QCOMPARE(list.topLevelItem(1)->text(1), QStringLiteral("9"));
@@ -151,19 +150,18 @@ private Q_SLOTS:
         store(1, 4, 3, 200, 125, QStringLiteral("700"), QStringLiteral("'it''s'"));
         store(2, 3, 0, 0, 0);
         store(3, 12, 1, 70000, 0); // wider than 16 bits: the low bits are kept
-        const QString sql = SqlSelectCommandSet(table);
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, DbQuery::Command, sql), 3);
+        QCOMPARE(FillCommandList(&list, playSet), 3);
 
         auto& clipboard = mPublicVariable().CommandClipboard;
         clipboard = {TControlObject{}};
         // Nothing checked: the clipboard keeps what it had.
-        QCOMPARE(CopyCheckedCommands(&list, sql), 0);
+        QCOMPARE(CopyCheckedCommands(&list, playSet), 0);
         QCOMPARE(clipboard.size(), 1);
 
         list.topLevelItem(0)->setCheckState(0, Qt::Checked);
         list.topLevelItem(2)->setCheckState(0, Qt::Checked);
-        QCOMPARE(CopyCheckedCommands(&list, sql), 2);
+        QCOMPARE(CopyCheckedCommands(&list, playSet), 2);
         QCOMPARE(clipboard.size(), 2);
         const TControlObject& a = clipboard[0];
         QCOMPARE(a.CommandID, 1);
@@ -180,13 +178,14 @@ private Q_SLOTS:
         QCOMPARE(int(clipboard[1].SecondParameter), 70000 & 0xFFFF);
 
         // A checked command deleted meanwhile is left out, not copied blank.
-        QVERIFY(RunSql(SqlDeleteCommandSetCommand(table, 3)));
-        QCOMPARE(CopyCheckedCommands(&list, sql), 1);
+        QVERIFY(RunSql(QStringLiteral("delete from CommandsForPlay where CommandID=3")));
+        QCOMPARE(CopyCheckedCommands(&list, playSet), 1);
         QCOMPARE(clipboard.size(), 1);
         QCOMPARE(clipboard[0].CommandID, 1);
 
         // A failing read leaves the clipboard as it was.
-        QCOMPARE(CopyCheckedCommands(&list, QStringLiteral("select * from Nowhere")), 0);
+        QVERIFY(RunSql(QStringLiteral("drop table CommandsForPlay")));
+        QCOMPARE(CopyCheckedCommands(&list, playSet), 0);
         QCOMPARE(clipboard.size(), 1);
     }
 };
