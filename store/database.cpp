@@ -9,40 +9,9 @@
 #include <QSqlRecord>
 #include <QUrl>
 
-#include <array>
-#include <memory>
-
 namespace {
 
 const QString connectionName = QStringLiteral("TavolanShowDatabase");
-
-// The three shared query objects. They exist only while the connection is
-// open; before that, and after a failed open, QueryObject() hands out a
-// detached query whose every exec fails.
-std::array<std::unique_ptr<QSqlQuery>, 3>& queries()
-{
-    static std::array<std::unique_ptr<QSqlQuery>, 3> q;
-    return q;
-}
-
-QSqlQuery& detachedQuery()
-{
-    static QSqlQuery* detached = new QSqlQuery(QSqlDatabase());
-    return *detached;
-}
-
-int slot(DbQuery which)
-{
-    switch (which) {
-    case DbQuery::General:
-        return 0;
-    case DbQuery::Nested:
-        return 1;
-    case DbQuery::Command:
-        return 2;
-    }
-    return 0;
-}
 
 QString failureText(const QSqlQuery& query)
 {
@@ -53,7 +22,8 @@ QString failureText(const QSqlQuery& query)
     return text;
 }
 
-// The file the connection is open on, as an absolute path.
+// The file the connection is open on, as an absolute path; empty while no
+// connection is ready.
 QString& openPath()
 {
     static QString path;
@@ -158,15 +128,10 @@ bool OpenDatabase(const QString& databasePath)
                 if (failure.isEmpty())
                     failure = QStringLiteral("The show database could not be opened");
             }
-            if (opened) {
-                for (auto& q : queries()) {
-                    q = std::make_unique<QSqlQuery>(db);
-                    q->setForwardOnly(true);
-                }
+            if (opened)
                 openPath() = file.absoluteFilePath();
-            } else {
+            else
                 db.close();
-            }
         }
     }
     if (!opened) {
@@ -179,8 +144,6 @@ bool OpenDatabase(const QString& databasePath)
 void CloseDatabase()
 {
     openPath().clear();
-    for (auto& q : queries())
-        q.reset();
     if (QSqlDatabase::contains(connectionName)) {
         {
             QSqlDatabase db = QSqlDatabase::database(connectionName, false);
@@ -193,15 +156,9 @@ void CloseDatabase()
 
 bool IsDatabaseOpen()
 {
-    if (!queries()[0] || !QSqlDatabase::contains(connectionName))
+    if (openPath().isEmpty() || !QSqlDatabase::contains(connectionName))
         return false;
     return QSqlDatabase::database(connectionName, false).isOpen();
-}
-
-QSqlQuery& QueryObject(DbQuery which)
-{
-    auto& q = queries()[slot(which)];
-    return q ? *q : detachedQuery();
 }
 
 QSqlQuery StandaloneQuery()
@@ -209,17 +166,6 @@ QSqlQuery StandaloneQuery()
     QSqlQuery query(IsDatabaseOpen() ? QSqlDatabase::database(connectionName, false) : QSqlDatabase());
     query.setForwardOnly(true);
     return query;
-}
-
-bool OpenRows(DbQuery which, const QString& statement)
-{
-    QSqlQuery& query = QueryObject(which);
-    query.finish();
-    if (!query.exec(statement)) {
-        query.finish();
-        return false;
-    }
-    return true;
 }
 
 int FieldInt(const QSqlQuery& query, const QString& name)

@@ -4,35 +4,25 @@
 #include <QString>
 #include <QStringList>
 
-// The show database: one connection, three shared query objects. A read may
-// be open on one query object while another reads.
-enum class DbQuery { General, Nested, Command };
+// The show database: one connection. Every read and write runs on a query
+// object of its own, so a read may be open while another reads or writes.
 
 // Opens Database/DB.mdb (or the given file). A missing file, or one that is
 // not a show database (no database at all, or lacking a table the program
 // reads), is an error: it is reported, naming what is missing, and nothing
 // is created or written in its place. Returns true when the connection to
-// that very file and the three queries are ready; a connection to another
-// file is closed first.
+// that very file is ready; a connection to another file is closed first.
 bool OpenDatabase(const QString& databasePath);
 void CloseDatabase();
 bool IsDatabaseOpen();
 
-// The query object itself, for walking rows after OpenRows().
-QSqlQuery& QueryObject(DbQuery which);
-
-// A new query object of its own on the show database (forward only), for
-// work that may run while a caller walks one of the shared queries. Without
+// A new query object of its own on the show database (forward only). Without
 // a connection every exec on it fails.
 QSqlQuery StandaloneQuery();
 
 // The tables the program reads and writes; OpenDatabase refuses a file
 // that lacks one of them.
 QStringList RequiredTables();
-
-// Closes the query, sets the statement and opens it for reading. False on
-// failure, no message; the caller then walks QueryObject(which).next().
-bool OpenRows(DbQuery which, const QString& statement);
 
 // Field readers that treat an empty column as 0 / empty text.
 int FieldInt(const QSqlQuery& query, const QString& name);

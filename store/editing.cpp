@@ -3,9 +3,8 @@
 #include "commandrows.h"
 #include "database.h"
 #include "settingsfiles.h"
-#include "sqltext.h"
+#include "statements.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
@@ -16,54 +15,177 @@ namespace ShowEditing {
 
 namespace {
 
-QString reasonOf(const QSqlQuery& query)
+// ---- Statements -----------------------------------------------------------
+// Each operation's statement, its values bound in order.
+
+Statement selectShows()
 {
-    if (!IsDatabaseOpen())
-        return QStringLiteral("The show database is not open");
-    const QString text = query.lastError().text().trimmed();
-    return text.isEmpty() ? QStringLiteral("The statement could not be run") : text;
+    return {QStringLiteral("select * from Show order by SequenceNo"), {}};
 }
 
-// Runs one statement on the query; on failure sets the reason.
-bool run(QSqlQuery& query, const QString& statement, QString* error)
+Statement selectShow(int showId)
 {
-    query.finish();
-    const bool ok = query.exec(statement);
-    if (!ok)
-        *error = reasonOf(query);
-    query.finish();
-    return ok;
+    return {QStringLiteral("select * from Show where ShowID=?"), {showId}};
 }
 
-bool runAll(QSqlQuery& query, const QStringList& statements, QString* error)
+Statement maxShowSequenceNo()
 {
-    for (const QString& statement : statements) {
-        if (!run(query, statement, error))
-            return false;
+    return {QStringLiteral("select Max(SequenceNo) as MaxIndex from Show"), {}};
+}
+
+Statement maxShowId()
+{
+    return {QStringLiteral("select Max(ShowID) as MaxIndex from Show"), {}};
+}
+
+Statement insertShow(int showId, int sequenceNo, int activedUniversalSwitch, int universalSwitchId)
+{
+    return {QStringLiteral("insert into Show(ShowID,SequenceNo,ActivedUniversalSwitch,UniversalSwitchID) "
+                           "values(?,?,?,?)"),
+            {showId, sequenceNo, activedUniversalSwitch, universalSwitchId}};
+}
+
+Statement updateShow(int showId, int sequenceNo, int activedUniversalSwitch, int universalSwitchId)
+{
+    return {QStringLiteral("update Show set SequenceNo=?,ActivedUniversalSwitch=?,UniversalSwitchID=? "
+                           "where ShowID=?"),
+            {sequenceNo, activedUniversalSwitch, universalSwitchId, showId}};
+}
+
+// Commands, then time points, then the show row, to be run in one transaction.
+QVector<Statement> deleteShow(int showId)
+{
+    return {{QStringLiteral("delete from CommandsForShow where ShowID=?"), {showId}},
+            {QStringLiteral("delete from TimePoint where ShowID=?"), {showId}},
+            {QStringLiteral("delete from Show where ShowID=?"), {showId}}};
+}
+
+Statement selectTimePoints(int showId)
+{
+    return {QStringLiteral("select * from TimePoint where ShowID=? order by SecondOfTimePoint"), {showId}};
+}
+
+Statement selectTimePoint(int showId, int timePointId)
+{
+    return {QStringLiteral("select * from TimePoint where ShowID=? and TimePointID=?"), {showId, timePointId}};
+}
+
+Statement selectTimePointAtSecond(int showId, int second)
+{
+    return {QStringLiteral("select * from TimePoint where SecondOfTimePoint=? and ShowID=?"), {second, showId}};
+}
+
+Statement maxTimePointId(int showId)
+{
+    return {QStringLiteral("select Max(TimePointID) as MaxIndex from TimePoint where ShowID=?"), {showId}};
+}
+
+Statement insertTimePoint(int showId, int timePointId, int second)
+{
+    return {QStringLiteral("insert into TimePoint(ShowID,TimePointID,SecondOfTimePoint) values(?,?,?)"),
+            {showId, timePointId, second}};
+}
+
+Statement updateTimePoint(int showId, int timePointId, int second, const QString& remark)
+{
+    return {QStringLiteral("update TimePoint set SecondOfTimePoint=?,Remark=? where ShowID=? and TimePointID=?"),
+            {second, TextValue(remark), showId, timePointId}};
+}
+
+// Its commands, then the time point row, to be run in one transaction.
+QVector<Statement> deleteTimePoint(int showId, int timePointId)
+{
+    return {{QStringLiteral("delete from CommandsForShow where ShowID=? and TimePointID=?"), {showId, timePointId}},
+            {QStringLiteral("delete from TimePoint where ShowID=? and TimePointID=?"), {showId, timePointId}}};
+}
+
+// The statements over a command list. A time point's commands are the rows
+// of CommandsForShow with its show and time point; a set is a whole table.
+
+QString setTable(const CommandTarget& target)
+{
+    return CommandTableName(target.setCode);
+}
+
+bool ofTimePoint(const CommandTarget& t)
+{
+    return t.setCode == CommandsForShowSet;
+}
+
+Statement selectCommands(const CommandTarget& t)
+{
+    if (ofTimePoint(t))
+        return {QStringLiteral("select * from CommandsForShow where ShowID=? and TimePointID=? order by SequenceNo"),
+                {t.showId, t.timePointId}};
+    return {QStringLiteral("select * from %1 order by SequenceNo").arg(setTable(t)), {}};
+}
+
+Statement maxCommandId(const CommandTarget& t)
+{
+    if (ofTimePoint(t))
+        return {QStringLiteral("select Max(CommandID) as MaxIndex from CommandsForShow where ShowID=? and "
+                               "TimePointID=?"),
+                {t.showId, t.timePointId}};
+    return {QStringLiteral("select Max(CommandID) as MaxIndex from %1").arg(setTable(t)), {}};
+}
+
+// A blank command: kind 3, everything else 0, Remark and DelayMS left empty.
+Statement blankInsert(const CommandTarget& t, int commandId)
+{
+    if (ofTimePoint(t))
+        return {QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,SequenceNo,SubnetID,"
+                               "DeviceID,CommandTypeID,FirstParameter,SecondParameter,ThirdParameter) "
+                               "values(?,?,?,?,0,0,3,0,0,0)"),
+                {t.showId, t.timePointId, commandId, commandId}};
+    return {QStringLiteral("insert into %1(CommandID,SequenceNo,SubnetID,DeviceID,CommandTypeID,FirstParameter,"
+                           "SecondParameter,ThirdParameter) values(?,?,0,0,3,0,0,0)")
+                .arg(setTable(t)),
+            {commandId, commandId}};
+}
+
+// Every column of the record, its CommandID and SequenceNo as the caller
+// set them.
+Statement copyInsert(const CommandTarget& t, const TControlObject& c)
+{
+    const QVariantList values{TextValue(c.Remark),   c.CommandID,           c.SequenceNo,
+                              int(c.SubnetID),       int(c.DeviceID),       int(c.CommandTypeID),
+                              int(c.FirstParameter), int(c.SecondParameter), int(c.ThirdParameter),
+                              c.DelayMS};
+    const QString columns = QStringLiteral("Remark,CommandID,SequenceNo,SubnetID,DeviceID,CommandTypeID,"
+                                           "FirstParameter,SecondParameter,ThirdParameter,DelayMS");
+    if (ofTimePoint(t))
+        return {QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,%1) values(?,?,?,?,?,?,?,?,?,?,?,?)")
+                    .arg(columns),
+                QVariantList{t.showId, t.timePointId} + values};
+    return {QStringLiteral("insert into %1(%2) values(?,?,?,?,?,?,?,?,?,?)").arg(setTable(t), columns), values};
+}
+
+// Every column of the command with c's CommandID but its identity.
+Statement update(const CommandTarget& t, const TControlObject& c)
+{
+    QVariantList values{int(c.CommandTypeID),   c.SequenceNo,          TextValue(c.Remark),
+                        int(c.SubnetID),        int(c.DeviceID),       int(c.FirstParameter),
+                        int(c.SecondParameter), int(c.ThirdParameter), c.DelayMS};
+    QString sql = QStringLiteral("update %1 set CommandTypeID=?,SequenceNo=?,Remark=?,SubnetID=?,DeviceID=?,"
+                                 "FirstParameter=?,SecondParameter=?,ThirdParameter=?,DelayMS=? where ")
+                      .arg(setTable(t));
+    if (ofTimePoint(t)) {
+        sql += QStringLiteral("ShowID=? and TimePointID=? and ");
+        values << t.showId << t.timePointId;
     }
-    return true;
+    values << c.CommandID;
+    return {sql + QStringLiteral("CommandID=?"), values};
 }
 
-// Runs a select on the query, leaving it on its rows.
-bool open(QSqlQuery& query, const QString& statement, QString* error)
+Statement remove(const CommandTarget& t, int commandId)
 {
-    query.finish();
-    if (query.exec(statement))
-        return true;
-    *error = reasonOf(query);
-    query.finish();
-    return false;
+    if (ofTimePoint(t))
+        return {QStringLiteral("delete from CommandsForShow where ShowID=? and TimePointID=? and CommandID=?"),
+                {t.showId, t.timePointId, commandId}};
+    return {QStringLiteral("delete from %1 where CommandID=?").arg(setTable(t)), {commandId}};
 }
 
-// The end of a walk: false with the reason when it ended on a read error.
-bool walkedToEnd(QSqlQuery& query, QString* error)
-{
-    const bool ok = !query.lastError().isValid();
-    if (!ok)
-        *error = reasonOf(query);
-    query.finish();
-    return ok;
-}
+// ---- Running them ---------------------------------------------------------
 
 // The result of a "select Max(...) as MaxIndex" statement.
 struct NextValue {
@@ -71,9 +193,9 @@ struct NextValue {
     bool empty = true; // no row had a value: the first identifier is 1
 };
 
-std::optional<NextValue> readNext(QSqlQuery& query, const QString& maxStatement, int wanted, QString* error)
+std::optional<NextValue> readNext(QSqlQuery& query, const Statement& maxStatement, int wanted, QString* error)
 {
-    if (!open(query, maxStatement, error))
+    if (!OpenStatement(query, maxStatement, error))
         return std::nullopt;
     NextValue result;
     if (query.next()) {
@@ -96,22 +218,17 @@ std::optional<NextValue> readNext(QSqlQuery& query, const QString& maxStatement,
             result.empty = false;
         }
     }
-    if (!walkedToEnd(query, error))
+    if (!WalkedToEnd(query, error))
         return std::nullopt;
     return result;
 }
 
-IdResult nextId(const QString& maxStatement)
+IdResult nextId(const Statement& maxStatement)
 {
     QSqlQuery query = StandaloneQuery();
     QString error;
     const auto next = readNext(query, maxStatement, 1, &error);
     return next ? IdResult::success(next->next) : IdResult::failure(error);
-}
-
-QString setTable(const CommandTarget& target)
-{
-    return CommandTableName(target.setCode);
 }
 
 bool knownTarget(const CommandTarget& target)
@@ -124,45 +241,15 @@ QString unknownTarget()
     return QStringLiteral("There is no such command list");
 }
 
-QString maxCommandIdStatement(const CommandTarget& t)
-{
-    return t.setCode == CommandsForShowSet ? SqlSelectMaxTimePointCommandId(t.showId, t.timePointId)
-                                           : SqlSelectMaxCommandSetId(setTable(t));
-}
-
-QString blankInsert(const CommandTarget& t, int commandId)
-{
-    return t.setCode == CommandsForShowSet ? SqlInsertBlankTimePointCommand(t.showId, t.timePointId, commandId)
-                                           : SqlInsertBlankCommandSetCommand(setTable(t), commandId);
-}
-
-QString copyInsert(const CommandTarget& t, const TControlObject& c)
-{
-    return t.setCode == CommandsForShowSet ? SqlInsertTimePointCommand(t.showId, t.timePointId, c)
-                                           : SqlInsertCommandSetCommand(setTable(t), c);
-}
-
-QString update(const CommandTarget& t, const TControlObject& c)
-{
-    return t.setCode == CommandsForShowSet ? SqlUpdateTimePointCommand(t.showId, t.timePointId, c)
-                                           : SqlUpdateCommandSetCommand(setTable(t), c);
-}
-
-QString remove(const CommandTarget& t, int commandId)
-{
-    return t.setCode == CommandsForShowSet ? SqlDeleteTimePointCommand(t.showId, t.timePointId, commandId)
-                                           : SqlDeleteCommandSetCommand(setTable(t), commandId);
-}
-
 // Runs the statements in one transaction: all of them or none.
-EditResult runInTransaction(const QStringList& statements)
+EditResult runInTransaction(const QVector<Statement>& statements)
 {
     DbTransaction tx;
     if (!tx.isActive())
         return EditResult::failure(tx.failureText());
     QSqlQuery query = StandaloneQuery();
     QString error;
-    if (!runAll(query, statements, &error))
+    if (!RunStatements(query, statements, &error))
         return EditResult::failure(error); // tx rolls back
     if (!tx.commit())
         return EditResult::failure(tx.failureText());
@@ -183,14 +270,14 @@ Outcome<QVector<int>> insertBatch(const CommandTarget& target, int count, MakeSt
         return Outcome<QVector<int>>::failure(tx.failureText());
     QSqlQuery query = StandaloneQuery();
     QString error;
-    const auto first = readNext(query, maxCommandIdStatement(target), count, &error);
+    const auto first = readNext(query, maxCommandId(target), count, &error);
     if (!first)
         return Outcome<QVector<int>>::failure(error);
     QVector<int> ids;
     ids.reserve(count);
     for (int i = 0; i < count; ++i) {
         const int id = first->next + i;
-        if (!run(query, makeStatement(i, id, first->empty), &error))
+        if (!RunStatement(query, makeStatement(i, id, first->empty), &error))
             return Outcome<QVector<int>>::failure(error); // tx rolls back
         ids.append(id);
     }
@@ -220,29 +307,6 @@ TTimePoint timePointOf(const QSqlQuery& row)
     return point;
 }
 
-// Reads the rows of the statement, each with the reader makeReader gives
-// for the statement's columns, as far as the database lets it.
-template <typename T, typename MakeReader> RowsRead<T> readRows(const QString& statement, MakeReader makeReader)
-{
-    RowsRead<T> read;
-    QSqlQuery query = StandaloneQuery();
-    if (!open(query, statement, &read.error))
-        return read;
-    const auto readRow = makeReader(query.record());
-    while (query.next())
-        read.rows.append(readRow(query));
-    walkedToEnd(query, &read.error);
-    return read;
-}
-
-// Every row, or the reason the read stopped.
-template <typename T> Outcome<QVector<T>> whole(RowsRead<T> read)
-{
-    if (!read.complete())
-        return Outcome<QVector<T>>::failure(read.error);
-    return Outcome<QVector<T>>::success(std::move(read.rows));
-}
-
 // A reader that looks each field up by name.
 template <typename ReadRow> auto byName(ReadRow readRow)
 {
@@ -259,17 +323,34 @@ auto commandListRows()
     };
 }
 
-// The first row of the statement read with readRow, or none.
-template <typename T, typename ReadRow> Outcome<std::optional<T>> readFirst(const QString& statement, ReadRow readRow)
+// The rows of the statement, as far as the database lets them be read.
+template <typename T, typename MakeReader> RowsRead<T> readRows(const Statement& statement, MakeReader makeReader)
+{
+    RowsRead<T> read;
+    ReadRows(statement, makeReader, &read.rows, &read.error);
+    return read;
+}
+
+// Every row, or the reason the read stopped.
+template <typename T> Outcome<QVector<T>> whole(RowsRead<T> read)
+{
+    if (!read.complete())
+        return Outcome<QVector<T>>::failure(read.error);
+    return Outcome<QVector<T>>::success(std::move(read.rows));
+}
+
+// The first row of the statement, or none.
+template <typename T, typename ReadRow>
+Outcome<std::optional<T>> readFirst(const Statement& statement, ReadRow readRow)
 {
     QSqlQuery query = StandaloneQuery();
     QString error;
-    if (!open(query, statement, &error))
+    if (!OpenStatement(query, statement, &error))
         return Outcome<std::optional<T>>::failure(error);
     std::optional<T> row;
     if (query.next())
         row = readRow(query);
-    if (!walkedToEnd(query, &error))
+    if (!WalkedToEnd(query, &error))
         return Outcome<std::optional<T>>::failure(error);
     return Outcome<std::optional<T>>::success(row);
 }
@@ -287,7 +368,7 @@ int storedSwitchId(const ShowFields& fields)
 // Writes the show's Show.ini entry once its row is committed. When the file
 // refuses it, the statements take the committed change back, so that a
 // failure leaves both as they were.
-EditResult writeShowEntryOrTakeBack(int showId, const ShowFields& fields, const QStringList& takeBack)
+EditResult writeShowEntryOrTakeBack(int showId, const ShowFields& fields, const QVector<Statement>& takeBack)
 {
     if (WriteShowEntry(showId, fields.Name, fields.URL))
         return EditResult::success();
@@ -309,22 +390,22 @@ Outcome<QVector<ShowRow>> ReadShows()
 
 RowsRead<ShowRow> ReadShowList()
 {
-    return readRows<ShowRow>(SqlSelectShows(), byName(showRowOf));
+    return readRows<ShowRow>(selectShows(), byName(showRowOf));
 }
 
 Outcome<std::optional<ShowRow>> ReadShow(int showId)
 {
-    return readFirst<ShowRow>(SqlSelectShow(showId), showRowOf);
+    return readFirst<ShowRow>(selectShow(showId), showRowOf);
 }
 
 IdResult NextShowSequenceNo()
 {
-    return nextId(SqlSelectMaxShowSequenceNo());
+    return nextId(maxShowSequenceNo());
 }
 
 IdResult NextShowId()
 {
-    return nextId(SqlSelectMaxShowId());
+    return nextId(maxShowId());
 }
 
 Outcome<bool> ShowNameExists(const QString& name, std::optional<int> exceptShowId)
@@ -352,18 +433,19 @@ IdResult AddShow(const ShowFields& fields)
             return IdResult::failure(tx.failureText());
         QSqlQuery query = StandaloneQuery();
         QString error;
-        const auto next = readNext(query, SqlSelectMaxShowId(), 1, &error);
+        const auto next = readNext(query, maxShowId(), 1, &error);
         if (!next)
             return IdResult::failure(error);
         showId = next->next;
-        if (!run(query, SqlInsertShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0,
-                                      storedSwitchId(fields)),
-                 &error))
+        if (!RunStatement(query,
+                          insertShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0,
+                                     storedSwitchId(fields)),
+                          &error))
             return IdResult::failure(error);
         if (!tx.commit())
             return IdResult::failure(tx.failureText());
     }
-    const EditResult written = writeShowEntryOrTakeBack(showId, fields, SqlDeleteShow(showId));
+    const EditResult written = writeShowEntryOrTakeBack(showId, fields, deleteShow(showId));
     return written ? IdResult::success(showId) : IdResult::failure(written.error);
 }
 
@@ -374,48 +456,49 @@ EditResult UpdateShow(int showId, const ShowFields& fields)
         DbTransaction tx;
         if (!tx.isActive())
             return EditResult::failure(tx.failureText());
-        const auto read = readFirst<ShowRow>(SqlSelectShow(showId), showRowOf);
+        const auto read = readFirst<ShowRow>(selectShow(showId), showRowOf);
         if (!read)
             return EditResult::failure(read.error);
         before = *read;
         QSqlQuery query = StandaloneQuery();
         QString error;
-        if (!run(query, SqlUpdateShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0,
-                                      storedSwitchId(fields)),
-                 &error))
+        if (!RunStatement(query,
+                          updateShow(showId, fields.SequenceNo, fields.ActivedUniversalSwitch ? 1 : 0,
+                                     storedSwitchId(fields)),
+                          &error))
             return EditResult::failure(error);
         if (!tx.commit())
             return EditResult::failure(tx.failureText());
     }
     // Without a row there was nothing to change, and nothing to take back.
     return writeShowEntryOrTakeBack(showId, fields,
-                                    before ? QStringList{SqlUpdateShow(showId, before->SequenceNo,
-                                                                       before->ActivedUniversalSwitch,
-                                                                       before->UniversalSwitchID)}
-                                           : QStringList{});
+                                    before ? QVector<Statement>{updateShow(showId, before->SequenceNo,
+                                                                            before->ActivedUniversalSwitch,
+                                                                            before->UniversalSwitchID)}
+                                           : QVector<Statement>{});
 }
 
 EditResult DeleteShow(int showId)
 {
-    return runInTransaction(SqlDeleteShow(showId));
+    return runInTransaction(deleteShow(showId));
 }
 
 // ---- Time points --------------------------------------------------------
 
 Outcome<QVector<TTimePoint>> ReadTimePoints(int showId)
 {
-    return whole(readRows<TTimePoint>(SqlSelectTimePoints(showId), byName(timePointOf)));
+    return whole(readRows<TTimePoint>(selectTimePoints(showId), byName(timePointOf)));
 }
 
 Outcome<std::optional<TTimePoint>> ReadTimePoint(int showId, int timePointId)
 {
-    return readFirst<TTimePoint>(SqlSelectTimePoint(showId, timePointId), timePointOf);
+    return readFirst<TTimePoint>(selectTimePoint(showId, timePointId), timePointOf);
 }
 
 Outcome<bool> TimePointExistsAt(int showId, int second)
 {
     const auto found
-        = readFirst<bool>(SqlSelectTimePointAtSecond(showId, second), [](const QSqlQuery&) { return true; });
+        = readFirst<bool>(selectTimePointAtSecond(showId, second), [](const QSqlQuery&) { return true; });
     if (!found)
         return Outcome<bool>::failure(found.error);
     return Outcome<bool>::success(found->has_value());
@@ -423,7 +506,7 @@ Outcome<bool> TimePointExistsAt(int showId, int second)
 
 IdResult NextTimePointId(int showId)
 {
-    return nextId(SqlSelectMaxTimePointId(showId));
+    return nextId(maxTimePointId(showId));
 }
 
 IdResult AddTimePoint(int showId, int second)
@@ -433,10 +516,10 @@ IdResult AddTimePoint(int showId, int second)
         return IdResult::failure(tx.failureText());
     QSqlQuery query = StandaloneQuery();
     QString error;
-    const auto next = readNext(query, SqlSelectMaxTimePointId(showId), 1, &error);
+    const auto next = readNext(query, maxTimePointId(showId), 1, &error);
     if (!next)
         return IdResult::failure(error);
-    if (!run(query, SqlInsertTimePoint(showId, next->next, second), &error))
+    if (!RunStatement(query, insertTimePoint(showId, next->next, second), &error))
         return IdResult::failure(error);
     if (!tx.commit())
         return IdResult::failure(tx.failureText());
@@ -445,12 +528,12 @@ IdResult AddTimePoint(int showId, int second)
 
 EditResult UpdateTimePoint(int showId, int timePointId, int second, const QString& remark)
 {
-    return runInTransaction({SqlUpdateTimePoint(showId, timePointId, second, remark)});
+    return runInTransaction({updateTimePoint(showId, timePointId, second, remark)});
 }
 
 EditResult DeleteTimePoint(int showId, int timePointId)
 {
-    return runInTransaction(SqlDeleteTimePoint(showId, timePointId));
+    return runInTransaction(deleteTimePoint(showId, timePointId));
 }
 
 // ---- Commands -------------------------------------------------------------
@@ -471,17 +554,14 @@ RowsRead<CommandListRow> ReadCommandList(const CommandTarget& target)
 {
     if (!knownTarget(target))
         return {{}, unknownTarget()};
-    const QString statement = target.setCode == CommandsForShowSet
-        ? SqlSelectTimePointCommands(target.showId, target.timePointId)
-        : SqlSelectCommandSetForList(target.setCode);
-    return readRows<CommandListRow>(statement, commandListRows());
+    return readRows<CommandListRow>(selectCommands(target), commandListRows());
 }
 
 IdResult NextCommandId(const CommandTarget& target)
 {
     if (!knownTarget(target))
         return IdResult::failure(unknownTarget());
-    return nextId(maxCommandIdStatement(target));
+    return nextId(maxCommandId(target));
 }
 
 Outcome<QVector<int>> AddBlankCommands(const CommandTarget& target, int count)
@@ -504,7 +584,7 @@ EditResult UpdateCommands(const CommandTarget& target, const QVector<TControlObj
 {
     if (!knownTarget(target))
         return EditResult::failure(unknownTarget());
-    QStringList statements;
+    QVector<Statement> statements;
     for (const TControlObject& command : commands)
         statements << update(target, command);
     return runInTransaction(statements);
@@ -514,7 +594,7 @@ EditResult DeleteCommands(const CommandTarget& target, const QVector<int>& comma
 {
     if (!knownTarget(target))
         return EditResult::failure(unknownTarget());
-    QStringList statements;
+    QVector<Statement> statements;
     for (int id : commandIds)
         statements << remove(target, id);
     return runInTransaction(statements);

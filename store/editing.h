@@ -49,8 +49,8 @@ template <typename T> struct Outcome {
 using IdResult = Outcome<int>;
 
 // Rows as far as they could be read: every row, or those before the row the
-// database failed on, with its reason. A statement that could not be run at
-// all reads no rows.
+// database failed on, with its reason. A select is run up to its first row,
+// so a failure without rows means the list could not be read at all.
 template <typename T> struct RowsRead {
     QVector<T> rows;
     QString error; // the database's reason when the read stopped early

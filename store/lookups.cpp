@@ -1,32 +1,49 @@
 #include "lookups.h"
 
-#include "database.h"
 #include "publicvariable.h"
 #include "settingsfiles.h"
-#include "sqltext.h"
-
-#include <QSqlError>
+#include "statements.h"
 
 #include <algorithm>
 
 namespace {
 
+// The rows of a lookup table in ID order.
+Statement lookupRows(const char* table)
+{
+    return {QStringLiteral("select * from %1 order by ID").arg(QLatin1String(table)), {}};
+}
+
+// What reading a lookup table came to.
+enum class LookupRead { Whole, Part, None };
+
+// Reads the rows with read: all of them, those before a failure, or none
+// when the table could not be read at all. (A select is run up to its first
+// row, so a read that breaks off later has rows.)
+template <typename T, typename ReadRow> LookupRead readLookup(const char* table, ReadRow read, QVector<T>* rows)
+{
+    QString error;
+    if (ReadRows(lookupRows(table), [read](const QSqlRecord&) { return read; }, rows, &error))
+        return LookupRead::Whole;
+    return rows->isEmpty() ? LookupRead::None : LookupRead::Part;
+}
+
+TDefineNote noteOf(const QSqlQuery& q)
+{
+    return {FieldInt(q, QStringLiteral("ID")), FieldText(q, QStringLiteral("Note"))};
+}
+
 // Reads ID and Note rows. With keepEmpty false an empty table leaves the
 // list as it was; otherwise the list becomes exactly the rows read.
-bool loadNotes(const QString& statement, QVector<TDefineNote>& list, bool keepEmpty)
+bool loadNotes(const char* table, QVector<TDefineNote>& list, bool keepEmpty)
 {
-    if (!OpenRows(DbQuery::General, statement))
-        return false;
-    QSqlQuery& q = QueryObject(DbQuery::General);
     QVector<TDefineNote> rows;
-    while (q.next())
-        rows.append({FieldInt(q, QStringLiteral("ID")), FieldText(q, QStringLiteral("Note"))});
-    // A step that failed half-way shows as an active error on the query.
-    const bool ok = !q.lastError().isValid();
-    q.finish();
+    const LookupRead read = readLookup(table, noteOf, &rows);
+    if (read == LookupRead::None)
+        return false;
     if (!rows.isEmpty() || keepEmpty)
         list = rows;
-    return ok;
+    return read == LookupRead::Whole;
 }
 
 template <typename List, typename Key>
@@ -63,49 +80,48 @@ QString normalize(const List& list, const QString& note)
 
 bool LoadUniversalSwitchStatuses()
 {
-    return loadNotes(SqlSelectUniversalSwitchStatuses(), mPublicVariable().UniversalSwitchStatusList, false);
+    return loadNotes("Define_Universal_Switch_Status", mPublicVariable().UniversalSwitchStatusList, false);
 }
 
 bool LoadCommandTypes()
 {
-    if (!OpenRows(DbQuery::General, SqlSelectCommandTypes()))
-        return false;
-    QSqlQuery& q = QueryObject(DbQuery::General);
     QVector<TDefineNote> rows;
-    while (q.next()) {
-        const int id = FieldInt(q, QStringLiteral("ID"));
-        rows.append({id, ControlTypeName(id)});
-    }
-    const bool ok = !q.lastError().isValid();
-    q.finish();
+    const LookupRead read = readLookup(
+        "Define_Command_Type",
+        [](const QSqlQuery& q) {
+            const int id = FieldInt(q, QStringLiteral("ID"));
+            return TDefineNote{id, ControlTypeName(id)};
+        },
+        &rows);
     if (!rows.isEmpty())
         mPublicVariable().CommandTypeList = rows;
-    return ok;
+    return read == LookupRead::Whole;
 }
 
 bool LoadSecurityAlarmTypes()
 {
-    if (!OpenRows(DbQuery::General, SqlSelectSecurityAlarmTypes()))
-        return false;
-    QSqlQuery& q = QueryObject(DbQuery::General);
     QVector<TSecurityAlarmType> rows;
-    while (q.next())
-        rows.append({FieldInt(q, QStringLiteral("ID")), FieldText(q, QStringLiteral("Note")),
-                     FieldInt(q, QStringLiteral("Value"))});
-    const bool ok = !q.lastError().isValid();
-    q.finish();
+    const LookupRead read = readLookup(
+        "Define_Security_Alarm_Type",
+        [](const QSqlQuery& q) {
+            return TSecurityAlarmType{FieldInt(q, QStringLiteral("ID")), FieldText(q, QStringLiteral("Note")),
+                                      FieldInt(q, QStringLiteral("Value"))};
+        },
+        &rows);
+    if (read == LookupRead::None)
+        return false;
     mPublicVariable().SecurityAlarmTypeList = rows;
-    return ok;
+    return read == LookupRead::Whole;
 }
 
 bool LoadSecurityModes()
 {
-    return loadNotes(SqlSelectSecurityModes(), mPublicVariable().SecurityModeList, true);
+    return loadNotes("Define_Security_Mode", mPublicVariable().SecurityModeList, true);
 }
 
 bool LoadCurtainStatuses()
 {
-    return loadNotes(SqlSelectCurtainStatuses(), mPublicVariable().CurtainStatusList, false);
+    return loadNotes("Define_Curtain_Status", mPublicVariable().CurtainStatusList, false);
 }
 
 int UniversalSwitchStatusIdByNote(const QString& note)

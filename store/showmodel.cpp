@@ -3,7 +3,7 @@
 #include "commandrows.h"
 #include "database.h"
 #include "publicvariable.h"
-#include "sqltext.h"
+#include "statements.h"
 
 #include <QSqlError>
 #include <QSqlRecord>
@@ -11,13 +11,44 @@
 
 namespace {
 
+// A show's time points with their commands in one read: time points as
+// timePointsOf orders them, each time point's commands as commandsOf orders
+// them, ties in the order those statements give (time point, then command
+// identity). A time point without commands gives one row whose HasCommand
+// is 0. Command columns keep their names; the time point's own are
+// TimePointRow (its row's storage identity), TimePointID, SecondOfTimePoint
+// and TimePointRemark.
+Statement showForPlaying(int showId)
+{
+    return {QStringLiteral("select t.rowid as TimePointRow, t.TimePointID as TimePointID, "
+                           "t.SecondOfTimePoint as SecondOfTimePoint, t.Remark as TimePointRemark, "
+                           "(c.ShowID is not null) as HasCommand, c.CommandID, c.SequenceNo, c.Remark, c.SubnetID, "
+                           "c.DeviceID, c.CommandTypeID, c.FirstParameter, c.SecondParameter, c.ThirdParameter, "
+                           "c.DelayMS from TimePoint t left join CommandsForShow c on c.ShowID=t.ShowID and "
+                           "c.TimePointID=t.TimePointID where t.ShowID=? order by t.SecondOfTimePoint, "
+                           "t.TimePointID, t.rowid, c.SequenceNo, c.CommandID, c.rowid"),
+            {showId}};
+}
+
+Statement timePointsOf(int showId)
+{
+    return {QStringLiteral("select * from TimePoint where ShowID=? order by SecondOfTimePoint"), {showId}};
+}
+
+Statement commandsOf(int showId, int timePointId)
+{
+    return {QStringLiteral("select * from CommandsForShow where ShowID=? and TimePointID=? order by SequenceNo"),
+            {showId, timePointId}};
+}
+
 // The load in one joined read. False, with the show untouched, when the
 // statement cannot be run at all; otherwise *complete tells whether the
 // walk reached the end.
 bool loadJoined(TShow& show, bool* complete)
 {
     QSqlQuery rows = StandaloneQuery();
-    if (!rows.exec(SqlSelectShowForPlaying(show.ShowID)))
+    QString error;
+    if (!OpenStatement(rows, showForPlaying(show.ShowID), &error))
         return false;
     show.TimePoints.clear();
     const QSqlRecord columns = rows.record();
@@ -52,7 +83,7 @@ bool loadJoined(TShow& show, bool* complete)
         if (intAt(hasCommand) != 0)
             show.TimePoints.last().Commands.append(commands.read(rows));
     }
-    *complete = !rows.lastError().isValid();
+    *complete = WalkedToEnd(rows, &error);
     return true;
 }
 
@@ -66,18 +97,19 @@ bool LoadShowTimePoints(TShow& show)
 
     // When the time points cannot be read at all, the show keeps those of
     // its previous load.
-    if (!OpenRows(DbQuery::General, SqlSelectTimePointsForPlaying(show.ShowID)))
+    QSqlQuery points = StandaloneQuery();
+    QString error;
+    if (!OpenStatement(points, timePointsOf(show.ShowID), &error))
         return false;
     show.TimePoints.clear();
-    QSqlQuery& points = QueryObject(DbQuery::General);
-    QSqlQuery& commands = QueryObject(DbQuery::Nested);
+    QSqlQuery commands = StandaloneQuery();
     bool complete = true;
     while (points.next()) {
         TTimePoint point;
         point.TimePointID = FieldInt(points, QStringLiteral("TimePointID"));
         point.SecondOfTimePoint = FieldInt(points, QStringLiteral("SecondOfTimePoint"));
         point.Remark = FieldText(points, QStringLiteral("Remark"));
-        if (!OpenRows(DbQuery::Nested, SqlSelectTimePointCommandsForPlaying(show.ShowID, point.TimePointID))) {
+        if (!OpenStatement(commands, commandsOf(show.ShowID, point.TimePointID), &error)) {
             show.TimePoints.append(point);
             complete = false;
             break;

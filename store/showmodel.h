@@ -4,13 +4,13 @@
 
 // Loads the show's time points (ascending second) and each time point's
 // commands (ascending SequenceNo) from the database, replacing what the show
-// held. The show is read in one joined statement on a query of its own (a
-// walk of the shared queries goes on); only when that statement cannot be
-// run are the time points read on the general query and each one's
-// commands on the nested one. A read that fails ends the load quietly: what was read up to
-// then stays in the show (all of the previous load when the time points
-// themselves cannot be read). Time points are never half-filled: one whose
-// commands could not be read is kept with the commands read so far. Returns false when the load did not complete.
+// held. The show is read in one joined statement on a query of its own;
+// only when that statement cannot be run are the time points read, and each
+// one's commands on a second query. A read that fails ends the load
+// quietly: what was read up to then stays in the show (all of the previous
+// load when the time points themselves cannot be read). Time points are
+// never half-filled: one whose commands could not be read is kept with the
+// commands read so far. Returns false when the load did not complete.
 bool LoadShowTimePoints(TShow& show);
 
 // The show of mPublicVariable().ShowList with that ShowID, or nullptr.

@@ -39,15 +39,6 @@ void SetProgramFolder(const QString& folder)
     programFolderOverride() = folder;
 }
 
-QString QuoteText(const QString& text)
-{
-    // Doubling embedded quotes keeps a remark such as it's intact instead of
-    // breaking the statement it is put into.
-    QString inner = text;
-    inner.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + inner + QLatin1Char('\'');
-}
-
 QString GetDelimitedField(const QString& text, int n, const QString& separator, bool restOfText)
 {
     if (n < 1)

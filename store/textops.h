@@ -10,10 +10,6 @@ QString ProgramPath(const QString& relativePath = QString());
 // Tests point the program folder elsewhere; empty restores the executable's folder.
 void SetProgramFolder(const QString& folder);
 
-// The text between single quotes, with embedded quotes doubled so that a
-// remark such as it's is stored and read back unchanged.
-QString QuoteText(const QString& text);
-
 // The n-th field (from 1) of the text split at the separator, each field
 // trimmed. With restOfText the third field is the whole trimmed remainder.
 QString GetDelimitedField(const QString& text, int n, const QString& separator, bool restOfText = false);

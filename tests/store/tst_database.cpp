@@ -28,9 +28,9 @@ private Q_SLOTS:
 
         // With no connection every statement fails quietly, never crashes.
         boxes.clear();
-        QVERIFY(!OpenRows(DbQuery::Nested, QStringLiteral("select * from Show")));
-        QVERIFY(!QueryObject(DbQuery::Nested).next());
         QSqlQuery own = StandaloneQuery();
+        QVERIFY(!own.exec(QStringLiteral("select * from Show")));
+        QVERIFY(!own.next());
         QVERIFY(!own.exec(QStringLiteral("delete from Show")));
         QVERIFY(boxes.shown.isEmpty());
     }
@@ -118,11 +118,11 @@ private Q_SLOTS:
         QVERIFY(RunSql(QStringLiteral("update show set SequenceNo=4 where ShowID=1")));
         QVERIFY(RunSql(QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,SubNetID) "
                                       "values(1,1,1,9)")));
-        QVERIFY(OpenRows(DbQuery::General, QStringLiteral("select * from SHOW")));
-        QSqlQuery& q = QueryObject(DbQuery::General);
+        QSqlQuery q = StandaloneQuery();
+        QVERIFY(q.exec(QStringLiteral("select * from SHOW")));
         QVERIFY(q.next());
         QCOMPARE(FieldInt(q, QStringLiteral("sequenceno")), 4);
-        QVERIFY(OpenRows(DbQuery::General, QStringLiteral("select * from CommandsForShow")));
+        QVERIFY(q.exec(QStringLiteral("select * from CommandsForShow")));
         QVERIFY(q.next());
         QCOMPARE(FieldInt(q, QStringLiteral("SubNetID")), 9);
         QCOMPARE(FieldInt(q, QStringLiteral("SubnetID")), 9);
@@ -134,7 +134,7 @@ private Q_SLOTS:
         QCOMPARE(FieldInt(q, QStringLiteral("NoColumn")), 0);
     }
 
-    void readsNestAcrossTheThreeQueries()
+    void readsOnQueriesOfTheirOwnNest()
     {
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
@@ -148,14 +148,13 @@ private Q_SLOTS:
                                    .arg(tp)
                                    .arg(c)));
         }
-        QVERIFY(OpenRows(DbQuery::General, QStringLiteral("select * from TimePoint where ShowID=1 order by SecondOfTimePoint")));
-        QSqlQuery& outer = QueryObject(DbQuery::General);
-        QSqlQuery& inner = QueryObject(DbQuery::Nested);
+        QSqlQuery outer = StandaloneQuery();
+        QSqlQuery inner = StandaloneQuery();
+        QVERIFY(outer.exec(QStringLiteral("select * from TimePoint where ShowID=1 order by SecondOfTimePoint")));
         QList<int> counts;
         while (outer.next()) {
             const int tp = FieldInt(outer, QStringLiteral("TimePointID"));
-            QVERIFY(OpenRows(DbQuery::Nested,
-                             QStringLiteral("select * from CommandsForShow where ShowID=1 and TimePointID=%1").arg(tp)));
+            QVERIFY(inner.exec(QStringLiteral("select * from CommandsForShow where ShowID=1 and TimePointID=%1").arg(tp)));
             int n = 0;
             while (inner.next())
                 ++n;

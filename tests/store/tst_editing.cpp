@@ -3,9 +3,9 @@
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "settingsfiles.h"
+#include "statements.h"
 #include "storedfixture.h"
 #include "inifile.h"
-#include "sqltext.h"
 
 #include <QSqlError>
 #include <QtTest>
@@ -25,13 +25,33 @@ QStringList idsAndSequence(const CommandTarget& target)
     return out;
 }
 
-TControlObject stored(int commandId, int sequenceNo)
+// A command put in place of the time point (or, with showId 0, of the play
+// set), for device 10.
+bool putStored(int showId, int timePointId, int commandId, int sequenceNo)
 {
-    TControlObject c;
-    c.CommandID = commandId;
-    c.SequenceNo = sequenceNo;
-    c.DeviceID = 10;
-    return c;
+    if (showId == 0)
+        return RunSql(QStringLiteral("insert into CommandsForPlay(CommandID,SequenceNo,DeviceID) values(%1,%2,10)")
+                          .arg(commandId)
+                          .arg(sequenceNo));
+    return RunSql(QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,SequenceNo,DeviceID) "
+                                 "values(%1,%2,%3,%4,10)")
+                      .arg(showId)
+                      .arg(timePointId)
+                      .arg(commandId)
+                      .arg(sequenceNo));
+}
+
+bool putTimePoint(int showId, int timePointId, int second)
+{
+    return RunSql(QStringLiteral("insert into TimePoint(ShowID,TimePointID,SecondOfTimePoint) values(%1,%2,%3)")
+                      .arg(showId)
+                      .arg(timePointId)
+                      .arg(second));
+}
+
+bool putShow(int showId)
+{
+    return RunSql(QStringLiteral("insert into Show(ShowID,SequenceNo) values(%1,%1)").arg(showId));
 }
 
 TControlObject copied(int sequenceNo, int device, const QString& remark = QString())
@@ -81,6 +101,35 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The column as stored: its SQLite type and its bytes, e.g. "text:6974".
+QString storedAs(const QString& column, const QString& table, const QString& where)
+{
+    QSqlQuery q = StandaloneQuery();
+    if (!q.exec(QStringLiteral("select typeof(%1), hex(%1) from %2 where %3").arg(column, table, where)) || !q.next())
+        return QStringLiteral("<no row>");
+    return q.value(0).toString() + u':' + q.value(1).toString().toLower();
+}
+
+QString textBytes(const QString& text)
+{
+    return QStringLiteral("text:") + QString::fromLatin1(text.toUtf8().toHex());
+}
+
+// Each command of the list as "id:sequence:device:kind:remark".
+QStringList described(const CommandTarget& target)
+{
+    QStringList out;
+    const auto commands = ed::ReadCommands(target);
+    for (const TControlObject& c : commands.value.value_or(QVector<TControlObject> {}))
+        out << QStringLiteral("%1:%2:%3:%4:%5")
+                   .arg(c.CommandID)
+                   .arg(c.SequenceNo)
+                   .arg(c.DeviceID)
+                   .arg(c.CommandTypeID)
+                   .arg(c.Remark);
+    return out;
+}
+
 } // namespace
 
 class TestEditing : public QObject, protected StoredDataFixture {
@@ -99,14 +148,14 @@ private Q_SLOTS:
         closeStore();
     }
 
-    void operationsInsideAWalkOfTheSharedQueriesLeaveItGoing()
+    void operationsInsideAnOpenReadLeaveItGoing()
     {
         for (int id = 1; id <= 3; ++id)
-            QVERIFY(RunSql(SqlInsertShow(id, id, 0, 0)));
+            QVERIFY(putShow(id));
         QVERIFY(RunSql(QStringLiteral("create trigger refuse before insert on CommandsForShow "
                                       "when new.DeviceID=13 begin select raise(abort, 'refused'); end")));
-        QVERIFY(OpenRows(DbQuery::General, SqlSelectShows()));
-        QSqlQuery& walk = QueryObject(DbQuery::General);
+        QSqlQuery walk = StandaloneQuery();
+        QVERIFY(walk.exec(QStringLiteral("select * from Show order by SequenceNo")));
         QList<int> walked;
         while (walk.next()) {
             const int showId = FieldInt(walk, QStringLiteral("ShowID"));
@@ -132,10 +181,10 @@ private Q_SLOTS:
 
     void aBatchThatFailsHalfWayLeavesTheTablesAsTheyWere()
     {
-        QVERIFY(RunSql(SqlInsertShow(1, 1, 0, 0)));
-        QVERIFY(RunSql(SqlInsertTimePoint(1, 1, 5)));
-        QVERIFY(RunSql(SqlInsertTimePointCommand(1, 1, stored(1, 1))));
-        QVERIFY(RunSql(SqlInsertTimePointCommand(1, 1, stored(2, 2))));
+        QVERIFY(putShow(1));
+        QVERIFY(putTimePoint(1, 1, 5));
+        QVERIFY(putStored(1, 1, 1, 1));
+        QVERIFY(putStored(1, 1, 2, 2));
         QVERIFY(RunSql(QStringLiteral("create trigger refuse before insert on CommandsForShow "
                                       "when new.CommandID=4 "
                                       "begin select raise(abort, 'refused by the test'); end")));
@@ -183,10 +232,10 @@ private Q_SLOTS:
 
     void pasteAndBlankCommandsNumberFromTheLargestIdentifier()
     {
-        QVERIFY(RunSql(SqlInsertTimePoint(1, 1, 5)));
-        QVERIFY(RunSql(SqlInsertTimePoint(1, 2, 6)));
+        QVERIFY(putTimePoint(1, 1, 5));
+        QVERIFY(putTimePoint(1, 2, 6));
         for (int id : {1, 2, 7})
-            QVERIFY(RunSql(SqlInsertTimePointCommand(1, 1, stored(id, id))));
+            QVERIFY(putStored(1, 1, id, id));
         const QVector<TControlObject> clip {copied(30, 1, QStringLiteral("it's")), copied(10, 2), copied(20, 3)};
 
         // Into a list with commands: ids 8..10, each its id as sequence.
@@ -205,7 +254,7 @@ private Q_SLOTS:
 
         // Blank commands go on from the largest id, across the whole set table.
         QCOMPARE(*ed::AddBlankCommands(CommandTarget::timePoint(1, 1), 2), (QVector<int> {11, 12}));
-        QVERIFY(RunSql(SqlInsertCommandSetCommand(QStringLiteral("CommandsForPlay"), stored(5, 1))));
+        QVERIFY(putStored(0, 0, 5, 1));
         QCOMPARE(*ed::AddBlankCommands(CommandTarget::set(CommandsForPlaySet), 2), (QVector<int> {6, 7}));
         QCOMPARE(*ed::AddBlankCommands(CommandTarget::set(CommandsForStopSet), 2), (QVector<int> {1, 2}));
         const auto blank = ed::ReadCommands(CommandTarget::set(CommandsForStopSet));
@@ -274,6 +323,165 @@ private Q_SLOTS:
         const auto point = ed::ReadTimePoint(1, 1);
         QCOMPARE((*point)->SecondOfTimePoint, 3675);
         QCOMPARE((*point)->Remark, QStringLiteral("the 'big' one"));
+    }
+
+    // Texts go in as bound values: whatever they hold, they are stored as
+    // that text, byte for byte, and read back as typed.
+    void textsAreStoredAndReadBackAsTyped_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("quotes") << QStringLiteral(u"it's \"the\" 'big' one");
+        QTest::newRow("backslashes") << QStringLiteral(u"C:\\shows\\new\\'");
+        QTest::newRow("percent and underscore") << QStringLiteral(u"100% _done_ %s %1");
+        QTest::newRow("statement") << QStringLiteral(u"?'); drop table Show; --");
+        QTest::newRow("Greek and Japanese") << QStringLiteral(u"Ωμέγα 東京");
+        QTest::newRow("empty") << QString();
+    }
+    void textsAreStoredAndReadBackAsTyped()
+    {
+        QFETCH(QString, text);
+        // The show's name lives in Show.ini, beside its row.
+        const auto showId = ed::AddShow({1, false, 0, text, QStringLiteral("/m/a.mp4")});
+        QVERIFY(showId);
+        QCOMPARE((*ed::ReadShow(*showId))->Name, text);
+        QVERIFY(ed::UpdateShow(*showId, {2, false, 0, text + text, QStringLiteral("/m/a.mp4")}));
+        QCOMPARE((*ed::ReadShow(*showId))->Name, text + text);
+
+        const auto point = ed::AddTimePoint(*showId, 5);
+        QVERIFY(point);
+        QVERIFY(ed::UpdateTimePoint(*showId, *point, 6, text));
+        QCOMPARE((*ed::ReadTimePoint(*showId, *point))->Remark, text);
+        QCOMPARE(storedAs(QStringLiteral("Remark"), QStringLiteral("TimePoint"), QStringLiteral("TimePointID=1")),
+                 textBytes(text));
+
+        // Written by an edit, then pasted as it reads back: into a time point
+        // and into a set.
+        for (const CommandTarget& list : {CommandTarget::timePoint(*showId, *point), CommandTarget::set(CommandsForPauseSet)}) {
+            const QString table = list.setCode == CommandsForShowSet ? QStringLiteral("CommandsForShow")
+                                                                     : QStringLiteral("CommandsForPause");
+            QCOMPARE(*ed::PasteCommands(list, {copied(1, 7, QStringLiteral("before"))}), QVector<int> {1});
+            TControlObject edited = ed::ReadCommands(list)->at(0);
+            edited.Remark = text;
+            QVERIFY(ed::UpdateCommands(list, {edited}));
+            QCOMPARE(*ed::PasteCommands(list, *ed::ReadCommands(list)), QVector<int> {2});
+            const auto read = ed::ReadCommands(list);
+            QCOMPARE(read->size(), 2);
+            for (const TControlObject& c : *read) {
+                QCOMPARE(c.Remark, text);
+                QCOMPARE(storedAs(QStringLiteral("Remark"), table, QStringLiteral("CommandID=%1").arg(c.CommandID)),
+                         textBytes(text));
+            }
+        }
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from Show")), 1);
+    }
+
+    // The statements of a list reach its rows and no others: the same
+    // identifiers in other lists, and show and time point numbers swapped,
+    // stay as they were.
+    void everyListKeepsToItsOwnRows_data()
+    {
+        QTest::addColumn<int>("set");
+        QTest::newRow("time point") << int(CommandsForShowSet);
+        QTest::newRow("play") << int(CommandsForPlaySet);
+        QTest::newRow("pause") << int(CommandsForPauseSet);
+        QTest::newRow("stop") << int(CommandsForStopSet);
+    }
+    void everyListKeepsToItsOwnRows()
+    {
+        QFETCH(int, set);
+        const QList<CommandTarget> lists{CommandTarget::timePoint(3, 7), CommandTarget::timePoint(7, 3),
+                                         CommandTarget::timePoint(3, 8), CommandTarget::set(CommandsForPlaySet),
+                                         CommandTarget::set(CommandsForPauseSet), CommandTarget::set(CommandsForStopSet)};
+        const CommandTarget target = set == CommandsForShowSet ? lists[0] : CommandTarget::set(CommandSetCode(set));
+        QList<CommandTarget> others;
+        for (const CommandTarget& list : lists) {
+            QVERIFY(ed::PasteCommands(list, {copied(1, 11), copied(2, 12)}));
+            if (list.setCode == target.setCode && list.showId == target.showId && list.timePointId == target.timePointId)
+                continue;
+            QVERIFY(ed::PasteCommands(list, {copied(3, 13), copied(4, 14), copied(5, 15), copied(6, 16),
+                                             copied(7, 17), copied(8, 18), copied(9, 19)}));
+            others << list;
+        }
+        QStringList before;
+        for (const CommandTarget& list : others)
+            before << described(list);
+
+        QCOMPARE(*ed::NextCommandId(target), 3);
+        QCOMPARE(*ed::AddBlankCommands(target, 1), QVector<int> {3});
+        QCOMPARE(*ed::PasteCommands(target, {copied(9, 20, QStringLiteral("new"))}), QVector<int> {4});
+        TControlObject first = ed::ReadCommands(target)->at(0);
+        first.SequenceNo = 7;
+        first.DeviceID = 30;
+        QVERIFY(ed::UpdateCommands(target, {first}));
+        QVERIFY(ed::DeleteCommands(target, {2}));
+        QCOMPARE(described(target), (QStringList {"3:3:0:3:", "4:4:20:4:new", "1:7:30:4:"}));
+        // A blank command leaves its remark and delay empty.
+        const auto blank = ed::ReadCommandList(target).rows.at(0);
+        QVERIFY(blank.delayIsEmpty);
+        const QString table = CommandTableName(CommandSetCode(set));
+        const QString blankRow = set == CommandsForShowSet ? QStringLiteral("ShowID=3 and TimePointID=7 and CommandID=3")
+                                                           : QStringLiteral("CommandID=3");
+        QCOMPARE(storedAs(QStringLiteral("Remark"), table, blankRow), QStringLiteral("null:"));
+
+        QStringList after;
+        for (const CommandTarget& list : others)
+            after << described(list);
+        QCOMPARE(after, before);
+    }
+
+    void timePointsKeepToTheirOwnShow()
+    {
+        for (int id : {3, 7})
+            QVERIFY(putShow(id));
+        QVERIFY(putTimePoint(3, 7, 70) && putTimePoint(7, 3, 30) && putTimePoint(3, 8, 80));
+        QVERIFY(putStored(3, 7, 1, 1) && putStored(7, 3, 1, 1) && putStored(3, 8, 1, 1));
+        QVERIFY(*ed::TimePointExistsAt(3, 70));
+        QVERIFY(!*ed::TimePointExistsAt(7, 70));
+        QVERIFY(!*ed::TimePointExistsAt(3, 30));
+        QCOMPARE(*ed::NextTimePointId(3), 9);
+        QCOMPARE(*ed::NextTimePointId(7), 4);
+
+        QVERIFY(ed::UpdateTimePoint(3, 7, 75, QStringLiteral("moved")));
+        QCOMPARE((*ed::ReadTimePoint(3, 7))->SecondOfTimePoint, 75);
+        QCOMPARE((*ed::ReadTimePoint(7, 3))->SecondOfTimePoint, 30);
+        QCOMPARE((*ed::ReadTimePoint(7, 3))->Remark, QString());
+
+        QVERIFY(ed::DeleteTimePoint(3, 7));
+        QCOMPARE(ed::ReadTimePoints(3)->size(), 1);
+        QCOMPARE(ed::ReadTimePoints(7)->size(), 1);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForShow")), 2);
+        QVERIFY(ed::DeleteShow(3));
+        QVERIFY(ed::ReadTimePoints(3)->isEmpty());
+        QCOMPARE(ed::ReadCommands(CommandTarget::timePoint(7, 3))->size(), 1);
+        QCOMPARE(ed::ReadShows()->size(), 1);
+    }
+
+    // A read that fails comes back with the database's reason, no rows.
+    void aReadThatFailsTellsTheDatabasesReason()
+    {
+        QVERIFY(putShow(1));
+        QVERIFY(RunSql(QStringLiteral("drop table CommandsForPause")));
+        const auto list = ed::ReadCommandList(CommandTarget::set(CommandsForPauseSet));
+        QVERIFY(!list.complete());
+        QVERIFY(list.rows.isEmpty());
+        QVERIFY2(list.error.contains(QStringLiteral("CommandsForPause")), qPrintable(list.error));
+        QVERIFY(ed::ReadCommands(CommandTarget::set(CommandsForPauseSet)).error.contains(QStringLiteral("CommandsForPause")));
+
+        QVERIFY(RunSql(QStringLiteral("drop table TimePoint")));
+        QVERIFY(ed::ReadTimePoints(1).error.contains(QStringLiteral("TimePoint")));
+        QVERIFY(ed::ReadTimePoint(1, 1).error.contains(QStringLiteral("TimePoint")));
+        QVERIFY(ed::TimePointExistsAt(1, 1).error.contains(QStringLiteral("TimePoint")));
+
+        QVERIFY(RunSql(QStringLiteral("alter table Show rename to Gone")));
+        const auto shows = ed::ReadShowList();
+        QVERIFY(shows.rows.isEmpty());
+        QVERIFY2(shows.error.contains(QStringLiteral("Show")), qPrintable(shows.error));
+        QVERIFY(!ed::ReadShows());
+        QVERIFY(ed::ReadShow(1).error.contains(QStringLiteral("Show")));
+
+        CloseDatabase();
+        QCOMPARE(ed::ReadCommandList(CommandTarget::set(CommandsForPlaySet)).error,
+                 QStringLiteral("The show database is not open"));
     }
 
     void aShowIsSavedWithItsShowIniEntryOrNotAtAll()

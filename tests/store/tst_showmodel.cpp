@@ -4,7 +4,6 @@
 #include "rawsql.h"
 #include "scriptedmessages.h"
 #include "showmodel.h"
-#include "sqltext.h"
 
 #include <QtTest>
 
@@ -23,6 +22,34 @@ TControlObject command(int id, int seq, int kind, int delay)
     return c;
 }
 
+bool putTimePoint(int showId, int timePointId, int second, const QString& remark = QStringLiteral("NULL"))
+{
+    return RunSql(QStringLiteral("insert into TimePoint(ShowID,TimePointID,SecondOfTimePoint,Remark) "
+                                 "values(%1,%2,%3,%4)")
+                      .arg(showId)
+                      .arg(timePointId)
+                      .arg(second)
+                      .arg(remark));
+}
+
+bool putCommand(int showId, int timePointId, const TControlObject& c)
+{
+    return RunSql(QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,SequenceNo,SubnetID,"
+                                 "DeviceID,CommandTypeID,FirstParameter,SecondParameter,ThirdParameter,DelayMS) "
+                                 "values(%1,%2,%3,%4,%5,%6,%7,%8,%9,%10,%11)")
+                      .arg(showId)
+                      .arg(timePointId)
+                      .arg(c.CommandID)
+                      .arg(c.SequenceNo)
+                      .arg(c.SubnetID)
+                      .arg(c.DeviceID)
+                      .arg(c.CommandTypeID)
+                      .arg(c.FirstParameter)
+                      .arg(c.SecondParameter)
+                      .arg(c.ThirdParameter)
+                      .arg(c.DelayMS));
+}
+
 } // namespace
 
 class TestShowModel : public QObject {
@@ -35,17 +62,16 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
-        QVERIFY(RunSql(SqlInsertShow(4, 1, 0, 0)));
-        QVERIFY(RunSql(SqlInsertTimePoint(4, 1, 30)));
-        QVERIFY(RunSql(SqlInsertTimePoint(4, 2, 10)));
-        QVERIFY(RunSql(SqlInsertTimePoint(4, 3, 20)));
-        QVERIFY(RunSql(SqlUpdateTimePoint(4, 2, 10, QStringLiteral("start"))));
-        QVERIFY(RunSql(SqlInsertTimePointCommand(4, 2, command(1, 2, 0, 100))));
-        QVERIFY(RunSql(SqlInsertTimePointCommand(4, 2, command(2, 1, 4, 0))));
-        QVERIFY(RunSql(SqlInsertTimePointCommand(4, 1, command(1, 1, 2, 5))));
+        QVERIFY(RunSql(QStringLiteral("insert into Show(ShowID,SequenceNo) values(4,1)")));
+        QVERIFY(putTimePoint(4, 1, 30));
+        QVERIFY(putTimePoint(4, 2, 10, QStringLiteral("'start'")));
+        QVERIFY(putTimePoint(4, 3, 20));
+        QVERIFY(putCommand(4, 2, command(1, 2, 0, 100)));
+        QVERIFY(putCommand(4, 2, command(2, 1, 4, 0)));
+        QVERIFY(putCommand(4, 1, command(1, 1, 2, 5)));
         // Another show's rows stay out.
-        QVERIFY(RunSql(SqlInsertTimePoint(5, 1, 10)));
-        QVERIFY(RunSql(SqlInsertTimePointCommand(5, 1, command(1, 1, 0, 0))));
+        QVERIFY(putTimePoint(5, 1, 10));
+        QVERIFY(putCommand(5, 1, command(1, 1, 0, 0)));
 
         TShow show;
         show.ShowID = 4;
@@ -81,15 +107,14 @@ private Q_SLOTS:
         // sequence numbers, so that storage order and identity order differ.
         const int points[][2] = {{5, 10}, {2, 10}, {9, 5}, {1, 10}, {3, 7}, {8, 5}};
         for (const auto& p : points)
-            QVERIFY(RunSql(SqlInsertTimePoint(3, p[0], p[1])));
-        QVERIFY(RunSql(SqlUpdateTimePoint(3, 9, 5, QStringLiteral("nine"))));
+            QVERIFY(putTimePoint(3, p[0], p[1], p[0] == 9 ? QStringLiteral("'nine'") : QStringLiteral("NULL")));
         const int commands[][3] = {{5, 4, 1}, {5, 2, 1}, {5, 9, 0}, {5, 1, 1}, {2, 7, 3}, {2, 3, 3},
                                    {9, 2, 2}, {9, 1, 2}, {1, 6, 0}, {8, 5, 5}, {4, 1, 1}};
         int delay = 1;
         for (const auto& c : commands)
-            QVERIFY(RunSql(SqlInsertTimePointCommand(3, c[0], command(c[1], c[2], 4, delay++))));
+            QVERIFY(putCommand(3, c[0], command(c[1], c[2], 4, delay++)));
 
-        // What the statements per time point give.
+        // What the reads per time point give.
         const auto line = [](const QSqlQuery& q, const char* first, const char* second) {
             return QStringLiteral("%1:%2:%3")
                 .arg(FieldInt(q, QString::fromLatin1(first)))
@@ -98,12 +123,13 @@ private Q_SLOTS:
         };
         QStringList expected;
         QSqlQuery pointRows = StandaloneQuery();
-        QVERIFY(pointRows.exec(SqlSelectTimePointsForPlaying(3)));
+        QVERIFY(pointRows.exec(QStringLiteral("select * from TimePoint where ShowID=3 order by SecondOfTimePoint")));
         while (pointRows.next()) {
             expected << line(pointRows, "TimePointID", "SecondOfTimePoint");
             QSqlQuery rows = StandaloneQuery();
-            QVERIFY(rows.exec(
-                SqlSelectTimePointCommandsForPlaying(3, FieldInt(pointRows, QStringLiteral("TimePointID")))));
+            QVERIFY(rows.exec(QStringLiteral("select * from CommandsForShow where ShowID=3 and TimePointID=%1 "
+                                             "order by SequenceNo")
+                                  .arg(FieldInt(pointRows, QStringLiteral("TimePointID")))));
             while (rows.next())
                 expected << line(rows, "CommandID", "DelayMS");
         }
@@ -127,8 +153,8 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
-        QVERIFY(RunSql(SqlInsertTimePoint(1, 1, 10)));
-        QVERIFY(RunSql(SqlInsertTimePoint(1, 2, 20)));
+        QVERIFY(putTimePoint(1, 1, 10));
+        QVERIFY(putTimePoint(1, 2, 20));
         QVERIFY(RunSql(QStringLiteral("drop table CommandsForShow")));
         TShow show;
         show.ShowID = 1;

@@ -24,14 +24,6 @@ private Q_SLOTS:
         QCOMPARE(ProgramPath(), own);
     }
 
-    void quoteTextDoublesEmbeddedQuotes()
-    {
-        QCOMPARE(QuoteText(QString()), QStringLiteral("''"));
-        QCOMPARE(QuoteText(QStringLiteral("intro")), QStringLiteral("'intro'"));
-        QCOMPARE(QuoteText(QStringLiteral("it's")), QStringLiteral("'it''s'"));
-        QCOMPARE(QuoteText(QStringLiteral("'")), QStringLiteral("''''"));
-    }
-
     void delimitedFields_data()
     {
         QTest::addColumn<QString>("text");
