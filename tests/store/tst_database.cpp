@@ -154,7 +154,8 @@ private Q_SLOTS:
         QList<int> counts;
         while (outer.next()) {
             const int tp = FieldInt(outer, QStringLiteral("TimePointID"));
-            QVERIFY(inner.exec(QStringLiteral("select * from CommandsForShow where ShowID=1 and TimePointID=%1").arg(tp)));
+            QVERIFY(inner.exec(
+                QStringLiteral("select * from CommandsForShow where ShowID=1 and TimePointID=%1").arg(tp)));
             int n = 0;
             while (inner.next())
                 ++n;

@@ -356,7 +356,8 @@ private Q_SLOTS:
 
         // Written by an edit, then pasted as it reads back: into a time point
         // and into a set.
-        for (const CommandTarget& list : {CommandTarget::timePoint(*showId, *point), CommandTarget::set(CommandsForPauseSet)}) {
+        for (const CommandTarget& list :
+             {CommandTarget::timePoint(*showId, *point), CommandTarget::set(CommandsForPauseSet)}) {
             const QString table = list.setCode == CommandsForShowSet ? QStringLiteral("CommandsForShow")
                                                                      : QStringLiteral("CommandsForPause");
             QCOMPARE(*ed::PasteCommands(list, {copied(1, 7, QStringLiteral("before"))}), QVector<int> {1});
@@ -389,15 +390,18 @@ private Q_SLOTS:
     void everyListKeepsToItsOwnRows()
     {
         QFETCH(int, set);
-        const QList<CommandTarget> lists{CommandTarget::timePoint(3, 7), CommandTarget::timePoint(7, 3),
-                                         CommandTarget::timePoint(3, 8), CommandTarget::set(CommandsForPlaySet),
-                                         CommandTarget::set(CommandsForPauseSet), CommandTarget::set(CommandsForStopSet)};
-        const CommandTarget target = set == CommandsForShowSet ? lists[0] : CommandTarget::set(CommandSetCode(set));
+        const QList<CommandTarget> lists{
+            CommandTarget::timePoint(3, 7),          CommandTarget::timePoint(7, 3),
+            CommandTarget::timePoint(3, 8),          CommandTarget::set(CommandsForPlaySet),
+            CommandTarget::set(CommandsForPauseSet), CommandTarget::set(CommandsForStopSet)};
+        const int at = set == CommandsForShowSet ? 0 : set + 1;
+        const CommandTarget target = lists[at];
         QList<CommandTarget> others;
-        for (const CommandTarget& list : lists) {
-            QVERIFY(ed::PasteCommands(list, {copied(1, 11), copied(2, 12)}));
-            if (list.setCode == target.setCode && list.showId == target.showId && list.timePointId == target.timePointId)
+        for (int i = 0; i < lists.size(); ++i) {
+            QVERIFY(ed::PasteCommands(lists[i], {copied(1, 11), copied(2, 12)}));
+            if (i == at)
                 continue;
+            const CommandTarget& list = lists[i];
             QVERIFY(ed::PasteCommands(list, {copied(3, 13), copied(4, 14), copied(5, 15), copied(6, 16),
                                              copied(7, 17), copied(8, 18), copied(9, 19)}));
             others << list;
@@ -419,8 +423,9 @@ private Q_SLOTS:
         const auto blank = ed::ReadCommandList(target).rows.at(0);
         QVERIFY(blank.delayIsEmpty);
         const QString table = CommandTableName(CommandSetCode(set));
-        const QString blankRow = set == CommandsForShowSet ? QStringLiteral("ShowID=3 and TimePointID=7 and CommandID=3")
-                                                           : QStringLiteral("CommandID=3");
+        const QString blankRow = set == CommandsForShowSet
+                                     ? QStringLiteral("ShowID=3 and TimePointID=7 and CommandID=3")
+                                     : QStringLiteral("CommandID=3");
         QCOMPARE(storedAs(QStringLiteral("Remark"), table, blankRow), QStringLiteral("null:"));
 
         QStringList after;
@@ -465,7 +470,8 @@ private Q_SLOTS:
         QVERIFY(!list.complete());
         QVERIFY(list.rows.isEmpty());
         QVERIFY2(list.error.contains(QStringLiteral("CommandsForPause")), qPrintable(list.error));
-        QVERIFY(ed::ReadCommands(CommandTarget::set(CommandsForPauseSet)).error.contains(QStringLiteral("CommandsForPause")));
+        const auto commands = ed::ReadCommands(CommandTarget::set(CommandsForPauseSet));
+        QVERIFY(!commands && commands.error.contains(QStringLiteral("CommandsForPause")));
 
         QVERIFY(RunSql(QStringLiteral("drop table TimePoint")));
         QVERIFY(ed::ReadTimePoints(1).error.contains(QStringLiteral("TimePoint")));
