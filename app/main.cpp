@@ -1,4 +1,4 @@
-#include "MainTavolan.h"
+#include "mainwindow.h"
 #include "logos.h"
 #include "messageboxes.h"
 #include "messages.h"
@@ -22,9 +22,9 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    TfrmMainTavolan window;
-    QObject::connect(&instance, &SingleInstance::activationRequested, &window, &TfrmMainTavolan::BringToFront);
-    QObject::connect(&window, &TfrmMainTavolan::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    MainWindow window;
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window, &MainWindow::BringToFront);
+    QObject::connect(&window, &MainWindow::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     if (!window.FormCreate())
         return 1;
     return app.exec();

@@ -168,9 +168,9 @@ bool AddEditShowLogic::save(QWidget* owner)
     return true;
 }
 
-// ---- TfrmAddEditShow --------------------------------------------------------
+// ---- AddEditShowDialog --------------------------------------------------------
 
-TfrmAddEditShow::TfrmAddEditShow(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists)
+AddEditShowDialog::AddEditShowDialog(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists)
     : QDialog(parent, FixedDialogFlags),
       m_logic(mode, showId, nameExists)
 {
@@ -214,10 +214,10 @@ TfrmAddEditShow::TfrmAddEditShow(QWidget* parent, int mode, const QString& showI
     lblFileName = PlacedLabel(this, "lblFileName", QString(), QRect(labelX, 290, 200, 24));
     lblFileName->hide();
 
-    connect(bitbtnOpenFile, &QPushButton::clicked, this, &TfrmAddEditShow::bitbtnOpenFileClick);
-    connect(bitbtnSave, &QPushButton::clicked, this, &TfrmAddEditShow::bitbtnSaveClick);
+    connect(bitbtnOpenFile, &QPushButton::clicked, this, &AddEditShowDialog::bitbtnOpenFileClick);
+    connect(bitbtnSave, &QPushButton::clicked, this, &AddEditShowDialog::bitbtnSaveClick);
     connect(bitbtnClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(chkActiveUniversalSwitch, &QCheckBox::clicked, this, &TfrmAddEditShow::chkActiveUniversalSwitchClick);
+    connect(chkActiveUniversalSwitch, &QCheckBox::clicked, this, &AddEditShowDialog::chkActiveUniversalSwitchClick);
 
     ApplyFixedFormLayout(this);
     CentreOnScreen(this, nullptr);
@@ -228,7 +228,7 @@ TfrmAddEditShow::TfrmAddEditShow(QWidget* parent, int mode, const QString& showI
     showFields();
 }
 
-void TfrmAddEditShow::showFields()
+void AddEditShowDialog::showFields()
 {
     editPath->setText(m_logic.path);
     lblFileName->setText(m_logic.fileName);
@@ -240,7 +240,7 @@ void TfrmAddEditShow::showFields()
     editUniversalSwitchID->setVisible(m_logic.activeUniversalSwitch);
 }
 
-void TfrmAddEditShow::gatherFields()
+void AddEditShowDialog::gatherFields()
 {
     m_logic.path = editPath->text();
     m_logic.fileName = lblFileName->text();
@@ -250,21 +250,21 @@ void TfrmAddEditShow::gatherFields()
     m_logic.universalSwitchId = editUniversalSwitchID->text();
 }
 
-void TfrmAddEditShow::bitbtnOpenFileClick()
+void AddEditShowDialog::bitbtnOpenFileClick()
 {
     gatherFields();
     if (m_logic.chooseMediaFile(this))
         showFields();
 }
 
-void TfrmAddEditShow::chkActiveUniversalSwitchClick()
+void AddEditShowDialog::chkActiveUniversalSwitchClick()
 {
     const bool on = chkActiveUniversalSwitch->isChecked();
     lblUniversalSwitchID->setVisible(on);
     editUniversalSwitchID->setVisible(on);
 }
 
-void TfrmAddEditShow::bitbtnSaveClick()
+void AddEditShowDialog::bitbtnSaveClick()
 {
     gatherFields();
     if (m_logic.save(this))
@@ -274,6 +274,6 @@ void TfrmAddEditShow::bitbtnSaveClick()
 bool RunAddEditShowDialog(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists)
 {
     // Only a save closes the dialog with Accepted.
-    TfrmAddEditShow dialog(parent, mode, showId, nameExists);
+    AddEditShowDialog dialog(parent, mode, showId, nameExists);
     return dialog.exec() == QDialog::Accepted;
 }

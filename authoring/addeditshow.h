@@ -64,10 +64,10 @@ private:
 
 // The add/edit show dialog. It only shows the fields of its logic and
 // forwards the operator's actions to it.
-class TfrmAddEditShow : public QDialog {
+class AddEditShowDialog : public QDialog {
     Q_OBJECT
 public:
-    TfrmAddEditShow(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists);
+    AddEditShowDialog(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists);
 
     AddEditShowLogic& logic() { return m_logic; }
 

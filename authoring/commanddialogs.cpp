@@ -1,7 +1,7 @@
 #include "commandlistops.h"
 
 #include "addcommandsdialog.h"
-#include "modifycommandsdialog.h"
+#include "commandeditordialog.h"
 
 CommandListOperations::Dialogs DefaultCommandListDialogs()
 {

@@ -2,8 +2,8 @@
 
 // Apart from the window itself, so that code using the window with dialogs
 // of its own does not pull in the real command dialogs.
-void TfrmPlaySetup::Execute(QWidget* parent, CommandSequencer& sequencer)
+void PlaySettingsWindow::Execute(QWidget* parent, CommandSequencer& sequencer)
 {
-    TfrmPlaySetup window(sequencer, DefaultCommandListDialogs(), parent);
+    PlaySettingsWindow window(sequencer, DefaultCommandListDialogs(), parent);
     window.exec();
 }

@@ -27,7 +27,7 @@ Widget* placed(Widget* widget, const char* name, int x, int y, int w, int h)
 
 } // namespace
 
-TfrmPlaySetup::TfrmPlaySetup(CommandSequencer& sequencer, CommandListOperations::Dialogs dialogs, QWidget* parent)
+PlaySettingsWindow::PlaySettingsWindow(CommandSequencer& sequencer, CommandListOperations::Dialogs dialogs, QWidget* parent)
     : QDialog(parent, FixedDialogFlags)
     , m_logic(sequencer, std::move(dialogs), this)
 {
@@ -45,19 +45,19 @@ TfrmPlaySetup::TfrmPlaySetup(CommandSequencer& sequencer, CommandListOperations:
     modeClicked(CommandsForPlaySet);
 }
 
-TfrmPlaySetup::~TfrmPlaySetup()
+PlaySettingsWindow::~PlaySettingsWindow()
 {
     m_logic.commands().changed = nullptr;
     m_busyCursor.set(false);
     m_logic.busyChanged = nullptr;
 }
 
-QList<int> TfrmPlaySetup::ColumnWidths(int listWidth)
+QList<int> PlaySettingsWindow::ColumnWidths(int listWidth)
 {
     return TenthsOfWidth(listWidth, {0.6f, 0.9f, 0.8f, 0.8f, 0.7f, 2.0f, 1.1f, 1.3f, 1.8f, 1.5f});
 }
 
-void TfrmPlaySetup::buildWindow()
+void PlaySettingsWindow::buildWindow()
 {
     setObjectName(QStringLiteral("frmPlaySetup"));
     setWindowTitle(QStringLiteral("Play/Pause/Stop Settings"));
@@ -123,7 +123,7 @@ void TfrmPlaySetup::buildWindow()
                                  this);
 }
 
-void TfrmPlaySetup::createColumns()
+void PlaySettingsWindow::createColumns()
 {
     lsvCommands->clear();
     QStringList captions;
@@ -136,13 +136,13 @@ void TfrmPlaySetup::createColumns()
         lsvCommands->header()->resizeSection(i, widths[i]);
 }
 
-void TfrmPlaySetup::modeClicked(int mode)
+void PlaySettingsWindow::modeClicked(int mode)
 {
     m_logic.chooseMode(mode);
     showTotal();
 }
 
-void TfrmPlaySetup::showTotal()
+void PlaySettingsWindow::showTotal()
 {
     lblTotalCMD->setText(m_logic.totalText());
 }

@@ -17,11 +17,11 @@ class QTreeWidget;
 // The window in which the play, pause and stop command sets are authored
 // and previewed on site. It renders PlaySetup and forwards the operator's
 // clicks to it; previews go out through the given sequencer.
-class TfrmPlaySetup : public QDialog {
+class PlaySettingsWindow : public QDialog {
     Q_OBJECT
 public:
-    TfrmPlaySetup(CommandSequencer& sequencer, CommandListOperations::Dialogs dialogs, QWidget* parent = nullptr);
-    ~TfrmPlaySetup() override;
+    PlaySettingsWindow(CommandSequencer& sequencer, CommandListOperations::Dialogs dialogs, QWidget* parent = nullptr);
+    ~PlaySettingsWindow() override;
 
     // Opens the window modally over the parent and releases it on close.
     static void Execute(QWidget* parent, CommandSequencer& sequencer);

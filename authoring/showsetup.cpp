@@ -71,8 +71,8 @@ int RowOf(const QTreeWidget* list, QTreeWidgetItem* item)
 
 } // namespace
 
-TfrmShowSetup::TfrmShowSetup(QWidget* parent, CommandSequencer& sequencer, ShowSetupLogic::Dialogs dialogs,
-                             MediaPlayer* player)
+ShowSettingsWindow::ShowSettingsWindow(QWidget* parent, CommandSequencer& sequencer, ShowSetupLogic::Dialogs dialogs,
+                                       MediaPlayer* player)
     : QDialog(parent), m_player(player ? player : new QtMediaPlayer)
 {
     setObjectName(QStringLiteral("frmShowSetup"));
@@ -99,7 +99,7 @@ TfrmShowSetup::TfrmShowSetup(QWidget* parent, CommandSequencer& sequencer, ShowS
     m_logic->LoadShowList(false);
 }
 
-TfrmShowSetup::~TfrmShowSetup()
+ShowSettingsWindow::~ShowSettingsWindow()
 {
     m_busy.set(false);
     m_logic->commands().changed = nullptr;
@@ -108,7 +108,7 @@ TfrmShowSetup::~TfrmShowSetup()
     m_logic.reset();
 }
 
-void TfrmShowSetup::buildWindow()
+void ShowSettingsWindow::buildWindow()
 {
     auto* root = new QVBoxLayout(this);
 
@@ -237,7 +237,7 @@ void TfrmShowSetup::buildWindow()
     connect(bitbtnDeleteTimePoint, &QPushButton::clicked, this, [&logic] { logic.deleteTimePoint(); });
 }
 
-void TfrmShowSetup::buildMenus()
+void ShowSettingsWindow::buildMenus()
 {
     const auto entry = [](QMenu* menu, const QString& caption, QPushButton* runs) {
         QAction* action = menu->addAction(caption);
@@ -268,14 +268,14 @@ void TfrmShowSetup::buildMenus()
                                  this);
 }
 
-void TfrmShowSetup::sizeColumns()
+void ShowSettingsWindow::sizeColumns()
 {
     SizeColumns(lsvShow, {2, 6, 3, 3, 3, 15});
     SizeColumns(lsvTimePoint, {4, 4, 2});
     SizeColumns(lsvCommands, {0.6f, 0.9f, 1.0f, 0.7f, 0.7f, 1.7f, 1.2f, 1.2f, 1.2f, 1.2f});
 }
 
-void TfrmShowSetup::render()
+void ShowSettingsWindow::render()
 {
     const ShowSetupLogic& logic = *m_logic;
     {
@@ -316,7 +316,7 @@ void TfrmShowSetup::render()
     lblCurTimePoint->setText(logic.currentTimePointLabel());
 }
 
-void TfrmShowSetup::showEvent(QShowEvent* event)
+void ShowSettingsWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (!m_columnsSized) {
@@ -327,7 +327,7 @@ void TfrmShowSetup::showEvent(QShowEvent* event)
 
 // Every way of closing (the close button, Escape) ends here: the player stops
 // and lets go of its media.
-void TfrmShowSetup::done(int result)
+void ShowSettingsWindow::done(int result)
 {
     if (!m_released) {
         m_released = true;
@@ -336,7 +336,7 @@ void TfrmShowSetup::done(int result)
     QDialog::done(result);
 }
 
-bool TfrmShowSetup::eventFilter(QObject* watched, QEvent* event)
+bool ShowSettingsWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // Up and Down load the row the key moves to.
     if (watched == lsvTimePoint && event->type() == QEvent::KeyPress) {

@@ -21,14 +21,14 @@ class QTreeWidget;
 // current show beside a media player of its own, and the commands of the
 // current time point. It renders the state of its ShowSetupLogic and
 // forwards the operator's clicks, keys and menu entries to it.
-class TfrmShowSetup : public QDialog {
+class ShowSettingsWindow : public QDialog {
     Q_OBJECT
 public:
     // The player is taken over (a QtMediaPlayer when null). Previews go out
     // through the sequencer.
-    TfrmShowSetup(QWidget* parent, CommandSequencer& sequencer, ShowSetupLogic::Dialogs dialogs,
-                  MediaPlayer* player = nullptr);
-    ~TfrmShowSetup() override;
+    ShowSettingsWindow(QWidget* parent, CommandSequencer& sequencer, ShowSetupLogic::Dialogs dialogs,
+                       MediaPlayer* player = nullptr);
+    ~ShowSettingsWindow() override;
 
     ShowSetupLogic& logic() { return *m_logic; }
 

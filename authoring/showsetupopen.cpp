@@ -1,7 +1,7 @@
 #include "showsetup.h"
 
 #include "addeditshow.h"
-#include "modifycurtimepoint.h"
+#include "edittimepointdialog.h"
 
 bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer)
 {
@@ -12,7 +12,7 @@ bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer)
     };
     dialogs.modifyTimePoint = &RunModifyCurTimePointDialog;
     dialogs.commands = DefaultCommandListDialogs();
-    TfrmShowSetup window(parent, sequencer, std::move(dialogs));
+    ShowSettingsWindow window(parent, sequencer, std::move(dialogs));
     window.setWindowState(Qt::WindowMaximized);
     window.exec();
     return window.logic().storedDataChanged();

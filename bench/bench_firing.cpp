@@ -18,8 +18,8 @@
 
 #include "benchsupport.h"
 #include "commandsequencer.h"
-#include "mRWFun.h"
-#include "mSocket.h"
+#include "commandcodec.h"
+#include "udpsocket.h"
 #include "mediaplayer.h"
 #include "publicvariable.h"
 #include "qtmediaplayer.h"

@@ -3,7 +3,7 @@
 // What the benchmark programs share: the loopback guard they start with and
 // the show the playback figures fire.
 
-#include "mSocket.h"
+#include "udpsocket.h"
 #include "mediaplayer.h"
 #include "publicvariable.h"
 

@@ -1,7 +1,7 @@
 #include "busdispatch.h"
 
-#include "mRWFun.h"
-#include "mSocket.h"
+#include "commandcodec.h"
+#include "udpsocket.h"
 #include "publicvariable.h"
 #include "showswitchtarget.h"
 
@@ -16,7 +16,7 @@ BusFrameCheck CheckBusFrame(const quint8* datagram, int size)
         return BusFrameCheck::NoLeadCode;
     if (datagram[16] == 0xFF)
         return BusFrameCheck::LongForm;
-    return pblCheckCRC(datagram + 16, size - 18) ? BusFrameCheck::Accepted : BusFrameCheck::BadCrc;
+    return BusCrcMatches(datagram + 16, size - 18) ? BusFrameCheck::Accepted : BusFrameCheck::BadCrc;
 }
 
 BusPacketHead ReadBusPacketHead(const quint8* d)

@@ -2,7 +2,7 @@
 
 #include "busdispatch.h"
 #include "busobserver.h"
-#include "mSocket.h"
+#include "udpsocket.h"
 #include "publicvariable.h"
 
 #include <QHostAddress>

@@ -1,6 +1,6 @@
 #include "commandsequencer.h"
 
-#include "mRWFun.h"
+#include "commandcodec.h"
 
 #include <QDebug>
 #include <QTimer>

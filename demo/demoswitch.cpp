@@ -4,7 +4,7 @@
 //
 //   tavolan_demoswitch [SWITCH]
 
-#include "mSocket.h"
+#include "udpsocket.h"
 
 #include <QCoreApplication>
 #include <QNetworkDatagram>

@@ -13,9 +13,9 @@
 
 namespace {
 
-TfrmAbout::UrlOpener& urlOpener()
+AboutBox::UrlOpener& urlOpener()
 {
-    static TfrmAbout::UrlOpener opener;
+    static AboutBox::UrlOpener opener;
     return opener;
 }
 
@@ -31,12 +31,12 @@ QLabel* textLabel(QWidget* parent, const char* name, const QString& text, int x,
 
 } // namespace
 
-void TfrmAbout::SetUrlOpener(UrlOpener opener)
+void AboutBox::SetUrlOpener(UrlOpener opener)
 {
     urlOpener() = std::move(opener);
 }
 
-TfrmAbout::TfrmAbout(QWidget* parent)
+AboutBox::AboutBox(QWidget* parent)
     : QDialog(parent, FixedDialogFlags)
 {
     setObjectName(QStringLiteral("frmAbout"));
@@ -99,13 +99,13 @@ TfrmAbout::TfrmAbout(QWidget* parent)
     CentreOnScreen(this, parent);
 }
 
-void TfrmAbout::Execute(QWidget* parent)
+void AboutBox::Execute(QWidget* parent)
 {
-    TfrmAbout about(parent);
+    AboutBox about(parent);
     about.exec();
 }
 
-void TfrmAbout::Label4Click()
+void AboutBox::Label4Click()
 {
     const QUrl url = QUrl::fromUserInput(Label4->text());
     if (urlOpener())
@@ -118,7 +118,7 @@ void TfrmAbout::Label4Click()
     Label4->setPalette(visited);
 }
 
-bool TfrmAbout::eventFilter(QObject* watched, QEvent* event)
+bool AboutBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Label4 && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {

@@ -9,10 +9,10 @@ class QUrl;
 
 // The about box: the program's name, version and build date, the maker's
 // web address (opened in the browser on a click) and a contact address.
-class TfrmAbout : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmAbout(QWidget* parent = nullptr);
+    explicit AboutBox(QWidget* parent = nullptr);
 
     // Opens the about box modally and releases it when it closes.
     static void Execute(QWidget* parent);

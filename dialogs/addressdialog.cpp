@@ -35,7 +35,7 @@ void hintColour(QLabel* label)
 
 } // namespace
 
-TfrmSettings_Address::TfrmSettings_Address(QWidget* parent, AddressSettings settings)
+AddressDialog::AddressDialog(QWidget* parent, AddressSettings settings)
     : QDialog(parent, FixedDialogFlags)
     , m_settings(std::move(settings))
 {
@@ -75,7 +75,7 @@ TfrmSettings_Address::TfrmSettings_Address(QWidget* parent, AddressSettings sett
     bitbtnClose = placed(new QPushButton(QStringLiteral("Close"), this), "bitbtnClose", 280, 272, 100, 32);
     bitbtnSave->setAutoDefault(false);
     bitbtnClose->setAutoDefault(false);
-    connect(bitbtnSave, &QPushButton::clicked, this, &TfrmSettings_Address::bitbtnSaveClick);
+    connect(bitbtnSave, &QPushButton::clicked, this, &AddressDialog::bitbtnSaveClick);
     connect(bitbtnClose, &QPushButton::clicked, this, &QDialog::reject);
 
     ApplyFixedFormLayout(this);
@@ -91,16 +91,16 @@ TfrmSettings_Address::TfrmSettings_Address(QWidget* parent, AddressSettings sett
     CentreOnScreen(this, parent);
 }
 
-void TfrmSettings_Address::bitbtnSaveClick()
+void AddressDialog::bitbtnSaveClick()
 {
     if (m_settings.save(editSubnetID->text(), editDeviceID->text(), rdobtnPortOfOrvane->isChecked(), this) ==
         AddressSettings::SaveResult::Saved)
         accept();
 }
 
-bool TfrmSettings_Address::Execute(QWidget* parent)
+bool AddressDialog::Execute(QWidget* parent)
 {
     // Only a save closes the dialog with Accepted.
-    TfrmSettings_Address dialog(parent);
+    AddressDialog dialog(parent);
     return dialog.exec() == QDialog::Accepted;
 }

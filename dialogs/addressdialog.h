@@ -12,11 +12,11 @@ class QRadioButton;
 // The dialog in which the operator sets the program's own bus address and
 // chooses the port its socket listens on. What saving does lives in
 // AddressSettings; the dialog shows its values and forwards the buttons.
-class TfrmSettings_Address : public QDialog {
+class AddressDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmSettings_Address(QWidget* parent = nullptr,
-                                  AddressSettings settings = AddressSettings());
+    explicit AddressDialog(QWidget* parent = nullptr,
+                           AddressSettings settings = AddressSettings());
 
     // Opens the dialog modally and releases it when it closes. True when it
     // was saved.

@@ -1,6 +1,6 @@
 #include "addresssettings.h"
 
-#include "mSocket.h"
+#include "udpsocket.h"
 #include "messages.h"
 #include "publicvariable.h"
 #include "settingsfiles.h"

@@ -46,7 +46,7 @@ bool SaveFiringSettings(bool precise, const QString& offsetText, FiringSettings*
     return true;
 }
 
-TfrmFiringSettings::TfrmFiringSettings(QWidget* parent)
+FiringSettingsDialog::FiringSettingsDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
@@ -86,18 +86,18 @@ TfrmFiringSettings::TfrmFiringSettings(QWidget* parent)
     (current.mode == FiringSettings::Precise ? rdobtnPrecise : rdobtnTick)->setChecked(true);
     editOffset->setText(QString::number(current.offsetMS));
 
-    connect(bitbtnSave, &QPushButton::clicked, this, &TfrmFiringSettings::bitbtnSaveClick);
+    connect(bitbtnSave, &QPushButton::clicked, this, &FiringSettingsDialog::bitbtnSaveClick);
     connect(bitbtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     ApplyFormLayout(this);
 }
 
-bool TfrmFiringSettings::Execute(QWidget* parent)
+bool FiringSettingsDialog::Execute(QWidget* parent)
 {
-    TfrmFiringSettings dialog(parent);
+    FiringSettingsDialog dialog(parent);
     return dialog.exec() == QDialog::Accepted;
 }
 
-void TfrmFiringSettings::bitbtnSaveClick()
+void FiringSettingsDialog::bitbtnSaveClick()
 {
     if (SaveFiringSettings(rdobtnPrecise->isChecked(), editOffset->text(), nullptr, this)) {
         accept();

@@ -25,10 +25,10 @@ bool SaveFiringSettings(bool precise, const QString& offsetText, FiringSettings*
 
 // "Firing Settings": tick or precise firing and the latency offset, shown as
 // System.ini holds them.
-class TfrmFiringSettings : public QDialog {
+class FiringSettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmFiringSettings(QWidget* parent = nullptr);
+    explicit FiringSettingsDialog(QWidget* parent = nullptr);
 
     // Opens the dialog modally; true when it was closed with Save.
     static bool Execute(QWidget* parent);

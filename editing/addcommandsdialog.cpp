@@ -86,7 +86,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int
 
 } // namespace
 
-Tfrmsettings_Add_object::Tfrmsettings_Add_object(QWidget* parent)
+AddCommandsDialog::AddCommandsDialog(QWidget* parent)
     : QDialog(parent, FixedDialogFlags)
 {
     setObjectName(QStringLiteral("frmsettings_Add_object"));
@@ -107,16 +107,16 @@ Tfrmsettings_Add_object::Tfrmsettings_Add_object(QWidget* parent)
     bitbtnAdd = PlacedButton(this, "bitbtnAdd", QStringLiteral("Add"), QRect(136, 240, 100, 40));
     bitbtnClose = PlacedButton(this, "bitbtnClose", QStringLiteral("Close"), QRect(256, 240, 100, 40));
 
-    connect(bitbtnAdd, &QPushButton::clicked, this, &Tfrmsettings_Add_object::bitbtnAddClick);
+    connect(bitbtnAdd, &QPushButton::clicked, this, &AddCommandsDialog::bitbtnAddClick);
     connect(bitbtnClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(editQTY, &QLineEdit::returnPressed, this, &Tfrmsettings_Add_object::bitbtnAddClick);
+    connect(editQTY, &QLineEdit::returnPressed, this, &AddCommandsDialog::bitbtnAddClick);
 
     ApplyFixedFormLayout(this);
     CentreOnScreen(this, parent);
 }
 
-void Tfrmsettings_Add_object::PrepareAddCommands(int setCode, const QString& showId, const QString& showName,
-                                                 const QString& timePointId, const QString& timePointText)
+void AddCommandsDialog::PrepareAddCommands(int setCode, const QString& showId, const QString& showName,
+                                           const QString& timePointId, const QString& timePointText)
 {
     form.PrepareAddCommands(setCode, showId, showName, timePointId, timePointText);
     lblFirst->setText(form.firstCaption());
@@ -127,7 +127,7 @@ void Tfrmsettings_Add_object::PrepareAddCommands(int setCode, const QString& sho
     lblSecondValue->setVisible(form.secondLineVisible());
 }
 
-void Tfrmsettings_Add_object::bitbtnAddClick()
+void AddCommandsDialog::bitbtnAddClick()
 {
     if (!bitbtnAdd->isEnabled())
         return;
@@ -143,7 +143,7 @@ void Tfrmsettings_Add_object::bitbtnAddClick()
 bool RunAddCommandsDialog(QWidget* parent, int setCode, const QString& showId, const QString& showName,
                           const QString& timePointId, const QString& timePointText)
 {
-    Tfrmsettings_Add_object dialog(parent);
+    AddCommandsDialog dialog(parent);
     dialog.PrepareAddCommands(setCode, showId, showName, timePointId, timePointText);
     dialog.exec();
     return dialog.form.saved();

@@ -50,10 +50,10 @@ private:
 };
 
 // "Add Commands": the operator types how many blank commands to append.
-class Tfrmsettings_Add_object : public QDialog {
+class AddCommandsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit Tfrmsettings_Add_object(QWidget* parent = nullptr);
+    explicit AddCommandsDialog(QWidget* parent = nullptr);
 
     void PrepareAddCommands(int setCode, const QString& showId, const QString& showName, const QString& timePointId,
                             const QString& timePointText);

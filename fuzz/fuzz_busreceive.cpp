@@ -3,8 +3,8 @@
 // answers are framed but never sent.
 
 #include "busdispatch.h"
-#include "mRWFun.h"
-#include "mSocket.h"
+#include "commandcodec.h"
+#include "udpsocket.h"
 #include "messages.h"
 #include "publicvariable.h"
 #include "showswitchtarget.h"

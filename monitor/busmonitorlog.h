@@ -2,7 +2,7 @@
 
 #include "busdispatch.h"
 #include "busobserver.h"
-#include "mRWFun.h"
+#include "commandcodec.h"
 
 #include <QAbstractTableModel>
 #include <QByteArray>

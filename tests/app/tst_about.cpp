@@ -13,11 +13,11 @@ class TestAbout : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { TfrmAbout::SetUrlOpener({}); }
+    void cleanup() { AboutBox::SetUrlOpener({}); }
 
     void texts()
     {
-        TfrmAbout about;
+        AboutBox about;
         QCOMPARE(about.windowTitle(), QStringLiteral("About"));
         QCOMPARE(about.size(), QSize(398, 332));
         auto text = [&about](const char* name) {
@@ -52,7 +52,7 @@ private Q_SLOTS:
         const QSize screen = QGuiApplication::primaryScreen()->size();
         const QSize expected(RoundHalfToEven(512 * screen.width() / 1024.0),
                              RoundHalfToEven(384 * screen.height() / 768.0));
-        TfrmAbout about;
+        AboutBox about;
         QCOMPARE(about.size(), expected);
         // Still a box of fixed size.
         QCOMPARE(about.minimumSize(), expected);
@@ -62,11 +62,11 @@ private Q_SLOTS:
     void webAddressOpensAndTurnsVisited()
     {
         QList<QUrl> opened;
-        TfrmAbout::SetUrlOpener([&opened](const QUrl& url) {
+        AboutBox::SetUrlOpener([&opened](const QUrl& url) {
             opened << url;
             return true;
         });
-        TfrmAbout about;
+        AboutBox about;
         about.show();
         const QColor before = about.Label4->palette().color(QPalette::WindowText);
         QCOMPARE(before, QColor(Qt::blue));

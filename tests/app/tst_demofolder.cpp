@@ -1,5 +1,5 @@
 #include "inifile.h"
-#include "mSocket.h"
+#include "udpsocket.h"
 #include "programfolder.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "database.h"
 #include "inifile.h"
-#include "mSocket.h"
+#include "udpsocket.h"
 #include "programfolder.h"
 #include "rawsql.h"
 #include "textops.h"

@@ -102,7 +102,7 @@ private Q_SLOTS:
     void dialogShowsAndSaves()
     {
         writeIni("[Firing]\nMode=precise\nOffsetMS=250\n");
-        TfrmFiringSettings dialog;
+        FiringSettingsDialog dialog;
         QVERIFY(dialog.rdobtnPrecise->isChecked());
         QCOMPARE(dialog.editOffset->text(), QStringLiteral("250"));
 

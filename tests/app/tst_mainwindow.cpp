@@ -1,10 +1,10 @@
-#include "MainTavolan.h"
+#include "mainwindow.h"
 #include "addresssettings.h"
 #include "busmonitorwindow.h"
 #include "database.h"
 #include "fakemediaplayer.h"
 #include "inifile.h"
-#include "mSocket.h"
+#include "udpsocket.h"
 #include "manualpacingtimer.h"
 #include "programfolder.h"
 #include "publicvariable.h"
@@ -37,9 +37,9 @@ struct SentCommand {
 
 // A main window whose menu windows are scripted: each hook does what the test
 // asks and reports the given result.
-class HookedWindow : public TfrmMainTavolan {
+class HookedWindow : public MainWindow {
 public:
-    using TfrmMainTavolan::TfrmMainTavolan;
+    using MainWindow::MainWindow;
     std::function<void()> onShowSettings;
     OpenedWindowResult showSettingsResult;
     OpenedWindowResult addressResult;
@@ -76,7 +76,7 @@ class TestMainWindow : public QObject {
 private:
     std::unique_ptr<TestProgramFolder> m_folder;
     std::unique_ptr<ScriptedMessages> m_messages;
-    std::unique_ptr<TfrmMainTavolan> m_window;
+    std::unique_ptr<MainWindow> m_window;
     FakeMediaPlayer* m_player = nullptr;
     ManualPacingTimer* m_timer = nullptr;
     QList<SentCommand> m_sent;
@@ -103,7 +103,7 @@ private:
         return QStringLiteral("[Port]\nPort=15000\n[ip]\nip=127.0.0.1\n") + more;
     }
 
-    template <typename Window = TfrmMainTavolan>
+    template <typename Window = MainWindow>
     Window& makeWindow()
     {
         m_player = new FakeMediaPlayer;
@@ -131,7 +131,7 @@ private:
         return made;
     }
 
-    template <typename Window = TfrmMainTavolan>
+    template <typename Window = MainWindow>
     Window& startedWindow(const QString& ini)
     {
         writeSystemIni(ini);
@@ -203,7 +203,7 @@ private Q_SLOTS:
 
     void windowStructure()
     {
-        TfrmMainTavolan& w = makeWindow();
+        MainWindow& w = makeWindow();
         QCOMPARE(w.windowTitle(), QStringLiteral("Tavolan V1.4"));
         for (const char* name : {"panLeft", "wmp", "Splitter1", "panRight", "panLogo", "imgLogo", "panList",
                                  "panTitle", "lblTotal", "lsvShow", "statusbar", "timerRunShow", "popmenuIcon",
@@ -265,7 +265,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, portLine);
         QFETCH(int, expected);
-        TfrmMainTavolan& w = startedWindow(QStringLiteral("[ip]\nip=127.0.0.1\n") + portLine);
+        MainWindow& w = startedWindow(QStringLiteral("[ip]\nip=127.0.0.1\n") + portLine);
         QCOMPARE(int(mPublicVariable().UdpPort), expected);
         QCOMPARE(int(m_askedPort), expected);
         QCOMPARE(w.statusPanelText(0), QStringLiteral("Ready,Port:%1").arg(expected));
@@ -297,7 +297,7 @@ private Q_SLOTS:
         // A configured address the host does not have is replaced by the
         // host's first one, and the file follows.
         m_hosts = {QStringLiteral("127.0.0.5"), QStringLiteral("127.0.0.1")};
-        TfrmMainTavolan& w = startedWindow(QStringLiteral("[Port]\nPort=15000\n[ip]\nip=10.20.30.40\n"
+        MainWindow& w = startedWindow(QStringLiteral("[Port]\nPort=15000\n[ip]\nip=10.20.30.40\n"
                                                           "[SubnetID]\nSubnetID=1\n[DeviceID]\nDeviceID=99\n"));
         const auto& pv = mPublicVariable();
         QCOMPARE(pv.LocalAddress, QStringLiteral("127.0.0.5"));
@@ -322,7 +322,7 @@ private Q_SLOTS:
         // The address is not the host's first one: losing it would move the
         // program to another network.
         m_hosts = {QStringLiteral("127.0.0.5"), QStringLiteral("127.0.0.1")};
-        TfrmMainTavolan& w = startedWindow(iniWithFreePort(QStringLiteral("[SubnetID]\nSubnetID=abc\n"
+        MainWindow& w = startedWindow(iniWithFreePort(QStringLiteral("[SubnetID]\nSubnetID=abc\n"
                                                                           "[IP]\nMUTE=1\nVOL=35\n")));
         const auto& pv = mPublicVariable();
         QCOMPARE(pv.LocalAddress, QStringLiteral("127.0.0.1"));
@@ -364,7 +364,7 @@ private Q_SLOTS:
         QUdpSocket holder;
         QVERIFY(holder.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::DontShareAddress));
         m_heldPort = holder.localPort();
-        TfrmMainTavolan& w =
+        MainWindow& w =
             startedWindow(QStringLiteral("[Port]\nPort=%1\n[ip]\nip=127.0.0.1\n").arg(holder.localPort()));
         QVERIFY(mPublicVariable().ClosingFlag);
         QVERIFY(m_messages->texts().contains(QStringLiteral("Fail to initialize UDP socket!")));
@@ -376,7 +376,7 @@ private Q_SLOTS:
         addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"), 5);
         addShow(2, QStringLiteral("Finale"), QStringLiteral("/media/finale.avi"));
         addSetCommand(QStringLiteral("CommandsForPlay"), 1, 7, 8);
-        TfrmMainTavolan& w = startedWindow(iniWithFreePort());
+        MainWindow& w = startedWindow(iniWithFreePort());
 
         QCOMPARE(w.lblTotal->text(), QStringLiteral("2"));
         QCOMPARE(w.lsvShow->topLevelItemCount(), 2);
@@ -424,7 +424,7 @@ private Q_SLOTS:
         QVERIFY(RunSql(QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,SequenceNo,"
                                       "SubnetID,DeviceID,CommandTypeID,FirstParameter,SecondParameter,"
                                       "ThirdParameter,DelayMS) values ") + rows.join(u',')));
-        TfrmMainTavolan& w = startedWindow(iniWithFreePort());
+        MainWindow& w = startedWindow(iniWithFreePort());
         w.selectShowRow(0);
         m_player->playTo(0.5);
         w.runner().tick();
@@ -448,9 +448,9 @@ private Q_SLOTS:
         IniFile::setBeforeReplaceHook([] { return false; });
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral("address 127\\.0\\.0\\.1 could not be written to .*System\\.ini")));
-        TfrmMainTavolan& w =
+        MainWindow& w =
             startedWindow(QStringLiteral("[Port]\nPort=15000\n[ip]\nip=10.1.2.3\n[IP]\nMUTE=0\nVOL=35\n"));
-        QCOMPARE(w.statusPanelText(TfrmMainTavolan::SettingsProblemPanel), QStringLiteral("Not saved to System.ini"));
+        QCOMPARE(w.statusPanelText(MainWindow::SettingsProblemPanel), QStringLiteral("Not saved to System.ini"));
 
         m_player->setVolume(70);
         m_messages->answerNext(MessageAnswer::Yes);
@@ -466,7 +466,7 @@ private Q_SLOTS:
         addShow(1, QStringLiteral("Broken"), QStringLiteral("/media/notes.mp4"));
         addShow(2, QStringLiteral("Good"), QStringLiteral("/media/good.avi"));
         addSetCommand(QStringLiteral("CommandsForPlay"), 1, 7, 8);
-        TfrmMainTavolan& w = startedWindow(iniWithFreePort());
+        MainWindow& w = startedWindow(iniWithFreePort());
         m_player->unplayable.insert(QStringLiteral("/media/notes.mp4"), QStringLiteral("not a media file"));
         m_messages->clear();
 
@@ -475,7 +475,7 @@ private Q_SLOTS:
         m_timer->runOut();
         QVERIFY(m_sent.isEmpty());
         QVERIFY(!m_player->fullScreen());
-        const QString problem = w.statusPanelText(TfrmMainTavolan::PlayProblemPanel);
+        const QString problem = w.statusPanelText(MainWindow::PlayProblemPanel);
         QVERIFY2(problem.contains(QStringLiteral("cannot play")) &&
                      problem.contains(QStringLiteral("/media/notes.mp4")) &&
                      problem.contains(QStringLiteral("not a media file")),
@@ -486,7 +486,7 @@ private Q_SLOTS:
         // The next show plays as usual and the status bar is cleared.
         w.selectShowRow(1);
         QVERIFY(sentTo(7, 8));
-        QCOMPARE(w.statusPanelText(TfrmMainTavolan::PlayProblemPanel), QString());
+        QCOMPARE(w.statusPanelText(MainWindow::PlayProblemPanel), QString());
     }
 
     void menuWindowsReportWhatChanged()
@@ -571,7 +571,7 @@ private Q_SLOTS:
     // watching the bus once closed.
     void busMonitorIsOneNonModalWindow()
     {
-        TfrmMainTavolan& w = startedWindow(iniWithFreePort());
+        MainWindow& w = startedWindow(iniWithFreePort());
         QVERIFY(!w.busMonitor());
         w.BusMonitorClick();
         BusMonitorWindow* monitor = w.busMonitor();
@@ -590,7 +590,7 @@ private Q_SLOTS:
     // A program folder can ask for the monitor from the start.
     void busMonitorOpenAtStart()
     {
-        TfrmMainTavolan& w = startedWindow(iniWithFreePort(QStringLiteral("[Monitor]\nOpenAtStart=1\n")));
+        MainWindow& w = startedWindow(iniWithFreePort(QStringLiteral("[Monitor]\nOpenAtStart=1\n")));
         QVERIFY(w.busMonitor());
         QVERIFY(w.busMonitor()->isVisible());
         QVERIFY(CurrentBusObserver());
@@ -600,13 +600,13 @@ private Q_SLOTS:
     {
         addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
         addSetCommand(QStringLiteral("CommandsForStop"), 1, 3, 4);
-        TfrmMainTavolan& w = startedWindow(iniWithFreePort(QStringLiteral("[IP]\nMUTE=1\nVOL=35\n")));
+        MainWindow& w = startedWindow(iniWithFreePort(QStringLiteral("[IP]\nMUTE=1\nVOL=35\n")));
         w.selectShowRow(0);
         QCOMPARE(m_player->playState(), int(MediaPlayer::Playing));
         m_player->setMute(false);
         m_player->setVolume(70);
 
-        QSignalSpy ended(&w, &TfrmMainTavolan::programEnded);
+        QSignalSpy ended(&w, &MainWindow::programEnded);
         m_messages->answerNext(MessageAnswer::Yes);
         m_sent.clear();
         QVERIFY(w.ExitProgram());
@@ -636,10 +636,10 @@ private Q_SLOTS:
     void exitDeclined()
     {
         addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
-        TfrmMainTavolan& w = startedWindow(iniWithFreePort(QStringLiteral("[IP]\nMUTE=1\nVOL=35\n")));
+        MainWindow& w = startedWindow(iniWithFreePort(QStringLiteral("[IP]\nMUTE=1\nVOL=35\n")));
         w.selectShowRow(0);
         m_player->setVolume(70);
-        QSignalSpy ended(&w, &TfrmMainTavolan::programEnded);
+        QSignalSpy ended(&w, &MainWindow::programEnded);
 
         QFETCH(int, answer);
         m_messages->answerNext(MessageAnswer(answer));
@@ -658,7 +658,7 @@ private Q_SLOTS:
         // With a notification area the window hides there and comes back
         // on a left click; the program goes on either way.
         m_trayAvailable = true;
-        TfrmMainTavolan& w = startedWindow(iniWithFreePort());
+        MainWindow& w = startedWindow(iniWithFreePort());
         w.show();
         QVERIFY(!w.close());
         QVERIFY(w.isHidden());
@@ -680,7 +680,7 @@ private Q_SLOTS:
     void closeWithoutNotificationAreaMinimises()
     {
         m_trayAvailable = false;
-        TfrmMainTavolan& w = startedWindow(iniWithFreePort());
+        MainWindow& w = startedWindow(iniWithFreePort());
         w.show();
         QVERIFY(!w.close());
         QVERIFY(!w.isHidden()); // hidden, it could never be reached again
@@ -695,7 +695,7 @@ private Q_SLOTS:
         addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
         addSetCommand(QStringLiteral("CommandsForPause"), 1, 9, 9);
         m_trayAvailable = true;
-        TfrmMainTavolan& w = startedWindow(iniWithFreePort());
+        MainWindow& w = startedWindow(iniWithFreePort());
         w.selectShowRow(0);
         m_sent.clear();
         w.TrayIconRightClick();

@@ -186,7 +186,7 @@ private Q_SLOTS:
     void dialogForwardsToItsLogic()
     {
         ScriptedFileChooser chooser;
-        TfrmAddEditShow dialog(nullptr, 1, QString(), {});
+        AddEditShowDialog dialog(nullptr, 1, QString(), {});
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Add Show"));
         auto* check = dialog.findChild<QCheckBox*>(QStringLiteral("chkActiveUniversalSwitch"));

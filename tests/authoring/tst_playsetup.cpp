@@ -64,9 +64,9 @@ class TestPlaySetup : public QObject, protected StoredDataFixture {
         return d;
     }
 
-    std::unique_ptr<TfrmPlaySetup> openWindow()
+    std::unique_ptr<PlaySettingsWindow> openWindow()
     {
-        return std::make_unique<TfrmPlaySetup>(*bus->sequencer, dialogs());
+        return std::make_unique<PlaySettingsWindow>(*bus->sequencer, dialogs());
     }
 
 private Q_SLOTS:
@@ -108,11 +108,11 @@ private Q_SLOTS:
 
     void columnWidthsFollowTheListWidth()
     {
-        QCOMPARE(TfrmPlaySetup::ColumnWidths(1000), (QList<int>{60, 90, 80, 80, 70, 200, 110, 130, 180, 150}));
+        QCOMPARE(PlaySettingsWindow::ColumnWidths(1000), (QList<int>{60, 90, 80, 80, 70, 200, 110, 130, 180, 150}));
         // 0.6 x 12.5 = 7.5 and 2.0 x 12.5 = 25: a half rounds to the even side.
-        QCOMPARE(TfrmPlaySetup::ColumnWidths(125).at(0), 8);
-        QCOMPARE(TfrmPlaySetup::ColumnWidths(125).at(5), 25);
-        QCOMPARE(TfrmPlaySetup::ColumnWidths(25).at(0), 2); // 1.5
+        QCOMPARE(PlaySettingsWindow::ColumnWidths(125).at(0), 8);
+        QCOMPARE(PlaySettingsWindow::ColumnWidths(125).at(5), 25);
+        QCOMPARE(PlaySettingsWindow::ColumnWidths(25).at(0), 2); // 1.5
     }
 
     void previewSendsTheChosenSetInOrder()

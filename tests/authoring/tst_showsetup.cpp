@@ -297,7 +297,7 @@ private Q_SLOTS:
     void windowRendersAndForwards()
     {
         auto* fake = new FakeMediaPlayer;
-        TfrmShowSetup window(nullptr, *bus->sequencer, dialogs(), fake);
+        ShowSettingsWindow window(nullptr, *bus->sequencer, dialogs(), fake);
         window.resize(1200, 900);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

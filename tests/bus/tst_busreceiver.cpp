@@ -1,7 +1,7 @@
 #include "busdispatch.h"
 #include "busreceiver.h"
 #include "localaddresses.h"
-#include "mSocket.h"
+#include "udpsocket.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "showswitchtarget.h"
@@ -82,7 +82,7 @@ class TestBusReceiver : public QObject {
     }
 
     // Open the program's socket again, on a fresh port.
-    bool reopenProgramSocket()
+    bool reopenOwnSocket()
     {
         return InitUDPSocket(QStringLiteral("127.0.0.1"), 0, false, device->localPort());
     }
@@ -289,7 +289,7 @@ private Q_SLOTS:
     void followsTheSocketToAnotherPort()
     {
         CloseUDPSocket();
-        QVERIFY(reopenProgramSocket());
+        QVERIFY(reopenOwnSocket());
         deliver(switchCommand(5, 255));
         expectAnswer(5, 255);
         QCOMPARE(window->calls, QStringList({"select 0", "play"}));

@@ -1,6 +1,6 @@
 #include "busdispatch.h"
-#include "mRWFun.h"
-#include "mSocket.h"
+#include "commandcodec.h"
+#include "udpsocket.h"
 
 #include <QtTest>
 
@@ -36,17 +36,17 @@ private Q_SLOTS:
         QByteArray run = QByteArray::fromHex("0F0163FFFD0031011405640003" "91B1");
         auto* b = reinterpret_cast<quint8*>(run.data());
         const int count = int(run.size()) - 2;
-        QVERIFY(pblCheckCRC(b, count));
+        QVERIFY(BusCrcMatches(b, count));
 
         for (int i : {count, count + 1, 0, 5}) { // either CRC byte, or a covered byte
             QByteArray changed = run;
             changed[i] = char(changed[i] ^ 0x01);
-            QVERIFY2(!pblCheckCRC(reinterpret_cast<quint8*>(changed.data()), count),
+            QVERIFY2(!BusCrcMatches(reinterpret_cast<quint8*>(changed.data()), count),
                      qPrintable(QString::number(i)));
         }
         QByteArray swapped = run;
         std::swap(swapped[count], swapped[count + 1]);
-        QVERIFY(!pblCheckCRC(reinterpret_cast<quint8*>(swapped.data()), count));
+        QVERIFY(!BusCrcMatches(reinterpret_cast<quint8*>(swapped.data()), count));
     }
 
     void checkCrcHandlesRunsLongerThan255Bytes()
@@ -59,9 +59,9 @@ private Q_SLOTS:
         const auto crc = pblPackCRC(reinterpret_cast<const quint8*>(run.constData()), 300);
         run[300] = char(crc[0]);
         run[301] = char(crc[1]);
-        QVERIFY(pblCheckCRC(reinterpret_cast<const quint8*>(run.constData()), 300));
+        QVERIFY(BusCrcMatches(reinterpret_cast<const quint8*>(run.constData()), 300));
         run[301] = char(crc[1] ^ 0x80);
-        QVERIFY(!pblCheckCRC(reinterpret_cast<const quint8*>(run.constData()), 300));
+        QVERIFY(!BusCrcMatches(reinterpret_cast<const quint8*>(run.constData()), 300));
     }
 
     void framesTheExampleDatagramByteForByte()
@@ -98,7 +98,7 @@ private Q_SLOTS:
         // The long form's CRC covers a run that starts with 0xFF.
         const QByteArray longDatagram = FrameDatagram(exampleSource(), 0x1234, 2, 3, p, 70);
         QCOMPARE(longDatagram.size(), 27 + 70);
-        QVERIFY(pblCheckCRC(reinterpret_cast<const quint8*>(longDatagram.constData()) + 16, 9 + 70));
+        QVERIFY(BusCrcMatches(reinterpret_cast<const quint8*>(longDatagram.constData()) + 16, 9 + 70));
 
         // The send buffer holds 1300 bytes: 1273 payload bytes fit, 1274 do not.
         QCOMPARE(FrameDatagram(exampleSource(), 0x1234, 2, 3, p, 1273).size(), 1300);

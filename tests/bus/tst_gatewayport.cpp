@@ -1,5 +1,5 @@
-#include "mRWFun.h"
-#include "mSocket.h"
+#include "commandcodec.h"
+#include "udpsocket.h"
 #include "publicvariable.h"
 
 #include <QNetworkDatagram>

@@ -1,5 +1,5 @@
-#include "mRWFun.h"
-#include "mSocket.h"
+#include "commandcodec.h"
+#include "udpsocket.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 
@@ -24,7 +24,7 @@ class TestUdpSocket : public QObject {
         return gateway->receiveDatagram();
     }
 
-    bool openProgramSocket(bool reportFailure = true)
+    bool openOwnSocket(bool reportFailure = true)
     {
         return InitUDPSocket(QStringLiteral("127.0.0.1"), 0, reportFailure, gateway->localPort());
     }
@@ -60,7 +60,7 @@ private Q_SLOTS:
     void sendsToTheClassBroadcastOnTheGatewayPort()
     {
         ScriptedMessages boxes;
-        QVERIFY(openProgramSocket());
+        QVERIFY(openOwnSocket());
         const quint16 ownPort = UDPSocketPort();
         QVERIFY(ownPort != 0);
 
@@ -73,7 +73,7 @@ private Q_SLOTS:
         QCOMPARE(first.data().left(29).toHex(' '),
                  QByteArray::fromHex("7F000001" "524F444F564556415241" "AAAA0F0163FFFD0031011405640003")
                      .toHex(' '));
-        QVERIFY(pblCheckCRC(reinterpret_cast<const quint8*>(first.data().constData()) + 16, 13));
+        QVERIFY(BusCrcMatches(reinterpret_cast<const quint8*>(first.data().constData()) + 16, 13));
         QCOMPARE(first.destinationAddress(), QHostAddress(QStringLiteral("127.255.255.255")));
         QCOMPARE(first.destinationPort(), int(gateway->localPort()));
         QCOMPARE(first.senderPort(), int(ownPort));
@@ -93,13 +93,13 @@ private Q_SLOTS:
     void refusesPayloadsThatDoNotFit()
     {
         ScriptedMessages boxes;
-        QVERIFY(openProgramSocket());
+        QVERIFY(openOwnSocket());
         QByteArray payload(1274, '\x11');
-        pblSendBUF(reinterpret_cast<const quint8*>(payload.constData()), 1274, 0x1234, 1, 2);
+        SendBusPacket(reinterpret_cast<const quint8*>(payload.constData()), 1274, 0x1234, 1, 2);
         QCOMPARE(boxes.shown.size(), 1);
         QVERIFY(boxes.shown[0].text.endsWith(QStringLiteral("(pblSendBUF)")));
 
-        pblSendBUF(reinterpret_cast<const quint8*>(payload.constData()), 1273, 0x1234, 1, 2);
+        SendBusPacket(reinterpret_cast<const quint8*>(payload.constData()), 1273, 0x1234, 1, 2);
         QCOMPARE(nextAtGateway().data().size(), 1300);
         QCOMPARE(boxes.shown.size(), 1);
     }
@@ -141,7 +141,7 @@ private Q_SLOTS:
     void moveKeepsTheSocketWhenTheNewPortIsTaken()
     {
         ScriptedMessages boxes;
-        QVERIFY(openProgramSocket());
+        QVERIFY(openOwnSocket());
         const int handle = UDPSocketHandle();
         const quint16 port = UDPSocketPort();
         QUdpSocket other;
@@ -162,7 +162,7 @@ private Q_SLOTS:
     void moveBindsTheNewPortThenLetsGoOfTheOld()
     {
         ScriptedMessages boxes;
-        QVERIFY(openProgramSocket());
+        QVERIFY(openOwnSocket());
         const quint16 oldPort = UDPSocketPort();
         QSignalSpy closing(&UDPSocketEvents(), &UdpSocketEvents::aboutToClose);
         QSignalSpy opened(&UDPSocketEvents(), &UdpSocketEvents::opened);

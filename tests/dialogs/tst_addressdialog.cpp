@@ -2,7 +2,7 @@
 #include "busdispatch.h"
 #include "busreceiver.h"
 #include "inifile.h"
-#include "mSocket.h"
+#include "udpsocket.h"
 #include "programfolder.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
@@ -132,7 +132,7 @@ private Q_SLOTS:
 
     void opensWithTheCurrentValues()
     {
-        TfrmSettings_Address dialog(nullptr, settings());
+        AddressDialog dialog(nullptr, settings());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Software Address and UDP Port Settings"));
         QCOMPARE(dialog.editSubnetID->text(), QStringLiteral("1"));
         QCOMPARE(dialog.editDeviceID->text(), QStringLiteral("99"));
@@ -193,7 +193,7 @@ private Q_SLOTS:
         QUdpSocket other;
         QVERIFY(other.bind(QHostAddress::AnyIPv4, ports.orvane, QAbstractSocket::DontShareAddress));
 
-        TfrmSettings_Address dialog(nullptr, settings());
+        AddressDialog dialog(nullptr, settings());
         dialog.show();
         dialog.editSubnetID->setText(QStringLiteral("20"));
         dialog.rdobtnPortOfOrvane->setChecked(true);
@@ -219,7 +219,7 @@ private Q_SLOTS:
 
     void switchingThePortMovesTheReceiver()
     {
-        TfrmSettings_Address dialog(nullptr, settings());
+        AddressDialog dialog(nullptr, settings());
         dialog.show();
         dialog.rdobtnPortOfOrvane->setChecked(true);
         dialog.bitbtnSave->click();
@@ -236,7 +236,7 @@ private Q_SLOTS:
         QUdpSocket old;
         QVERIFY(old.bind(QHostAddress::AnyIPv4, ports.showControl, QAbstractSocket::DontShareAddress));
 
-        TfrmSettings_Address reopened(nullptr, settings());
+        AddressDialog reopened(nullptr, settings());
         QVERIFY(reopened.rdobtnPortOfOrvane->isChecked());
 
         // Saving again with the same port leaves the socket alone.
@@ -252,7 +252,7 @@ private Q_SLOTS:
         QVERIFY(InitUDPSocket(mPublicVariable().LocalAddress, 15000, false, device->localPort()));
         mPublicVariable().UdpPort = 15000;
         {
-            TfrmSettings_Address dialog;
+            AddressDialog dialog;
             QVERIFY(dialog.rdobtnPortOfShowControl->isChecked());
             dialog.rdobtnPortOfOrvane->setChecked(true);
             dialog.bitbtnSaveClick();
@@ -262,7 +262,7 @@ private Q_SLOTS:
         QCOMPARE(systemIni("Port", "Port"), QStringLiteral("6000"));
         QVERIFY(switchReaches(6000));
 
-        TfrmSettings_Address reopened;
+        AddressDialog reopened;
         QVERIFY(reopened.rdobtnPortOfOrvane->isChecked());
         QCOMPARE(reopened.rdobtnPortOfOrvane->text(), QStringLiteral("Orvane Port 6000"));
         reopened.rdobtnPortOfShowControl->setChecked(true);

@@ -2,7 +2,7 @@
 #include "editing.h"
 #include "inifile.h"
 #include "lookups.h"
-#include "modifycommandsdialog.h"
+#include "commandeditordialog.h"
 #include "programfolder.h"
 #include "storedfixture.h"
 #include "publicvariable.h"
@@ -93,7 +93,7 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         QVERIFY(RunSql(QStringLiteral("create trigger refuse before insert on CommandsForPlay when "
                                       "new.CommandID=3 begin select raise(abort, 'disk is full'); end")));
-        Tfrmsettings_Add_object dialog;
+        AddCommandsDialog dialog;
         dialog.PrepareAddCommands(CommandsForPlaySet, {}, {}, {}, {});
         QVERIFY(dialog.lblFirstValue->text() == QStringLiteral("Play") && dialog.lblSecond->isHidden());
         dialog.editQTY->setText(QStringLiteral("5"));
@@ -119,7 +119,7 @@ private Q_SLOTS:
     {
         for (int id = 1; id <= 5; ++id)
             QVERIFY(AddSetCommand(QStringLiteral("CommandsForPause"), id, id, 10 + id));
-        TfrmSettings_Object_Of_Scene_Setup window;
+        CommandEditorDialog window;
         window.LoadCheckedCommands(CommandsForPauseSet, {4, 2}, {}, {}, {}, {});
         QCOMPARE(window.strgrd->rowCount(), 2);
         // In list order, whatever order the caller gives them.
@@ -142,13 +142,13 @@ private Q_SLOTS:
             QVERIFY(AddSetCommand(QStringLiteral("CommandsForPlay"), id, id, id));
             ids << id;
         }
-        TfrmSettings_Object_Of_Scene_Setup window;
+        CommandEditorDialog window;
         window.LoadCheckedCommands(CommandsForPlaySet, QList<int>(ids.begin(), ids.end()), {}, {}, {}, {});
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
         const auto onCell = [&window](GridEditor e, int row) {
-            const int column = TfrmSettings_Object_Of_Scene_Setup::EditorColumn(e);
+            const int column = CommandEditorDialog::EditorColumn(e);
             const QRect cell = window.strgrd->visualRect(window.strgrd->model()->index(row, column));
             return window.editorWidget(e)->geometry() == cell;
         };

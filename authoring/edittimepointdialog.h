@@ -42,11 +42,11 @@ private:
 
 // The "Edit Current Time Point" dialog: renders the logic's fields and
 // forwards "Save".
-class TfrmModifyCurTimePoint : public QDialog {
+class EditTimePointDialog : public QDialog {
     Q_OBJECT
 public:
-    TfrmModifyCurTimePoint(QWidget* parent, const QString& showId, const QString& showName,
-                           const QString& timePointId, const QString& remark);
+    EditTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
+                        const QString& timePointId, const QString& remark);
 
     ModifyCurTimePointLogic& logic() { return m_logic; }
 

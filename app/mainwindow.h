@@ -55,14 +55,14 @@ struct OpenedWindowResult {
 // right, a status bar with the program's bus address, port and network
 // address. Closing it hides it in the notification area; the program ends
 // only through Exit.
-class TfrmMainTavolan : public QMainWindow, public ShowSwitchTarget {
+class MainWindow : public QMainWindow, public ShowSwitchTarget {
     Q_OBJECT
 public:
     using Dependencies = MainWindowDependencies;
 
-    explicit TfrmMainTavolan(QWidget* parent = nullptr);
-    explicit TfrmMainTavolan(Dependencies deps, QWidget* parent = nullptr);
-    ~TfrmMainTavolan() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    explicit MainWindow(Dependencies deps, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The start-up sequence: layout file, database, settings files, show
     // list, lookup lists, System.ini settings, local address, status bar,

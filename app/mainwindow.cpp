@@ -1,4 +1,4 @@
-#include "MainTavolan.h"
+#include "mainwindow.h"
 
 #include "about.h"
 #include "addressdialog.h"
@@ -13,7 +13,7 @@
 #include "localaddresses.h"
 #include "logos.h"
 #include "lookups.h"
-#include "mSocket.h"
+#include "udpsocket.h"
 #include "mediaplayer.h"
 #include "messages.h"
 #include "publicvariable.h"
@@ -88,9 +88,9 @@ QLabel* titleLabel(QWidget* parent, const char* name, const QString& text)
 
 } // namespace
 
-TfrmMainTavolan::TfrmMainTavolan(QWidget* parent) : TfrmMainTavolan(Dependencies(), parent) {}
+MainWindow::MainWindow(QWidget* parent) : MainWindow(Dependencies(), parent) {}
 
-TfrmMainTavolan::TfrmMainTavolan(Dependencies deps, QWidget* parent) : QMainWindow(parent), m_deps(std::move(deps))
+MainWindow::MainWindow(Dependencies deps, QWidget* parent) : QMainWindow(parent), m_deps(std::move(deps))
 {
     setObjectName(QStringLiteral("frmMainTavolan"));
     setWindowTitle(windowCaption());
@@ -114,10 +114,10 @@ TfrmMainTavolan::TfrmMainTavolan(Dependencies deps, QWidget* parent) : QMainWind
     });
     // No box for media that cannot play: a show may be running on the bus,
     // and the bus must stay served.
-    connect(m_player, &MediaPlayer::failed, this, &TfrmMainTavolan::reportPlayFailure);
+    connect(m_player, &MediaPlayer::failed, this, &MainWindow::reportPlayFailure);
 }
 
-TfrmMainTavolan::~TfrmMainTavolan()
+MainWindow::~MainWindow()
 {
     if (m_receiver)
         m_receiver->stop();
@@ -131,7 +131,7 @@ TfrmMainTavolan::~TfrmMainTavolan()
 // ---------------------------------------------------------------------------
 // The window's controls
 
-void TfrmMainTavolan::buildWindow()
+void MainWindow::buildWindow()
 {
     resize(1024, 768);
     auto* central = new QWidget(this);
@@ -233,7 +233,7 @@ void TfrmMainTavolan::buildWindow()
     lsvShow->viewport()->setCursor(Qt::PointingHandCursor);
     lsvShow->viewport()->installEventFilter(this);
     lsvShow->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(lsvShow, &QTreeWidget::itemSelectionChanged, this, &TfrmMainTavolan::ChooseSelectedShow);
+    connect(lsvShow, &QTreeWidget::itemSelectionChanged, this, &MainWindow::ChooseSelectedShow);
     connect(lsvShow, &QTreeWidget::itemDoubleClicked, this, [this] { ChooseSelectedShow(); });
     connect(lsvShow, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { popmenuShowList->popup(lsvShow->viewport()->mapToGlobal(pos)); });
@@ -266,32 +266,32 @@ void TfrmMainTavolan::buildWindow()
     popmenuShowList = buildPopupMenu("popmenuShowList", QStringLiteral("Add/Edit Show..."));
 }
 
-QMenu* TfrmMainTavolan::buildPopupMenu(const char* name, const QString& firstItem)
+QMenu* MainWindow::buildPopupMenu(const char* name, const QString& firstItem)
 {
     auto* menu = new QMenu(this);
     menu->setObjectName(QString::fromLatin1(name));
-    menu->addAction(firstItem, this, &TfrmMainTavolan::ShowSettingsClick);
-    menu->addAction(QStringLiteral("Play/Pause/Stop Settings..."), this, &TfrmMainTavolan::PlaySettingsClick);
+    menu->addAction(firstItem, this, &MainWindow::ShowSettingsClick);
+    menu->addAction(QStringLiteral("Play/Pause/Stop Settings..."), this, &MainWindow::PlaySettingsClick);
     menu->addSeparator();
     menu->addAction(QStringLiteral("Software Address and UDP Port Settings..."), this,
-                    &TfrmMainTavolan::AddressSettingsClick);
-    menu->addAction(QStringLiteral("Firing Settings..."), this, &TfrmMainTavolan::FiringSettingsClick);
-    menu->addAction(QStringLiteral("Bus Monitor..."), this, &TfrmMainTavolan::BusMonitorClick);
+                    &MainWindow::AddressSettingsClick);
+    menu->addAction(QStringLiteral("Firing Settings..."), this, &MainWindow::FiringSettingsClick);
+    menu->addAction(QStringLiteral("Bus Monitor..."), this, &MainWindow::BusMonitorClick);
     menu->addSeparator();
-    menu->addAction(QStringLiteral("About..."), this, &TfrmMainTavolan::AboutClick);
+    menu->addAction(QStringLiteral("About..."), this, &MainWindow::AboutClick);
     menu->addSeparator();
-    menu->addAction(QStringLiteral("Exit"), this, &TfrmMainTavolan::ExitClick);
+    menu->addAction(QStringLiteral("Exit"), this, &MainWindow::ExitClick);
     return menu;
 }
 
-void TfrmMainTavolan::sizeShowColumns()
+void MainWindow::sizeShowColumns()
 {
     // The name column is exactly as wide as the list; the ShowID column
     // sizes itself to its text beyond it.
     lsvShow->setColumnWidth(0, qRound(lsvShow->viewport()->width() * 0.1 * 10));
 }
 
-bool TfrmMainTavolan::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if ((watched == imgLogo || watched == imgLogo2) && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
@@ -303,7 +303,7 @@ bool TfrmMainTavolan::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TfrmMainTavolan::setPanelText(int panel, const QString& text)
+void MainWindow::setPanelText(int panel, const QString& text)
 {
     QLabel* label = m_statusPanels.at(panel);
     label->setText(text);
@@ -312,7 +312,7 @@ void TfrmMainTavolan::setPanelText(int panel, const QString& text)
     label->setFixedWidth(qMax(StatusPanelWidths[panel], label->sizeHint().width()));
 }
 
-QString TfrmMainTavolan::statusPanelText(int panel) const
+QString MainWindow::statusPanelText(int panel) const
 {
     return panel >= 0 && panel < m_statusPanels.size() ? m_statusPanels.at(panel)->text() : QString();
 }
@@ -320,7 +320,7 @@ QString TfrmMainTavolan::statusPanelText(int panel) const
 // ---------------------------------------------------------------------------
 // Start-up
 
-bool TfrmMainTavolan::FormCreate()
+bool MainWindow::FormCreate()
 {
     auto& pv = mPublicVariable();
     setWindowTitle(windowCaption());
@@ -381,7 +381,7 @@ bool TfrmMainTavolan::FormCreate()
     return true;
 }
 
-void TfrmMainTavolan::applySettings()
+void MainWindow::applySettings()
 {
     auto& pv = mPublicVariable();
     if (!pv.SystemIni)
@@ -409,7 +409,7 @@ void TfrmMainTavolan::applySettings()
     chooseLocalAddress(s.complete ? s.configuredIp : pv.SystemIni->read(QStringLiteral("ip"), QStringLiteral("ip")));
 }
 
-void TfrmMainTavolan::chooseLocalAddress(const QString& configuredIp)
+void MainWindow::chooseLocalAddress(const QString& configuredIp)
 {
     auto& pv = mPublicVariable();
     QStringList hosts;
@@ -430,7 +430,7 @@ void TfrmMainTavolan::chooseLocalAddress(const QString& configuredIp)
             static_cast<quint8>(GetDelimitedField(pv.LocalAddress, i + 1, QStringLiteral(".")).toInt());
 }
 
-void TfrmMainTavolan::writeStatusPanels()
+void MainWindow::writeStatusPanels()
 {
     const auto& pv = mPublicVariable();
     setPanelText(1, QStringLiteral("Subnet ID:") + QString::number(pv.SubnetID) + QStringLiteral(" ") +
@@ -438,12 +438,12 @@ void TfrmMainTavolan::writeStatusPanels()
     setPanelText(2, QStringLiteral("IP:") + pv.LocalAddress);
 }
 
-void TfrmMainTavolan::writePortPanel()
+void MainWindow::writePortPanel()
 {
     setPanelText(0, QStringLiteral("Ready,Port:") + QString::number(mPublicVariable().UdpPort));
 }
 
-void TfrmMainTavolan::ReloadShowList()
+void MainWindow::ReloadShowList()
 {
     const ShowListReload reload = ::ReloadShowList();
     if (!reload.ok)
@@ -465,7 +465,7 @@ void TfrmMainTavolan::ReloadShowList()
 // ---------------------------------------------------------------------------
 // Choosing and switching shows
 
-void TfrmMainTavolan::ChooseSelectedShow()
+void MainWindow::ChooseSelectedShow()
 {
     const QList<QTreeWidgetItem*> selected = lsvShow->selectedItems();
     if (selected.isEmpty())
@@ -478,7 +478,7 @@ void TfrmMainTavolan::ChooseSelectedShow()
     QApplication::restoreOverrideCursor();
 }
 
-void TfrmMainTavolan::selectShowRow(int index)
+void MainWindow::selectShowRow(int index)
 {
     QTreeWidgetItem* item = lsvShow->topLevelItem(index);
     if (!item)
@@ -493,17 +493,17 @@ void TfrmMainTavolan::selectShowRow(int index)
     lsvShow->scrollToItem(item);
 }
 
-void TfrmMainTavolan::playPlayer()
+void MainWindow::playPlayer()
 {
     m_player->play();
 }
 
-void TfrmMainTavolan::stopPlayer()
+void MainWindow::stopPlayer()
 {
     m_player->stop();
 }
 
-void TfrmMainTavolan::reportSettingsNotSaved(const QString& what)
+void MainWindow::reportSettingsNotSaved(const QString& what)
 {
     const IniFile* ini = mPublicVariable().SystemIni.get();
     const QString text = QStringLiteral("%1 could not be written to %2")
@@ -513,7 +513,7 @@ void TfrmMainTavolan::reportSettingsNotSaved(const QString& what)
     m_statusPanels.at(SettingsProblemPanel)->setToolTip(text);
 }
 
-void TfrmMainTavolan::reportPlayFailure(const QString& reason)
+void MainWindow::reportPlayFailure(const QString& reason)
 {
     const QString text = QStringLiteral("cannot play \"%1\": %2").arg(m_player->url(), reason);
     qWarning().noquote() << text;
@@ -527,12 +527,12 @@ void TfrmMainTavolan::reportPlayFailure(const QString& reason)
 // ---------------------------------------------------------------------------
 // Notification area, hiding and exit
 
-bool TfrmMainTavolan::isTrayAvailable() const
+bool MainWindow::isTrayAvailable() const
 {
     return m_deps.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
 }
 
-void TfrmMainTavolan::addTrayIcon()
+void MainWindow::addTrayIcon()
 {
     trayIcon = new QSystemTrayIcon(TavolanIcon(), this);
     trayIcon->setObjectName(QStringLiteral("trayIcon"));
@@ -547,12 +547,12 @@ void TfrmMainTavolan::addTrayIcon()
         trayIcon->show();
 }
 
-void TfrmMainTavolan::TrayIconLeftClick()
+void MainWindow::TrayIconLeftClick()
 {
     BringToFront();
 }
 
-void TfrmMainTavolan::TrayIconRightClick()
+void MainWindow::TrayIconRightClick()
 {
     // The operator reaches for the menu: hold the show first (the pause
     // sends the pause set like any other).
@@ -561,7 +561,7 @@ void TfrmMainTavolan::TrayIconRightClick()
     popmenuIcon->popup(QCursor::pos());
 }
 
-void TfrmMainTavolan::BringToFront()
+void MainWindow::BringToFront()
 {
     // The window comes back as it was put away: maximised or not.
     if (isMinimized())
@@ -572,7 +572,7 @@ void TfrmMainTavolan::BringToFront()
     activateWindow();
 }
 
-void TfrmMainTavolan::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (m_exiting) {
         event->accept();
@@ -588,7 +588,7 @@ void TfrmMainTavolan::closeEvent(QCloseEvent* event)
         showMinimized();
 }
 
-bool TfrmMainTavolan::ExitProgram()
+bool MainWindow::ExitProgram()
 {
     if (AskQuestion(this, QString::fromLatin1(ExitQuestion)) != MessageAnswer::Yes)
         return false;
@@ -622,7 +622,7 @@ bool TfrmMainTavolan::ExitProgram()
 // ---------------------------------------------------------------------------
 // Menus
 
-void TfrmMainTavolan::ShowSettingsClick()
+void MainWindow::ShowSettingsClick()
 {
     if (!openShowSettingsWindow().showListChanged)
         return;
@@ -634,12 +634,12 @@ void TfrmMainTavolan::ShowSettingsClick()
         LoadShow(pv.ShowList.at(pv.CurrentShowIndex).ShowID);
 }
 
-void TfrmMainTavolan::PlaySettingsClick()
+void MainWindow::PlaySettingsClick()
 {
     openPlaySettingsWindow();
 }
 
-void TfrmMainTavolan::AddressSettingsClick()
+void MainWindow::AddressSettingsClick()
 {
     if (openAddressDialog().saved) {
         writeStatusPanels();
@@ -647,18 +647,18 @@ void TfrmMainTavolan::AddressSettingsClick()
     }
 }
 
-void TfrmMainTavolan::FiringSettingsClick()
+void MainWindow::FiringSettingsClick()
 {
     if (openFiringSettingsDialog().saved)
         m_runner->setFiringSettings(ReadFiringSettings(*mPublicVariable().SystemIni));
 }
 
-BusMonitorWindow* TfrmMainTavolan::busMonitor() const
+BusMonitorWindow* MainWindow::busMonitor() const
 {
     return m_busMonitor.data();
 }
 
-void TfrmMainTavolan::BusMonitorClick()
+void MainWindow::BusMonitorClick()
 {
     if (!m_busMonitor) {
         m_busMonitor = new BusMonitorWindow(this);
@@ -669,38 +669,38 @@ void TfrmMainTavolan::BusMonitorClick()
     m_busMonitor->activateWindow();
 }
 
-void TfrmMainTavolan::AboutClick()
+void MainWindow::AboutClick()
 {
-    TfrmAbout::Execute(this);
+    AboutBox::Execute(this);
 }
 
-void TfrmMainTavolan::ExitClick()
+void MainWindow::ExitClick()
 {
     ExitProgram();
 }
 
-OpenedWindowResult TfrmMainTavolan::openShowSettingsWindow()
+OpenedWindowResult MainWindow::openShowSettingsWindow()
 {
     return {RunShowSetupWindow(this, *m_sequencer), false};
 }
 
-OpenedWindowResult TfrmMainTavolan::openPlaySettingsWindow()
+OpenedWindowResult MainWindow::openPlaySettingsWindow()
 {
     // The sets are read afresh whenever they are sent, so nothing comes back.
-    TfrmPlaySetup::Execute(this, *m_sequencer);
+    PlaySettingsWindow::Execute(this, *m_sequencer);
     return {};
 }
 
-OpenedWindowResult TfrmMainTavolan::openAddressDialog()
+OpenedWindowResult MainWindow::openAddressDialog()
 {
     OpenedWindowResult result;
-    result.saved = TfrmSettings_Address::Execute(this);
+    result.saved = AddressDialog::Execute(this);
     return result;
 }
 
-OpenedWindowResult TfrmMainTavolan::openFiringSettingsDialog()
+OpenedWindowResult MainWindow::openFiringSettingsDialog()
 {
     OpenedWindowResult result;
-    result.saved = TfrmFiringSettings::Execute(this);
+    result.saved = FiringSettingsDialog::Execute(this);
     return result;
 }

@@ -1,6 +1,6 @@
-#include "mRWFun.h"
+#include "commandcodec.h"
 
-#include "mSocket.h"
+#include "udpsocket.h"
 #include "messages.h"
 
 #include <exception>
@@ -92,8 +92,8 @@ void SendCommand(quint8 subnet, quint8 device, quint8 kind, quint16 first, quint
         const std::optional<EncodedCommand> command = EncodeCommand(kind, first, second, third);
         if (!command)
             return;
-        pblSendBUF(reinterpret_cast<const quint8*>(command->payload.constData()),
-                   int(command->payload.size()), command->operationCode, subnet, device, false);
+        SendBusPacket(reinterpret_cast<const quint8*>(command->payload.constData()),
+                      int(command->payload.size()), command->operationCode, subnet, device, false);
     } catch (const std::exception& e) {
         ShowError(QString::fromLocal8Bit(e.what()));
     } catch (...) {
@@ -104,5 +104,5 @@ void SendCommand(quint8 subnet, quint8 device, quint8 kind, quint16 first, quint
 void SendSwitchAck(quint8 subnet, quint8 device, quint8 switchNo, quint8 status)
 {
     const quint8 payload[2] = {switchNo, status};
-    pblSendBUF(payload, 2, 0xE01D, subnet, device, false);
+    SendBusPacket(payload, 2, 0xE01D, subnet, device, false);
 }

@@ -1,4 +1,4 @@
-#include "modifycurtimepoint.h"
+#include "edittimepointdialog.h"
 
 #include "editing.h"
 #include "formlayout.h"
@@ -80,10 +80,10 @@ bool ModifyCurTimePointLogic::save(QWidget* owner)
     return true;
 }
 
-// ---- TfrmModifyCurTimePoint -----------------------------------------------------
+// ---- EditTimePointDialog -----------------------------------------------------
 
-TfrmModifyCurTimePoint::TfrmModifyCurTimePoint(QWidget* parent, const QString& showId, const QString& showName,
-                                               const QString& timePointId, const QString& remark)
+EditTimePointDialog::EditTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
+                                         const QString& timePointId, const QString& remark)
     : QDialog(parent, FixedDialogFlags),
       m_logic(showId, showName, timePointId, remark)
 {
@@ -116,7 +116,7 @@ TfrmModifyCurTimePoint::TfrmModifyCurTimePoint(QWidget* parent, const QString& s
     bitbtnSave = PlacedButton(this, "bitbtnSave", QStringLiteral("Save"), QRect(196, 168, 96, 30));
     bitbtnClose = PlacedButton(this, "bitbtnClose", QStringLiteral("Close"), QRect(304, 168, 96, 30));
 
-    connect(bitbtnSave, &QPushButton::clicked, this, &TfrmModifyCurTimePoint::bitbtnSaveClick);
+    connect(bitbtnSave, &QPushButton::clicked, this, &EditTimePointDialog::bitbtnSaveClick);
     connect(bitbtnClose, &QPushButton::clicked, this, &QDialog::reject);
 
     ApplyFixedFormLayout(this);
@@ -129,7 +129,7 @@ TfrmModifyCurTimePoint::TfrmModifyCurTimePoint(QWidget* parent, const QString& s
     editRemark->setText(m_logic.remark);
 }
 
-void TfrmModifyCurTimePoint::bitbtnSaveClick()
+void EditTimePointDialog::bitbtnSaveClick()
 {
     m_logic.hour = editHour->text();
     m_logic.minute = editMinute->text();
@@ -143,6 +143,6 @@ bool RunModifyCurTimePointDialog(QWidget* parent, const QString& showId, const Q
                                  const QString& timePointId, const QString& remark)
 {
     // Only a save closes the dialog with Accepted.
-    TfrmModifyCurTimePoint dialog(parent, showId, showName, timePointId, remark);
+    EditTimePointDialog dialog(parent, showId, showName, timePointId, remark);
     return dialog.exec() == QDialog::Accepted;
 }

@@ -1,6 +1,6 @@
 #include "database.h"
 #include "editing.h"
-#include "modifycurtimepoint.h"
+#include "edittimepointdialog.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "storedfixture.h"
@@ -20,7 +20,7 @@ int storedSecond(int timePointId)
 
 } // namespace
 
-class TestModifyCurTimePoint : public QObject, protected StoredDataFixture {
+class TestEditTimePointDialog : public QObject, protected StoredDataFixture {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -38,7 +38,7 @@ private Q_SLOTS:
 
     void opensSplitAndSavesThroughTheControls()
     {
-        TfrmModifyCurTimePoint dialog(nullptr, "1", "Finale", "1", "cue");
+        EditTimePointDialog dialog(nullptr, "1", "Finale", "1", "cue");
         dialog.show();
         auto* hour = dialog.findChild<QLineEdit*>(QStringLiteral("editHour"));
         auto* minute = dialog.findChild<QLineEdit*>(QStringLiteral("editMinute"));
@@ -92,7 +92,7 @@ private Q_SLOTS:
     {
         QVERIFY(RunSql(QStringLiteral("create trigger no before update on TimePoint "
                                       "begin select raise(abort, 'point locked'); end")));
-        TfrmModifyCurTimePoint dialog(nullptr, "1", "Finale", "2", "cue");
+        EditTimePointDialog dialog(nullptr, "1", "Finale", "2", "cue");
         dialog.show();
         dialog.findChild<QLineEdit*>(QStringLiteral("editMinute"))->setText(QStringLiteral("5"));
         dialog.findChild<QPushButton*>(QStringLiteral("bitbtnSave"))->click();
@@ -106,5 +106,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestModifyCurTimePoint)
-#include "tst_modifycurtimepoint.moc"
+QTEST_MAIN(TestEditTimePointDialog)
+#include "tst_edittimepointdialog.moc"

@@ -37,7 +37,7 @@ std::array<quint8, 2> pblPackCRC(const quint8* bytes, int count);
 
 // True when the two bytes after the first count bytes hold their CRC, high
 // byte first. The caller guarantees count + 2 readable bytes.
-bool pblCheckCRC(const quint8* bytes, int count);
+bool BusCrcMatches(const quint8* bytes, int count);
 
 // The protocol tag of a generation: "RODOVEVARA" up to 3, "VORTELUMEN" from 4.
 QByteArray ProtocolTag(quint8 generation);
@@ -90,8 +90,8 @@ quint16 UDPSocketPort();
 // Frames the first count payload bytes and broadcasts the datagram to port
 // 6000 (the destination port the socket was opened with). Own subnet, device, generation and local octets are read at every
 // call. Without an open socket nothing is sent.
-void pblSendBUF(const quint8* payload, int count, quint16 operationCode, quint8 targetSubnet,
-                quint8 targetDevice, bool longForm = false);
+void SendBusPacket(const quint8* payload, int count, quint16 operationCode, quint8 targetSubnet,
+                   quint8 targetDevice, bool longForm = false);
 
 // Announces socket changes, so that a reader can let go of a descriptor
 // before it is closed and pick up the new one after a reopen or a move.

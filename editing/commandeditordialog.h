@@ -33,10 +33,10 @@ protected:
 // each, edited through editors laid over the selected row's cells. The
 // rules live in CommandGridModel; this window shows its state and hands it
 // the operator's actions.
-class TfrmSettings_Object_Of_Scene_Setup : public QDialog {
+class CommandEditorDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmSettings_Object_Of_Scene_Setup(QWidget* parent = nullptr);
+    explicit CommandEditorDialog(QWidget* parent = nullptr);
 
     // Loads the checked commands (CommandIDs) of the list: the set's, or for
     // code 1 the time point's of the show. No checked command: an empty grid.

@@ -1,4 +1,4 @@
-#include "modifycommandsdialog.h"
+#include "commandeditordialog.h"
 
 #include "formlayout.h"
 #include "placedwidgets.h"
@@ -55,7 +55,7 @@ void CommandGridView::resizeEvent(QResizeEvent* event)
 
 // ---- The window ----
 
-int TfrmSettings_Object_Of_Scene_Setup::EditorColumn(GridEditor editor)
+int CommandEditorDialog::EditorColumn(GridEditor editor)
 {
     switch (editor) {
     case GridEditor::OrderID:
@@ -80,7 +80,7 @@ int TfrmSettings_Object_Of_Scene_Setup::EditorColumn(GridEditor editor)
     }
 }
 
-TfrmSettings_Object_Of_Scene_Setup::TfrmSettings_Object_Of_Scene_Setup(QWidget* parent)
+CommandEditorDialog::CommandEditorDialog(QWidget* parent)
     : QDialog(parent, FixedDialogFlags)
 {
     setObjectName(QStringLiteral("frmSettings_Object_Of_Scene_Setup"));
@@ -140,8 +140,8 @@ TfrmSettings_Object_Of_Scene_Setup::TfrmSettings_Object_Of_Scene_Setup(QWidget* 
     bitbtnClose->setGeometry(488, 584, 100, 40);
     for (QPushButton* b : {bitbtnSave, bitbtnClose})
         b->setAutoDefault(false);
-    connect(bitbtnSave, &QPushButton::clicked, this, &TfrmSettings_Object_Of_Scene_Setup::bitbtnSaveClick);
-    connect(bitbtnClose, &QPushButton::clicked, this, &TfrmSettings_Object_Of_Scene_Setup::reject);
+    connect(bitbtnSave, &QPushButton::clicked, this, &CommandEditorDialog::bitbtnSaveClick);
+    connect(bitbtnClose, &QPushButton::clicked, this, &CommandEditorDialog::reject);
 
     createEditors();
 
@@ -156,9 +156,9 @@ TfrmSettings_Object_Of_Scene_Setup::TfrmSettings_Object_Of_Scene_Setup(QWidget* 
         previous = w;
     }
 
-    connect(&m_model, &CommandGridModel::rowsReset, this, &TfrmSettings_Object_Of_Scene_Setup::renderRows);
-    connect(&m_model, &CommandGridModel::cellChanged, this, &TfrmSettings_Object_Of_Scene_Setup::renderCell);
-    connect(&m_model, &CommandGridModel::editorChanged, this, &TfrmSettings_Object_Of_Scene_Setup::renderEditor);
+    connect(&m_model, &CommandGridModel::rowsReset, this, &CommandEditorDialog::renderRows);
+    connect(&m_model, &CommandGridModel::cellChanged, this, &CommandEditorDialog::renderCell);
+    connect(&m_model, &CommandGridModel::editorChanged, this, &CommandEditorDialog::renderEditor);
     connect(&m_model, &CommandGridModel::currentRowChanged, this, [this](int row) {
         if (strgrd->currentRow() != row - 1) {
             const QSignalBlocker quiet(strgrd);
@@ -166,18 +166,18 @@ TfrmSettings_Object_Of_Scene_Setup::TfrmSettings_Object_Of_Scene_Setup(QWidget* 
         }
         placeEditors();
     });
-    connect(strgrd, &QTableWidget::currentCellChanged, this, &TfrmSettings_Object_Of_Scene_Setup::strgrdSelectCell);
-    connect(strgrd, &CommandGridView::cellsMoved, this, &TfrmSettings_Object_Of_Scene_Setup::placeEditors);
-    connect(strgrd, &CommandGridView::viewResized, this, &TfrmSettings_Object_Of_Scene_Setup::setColumnWidths);
+    connect(strgrd, &QTableWidget::currentCellChanged, this, &CommandEditorDialog::strgrdSelectCell);
+    connect(strgrd, &CommandGridView::cellsMoved, this, &CommandEditorDialog::placeEditors);
+    connect(strgrd, &CommandGridView::viewResized, this, &CommandEditorDialog::setColumnWidths);
     connect(strgrd->horizontalHeader(), &QHeaderView::sectionResized, this,
-            &TfrmSettings_Object_Of_Scene_Setup::placeEditors);
+            &CommandEditorDialog::placeEditors);
 
     ApplyFixedFormLayout(this);
     setColumnWidths();
     CentreOnScreen(this, parent);
 }
 
-void TfrmSettings_Object_Of_Scene_Setup::createEditors()
+void CommandEditorDialog::createEditors()
 {
     // The editors live on the grid's cell area, so they scroll with the
     // cells and are clipped where the cells are.
@@ -223,13 +223,13 @@ void TfrmSettings_Object_Of_Scene_Setup::createEditors()
     }
 }
 
-void TfrmSettings_Object_Of_Scene_Setup::editorTyped(GridEditor editor, const QString& text)
+void CommandEditorDialog::editorTyped(GridEditor editor, const QString& text)
 {
     if (!m_rendering)
         m_model.EditText(editor, text);
 }
 
-void TfrmSettings_Object_Of_Scene_Setup::setColumnWidths()
+void CommandEditorDialog::setColumnWidths()
 {
     // Each data column takes its share of what column 0 leaves; a strip
     // stays free at the right.
@@ -239,7 +239,7 @@ void TfrmSettings_Object_Of_Scene_Setup::setColumnWidths()
     placeEditors();
 }
 
-void TfrmSettings_Object_Of_Scene_Setup::placeEditors()
+void CommandEditorDialog::placeEditors()
 {
     const int row = m_model.currentRow() - 1;
     if (row < 0 || row >= strgrd->rowCount())
@@ -265,7 +265,7 @@ void TfrmSettings_Object_Of_Scene_Setup::placeEditors()
                                                        height);
 }
 
-void TfrmSettings_Object_Of_Scene_Setup::renderRows()
+void CommandEditorDialog::renderRows()
 {
     const QSignalBlocker quiet(strgrd);
     strgrd->clearContents();
@@ -281,13 +281,13 @@ void TfrmSettings_Object_Of_Scene_Setup::renderRows()
     renderContext();
 }
 
-void TfrmSettings_Object_Of_Scene_Setup::renderCell(int row, int column)
+void CommandEditorDialog::renderCell(int row, int column)
 {
     if (QTableWidgetItem* item = strgrd->item(row - 1, column))
         item->setText(m_model.cell(row, column));
 }
 
-void TfrmSettings_Object_Of_Scene_Setup::renderEditor(GridEditor editor)
+void CommandEditorDialog::renderEditor(GridEditor editor)
 {
     const QScopedValueRollback<bool> rendering(m_rendering, true);
     QWidget* w = m_editors[size_t(editor)];
@@ -318,7 +318,7 @@ void TfrmSettings_Object_Of_Scene_Setup::renderEditor(GridEditor editor)
     w->setVisible(m_model.editorVisible(editor));
 }
 
-void TfrmSettings_Object_Of_Scene_Setup::renderContext()
+void CommandEditorDialog::renderContext()
 {
     lblFirst->setText(m_model.firstCaption());
     lblFirstValue->setText(m_model.firstValue());
@@ -328,7 +328,7 @@ void TfrmSettings_Object_Of_Scene_Setup::renderContext()
     lblSecondValue->setVisible(m_model.secondLineVisible());
 }
 
-void TfrmSettings_Object_Of_Scene_Setup::strgrdSelectCell(int row, int column, int previousRow, int previousColumn)
+void CommandEditorDialog::strgrdSelectCell(int row, int column, int previousRow, int previousColumn)
 {
     if (row < 0)
         return;
@@ -339,9 +339,9 @@ void TfrmSettings_Object_Of_Scene_Setup::strgrdSelectCell(int row, int column, i
     }
 }
 
-void TfrmSettings_Object_Of_Scene_Setup::LoadCheckedCommands(int setCode, const QList<int>& checkedIds,
-                                                             const QString& showId, const QString& showName,
-                                                             const QString& timePointId, const QString& timePointText)
+void CommandEditorDialog::LoadCheckedCommands(int setCode, const QList<int>& checkedIds,
+                                              const QString& showId, const QString& showName,
+                                              const QString& timePointId, const QString& timePointText)
 {
     CommandGridTarget target;
     target.code = CommandSetCode(setCode);
@@ -357,7 +357,7 @@ void TfrmSettings_Object_Of_Scene_Setup::LoadCheckedCommands(int setCode, const 
     m_model.LoadCheckedCommands(target, checkedIds);
 }
 
-bool TfrmSettings_Object_Of_Scene_Setup::eventFilter(QObject* watched, QEvent* event)
+bool CommandEditorDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
@@ -375,7 +375,7 @@ bool TfrmSettings_Object_Of_Scene_Setup::eventFilter(QObject* watched, QEvent* e
     return QDialog::eventFilter(watched, event);
 }
 
-void TfrmSettings_Object_Of_Scene_Setup::mousePressEvent(QMouseEvent* event)
+void CommandEditorDialog::mousePressEvent(QMouseEvent* event)
 {
     // A click on the window's background ends the editing of the row.
     m_model.ClickBackground();
@@ -384,7 +384,7 @@ void TfrmSettings_Object_Of_Scene_Setup::mousePressEvent(QMouseEvent* event)
     QDialog::mousePressEvent(event);
 }
 
-void TfrmSettings_Object_Of_Scene_Setup::bitbtnSaveClick()
+void CommandEditorDialog::bitbtnSaveClick()
 {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const bool saved = m_model.Save();
@@ -393,7 +393,7 @@ void TfrmSettings_Object_Of_Scene_Setup::bitbtnSaveClick()
         accept();
 }
 
-void TfrmSettings_Object_Of_Scene_Setup::reject()
+void CommandEditorDialog::reject()
 {
     if (m_model.CloseQuery())
         QDialog::reject();
@@ -402,7 +402,7 @@ void TfrmSettings_Object_Of_Scene_Setup::reject()
 bool RunModifyCommandsDialog(QWidget* parent, int setCode, const QList<int>& checkedIds, const QString& showId,
                              const QString& showName, const QString& timePointId, const QString& timePointText)
 {
-    TfrmSettings_Object_Of_Scene_Setup window(parent);
+    CommandEditorDialog window(parent);
     window.LoadCheckedCommands(setCode, checkedIds, showId, showName, timePointId, timePointText);
     window.exec();
     return window.model().saved();

@@ -1,4 +1,4 @@
-#include "mSocket.h"
+#include "udpsocket.h"
 
 #include "busobserver.h"
 #include "messages.h"
@@ -100,7 +100,7 @@ std::array<quint8, 2> pblPackCRC(const quint8* bytes, int count)
     }
 }
 
-bool pblCheckCRC(const quint8* bytes, int count)
+bool BusCrcMatches(const quint8* bytes, int count)
 {
     try {
         if (!bytes || count < 0)
@@ -229,8 +229,8 @@ quint16 UDPSocketPort()
     return boundPort(socketHandle);
 }
 
-void pblSendBUF(const quint8* payload, int count, quint16 operationCode, quint8 targetSubnet,
-                quint8 targetDevice, bool longForm)
+void SendBusPacket(const quint8* payload, int count, quint16 operationCode, quint8 targetSubnet,
+                   quint8 targetDevice, bool longForm)
 {
     try {
         if (count < 0 || count > BusWire::MaxPayload) {
