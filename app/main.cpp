@@ -1,5 +1,5 @@
-#include "mainwindow.h"
 #include "logos.h"
+#include "mainwindow.h"
 #include "messageboxes.h"
 #include "messages.h"
 #include "singleinstance.h"

@@ -2,7 +2,6 @@
 
 #include "about.h"
 #include "addressdialog.h"
-#include "playsetupwindow.h"
 #include "busmonitorwindow.h"
 #include "busreceiver.h"
 #include "commandsets.h"
@@ -13,9 +12,9 @@
 #include "localaddresses.h"
 #include "logos.h"
 #include "lookups.h"
-#include "udpsocket.h"
 #include "mediaplayer.h"
 #include "messages.h"
+#include "playsetupwindow.h"
 #include "publicvariable.h"
 #include "qtmediaplayer.h"
 #include "settingsfiles.h"
@@ -23,6 +22,7 @@
 #include "showrunner.h"
 #include "showsetup.h"
 #include "textops.h"
+#include "udpsocket.h"
 #include "version.h"
 
 #include <QApplication>

@@ -168,7 +168,7 @@ bool AddEditShowLogic::save(QWidget* owner)
     return true;
 }
 
-// ---- AddEditShowDialog --------------------------------------------------------
+// ---- AddEditShowDialog ------------------------------------------------------
 
 AddEditShowDialog::AddEditShowDialog(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists)
     : QDialog(parent, FixedDialogFlags),

@@ -5,5 +5,5 @@
 
 CommandListOperations::Dialogs DefaultCommandListDialogs()
 {
-    return {&RunAddCommandsDialog, &RunModifyCommandsDialog};
+    return {&RunAddCommandsDialog, &RunCommandEditorDialog};
 }

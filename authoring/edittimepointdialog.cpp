@@ -32,15 +32,15 @@ bool checkField(const QString& text, int maximum, const QString& refusal, QWidge
 
 } // namespace
 
-// ---- ModifyCurTimePointLogic ----------------------------------------------------
+// ---- EditTimePointLogic ---------------------------------------------------------
 
-ModifyCurTimePointLogic::ModifyCurTimePointLogic(const QString& showId, const QString& showName_,
-                                                 const QString& timePointId, const QString& remark_)
+EditTimePointLogic::EditTimePointLogic(const QString& showId, const QString& showName_,
+                                       const QString& timePointId, const QString& remark_)
     : showName(showName_), remark(remark_.left(RemarkLength)), m_showId(showId), m_timePointId(timePointId)
 {
 }
 
-void ModifyCurTimePointLogic::load()
+void EditTimePointLogic::load()
 {
     int seconds = 0;
     const auto showId = idOf(m_showId);
@@ -57,7 +57,7 @@ void ModifyCurTimePointLogic::load()
     second = QString::number(seconds % 60);
 }
 
-bool ModifyCurTimePointLogic::save(QWidget* owner)
+bool EditTimePointLogic::save(QWidget* owner)
 {
     if (!checkField(hour, 10, QStringLiteral("Hour is invalid, it should be 0  to 10"), owner)
         || !checkField(minute, 59, QStringLiteral("Minute is invalid, it should be 0  to 59"), owner)
@@ -80,7 +80,7 @@ bool ModifyCurTimePointLogic::save(QWidget* owner)
     return true;
 }
 
-// ---- EditTimePointDialog -----------------------------------------------------
+// ---- EditTimePointDialog --------------------------------------------------------
 
 EditTimePointDialog::EditTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
                                          const QString& timePointId, const QString& remark)
@@ -111,7 +111,7 @@ EditTimePointDialog::EditTimePointDialog(QWidget* parent, const QString& showId,
 
     PlacedLabel(this, "Label8", QStringLiteral("Remark:"), QRect(labelX, 116, 130, 24));
     editRemark = PlacedLineEdit(this, "editRemark", QRect(fieldX, 116, 240, 24));
-    editRemark->setMaxLength(ModifyCurTimePointLogic::RemarkLength);
+    editRemark->setMaxLength(EditTimePointLogic::RemarkLength);
 
     bitbtnSave = PlacedButton(this, "bitbtnSave", QStringLiteral("Save"), QRect(196, 168, 96, 30));
     bitbtnClose = PlacedButton(this, "bitbtnClose", QStringLiteral("Close"), QRect(304, 168, 96, 30));
@@ -139,8 +139,8 @@ void EditTimePointDialog::bitbtnSaveClick()
         accept();
 }
 
-bool RunModifyCurTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
-                                 const QString& timePointId, const QString& remark)
+bool RunEditTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
+                            const QString& timePointId, const QString& remark)
 {
     // Only a save closes the dialog with Accepted.
     EditTimePointDialog dialog(parent, showId, showName, timePointId, remark);

@@ -9,18 +9,18 @@ class QPushButton;
 
 // Opens the "Edit Current Time Point" dialog modally for one time point of
 // a show. Returns true when it saved.
-bool RunModifyCurTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
-                                 const QString& timePointId, const QString& remark);
+bool RunEditTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
+                            const QString& timePointId, const QString& remark);
 
 // What the edit-time-point dialog does, without widgets: the time point's
 // second split into hours, minutes and seconds, and the save with its range
 // checks.
-class ModifyCurTimePointLogic {
+class EditTimePointLogic {
 public:
     static constexpr int RemarkLength = 50;
 
-    ModifyCurTimePointLogic(const QString& showId, const QString& showName, const QString& timePointId,
-                            const QString& remark);
+    EditTimePointLogic(const QString& showId, const QString& showName, const QString& timePointId,
+                       const QString& remark);
 
     // Reads the stored second (0 when there is no such time point).
     void load();
@@ -48,7 +48,7 @@ public:
     EditTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
                         const QString& timePointId, const QString& remark);
 
-    ModifyCurTimePointLogic& logic() { return m_logic; }
+    EditTimePointLogic& logic() { return m_logic; }
 
     QLabel* lblCurShow = nullptr;
     QLineEdit* editHour = nullptr;
@@ -61,5 +61,5 @@ public:
     void bitbtnSaveClick();
 
 private:
-    ModifyCurTimePointLogic m_logic;
+    EditTimePointLogic m_logic;
 };

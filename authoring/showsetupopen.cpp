@@ -10,7 +10,7 @@ bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer)
                              const ShowSetupLogic::ShowNameCheck& nameExists) {
         return RunAddEditShowDialog(owner, mode, showId, nameExists);
     };
-    dialogs.modifyTimePoint = &RunModifyCurTimePointDialog;
+    dialogs.modifyTimePoint = &RunEditTimePointDialog;
     dialogs.commands = DefaultCommandListDialogs();
     ShowSettingsWindow window(parent, sequencer, std::move(dialogs));
     window.setWindowState(Qt::WindowMaximized);

@@ -25,16 +25,16 @@
 //    loopback hears the acknowledgements) and the longest gap.
 //    --sustained-only skips 1 and 2.
 
+#include "benchsupport.h"
 #include "busmonitorwindow.h"
 #include "busreceiver.h"
-#include "benchsupport.h"
+#include "commandcodec.h"
 #include "commandsequencer.h"
 #include "fakemediaplayer.h"
-#include "commandcodec.h"
-#include "udpsocket.h"
 #include "publicvariable.h"
 #include "showrunner.h"
 #include "showswitchtarget.h"
+#include "udpsocket.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

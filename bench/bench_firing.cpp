@@ -17,13 +17,13 @@
 //    time: doubled and missed firings in precise mode.
 
 #include "benchsupport.h"
-#include "commandsequencer.h"
 #include "commandcodec.h"
-#include "udpsocket.h"
+#include "commandsequencer.h"
 #include "mediaplayer.h"
 #include "publicvariable.h"
 #include "qtmediaplayer.h"
 #include "showrunner.h"
+#include "udpsocket.h"
 #include "wavfile.h"
 
 #include <QApplication>

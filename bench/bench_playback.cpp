@@ -17,10 +17,9 @@
 //    firings on the real event loop.
 
 #include "benchsupport.h"
+#include "commandcodec.h"
 #include "commandsequencer.h"
 #include "database.h"
-#include "commandcodec.h"
-#include "udpsocket.h"
 #include "mediaplayer.h"
 #include "publicvariable.h"
 #include "rawsql.h"
@@ -28,6 +27,7 @@
 #include "showlist.h"
 #include "showrunner.h"
 #include "textops.h"
+#include "udpsocket.h"
 
 #include <QCoreApplication>
 #include <QDir>

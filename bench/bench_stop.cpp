@@ -15,14 +15,14 @@
 // baseline.
 
 #include "benchsupport.h"
+#include "commandcodec.h"
 #include "commandsequencer.h"
 #include "commandsets.h"
 #include "database.h"
-#include "commandcodec.h"
-#include "udpsocket.h"
 #include "programfolder.h"
 #include "rawsql.h"
 #include "showrunner.h"
+#include "udpsocket.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

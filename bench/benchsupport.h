@@ -3,9 +3,9 @@
 // What the benchmark programs share: the loopback guard they start with and
 // the show the playback figures fire.
 
-#include "udpsocket.h"
 #include "mediaplayer.h"
 #include "publicvariable.h"
+#include "udpsocket.h"
 
 #include <QElapsedTimer>
 #include <QNetworkInterface>

@@ -1,9 +1,9 @@
 #include "busdispatch.h"
 
 #include "commandcodec.h"
-#include "udpsocket.h"
 #include "publicvariable.h"
 #include "showswitchtarget.h"
+#include "udpsocket.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,8 +2,8 @@
 
 #include "busdispatch.h"
 #include "busobserver.h"
-#include "udpsocket.h"
 #include "publicvariable.h"
+#include "udpsocket.h"
 
 #include <QHostAddress>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "commandcodec.h"
 
-#include "udpsocket.h"
 #include "messages.h"
+#include "udpsocket.h"
 
 #include <exception>
 

@@ -1,10 +1,10 @@
 #include "addresssettings.h"
 
-#include "udpsocket.h"
 #include "messages.h"
 #include "publicvariable.h"
 #include "settingsfiles.h"
 #include "textops.h"
+#include "udpsocket.h"
 
 AddressSettings::AddressSettings()
     : AddressSettings(Ports{})

@@ -399,8 +399,8 @@ void CommandEditorDialog::reject()
         QDialog::reject();
 }
 
-bool RunModifyCommandsDialog(QWidget* parent, int setCode, const QList<int>& checkedIds, const QString& showId,
-                             const QString& showName, const QString& timePointId, const QString& timePointText)
+bool RunCommandEditorDialog(QWidget* parent, int setCode, const QList<int>& checkedIds, const QString& showId,
+                            const QString& showName, const QString& timePointId, const QString& timePointText)
 {
     CommandEditorDialog window(parent);
     window.LoadCheckedCommands(setCode, checkedIds, showId, showName, timePointId, timePointText);

@@ -86,5 +86,5 @@ private:
 
 // Opens the window modally over the checked commands of the list; true when
 // it saved.
-bool RunModifyCommandsDialog(QWidget* parent, int setCode, const QList<int>& checkedIds, const QString& showId,
-                             const QString& showName, const QString& timePointId, const QString& timePointText);
+bool RunCommandEditorDialog(QWidget* parent, int setCode, const QList<int>& checkedIds, const QString& showId,
+                            const QString& showName, const QString& timePointId, const QString& timePointText);

@@ -4,10 +4,10 @@
 
 #include "busdispatch.h"
 #include "commandcodec.h"
-#include "udpsocket.h"
 #include "messages.h"
 #include "publicvariable.h"
 #include "showswitchtarget.h"
+#include "udpsocket.h"
 
 #include <cstdio>
 #include <cstdlib>

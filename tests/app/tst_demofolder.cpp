@@ -1,6 +1,6 @@
 #include "inifile.h"
-#include "udpsocket.h"
 #include "programfolder.h"
+#include "udpsocket.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 #include "database.h"
 #include "inifile.h"
-#include "udpsocket.h"
 #include "programfolder.h"
 #include "rawsql.h"
 #include "textops.h"
+#include "udpsocket.h"
 #include "wavfile.h"
 
 #include <QDir>

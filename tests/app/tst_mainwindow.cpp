@@ -1,10 +1,9 @@
-#include "mainwindow.h"
 #include "addresssettings.h"
 #include "busmonitorwindow.h"
 #include "database.h"
 #include "fakemediaplayer.h"
 #include "inifile.h"
-#include "udpsocket.h"
+#include "mainwindow.h"
 #include "manualpacingtimer.h"
 #include "programfolder.h"
 #include "publicvariable.h"
@@ -12,6 +11,7 @@
 #include "scriptedmessages.h"
 #include "showrunner.h"
 #include "singleinstance.h"
+#include "udpsocket.h"
 
 #include <QAction>
 #include <QFile>

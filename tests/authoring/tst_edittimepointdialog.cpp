@@ -3,8 +3,8 @@
 #include "edittimepointdialog.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
-#include "storedfixture.h"
 #include "showdata.h"
+#include "storedfixture.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,12 +53,12 @@ private Q_SLOTS:
         QCOMPARE((*ShowEditing::ReadTimePoint(1, 1))->Remark, QStringLiteral("Lights' \"cue\" Ωμέγα"));
 
         // Another time point's second is accepted; a missing one opens at 0.
-        ModifyCurTimePointLogic logic("1", "Finale", "1", QString());
+        EditTimePointLogic logic("1", "Finale", "1", QString());
         logic.hour = logic.minute = QStringLiteral("0");
         logic.second = QStringLiteral("40");
         QVERIFY(logic.save());
         QCOMPARE(storedSecond(1), 40);
-        ModifyCurTimePointLogic gone("1", "Finale", "9", QString());
+        EditTimePointLogic gone("1", "Finale", "9", QString());
         gone.load();
         QCOMPARE(QStringList({gone.hour, gone.minute, gone.second}), QStringList({"0", "0", "0"}));
     }
@@ -72,7 +72,7 @@ private Q_SLOTS:
             {{"1", "ten", "0"}, {notNumber, "Minute is invalid, it should be 0  to 59"}},
             {{"1", "59", "60"}, {"Invalid number, scope is within 0-59", "Second is invalid, it should be 0  to 59"}},
         };
-        ModifyCurTimePointLogic logic("1", QString(), "2", QString());
+        EditTimePointLogic logic("1", QString(), "2", QString());
         for (const auto& [fields, messages] : cases) {
             boxes->clear();
             logic.hour = fields[0];

@@ -1,10 +1,10 @@
 #include "busdispatch.h"
 #include "busreceiver.h"
 #include "localaddresses.h"
-#include "udpsocket.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "showswitchtarget.h"
+#include "udpsocket.h"
 
 #include <QNetworkDatagram>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "commandcodec.h"
-#include "udpsocket.h"
 #include "publicvariable.h"
+#include "udpsocket.h"
 
 #include <QNetworkDatagram>
 #include <QUdpSocket>

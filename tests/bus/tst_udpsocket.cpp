@@ -1,7 +1,7 @@
 #include "commandcodec.h"
-#include "udpsocket.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
+#include "udpsocket.h"
 
 #include <QNetworkDatagram>
 #include <QSignalSpy>

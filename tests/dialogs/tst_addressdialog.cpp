@@ -2,12 +2,12 @@
 #include "busdispatch.h"
 #include "busreceiver.h"
 #include "inifile.h"
-#include "udpsocket.h"
 #include "programfolder.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "settingsfiles.h"
 #include "showswitchtarget.h"
+#include "udpsocket.h"
 
 #include <QLineEdit>
 #include <QPushButton>

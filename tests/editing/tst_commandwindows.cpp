@@ -1,13 +1,13 @@
 #include "addcommandsdialog.h"
+#include "commandeditordialog.h"
 #include "editing.h"
 #include "inifile.h"
 #include "lookups.h"
-#include "commandeditordialog.h"
 #include "programfolder.h"
-#include "storedfixture.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "showdata.h"
+#include "storedfixture.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,12 +1,12 @@
 #include "busmonitorwindow.h"
 #include "busreceiver.h"
 #include "commandcodec.h"
-#include "udpsocket.h"
 #include "programfolder.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "settingsfiles.h"
 #include "showswitchtarget.h"
+#include "udpsocket.h"
 
 #include <QCheckBox>
 #include <QComboBox>
