@@ -7,6 +7,22 @@
 
 #include <QDebug>
 
+namespace {
+
+// A play set that holds the show back this long is worth a word in the log.
+constexpr qint64 LongPlaySetMS = 10000;
+
+// How long a list occupies the sequencer: each command's gap added up.
+qint64 listDurationMS(const QVector<TControlObject>& commands)
+{
+    qint64 total = 0;
+    for (const TControlObject& c : commands)
+        total += CommandSequencer::gapAfter(c.DelayMS);
+    return total;
+}
+
+} // namespace
+
 std::optional<CommandSetCode> CommandSetOfPlayState(int playState)
 {
     switch (playState) {
@@ -37,7 +53,7 @@ bool SendCommandSet(CommandSequencer& sequencer, int playState, CommandSequencer
     QVector<TControlObject> commands = ReadCommandSet(playState);
     if (playState == MediaPlayer::Playing) {
         // Time points wait behind the play set; a long one is worth a word.
-        const qint64 holdMS = ListDurationMS(commands);
+        const qint64 holdMS = listDurationMS(commands);
         if (holdMS >= LongPlaySetMS)
             qWarning().noquote() << QStringLiteral("play set delays the show by %1 s").arg(holdMS / 1000.0);
     }
@@ -47,14 +63,6 @@ bool SendCommandSet(CommandSequencer& sequencer, int playState, CommandSequencer
                                                          : CommandSequencer::Owner::Show;
     sequencer.enqueue(std::move(commands), [] { return mPublicVariable().ClosingFlag; }, std::move(done), owner);
     return true;
-}
-
-qint64 ListDurationMS(const QVector<TControlObject>& commands)
-{
-    qint64 total = 0;
-    for (const TControlObject& c : commands)
-        total += CommandSequencer::gapAfter(c.DelayMS);
-    return total;
 }
 
 void HandlePlayStateChange(MediaPlayer& player, CommandSequencer& sequencer, int newState)

@@ -26,14 +26,10 @@ QVector<TControlObject> ReadCommandSet(int playState);
 // Reads the state's set and hands it to the sequencer, which drops the rest
 // of the list as soon as ClosingFlag is set. The play and pause sets belong
 // to the show (a stop drops what is left of them), the stop set does not. A
-// play set that holds the show back LongPlaySetMS or more is logged ("play
-// set delays the show by N s"). False (nothing queued) for a state without a
+// play set that holds the show back 10 s or more is logged ("play set
+// delays the show by N s"). False (nothing queued) for a state without a
 // set.
 bool SendCommandSet(CommandSequencer& sequencer, int playState, CommandSequencer::Done done = {});
-
-// How long a list occupies the sequencer: each command's gap added up.
-qint64 ListDurationMS(const QVector<TControlObject>& commands);
-inline constexpr qint64 LongPlaySetMS = 10000;
 
 // The player reported a new state: unless the program is closing, send the
 // state's set. On Stopped, first drop what the show still had queued, so the
