@@ -1,7 +1,7 @@
 #include "commandsets.h"
 
 #include "commandlist.h"
-#include "editing.h"
+#include "showstore.h"
 #include "mediaplayer.h"
 #include "publicvariable.h"
 
@@ -43,7 +43,7 @@ QVector<TControlObject> ReadCommandSet(int playState)
     if (!set)
         return {};
     // A set that broke off sends the commands read before it.
-    return CommandsOf(ShowEditing::ReadCommandList(ShowEditing::CommandTarget::set(*set)).rows);
+    return CommandsOf(ShowStore::ReadCommandList(ShowStore::CommandTarget::set(*set)).rows);
 }
 
 bool SendCommandSet(CommandSequencer& sequencer, int playState, CommandSequencer::Done done)

@@ -1,6 +1,6 @@
 #include "showlist.h"
 
-#include "editing.h"
+#include "showstore.h"
 #include "publicvariable.h"
 
 #include <QHash>
@@ -12,12 +12,12 @@ ShowListReload ReloadShowList()
 
     // A Show table that cannot be read at all changes nothing; a read that
     // broke off lists the shows read before it.
-    const auto read = ShowEditing::ReadShowList();
+    const auto read = ShowStore::ReadShowList();
     if (!read.complete() && read.rows.isEmpty())
         return result;
 
     QVector<TShow> shows;
-    for (const ShowEditing::ShowRow& row : read.rows) {
+    for (const ShowStore::ShowRow& row : read.rows) {
         TShow show;
         show.ShowID = row.ShowID;
         show.URL = row.URL;

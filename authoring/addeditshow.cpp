@@ -1,6 +1,6 @@
 #include "addeditshow.h"
 
-#include "editing.h"
+#include "showstore.h"
 #include "filechooser.h"
 #include "formlayout.h"
 #include "placedwidgets.h"
@@ -45,7 +45,7 @@ QString AddEditShowLogic::title() const
 
 void AddEditShowLogic::load()
 {
-    const auto next = ShowEditing::NextShowSequenceNo();
+    const auto next = ShowStore::NextShowSequenceNo();
     if (next)
         sequenceNo = QString::number(*next);
     else
@@ -55,14 +55,14 @@ void AddEditShowLogic::load()
     const auto id = showIdOf(m_showId);
     if (!id)
         return;
-    const auto show = ShowEditing::ReadShow(*id);
+    const auto show = ShowStore::ReadShow(*id);
     if (!show) {
         ShowError(QStringLiteral("The show could not be read: ") + show.error);
         return;
     }
     if (!show->has_value())
         return; // the fields keep what they were given on creation
-    const ShowEditing::ShowRow& row = **show;
+    const ShowStore::ShowRow& row = **show;
     showName = row.Name;
     path = row.URL;
     sequenceNo = QString::number(row.SequenceNo);
@@ -97,7 +97,7 @@ bool AddEditShowLogic::nameTaken(const QString& name, QWidget* owner, bool* take
         return true;
     }
     const std::optional<int> except = m_mode == EditMode ? showIdOf(m_showId) : std::nullopt;
-    const auto exists = ShowEditing::ShowNameExists(name, except);
+    const auto exists = ShowStore::ShowNameExists(name, except);
     if (!exists) {
         ShowError(QStringLiteral("The show names could not be read: ") + exists.error);
         return false;
@@ -130,7 +130,7 @@ bool AddEditShowLogic::save(QWidget* owner)
         ShowNotice(owner, QStringLiteral("Sequence No only can be numeric"));
         return false;
     }
-    ShowEditing::ShowFields fields;
+    ShowStore::ShowFields fields;
     fields.SequenceNo = sequenceNo.trimmed().toInt();
     fields.ActivedUniversalSwitch = activeUniversalSwitch;
     if (activeUniversalSwitch) {
@@ -156,9 +156,9 @@ bool AddEditShowLogic::save(QWidget* owner)
         const auto id = showIdOf(m_showId);
         if (!id)
             failure = QStringLiteral("There is no show ") + m_showId;
-        else if (const auto result = ShowEditing::UpdateShow(*id, fields); !result)
+        else if (const auto result = ShowStore::UpdateShow(*id, fields); !result)
             failure = result.error;
-    } else if (const auto added = ShowEditing::AddShow(fields); !added) {
+    } else if (const auto added = ShowStore::AddShow(fields); !added) {
         failure = added.error;
     }
     if (!failure.isEmpty()) {

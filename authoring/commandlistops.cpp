@@ -1,6 +1,6 @@
 #include "commandlistops.h"
 
-#include "editing.h"
+#include "showstore.h"
 #include "messages.h"
 #include "publicvariable.h"
 
@@ -17,16 +17,16 @@ bool ToId(const QString& text, int* id)
 
 // The editing layer's name for the list, or false when set 1 has no
 // current show or time point.
-bool EditingTarget(const CommandListOperations::Target& t, ShowEditing::CommandTarget* out)
+bool EditingTarget(const CommandListOperations::Target& t, ShowStore::CommandTarget* out)
 {
     if (t.setCode != CommandsForShowSet) {
-        *out = ShowEditing::CommandTarget::set(CommandSetCode(t.setCode));
+        *out = ShowStore::CommandTarget::set(CommandSetCode(t.setCode));
         return true;
     }
     int showId = 0, timePointId = 0;
     if (!ToId(t.showId, &showId) || !ToId(t.timePointId, &timePointId))
         return false;
-    *out = ShowEditing::CommandTarget::timePoint(showId, timePointId);
+    *out = ShowStore::CommandTarget::timePoint(showId, timePointId);
     return true;
 }
 
@@ -68,10 +68,10 @@ QStringList CommandListOperations::rowTexts(int i) const
 
 int CommandListOperations::reload()
 {
-    ShowEditing::CommandTarget list;
+    ShowStore::CommandTarget list;
     m_rows.clear();
     if (EditingTarget(m_target(), &list)) {
-        auto read = ShowEditing::ReadCommandList(list);
+        auto read = ShowStore::ReadCommandList(list);
         if (read.complete())
             m_rows = std::move(read.rows);
     }
@@ -156,7 +156,7 @@ bool CommandListOperations::copyChecked()
         ShowNotice(m_owner, QStringLiteral("Please check the commands that you want to copy!"));
         return false;
     }
-    ShowEditing::CommandTarget list;
+    ShowStore::CommandTarget list;
     if (!EditingTarget(t, &list) || CopyCommandsToClipboard(QSet<int>(ids.begin(), ids.end()), list) == 0)
         return false;
     m_copyHighlighted = true;
@@ -174,10 +174,10 @@ bool CommandListOperations::paste()
         ShowNotice(m_owner, QStringLiteral("Memory is empty,you need copy the commands first!"));
         return false;
     }
-    ShowEditing::CommandTarget target;
+    ShowStore::CommandTarget target;
     if (!EditingTarget(t, &target))
         return false;
-    const auto pasted = ShowEditing::PasteCommands(target, clipboard);
+    const auto pasted = ShowStore::PasteCommands(target, clipboard);
     if (!pasted) {
         ShowError(QStringLiteral("The commands were not pasted, nothing was written: ") + pasted.error);
         return false;
@@ -242,10 +242,10 @@ bool CommandListOperations::deleteChecked()
                  : QStringLiteral("Are you sure you want to delete selected commands (Total:%1)").arg(ids.size());
     if (AskQuestion(m_owner, question) != MessageAnswer::Yes)
         return false;
-    ShowEditing::CommandTarget target;
+    ShowStore::CommandTarget target;
     if (!EditingTarget(t, &target))
         return false;
-    const auto deleted = ShowEditing::DeleteCommands(target, QVector<int>(ids.begin(), ids.end()));
+    const auto deleted = ShowStore::DeleteCommands(target, QVector<int>(ids.begin(), ids.end()));
     if (!deleted) {
         ShowError(QStringLiteral("The commands were not deleted, nothing was removed: ") + deleted.error);
         return false;

@@ -1,6 +1,6 @@
 #include "edittimepointdialog.h"
 
-#include "editing.h"
+#include "showstore.h"
 #include "formlayout.h"
 #include "placedwidgets.h"
 #include "messages.h"
@@ -46,7 +46,7 @@ void EditTimePointLogic::load()
     const auto showId = idOf(m_showId);
     const auto timePointId = idOf(m_timePointId);
     if (showId && timePointId) {
-        const auto point = ShowEditing::ReadTimePoint(*showId, *timePointId);
+        const auto point = ShowStore::ReadTimePoint(*showId, *timePointId);
         if (!point)
             ShowError(QStringLiteral("The time point could not be read: ") + point.error);
         else if (point->has_value())
@@ -70,7 +70,7 @@ bool EditTimePointLogic::save(QWidget* owner)
     if (!showId || !timePointId)
         failure = QStringLiteral("There is no such time point");
     else if (const auto result
-             = ShowEditing::UpdateTimePoint(*showId, *timePointId, seconds, remark.left(RemarkLength));
+             = ShowStore::UpdateTimePoint(*showId, *timePointId, seconds, remark.left(RemarkLength));
              !result)
         failure = result.error;
     if (!failure.isEmpty()) {

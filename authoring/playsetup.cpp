@@ -2,7 +2,7 @@
 
 #include "commandlist.h"
 #include "commandsequencer.h"
-#include "editing.h"
+#include "showstore.h"
 #include "publicvariable.h"
 
 PlaySetup::PlaySetup(CommandSequencer& sequencer, CommandListOperations::Dialogs dialogs, QWidget* owner)
@@ -44,7 +44,7 @@ bool PlaySetup::PreviewMode()
     if (!m_preview)
         return false;
     QVector<TControlObject> commands =
-        CommandsOf(ShowEditing::ReadCommandList(ShowEditing::CommandTarget::set(CommandSetCode(m_mode))).rows);
+        CommandsOf(ShowStore::ReadCommandList(ShowStore::CommandTarget::set(CommandSetCode(m_mode))).rows);
 
     if ((*m_pending)++ == 0 && busyChanged)
         busyChanged(true);

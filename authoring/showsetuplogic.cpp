@@ -42,7 +42,7 @@ QString ShowSetupLogic::FormatTimePoint(qint64 s)
     return QStringLiteral("%1:%2:%3").arg(s / 3600).arg((s / 60) % 60).arg(s % 60);
 }
 
-QStringList ShowSetupLogic::ShowRowTexts(const ShowEditing::ShowRow& show)
+QStringList ShowSetupLogic::ShowRowTexts(const ShowStore::ShowRow& show)
 {
     const bool active = show.ActivedUniversalSwitch == 1;
     return {QString::number(show.ShowID),
@@ -75,8 +75,8 @@ void ShowSetupLogic::LoadShowList(bool reselect)
     m_commands.clear();
     const QString remembered = CurShowID;
 
-    const auto read = ShowEditing::ReadShows();
-    m_shows = read.value.value_or(QVector<ShowEditing::ShowRow>{});
+    const auto read = ShowStore::ReadShows();
+    m_shows = read.value.value_or(QVector<ShowStore::ShowRow>{});
     m_selectedShow = -1;
     if (reselect) {
         for (int i = 0; i < m_shows.size(); ++i) {
@@ -100,7 +100,7 @@ void ShowSetupLogic::LoadTimePoints(const QString& showId)
     m_selectedTimePoint = -1;
     int id = 0;
     if (ToId(showId, &id)) {
-        const auto read = ShowEditing::ReadTimePoints(id);
+        const auto read = ShowStore::ReadTimePoints(id);
         m_timePoints = read.value.value_or(QVector<TTimePoint>{});
     }
     for (int i = 0; i < m_timePoints.size(); ++i) {
@@ -156,7 +156,7 @@ void ShowSetupLogic::showClicked(int row)
     if (row < 0 || row >= m_shows.size())
         return;
     m_selectedShow = row;
-    const ShowEditing::ShowRow show = m_shows[row];
+    const ShowStore::ShowRow show = m_shows[row];
     CurShowID = QString::number(show.ShowID);
     CurShowName = show.Name;
     m_showLabel = CurShowName;
@@ -205,7 +205,7 @@ void ShowSetupLogic::PreviewTimePoint()
     if (!m_previewOn || !ToId(CurShowID, &showId) || !ToId(CurTimePointID, &timePointId))
         return;
     const auto commands =
-        ShowEditing::ReadCommands(ShowEditing::CommandTarget::timePoint(showId, timePointId));
+        ShowStore::ReadCommands(ShowStore::CommandTarget::timePoint(showId, timePointId));
     if (!commands || commands->isEmpty())
         return;
     if (m_previewsOnTheirWay++ == 0 && previewBusy)
@@ -279,7 +279,7 @@ bool ShowSetupLogic::deleteShow()
         CurShowName + QStringLiteral(")?");
     if (AskQuestion(m_owner, question) != MessageAnswer::Yes)
         return false;
-    const auto deleted = ShowEditing::DeleteShow(showId);
+    const auto deleted = ShowStore::DeleteShow(showId);
     if (!deleted) {
         ShowError(QStringLiteral("The show was not deleted, nothing was removed: ") + deleted.error);
         return false;
@@ -319,14 +319,14 @@ bool ShowSetupLogic::captureTimePoint()
         return false;
     m_player.pause();
     const int second = int(std::trunc(qMax(0.0, m_player.currentPosition())));
-    const auto exists = ShowEditing::TimePointExistsAt(showId, second);
+    const auto exists = ShowStore::TimePointExistsAt(showId, second);
     if (!exists) {
         ShowError(QStringLiteral("The time point was not added: ") + exists.error);
         return false;
     }
     if (*exists)
         return false;
-    const auto added = ShowEditing::AddTimePoint(showId, second);
+    const auto added = ShowStore::AddTimePoint(showId, second);
     if (!added) {
         ShowError(QStringLiteral("The time point was not added: ") + added.error);
         return false;
@@ -380,7 +380,7 @@ bool ShowSetupLogic::deleteTimePoint()
         return false;
     int showId = 0;
     ToId(CurShowID, &showId);
-    const auto deleted = ShowEditing::DeleteTimePoint(showId, point.TimePointID);
+    const auto deleted = ShowStore::DeleteTimePoint(showId, point.TimePointID);
     if (!deleted) {
         ShowError(QStringLiteral("The time point was not deleted, nothing was removed: ") + deleted.error);
         return false;

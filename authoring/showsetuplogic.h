@@ -1,7 +1,7 @@
 #pragma once
 
 #include "commandlistops.h"
-#include "editing.h"
+#include "showstore.h"
 
 #include <QString>
 #include <QVector>
@@ -42,7 +42,7 @@ public:
     QString CurTimePointText;
     QString CurTimePointRemark;
 
-    const QVector<ShowEditing::ShowRow>& shows() const { return m_shows; }
+    const QVector<ShowStore::ShowRow>& shows() const { return m_shows; }
     const QVector<TTimePoint>& timePoints() const { return m_timePoints; }
     int selectedShowRow() const { return m_selectedShow; }
     int selectedTimePointRow() const { return m_selectedTimePoint; }
@@ -56,7 +56,7 @@ public:
     bool storedDataChanged() const { return m_storedDataChanged || m_commands.showCommandsChanged(); }
 
     // The six cells of a show row and the three of a time point row.
-    static QStringList ShowRowTexts(const ShowEditing::ShowRow& show);
+    static QStringList ShowRowTexts(const ShowStore::ShowRow& show);
     static QStringList TimePointRowTexts(const TTimePoint& point);
 
     // Called after the show or time point list, a selection or a label changed.
@@ -104,7 +104,7 @@ private:
     Dialogs m_dialogs;
     QWidget* m_owner;
     CommandListOperations m_commands;
-    QVector<ShowEditing::ShowRow> m_shows;
+    QVector<ShowStore::ShowRow> m_shows;
     QVector<TTimePoint> m_timePoints;
     int m_selectedShow = -1;
     int m_selectedTimePoint = -1;

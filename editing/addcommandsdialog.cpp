@@ -1,6 +1,6 @@
 #include "addcommandsdialog.h"
 
-#include "editing.h"
+#include "showstore.h"
 #include "formlayout.h"
 #include "placedwidgets.h"
 #include "messages.h"
@@ -46,7 +46,7 @@ AddCommandsForm::AddOutcome AddCommandsForm::AddBlankCommands(const QString& qua
     }
     const int count = text.toInt();
 
-    ShowEditing::CommandTarget target = ShowEditing::CommandTarget::set(CommandSetCode(m_setCode));
+    ShowStore::CommandTarget target = ShowStore::CommandTarget::set(CommandSetCode(m_setCode));
     QString failure;
     if (m_setCode == CommandsForShowSet) {
         // Commands of a time point need both identifiers; without them the
@@ -57,10 +57,10 @@ AddCommandsForm::AddOutcome AddCommandsForm::AddBlankCommands(const QString& qua
         const int timePointId = m_timePointId.trimmed().toInt(&pointOk);
         if (!showOk || !pointOk)
             failure = QStringLiteral("no time point is chosen");
-        target = ShowEditing::CommandTarget::timePoint(showId, timePointId);
+        target = ShowStore::CommandTarget::timePoint(showId, timePointId);
     }
     if (failure.isEmpty()) {
-        const auto added = ShowEditing::AddBlankCommands(target, count);
+        const auto added = ShowStore::AddBlankCommands(target, count);
         if (added) {
             m_added = *added;
             m_saved = true;

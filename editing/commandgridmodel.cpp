@@ -1,7 +1,7 @@
 #include "commandgridmodel.h"
 
 #include "commandlist.h"
-#include "editing.h"
+#include "showstore.h"
 #include "lookups.h"
 #include "messages.h"
 #include "publicvariable.h"
@@ -43,10 +43,10 @@ ParameterEditor asParameterList(GridEditor e)
 }
 
 // The editing layer's name for the commands being edited.
-ShowEditing::CommandTarget listOf(const CommandGridTarget& target)
+ShowStore::CommandTarget listOf(const CommandGridTarget& target)
 {
-    return target.code == CommandsForShowSet ? ShowEditing::CommandTarget::timePoint(target.showId, target.timePointId)
-                                             : ShowEditing::CommandTarget::set(target.code);
+    return target.code == CommandsForShowSet ? ShowStore::CommandTarget::timePoint(target.showId, target.timePointId)
+                                             : ShowStore::CommandTarget::set(target.code);
 }
 
 } // namespace
@@ -55,8 +55,8 @@ GridWriteResult WriteCommandRows(const CommandGridTarget& target, const QList<TC
 {
     // The editing layer's update of several commands: one transaction, all
     // rows or none, with the database's reason on a failure.
-    const ShowEditing::EditResult result =
-        ShowEditing::UpdateCommands(listOf(target), QVector<TControlObject>(rows.begin(), rows.end()));
+    const ShowStore::EditResult result =
+        ShowStore::UpdateCommands(listOf(target), QVector<TControlObject>(rows.begin(), rows.end()));
     return {result.ok, result.error};
 }
 
@@ -112,7 +112,7 @@ int CommandGridModel::LoadCheckedCommands(const CommandGridTarget& target, const
 {
     // A list that broke off gives the commands read before it.
     QVector<TControlObject> commands;
-    for (const CommandListRow& row : ShowEditing::ReadCommandList(listOf(target)).rows) {
+    for (const CommandListRow& row : ShowStore::ReadCommandList(listOf(target)).rows) {
         if (checkedIds.isEmpty() || checkedIds.contains(row.command.CommandID))
             commands.append(row.command);
     }

@@ -39,11 +39,11 @@ QVector<TControlObject> CommandsOf(const QVector<CommandListRow>& rows)
     return commands;
 }
 
-int CopyCommandsToClipboard(const QSet<int>& commandIds, const ShowEditing::CommandTarget& list)
+int CopyCommandsToClipboard(const QSet<int>& commandIds, const ShowStore::CommandTarget& list)
 {
     if (commandIds.isEmpty())
         return 0;
-    const auto read = ShowEditing::ReadCommandList(list);
+    const auto read = ShowStore::ReadCommandList(list);
     if (!read.complete())
         return 0;
     // Only commands still stored are copied: a checked row whose command

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editing.h"
+#include "showstore.h"
 #include "records.h"
 
 #include <QSet>
@@ -12,7 +12,7 @@
 // (those live in ui/commandlistwidget.h). A list has ten columns, one row
 // per command: column 0 is the CommandID; then SequenceNo, Remark, SubnetID,
 // DeviceID, the kind's name, the three parameter texts and DelayMS. The rows
-// themselves come from ShowEditing::ReadCommandList.
+// themselves come from ShowStore::ReadCommandList.
 constexpr int CommandListColumns = 10;
 
 // The row texts of one command, columns 1 to 9 (display form: a parameter is
@@ -27,4 +27,4 @@ QVector<TControlObject> CommandsOf(const QVector<CommandListRow>& rows);
 // With no identifier, or when the list cannot be read, or none of them is
 // still stored, the clipboard stays as it was. Returns the number of
 // commands copied.
-int CopyCommandsToClipboard(const QSet<int>& commandIds, const ShowEditing::CommandTarget& list);
+int CopyCommandsToClipboard(const QSet<int>& commandIds, const ShowStore::CommandTarget& list);

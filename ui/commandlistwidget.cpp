@@ -2,11 +2,11 @@
 
 #include <QTreeWidget>
 
-int FillCommandList(QTreeWidget* list, const ShowEditing::CommandTarget& commands)
+int FillCommandList(QTreeWidget* list, const ShowStore::CommandTarget& commands)
 {
     if (!list)
         return 0;
-    const auto read = ShowEditing::ReadCommandList(commands);
+    const auto read = ShowStore::ReadCommandList(commands);
     list->clear();
     if (!read.complete())
         return 0;
@@ -41,7 +41,7 @@ int CountCheckedItems(const QTreeWidget* list)
     return checked;
 }
 
-int CopyCheckedCommands(const QTreeWidget* list, const ShowEditing::CommandTarget& commands)
+int CopyCheckedCommands(const QTreeWidget* list, const ShowStore::CommandTarget& commands)
 {
     if (!list)
         return 0;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "commandlist.h"
-#include "editing.h"
+#include "showstore.h"
 
 class QTreeWidget;
 
@@ -13,11 +13,11 @@ class QTreeWidget;
 // adds one row per command. A row starts checked only when the list holds
 // exactly one command. Returns the number of rows; a list that cannot be
 // read leaves the widget empty and gives 0.
-int FillCommandList(QTreeWidget* list, const ShowEditing::CommandTarget& commands);
+int FillCommandList(QTreeWidget* list, const ShowStore::CommandTarget& commands);
 
 // Number of checked rows (0 without a list).
 int CountCheckedItems(const QTreeWidget* list);
 
 // Copies the commands of the checked rows into the command clipboard (see
 // CopyCommandsToClipboard). Returns the number of commands copied.
-int CopyCheckedCommands(const QTreeWidget* list, const ShowEditing::CommandTarget& commands);
+int CopyCheckedCommands(const QTreeWidget* list, const ShowStore::CommandTarget& commands);

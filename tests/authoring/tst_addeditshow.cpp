@@ -1,6 +1,6 @@
 #include "addeditshow.h"
 #include "database.h"
-#include "editing.h"
+#include "showstore.h"
 #include "inifile.h"
 #include "publicvariable.h"
 #include "scriptedfilechooser.h"
@@ -74,7 +74,7 @@ private Q_SLOTS:
 
         logic.universalSwitchId = QStringLiteral("255");
         QVERIFY(logic.save());
-        const auto stored = *ShowEditing::ReadShow(1);
+        const auto stored = *ShowStore::ReadShow(1);
         QCOMPARE(std::make_tuple(stored->SequenceNo, stored->ActivedUniversalSwitch, stored->UniversalSwitchID,
                                  stored->Name),
                  std::make_tuple(-2, 1, 255, QStringLiteral("Finale")));
@@ -163,7 +163,7 @@ private Q_SLOTS:
     {
         for (const char* name : {"A", "B", "C"})
             QVERIFY(filled(QString::fromLatin1(name)).save());
-        QVERIFY(ShowEditing::DeleteShow(3));
+        QVERIFY(ShowStore::DeleteShow(3));
         QVERIFY(filled(QStringLiteral("D")).save());
         QCOMPARE(value(QStringLiteral("select max(ShowID) from Show")), 3);
         QCOMPARE(IniFile(iniPath()).read(QStringLiteral("3"), QStringLiteral("ShowName")), QStringLiteral("D"));

@@ -1,5 +1,5 @@
 #include "database.h"
-#include "editing.h"
+#include "showstore.h"
 #include "edittimepointdialog.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
@@ -14,7 +14,7 @@ namespace {
 
 int storedSecond(int timePointId)
 {
-    const auto point = ShowEditing::ReadTimePoint(1, timePointId);
+    const auto point = ShowStore::ReadTimePoint(1, timePointId);
     return point && point->has_value() ? (*point)->SecondOfTimePoint : -1;
 }
 
@@ -50,7 +50,7 @@ private Q_SLOTS:
         dialog.findChild<QPushButton*>(QStringLiteral("bitbtnSave"))->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(storedSecond(1), 3675); // unchanged fields write the same second
-        QCOMPARE((*ShowEditing::ReadTimePoint(1, 1))->Remark, QStringLiteral("Lights' \"cue\" Ωμέγα"));
+        QCOMPARE((*ShowStore::ReadTimePoint(1, 1))->Remark, QStringLiteral("Lights' \"cue\" Ωμέγα"));
 
         // Another time point's second is accepted; a missing one opens at 0.
         EditTimePointLogic logic("1", "Finale", "1", QString());

@@ -1,5 +1,5 @@
 #include "database.h"
-#include "editing.h"
+#include "showstore.h"
 #include "fakemediaplayer.h"
 #include "formlayout.h"
 #include "inifile.h"
@@ -269,10 +269,10 @@ private Q_SLOTS:
         logic.timePointClicked(1);
         // Adding a show: the current show is highlighted again, panes stay empty.
         dialogAction = [] {
-            ShowEditing::ShowFields f;
+            ShowStore::ShowFields f;
             f.SequenceNo = 0;
             f.Name = QStringLiteral("New");
-            return bool(ShowEditing::AddShow(f));
+            return bool(ShowStore::AddShow(f));
         };
         QVERIFY(logic.addShow());
         QCOMPARE(player.playState(), int(MediaPlayer::Paused));
@@ -283,7 +283,7 @@ private Q_SLOTS:
 
         // Editing the time point: the reload shows what was saved.
         logic.showClicked(2);
-        dialogAction = [] { return bool(ShowEditing::UpdateTimePoint(1, 1, 5, QStringLiteral("moved"))); };
+        dialogAction = [] { return bool(ShowStore::UpdateTimePoint(1, 1, 5, QStringLiteral("moved"))); };
         QVERIFY(logic.editTimePoint());
         QCOMPARE(logic.selectedTimePointRow(), 1);
         QCOMPARE(logic.CurTimePointRemark, QStringLiteral("moved"));

@@ -1,6 +1,6 @@
 #include "addcommandsdialog.h"
 #include "commandeditordialog.h"
-#include "editing.h"
+#include "showstore.h"
 #include "inifile.h"
 #include "lookups.h"
 #include "programfolder.h"
@@ -20,10 +20,10 @@ namespace {
 using Outcome = AddCommandsForm::AddOutcome;
 
 // IDs and sequence numbers of a list, as "id:seq", with the kind of each.
-QStringList listed(const ShowEditing::CommandTarget& target)
+QStringList listed(const ShowStore::CommandTarget& target)
 {
     QStringList out;
-    const auto commands = ShowEditing::ReadCommands(target);
+    const auto commands = ShowStore::ReadCommands(target);
     if (commands) {
         for (const TControlObject& c : *commands)
             out << QStringLiteral("%1:%2:k%3").arg(c.CommandID).arg(c.SequenceNo).arg(c.CommandTypeID);
@@ -62,14 +62,14 @@ private Q_SLOTS:
         QVERIFY(boxes.shown.isEmpty());
         QVERIFY(form.addEnabled());
         QVERIFY(!form.saved());
-        QVERIFY(listed(ShowEditing::CommandTarget::set(CommandsForStopSet)).isEmpty());
+        QVERIFY(listed(ShowStore::CommandTarget::set(CommandsForStopSet)).isEmpty());
 
         // None at all still closes, and the opener reloads.
         QCOMPARE(form.AddBlankCommands(QStringLiteral("0")), Outcome::Added);
         QVERIFY(form.saved());
-        QVERIFY(listed(ShowEditing::CommandTarget::set(CommandsForStopSet)).isEmpty());
+        QVERIFY(listed(ShowStore::CommandTarget::set(CommandsForStopSet)).isEmpty());
         QCOMPARE(form.AddBlankCommands(QStringLiteral("2")), Outcome::Added);
-        QCOMPARE(listed(ShowEditing::CommandTarget::set(CommandsForStopSet)), (QStringList{"1:1:k3", "2:2:k3"}));
+        QCOMPARE(listed(ShowStore::CommandTarget::set(CommandsForStopSet)), (QStringList{"1:1:k3", "2:2:k3"}));
     }
 
     void blankCommandsFollowTheLargestIdOfTheTimePoint()
@@ -84,7 +84,7 @@ private Q_SLOTS:
         QCOMPARE(form.secondValue(), QStringLiteral("0:10"));
         QCOMPARE(form.AddBlankCommands(QStringLiteral("3")), Outcome::Added);
         QCOMPARE(form.addedIds(), (QVector<int>{6, 7, 8}));
-        QCOMPARE(listed(ShowEditing::CommandTarget::timePoint(1, 1)),
+        QCOMPARE(listed(ShowStore::CommandTarget::timePoint(1, 1)),
                  (QStringList{"1:1:k4", "2:2:k4", "5:5:k4", "6:6:k3", "7:7:k3", "8:8:k3"}));
     }
 
@@ -103,7 +103,7 @@ private Q_SLOTS:
         QCOMPARE(boxes.shown[0].kind, ScriptedMessages::Shown::Error);
         QVERIFY(boxes.shown[0].text.contains(QStringLiteral("disk is full")));
         QVERIFY(!dialog.form.saved());
-        QVERIFY(listed(ShowEditing::CommandTarget::set(CommandsForPlaySet)).isEmpty());
+        QVERIFY(listed(ShowStore::CommandTarget::set(CommandsForPlaySet)).isEmpty());
         // Add stays off: the same batch is not tried again.
         dialog.bitbtnAdd->click();
         QCOMPARE(boxes.shown.size(), 1);

@@ -12,7 +12,7 @@
 
 namespace {
 
-const ShowEditing::CommandTarget playSet = ShowEditing::CommandTarget::set(CommandsForPlaySet);
+const ShowStore::CommandTarget playSet = ShowStore::CommandTarget::set(CommandsForPlaySet);
 
 void store(int id, int kind, int p1, int p2, int p3, const QString& delay = QStringLiteral("NULL"),
            const QString& remark = QStringLiteral("NULL"), int seq = -1)

@@ -1,4 +1,4 @@
-#include "editing.h"
+#include "showstore.h"
 
 #include "commandrows.h"
 #include "database.h"
@@ -11,7 +11,7 @@
 
 #include <limits>
 
-namespace ShowEditing {
+namespace ShowStore {
 
 namespace {
 
@@ -600,4 +600,4 @@ EditResult DeleteCommands(const CommandTarget& target, const QVector<int>& comma
     return runInTransaction(statements);
 }
 
-} // namespace ShowEditing
+} // namespace ShowStore

@@ -1,5 +1,5 @@
 #include "database.h"
-#include "editing.h"
+#include "showstore.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "settingsfiles.h"
@@ -10,7 +10,7 @@
 #include <QSqlError>
 #include <QtTest>
 
-namespace ed = ShowEditing;
+namespace ed = ShowStore;
 using ed::CommandTarget;
 
 namespace {
@@ -537,4 +537,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestEditing)
-#include "tst_editing.moc"
+#include "tst_showstore.moc"

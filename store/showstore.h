@@ -21,7 +21,7 @@
 // change of more than one row runs in one transaction, all of it or none of
 // it. A failure carries the database's own reason, for one clear message;
 // it never comes back as an identifier that could be stored.
-namespace ShowEditing {
+namespace ShowStore {
 
 // Outcome of a change.
 struct EditResult {
@@ -155,4 +155,4 @@ EditResult UpdateCommands(const CommandTarget& target, const QVector<TControlObj
 // Deletes the commands with these ids, all or none.
 EditResult DeleteCommands(const CommandTarget& target, const QVector<int>& commandIds);
 
-} // namespace ShowEditing
+} // namespace ShowStore
