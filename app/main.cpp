@@ -2,6 +2,8 @@
 #include "mainwindow.h"
 #include "messageboxes.h"
 #include "messages.h"
+#include "programsession.h"
+#include "qtmediaplayer.h"
 #include "singleinstance.h"
 
 #include <QApplication>
@@ -22,7 +24,11 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    MainWindow window;
+    QtMediaPlayer player;
+    ProgramSessionDependencies deps;
+    deps.player = &player;
+    ProgramSession session(std::move(deps));
+    MainWindow window(session);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window, &MainWindow::BringToFront);
     QObject::connect(&window, &MainWindow::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     if (!window.FormCreate())

@@ -3,33 +3,20 @@
 #include "about.h"
 #include "addressdialog.h"
 #include "busmonitorwindow.h"
-#include "busreceiver.h"
-#include "commandsets.h"
-#include "database.h"
 #include "firingsettings.h"
 #include "formlayout.h"
-#include "inifile.h"
-#include "localaddresses.h"
 #include "logos.h"
-#include "lookups.h"
 #include "mediaplayer.h"
 #include "messages.h"
 #include "playsetupwindow.h"
+#include "programsession.h"
 #include "publicvariable.h"
-#include "qtmediaplayer.h"
-#include "settingsfiles.h"
-#include "showlist.h"
-#include "showrunner.h"
 #include "showsetup.h"
-#include "textops.h"
-#include "udpsocket.h"
 #include "version.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QDir>
-#include <QDebug>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -88,44 +75,43 @@ QLabel* titleLabel(QWidget* parent, const char* name, const QString& text)
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : MainWindow(Dependencies(), parent) {}
-
-MainWindow::MainWindow(Dependencies deps, QWidget* parent) : QMainWindow(parent), m_deps(std::move(deps))
+MainWindow::MainWindow(ProgramSession& session, Dependencies deps, QWidget* parent)
+    : QMainWindow(parent), m_session(session), m_deps(deps)
 {
     setObjectName(QStringLiteral("frmMainTavolan"));
     setWindowTitle(windowCaption());
     setWindowIcon(TavolanIcon());
 
-    m_player = m_deps.player ? m_deps.player : new QtMediaPlayer;
-    m_player->setParent(this);
-    m_deps.player = nullptr;
-
-    m_sequencer = std::make_unique<CommandSequencer>(m_deps.sender, std::move(m_deps.pacingTimer));
-    m_runner = std::make_unique<ShowRunner>(*m_player, *m_sequencer);
-
     buildWindow();
 
-    connect(m_player, &MediaPlayer::playStateChanged, this, [this](int state) {
-        if (state == MediaPlayer::Playing) {
-            m_statusPanels.at(PlayProblemPanel)->clear();
-            m_statusPanels.at(PlayProblemPanel)->setToolTip(QString());
-        }
-        HandlePlayStateChange(*m_player, *m_sequencer, state);
-    });
-    // No box for media that cannot play: a show may be running on the bus,
-    // and the bus must stay served.
-    connect(m_player, &MediaPlayer::failed, this, &MainWindow::reportPlayFailure);
+    connect(&m_session, &ProgramSession::showListChanged, this, &MainWindow::fillShowList);
+    connect(&m_session, &ProgramSession::currentShowChanged, this, &MainWindow::selectCurrentShow);
+    connect(&m_session, &ProgramSession::playProblemChanged, this, &MainWindow::showPlayProblem);
+    connect(&m_session, &ProgramSession::settingsNotSaved, this, &MainWindow::showSettingsNotSaved);
 }
 
 MainWindow::~MainWindow()
 {
-    if (m_receiver)
-        m_receiver->stop();
-    timerRunShow->stop();
-    m_player->disconnect(this);
-    m_sequencer->stop();
     if (trayIcon)
         trayIcon->hide();
+    // The player's widget belongs to the player, which outlives the window.
+    if (QWidget* video = player().widget(); video && video->parent() == panLeft)
+        video->setParent(nullptr);
+}
+
+MediaPlayer& MainWindow::player() const
+{
+    return m_session.player();
+}
+
+CommandSequencer& MainWindow::sequencer() const
+{
+    return m_session.sequencer();
+}
+
+ShowRunner& MainWindow::runner() const
+{
+    return m_session.runner();
 }
 
 // ---------------------------------------------------------------------------
@@ -145,7 +131,7 @@ void MainWindow::buildWindow()
     panLeft = panel(central, "panLeft");
     panLeft->resize(650, 600);
     auto* leftColumn = column(panLeft);
-    QWidget* wmp = m_player->widget();
+    QWidget* wmp = player().widget();
     if (!wmp) {
         wmp = new QWidget(panLeft);
         wmp->setObjectName(QStringLiteral("wmp"));
@@ -257,10 +243,7 @@ void MainWindow::buildWindow()
     }
     setStatusBar(bar);
 
-    timerRunShow = new QTimer(this);
-    timerRunShow->setObjectName(QStringLiteral("timerRunShow"));
-    timerRunShow->setInterval(50); // start-up sets the real period
-    connect(timerRunShow, &QTimer::timeout, this, [this] { m_runner->tick(); });
+    timerRunShow = &m_session.showTimer();
 
     popmenuIcon = buildPopupMenu("popmenuIcon", QStringLiteral("Show Settings..."));
     popmenuShowList = buildPopupMenu("popmenuShowList", QStringLiteral("Add/Edit Show..."));
@@ -322,13 +305,8 @@ QString MainWindow::statusPanelText(int panel) const
 
 bool MainWindow::FormCreate()
 {
-    auto& pv = mPublicVariable();
     setWindowTitle(windowCaption());
     QCoreApplication::setApplicationName(QStringLiteral("Tavolan"));
-
-    pv.CurrentShowID = -1;
-    pv.CurrentShowIndex = -1;
-    pv.ClosingFlag = false;
 
     // The player panel keeps the width the layout file gives it.
     panLeft->setMinimumWidth(0);
@@ -336,98 +314,24 @@ bool MainWindow::FormCreate()
     panLeft->resize(650, panLeft->height());
     ApplyFormLayout(this);
     panLeft->setFixedWidth(panLeft->width() > 0 ? panLeft->width() : 650);
-
-    OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb")));
-    OpenSettingsFiles();
-
     sizeShowColumns();
-    ReloadShowList();
 
-    // Only the switch-status and security-mode tables end this step when
-    // they cannot be read; the other loaders fail quietly.
-    if (LoadUniversalSwitchStatuses()) {
-        LoadCommandTypes();
-        LoadSecurityAlarmTypes();
-        if (LoadSecurityModes())
-            LoadCurtainStatuses();
-    }
-
-    applySettings();
-
-    writeStatusPanels();
-
-    const bool socketOpen = m_deps.openSocket ? m_deps.openSocket(pv.LocalAddress, pv.UdpPort, true)
-                                              : InitUDPSocket(pv.LocalAddress, pv.UdpPort, true);
-    if (!socketOpen) {
-        pv.ClosingFlag = true;
+    if (!m_session.start()) {
         m_exiting = true;
         close();
         return false;
     }
 
+    writeStatusPanels();
     writePortPanel();
-    m_receiver = std::make_unique<BusReceiver>(*this);
-    m_receiver->start();
     addTrayIcon();
     if (m_deps.showWindow)
         showMaximized();
-    timerRunShow->setInterval(100);
-    timerRunShow->start();
     // A folder set up for showing the program at work (the demo) opens the
     // bus monitor from the start.
-    if (pv.SystemIni && pv.SystemIni->read(QStringLiteral("Monitor"), QStringLiteral("OpenAtStart")).trimmed() ==
-                            QStringLiteral("1"))
+    if (m_session.monitorAtStart())
         BusMonitorClick();
     return true;
-}
-
-void MainWindow::applySettings()
-{
-    auto& pv = mPublicVariable();
-    if (!pv.SystemIni)
-        return;
-    const SystemSettings s = ReadSystemSettings(*pv.SystemIni);
-    pv.SubnetID = s.subnetId;
-    pv.DeviceID = s.deviceId;
-    pv.UdpPort = s.port;
-    pv.ProtocolGeneration = s.generation;
-    // A value that is not a number stops the reading before the player is
-    // touched: it keeps its own volume and mute state.
-    if (s.complete) {
-        if (s.mute) {
-            m_player->setVolume(s.volume);
-            m_player->setMute(true);
-        } else {
-            m_player->setMute(false);
-            m_player->setVolume(s.volume);
-        }
-    }
-    // A subnet or device value that is not a number ends the reading before
-    // the address; the address is still the operator's choice, and taking it
-    // as empty would overwrite it with the host's first address.
-    m_runner->setFiringSettings(ReadFiringSettings(*pv.SystemIni));
-    chooseLocalAddress(s.complete ? s.configuredIp : pv.SystemIni->read(QStringLiteral("ip"), QStringLiteral("ip")));
-}
-
-void MainWindow::chooseLocalAddress(const QString& configuredIp)
-{
-    auto& pv = mPublicVariable();
-    QStringList hosts;
-    if (m_deps.hostAddresses) {
-        hosts = m_deps.hostAddresses();
-    } else {
-        GetLocalAddresses();
-        for (const QString& a : pv.LocalAddressTable)
-            if (!a.isEmpty())
-                hosts << a;
-    }
-    bool writeFailed = false;
-    pv.LocalAddress = ApplyLocalAddress(*pv.SystemIni, hosts, configuredIp, &writeFailed);
-    if (writeFailed)
-        reportSettingsNotSaved(QStringLiteral("The address ") + pv.LocalAddress);
-    for (int i = 0; i < 4; ++i)
-        pv.LocalOctets[i] =
-            static_cast<quint8>(GetDelimitedField(pv.LocalAddress, i + 1, QStringLiteral(".")).toInt());
 }
 
 void MainWindow::writeStatusPanels()
@@ -443,20 +347,17 @@ void MainWindow::writePortPanel()
     setPanelText(0, QStringLiteral("Ready,Port:") + QString::number(mPublicVariable().UdpPort));
 }
 
-void MainWindow::ReloadShowList()
+void MainWindow::fillShowList()
 {
-    const ShowListReload reload = ::ReloadShowList();
-    if (!reload.ok)
-        return;
     // Refilling the list is not a choice of the operator's.
     const QSignalBlocker blocker(lsvShow);
     lsvShow->clear();
     QList<QTreeWidgetItem*> items;
-    for (const ShowListRow& row : reload.rows)
+    for (const ShowListRow& row : m_session.showRows())
         items << new QTreeWidgetItem(QStringList{row.name, row.showId});
     lsvShow->addTopLevelItems(items);
-    lblTotal->setText(QString::number(reload.rows.size()));
-    const int current = mPublicVariable().CurrentShowIndex;
+    lblTotal->setText(QString::number(items.size()));
+    const int current = m_session.currentShowIndex();
     if (current >= 0 && current < items.size())
         lsvShow->setCurrentItem(items.at(current));
     sizeShowColumns();
@@ -470,53 +371,33 @@ void MainWindow::ChooseSelectedShow()
     const QList<QTreeWidgetItem*> selected = lsvShow->selectedItems();
     if (selected.isEmpty())
         return;
-    const QString showId = selected.first()->text(1);
+    const int index = lsvShow->indexOfTopLevelItem(selected.first());
     QApplication::setOverrideCursor(Qt::WaitCursor);
     lsvShow->setEnabled(false);
-    m_runner->chooseShow(showId);
+    m_session.switchShowOn(index);
     lsvShow->setEnabled(true);
     QApplication::restoreOverrideCursor();
 }
 
-void MainWindow::selectShowRow(int index)
+void MainWindow::selectCurrentShow(int index)
 {
     QTreeWidgetItem* item = lsvShow->topLevelItem(index);
-    if (!item)
+    if (!item || item->isSelected())
         return;
-    if (item->isSelected()) {
-        // Selecting the row again changes nothing in the list, yet the
-        // command still means "this show".
-        ChooseSelectedShow();
-        return;
-    }
+    // Following the session is not a choice of the operator's.
+    const QSignalBlocker blocker(lsvShow);
     lsvShow->setCurrentItem(item);
     lsvShow->scrollToItem(item);
 }
 
-void MainWindow::playPlayer()
+void MainWindow::showSettingsNotSaved(const QString& text)
 {
-    m_player->play();
-}
-
-void MainWindow::stopPlayer()
-{
-    m_player->stop();
-}
-
-void MainWindow::reportSettingsNotSaved(const QString& what)
-{
-    const IniFile* ini = mPublicVariable().SystemIni.get();
-    const QString text = QStringLiteral("%1 could not be written to %2")
-                             .arg(what, ini ? QDir::toNativeSeparators(ini->path()) : QStringLiteral("System.ini"));
-    qWarning().noquote() << text;
     setPanelText(SettingsProblemPanel, QStringLiteral("Not saved to System.ini"));
     m_statusPanels.at(SettingsProblemPanel)->setToolTip(text);
 }
 
-void MainWindow::reportPlayFailure(const QString& reason)
+void MainWindow::showPlayProblem(const QString& text)
 {
-    const QString text = QStringLiteral("cannot play \"%1\": %2").arg(m_player->url(), reason);
-    qWarning().noquote() << text;
     // A long path must not push the other panels away: the panel keeps its
     // width and shows the whole text in its tool tip.
     QLabel* label = m_statusPanels.at(PlayProblemPanel);
@@ -556,8 +437,8 @@ void MainWindow::TrayIconRightClick()
 {
     // The operator reaches for the menu: hold the show first (the pause
     // sends the pause set like any other).
-    if (m_player->playState() == MediaPlayer::Playing)
-        m_player->pause();
+    if (player().playState() == MediaPlayer::Playing)
+        player().pause();
     popmenuIcon->popup(QCursor::pos());
 }
 
@@ -593,28 +474,11 @@ bool MainWindow::ExitProgram()
     if (AskQuestion(this, QString::fromLatin1(ExitQuestion)) != MessageAnswer::Yes)
         return false;
 
-    auto& pv = mPublicVariable();
-    timerRunShow->stop();
-    if (m_receiver)
-        m_receiver->stop();
-    pv.ClosingFlag = true;
-
-    if (!WriteMuteAndVolume(m_player->mute(), m_player->volume()))
-        reportSettingsNotSaved(QStringLiteral("The volume %1%2").arg(m_player->volume())
-                                   .arg(m_player->mute() ? QStringLiteral(" (muted)") : QString()));
-
+    m_session.end();
     if (trayIcon)
         trayIcon->hide();
-
-    // ClosingFlag is already set, so stopping sends no stop set.
-    if (m_player->isBusy())
-        m_player->stop();
-    m_player->release();
-    m_sequencer->stop();
-
     m_exiting = true;
     close();
-    CloseUDPSocket();
     Q_EMIT programEnded();
     return true;
 }
@@ -624,14 +488,8 @@ bool MainWindow::ExitProgram()
 
 void MainWindow::ShowSettingsClick()
 {
-    if (!openShowSettingsWindow().showListChanged)
-        return;
-    ReloadShowList();
-    // The show that plays takes its edited time points at the next tick; its
-    // playback goes on as it was.
-    const PublicVariables& pv = mPublicVariable();
-    if (pv.CurrentShowIndex >= 0 && pv.CurrentShowIndex < pv.ShowList.size())
-        LoadShow(pv.ShowList.at(pv.CurrentShowIndex).ShowID);
+    if (openShowSettingsWindow().showListChanged)
+        m_session.showsEdited();
 }
 
 void MainWindow::PlaySettingsClick()
@@ -650,7 +508,7 @@ void MainWindow::AddressSettingsClick()
 void MainWindow::FiringSettingsClick()
 {
     if (openFiringSettingsDialog().saved)
-        m_runner->setFiringSettings(ReadFiringSettings(*mPublicVariable().SystemIni));
+        m_session.reloadFiringSettings();
 }
 
 BusMonitorWindow* MainWindow::busMonitor() const
@@ -661,7 +519,7 @@ BusMonitorWindow* MainWindow::busMonitor() const
 void MainWindow::BusMonitorClick()
 {
     if (!m_busMonitor) {
-        m_busMonitor = new BusMonitorWindow(this);
+        m_busMonitor = new BusMonitorWindow(m_session.busLink(), this);
         m_busMonitor->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_busMonitor->show();
@@ -681,20 +539,20 @@ void MainWindow::ExitClick()
 
 OpenedWindowResult MainWindow::openShowSettingsWindow()
 {
-    return {RunShowSetupWindow(this, *m_sequencer), false};
+    return {RunShowSetupWindow(this, sequencer()), false};
 }
 
 OpenedWindowResult MainWindow::openPlaySettingsWindow()
 {
     // The sets are read afresh whenever they are sent, so nothing comes back.
-    PlaySettingsWindow::Execute(this, *m_sequencer);
+    PlaySettingsWindow::Execute(this, sequencer());
     return {};
 }
 
 OpenedWindowResult MainWindow::openAddressDialog()
 {
     OpenedWindowResult result;
-    result.saved = AddressDialog::Execute(this);
+    result.saved = AddressDialog::Execute(this, m_session.busLink());
     return result;
 }
 

@@ -1,48 +1,31 @@
 #pragma once
 
-#include "commandsequencer.h"
-#include "showswitchtarget.h"
-
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
 
-#include <functional>
-#include <memory>
 #include <optional>
 
 class BusMonitorWindow;
-class BusReceiver;
+class CommandSequencer;
 class MediaPlayer;
+class ProgramSession;
 class QFrame;
 class QLabel;
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
 class QTreeWidget;
-class QTreeWidgetItem;
 class ShowRunner;
 
-// What the main window uses from outside. Everything has a default for the
-// real program; tests replace what they need.
+// What the main window uses beside the session. Everything has a default
+// for the real program; tests replace what they need.
 struct MainWindowDependencies {
-    // Taken over by the window; a QtMediaPlayer when null.
-    MediaPlayer* player = nullptr;
-    // How commands reach the bus; SendCommand when empty.
-    CommandSequencer::Sender sender;
-    // The host's own IPv4 addresses; GetLocalAddresses() when empty.
-    std::function<QStringList()> hostAddresses;
     // Whether the desktop has a notification area; asked of the desktop
     // when unset.
     std::optional<bool> trayAvailable;
-    // Paces the commands the window sends; a QtPacingTimer when null.
-    // Tests give a manual timer and step time by hand.
-    std::unique_ptr<PacingTimer> pacingTimer;
     // Start-up shows the window maximised; tests keep it hidden.
     bool showWindow = true;
-    // Opens the program's UDP socket at start-up; InitUDPSocket when empty.
-    // Tests bind a port the system chooses instead of the configured one.
-    std::function<bool(const QString& localAddress, quint16 port, bool reportFailure)> openSocket;
 };
 
 // What a window or dialog opened from the menus reported when it closed.
@@ -53,34 +36,32 @@ struct OpenedWindowResult {
 
 // The main window: the media player on the left, the list of shows on the
 // right, a status bar with the program's bus address, port and network
-// address. Closing it hides it in the notification area; the program ends
-// only through Exit.
-class MainWindow : public QMainWindow, public ShowSwitchTarget {
+// address. It shows the program session and forwards the operator's
+// actions to it. Closing it hides it in the notification area; the program
+// ends only through Exit.
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     using Dependencies = MainWindowDependencies;
 
-    explicit MainWindow(QWidget* parent = nullptr);
-    explicit MainWindow(Dependencies deps, QWidget* parent = nullptr);
+    // The session's player gives the window its video widget.
+    explicit MainWindow(ProgramSession& session, Dependencies deps = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The start-up sequence: layout file, database, settings files, show
-    // list, lookup lists, System.ini settings, local address, status bar,
-    // UDP socket, receiver, notification-area icon, show timer. False when
-    // the socket could not be bound: the operator has been told, ClosingFlag
-    // is set and the program must end.
+    // The start-up sequence: the layout file, then the session's start-up
+    // (database, settings, show list, own address, bus link, show timer),
+    // the status bar, the notification-area icon and the window. False when
+    // the bus link could not be opened: the operator has been told and the
+    // program must end.
     bool FormCreate();
 
-    // Exit: asks first; on Yes stops the timer and the receiver, sets
-    // ClosingFlag, writes the player's mute state and volume to System.ini,
-    // removes the icon, stops the player and ends. False when the operator
-    // did not answer Yes (everything keeps running).
+    // Exit: asks first; on Yes the session ends (nothing more is sent, mute
+    // state and volume are written to System.ini), the icon goes and the
+    // program ends. False when the operator did not answer Yes (everything
+    // keeps running).
     bool ExitProgram();
 
-    // Rebuilds the show list from the database and Show.ini.
-    void ReloadShowList();
-
-    // Plays the show of the selected row (also on a double click).
+    // Switches on the show of the selected row (also on a double click).
     void ChooseSelectedShow();
 
     // The notification-area icon's clicks.
@@ -90,14 +71,10 @@ public:
     // A later copy of the program asked for the window.
     void BringToFront();
 
-    // ShowSwitchTarget: what a universal-switch command does to the window.
-    void selectShowRow(int index) override;
-    void playPlayer() override;
-    void stopPlayer() override;
-
-    MediaPlayer& player() const { return *m_player; }
-    CommandSequencer& sequencer() const { return *m_sequencer; }
-    ShowRunner& runner() const { return *m_runner; }
+    ProgramSession& session() const { return m_session; }
+    MediaPlayer& player() const;
+    CommandSequencer& sequencer() const;
+    ShowRunner& runner() const;
     bool isTrayAvailable() const;
     // The open bus monitor, or null.
     BusMonitorWindow* busMonitor() const;
@@ -121,7 +98,7 @@ public:
     QFrame* panTitle = nullptr;
     QLabel* lblTotal = nullptr;
     QTreeWidget* lsvShow = nullptr;
-    QTimer* timerRunShow = nullptr;
+    QTimer* timerRunShow = nullptr; // the session's show timer
     QMenu* popmenuIcon = nullptr;
     QMenu* popmenuShowList = nullptr;
     QSystemTrayIcon* trayIcon = nullptr;
@@ -158,20 +135,17 @@ private:
     void buildWindow();
     QMenu* buildPopupMenu(const char* name, const QString& firstItem);
     void sizeShowColumns();
-    void applySettings();
-    void chooseLocalAddress(const QString& configuredIp);
+    void fillShowList();
+    void selectCurrentShow(int index);
     void writeStatusPanels();
     void setPanelText(int panel, const QString& text);
     void writePortPanel();
     void addTrayIcon();
-    void reportPlayFailure(const QString& reason);
-    void reportSettingsNotSaved(const QString& what);
+    void showPlayProblem(const QString& text);
+    void showSettingsNotSaved(const QString& text);
 
+    ProgramSession& m_session;
     Dependencies m_deps;
-    MediaPlayer* m_player = nullptr;
-    std::unique_ptr<CommandSequencer> m_sequencer;
-    std::unique_ptr<ShowRunner> m_runner;
-    std::unique_ptr<BusReceiver> m_receiver;
     QPointer<BusMonitorWindow> m_busMonitor;
     QList<QLabel*> m_statusPanels;
     bool m_exiting = false;

@@ -56,6 +56,6 @@ bool PlaySetup::PreviewMode()
         if (--*alive == 0 && busyChanged)
             busyChanged(false);
     };
-    m_sequencer.enqueue(std::move(commands), [] { return mPublicVariable().ClosingFlag; }, notify);
+    m_sequencer.enqueue(std::move(commands), {}, notify);
     return true;
 }

@@ -27,14 +27,12 @@
 
 #include "benchsupport.h"
 #include "busmonitorwindow.h"
-#include "busreceiver.h"
-#include "commandcodec.h"
 #include "commandsequencer.h"
 #include "fakemediaplayer.h"
 #include "publicvariable.h"
 #include "showrunner.h"
 #include "showswitchtarget.h"
-#include "udpsocket.h"
+#include "udpbuslink.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -61,9 +59,8 @@ namespace {
 
 class NoWindow : public ShowSwitchTarget {
 public:
-    void selectShowRow(int) override {}
-    void playPlayer() override {}
-    void stopPlayer() override {}
+    void switchShowOn(int) override {}
+    void switchShowOff() override {}
 };
 
 constexpr int FloodTotal = 20000;
@@ -95,13 +92,13 @@ double percentile(QVector<double> v, double p)
 
 // One run: a flood (total datagrams; all at once, or spread over the show
 // when one plays), optionally the monitor open and a show playing.
-Result run(BusReceiver& receiver, int total, bool withMonitor, bool withShow)
+Result run(UdpBusLink& receiver, int total, bool withMonitor, bool withShow)
 {
     Result r;
     const quint64 readBefore = receiver.datagramsRead();
     std::unique_ptr<BusMonitorWindow> monitor;
     if (withMonitor) {
-        monitor = std::make_unique<BusMonitorWindow>();
+        monitor = std::make_unique<BusMonitorWindow>(receiver);
         monitor->show();
         // Drawn once before the clock starts: an operator's monitor is
         // already on screen when traffic comes.
@@ -132,7 +129,7 @@ Result run(BusReceiver& receiver, int total, bool withMonitor, bool withShow)
     CommandSequencer sequencer([&](quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second,
                                    quint16 third) {
         sends.append({device, clock.nsecsElapsed() / 1e6});
-        SendCommand(subnet, device, kind, first, second, third);
+        SendCommand(receiver, subnet, device, kind, first, second, third);
     });
     ShowRunner runner(player, sequencer);
     QTimer showTick;
@@ -363,13 +360,13 @@ struct SustainedResult {
     int monitorRows = 0;
 };
 
-SustainedResult runSustained(BusReceiver& receiver, AckListener& listener, int rate, double seconds,
+SustainedResult runSustained(UdpBusLink& receiver, AckListener& listener, int rate, double seconds,
                              bool withMonitor)
 {
     SustainedResult r;
     std::unique_ptr<BusMonitorWindow> monitor;
     if (withMonitor) {
-        monitor = std::make_unique<BusMonitorWindow>();
+        monitor = std::make_unique<BusMonitorWindow>(receiver);
         monitor->show();
         QTimer::singleShot(300, qApp, &QCoreApplication::quit);
         QCoreApplication::exec();
@@ -387,7 +384,7 @@ SustainedResult runSustained(BusReceiver& receiver, AckListener& listener, int r
                                    quint16 third) {
         if (device >= 1 && device <= firings)
             fired[device] = true;
-        SendCommand(subnet, device, kind, first, second, third);
+        SendCommand(receiver, subnet, device, kind, first, second, third);
     });
     ShowRunner runner(player, sequencer);
 
@@ -528,15 +525,15 @@ int main(int argc, char** argv)
         return 1;
     }
     std::thread listening([&] { listener.run(); });
-    if (!InitUDPSocket(QStringLiteral("127.0.0.1"), ProgramPort, false, listener.port)) {
+    UdpBusLink receiver(listener.port);
+    if (!receiver.open(QStringLiteral("127.0.0.1"), ProgramPort)) {
         listener.stop = true;
         listening.join();
         std::fprintf(stderr, "port %u is busy\n", unsigned(ProgramPort));
         return 1;
     }
     NoWindow window;
-    BusReceiver receiver(window);
-    receiver.start();
+    receiver.startReceiving(window);
 
     if (!options.isSet(sustainedOnly)) {
         std::printf("1. flood of %d datagrams, bursts of 200\n", FloodTotal);
@@ -558,7 +555,7 @@ int main(int argc, char** argv)
     printSustained("without the monitor:", runSustained(receiver, listener, rate, seconds, false));
     printSustained("with the monitor open:", runSustained(receiver, listener, rate, seconds, true));
 
-    CloseUDPSocket();
+    receiver.close();
     listener.stop = true;
     listening.join();
     return 0;

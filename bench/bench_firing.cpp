@@ -23,7 +23,6 @@
 #include "publicvariable.h"
 #include "qtmediaplayer.h"
 #include "showrunner.h"
-#include "udpsocket.h"
 #include "wavfile.h"
 
 #include <QApplication>
@@ -54,7 +53,7 @@ struct Lane {
               if (!(rate > 0.0))
                   rate = 1.0;
               fired.append({int(first), (player.currentPosition() - first) * 1000.0 / rate, *segment});
-              SendCommand(subnet, device, kind, first, second, third);
+              SendCommand(BenchBusLink(), subnet, device, kind, first, second, third);
           }),
           runner(player, sequencer)
     {
@@ -257,6 +256,6 @@ int main(int argc, char* argv[])
         player.release();
     }
     seekRun(firings);
-    CloseUDPSocket();
+    BenchBusLink().close();
     return 0;
 }

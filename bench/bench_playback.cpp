@@ -27,7 +27,6 @@
 #include "showlist.h"
 #include "showrunner.h"
 #include "textops.h"
-#include "udpsocket.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -190,7 +189,7 @@ bool benchDatagrams()
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < count; ++i)
-        SendCommand(1, quint8(i), 4, 5, 100, quint16(i));
+        SendCommand(BenchBusLink(), 1, quint8(i), 4, 5, 100, quint16(i));
     const double oursMs = msSince(t);
 
     const quint8 payload[4] = {5, 100, 0, 3};
@@ -234,7 +233,7 @@ void benchFiring(double speed)
     CommandSequencer sequencer([&](quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second,
                                    quint16 third) {
         sends.append({device, msSince(player.clock())});
-        SendCommand(subnet, device, kind, first, second, third);
+        SendCommand(BenchBusLink(), subnet, device, kind, first, second, third);
     });
     ShowRunner runner(player, sequencer);
     QTimer tick;
@@ -321,13 +320,13 @@ int main(int argc, char* argv[])
     pv.LocalOctets = {127, 0, 0, 1};
     pv.SubnetID = 200;
     pv.DeviceID = 200;
-    if (!InitUDPSocket(pv.LocalAddress, 15000, false)) {
+    if (!BenchBusLink().open(pv.LocalAddress, 15000)) {
         std::fprintf(stderr, "Could not open the UDP socket on 127.0.0.1:15000\n");
         return 1;
     }
     if (benchDatagrams())
         benchFiring(speed);
-    CloseUDPSocket();
+    BenchBusLink().close();
     CloseDatabase();
     return 0;
 }

@@ -22,7 +22,6 @@
 #include "programfolder.h"
 #include "rawsql.h"
 #include "showrunner.h"
-#include "udpsocket.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -61,7 +60,7 @@ Outcome run(FiringSettings::Mode mode, bool withTimePoints, int seconds)
     qint64 stoppedAt = -1;
     CommandSequencer sequencer([&](quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second,
                                    quint16 third) {
-        SendCommand(subnet, device, kind, first, second, third);
+        SendCommand(BenchBusLink(), subnet, device, kind, first, second, third);
         if (stoppedAt < 0) {
             r.before += device != StopSetDevice;
         } else if (device == StopSetDevice) {
@@ -141,6 +140,6 @@ int main(int argc, char* argv[])
         print(tick ? "tick, idle show (baseline):" : "precise, idle show (baseline):", run(mode, false, seconds));
         print(tick ? "tick, busy show:" : "precise, busy show:", run(mode, true, seconds));
     }
-    CloseUDPSocket();
+    BenchBusLink().close();
     return 0;
 }

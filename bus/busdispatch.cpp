@@ -1,9 +1,8 @@
 #include "busdispatch.h"
 
-#include "commandcodec.h"
+#include "buslink.h"
 #include "publicvariable.h"
 #include "showswitchtarget.h"
-#include "udpsocket.h"
 
 #include <algorithm>
 #include <cstring>
@@ -51,17 +50,17 @@ std::optional<QByteArray> ExtractBusPacket(const quint8* datagram, int size)
     }
 }
 
-void AcceptBusDatagram(const quint8* datagram, int size, const QString& senderAddress,
-                       ShowSwitchTarget& target)
+void AcceptBusDatagram(const quint8* datagram, int size, const QString& senderAddress, const QString& localAddress,
+                       ShowSwitchTarget& target, BusLink& link)
 {
-    if (mPublicVariable().LocalAddress.isEmpty() || senderAddress.isEmpty())
+    if (localAddress.isEmpty() || senderAddress.isEmpty())
         return;
     const std::optional<QByteArray> data = ExtractBusPacket(datagram, size);
     if (data)
-        DispatchBusPacket(*data, target);
+        DispatchBusPacket(*data, target, link);
 }
 
-void DispatchBusPacket(const QByteArray& data, ShowSwitchTarget& target)
+void DispatchBusPacket(const QByteArray& data, ShowSwitchTarget& target, BusLink& link)
 {
     if (data.size() < 11)
         return;
@@ -85,24 +84,15 @@ void DispatchBusPacket(const QByteArray& data, ShowSwitchTarget& target)
         return;
 
     for (int index = 0; index < pv.ShowList.size(); ++index) {
-        if (mPublicVariable().ClosingFlag)
-            return;
         const TShow& show = pv.ShowList.at(index);
         if (show.ActivedUniversalSwitch != 1 || show.UniversalSwitchID != switchNo)
             continue;
-
-        // The target may rebuild ShowList while it loads a show; nothing of
-        // the show is read after the first call.
-        const int showId = show.ShowID;
-        if (status == 0) {
-            target.stopPlayer();
-        } else if (showId == pv.CurrentShowID) {
-            target.playPlayer();
-        } else {
-            target.selectShowRow(index);
-            target.playPlayer();
-        }
-        SendSwitchAck(sourceSubnet, sourceDevice, switchNo, status);
+        // Switching may rebuild ShowList; nothing of the show is read after.
+        if (status == 0)
+            target.switchShowOff();
+        else
+            target.switchShowOn(index);
+        SendSwitchAck(link, sourceSubnet, sourceDevice, switchNo, status);
         return;
     }
 }

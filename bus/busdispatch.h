@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class BusLink;
 class ShowSwitchTarget;
 
 // Turning received bus datagrams into show starts and stops. Everything here
@@ -51,12 +52,13 @@ constexpr int BusPacketPayloadOffset = 9;
 // read as zeros. Its CRC is not checked.
 std::optional<QByteArray> ExtractBusPacket(const quint8* datagram, int size);
 
-// Every check a received datagram must pass (including a known LocalAddress
-// and a sender), then the dispatch.
-void AcceptBusDatagram(const quint8* datagram, int size, const QString& senderAddress,
-                       ShowSwitchTarget& target);
+// Every check a received datagram must pass (including a known own address
+// and a sender), then the dispatch; answers go out through the link.
+void AcceptBusDatagram(const quint8* datagram, int size, const QString& senderAddress, const QString& localAddress,
+                       ShowSwitchTarget& target, BusLink& link);
 
 // Acts on a universal-switch command addressed to our own subnet and device:
-// the first active show carrying the switch number is started, resumed or the
-// player stopped, and the sender is answered. Anything else is ignored.
-void DispatchBusPacket(const QByteArray& data, ShowSwitchTarget& target);
+// the first active show carrying the switch number is switched on (status
+// other than 0) or off, and the sender is answered through the link.
+// Anything else is ignored.
+void DispatchBusPacket(const QByteArray& data, ShowSwitchTarget& target, BusLink& link);

@@ -3,9 +3,9 @@
 #include <QtGlobal>
 
 // One watcher of every datagram the program sends or receives (the bus
-// monitor). While none is installed the send and receive paths pay one null
-// check; an installed watcher sees the bytes only after they have gone out
-// or come in and cannot change them.
+// monitor), set on the bus link. While none is set the send and receive
+// paths pay one null check; a watcher sees the bytes only after they have
+// gone out or come in and cannot change them.
 
 enum class BusDirection : quint8 { Sent, Received };
 
@@ -21,21 +21,3 @@ public:
     virtual void busDatagram(BusDirection direction, const quint8* bytes, int count, int size, quint32 peer,
                              quint16 port) = 0;
 };
-
-namespace BusObserverSlot {
-extern BusObserver* current;
-}
-
-// Installs the watcher (not owned); nullptr removes it.
-void SetBusObserver(BusObserver* observer);
-inline BusObserver* CurrentBusObserver()
-{
-    return BusObserverSlot::current;
-}
-
-inline void NotifyBusObserver(BusDirection direction, const quint8* bytes, int count, int size, quint32 peer,
-                              quint16 port)
-{
-    if (BusObserver* observer = BusObserverSlot::current)
-        observer->busDatagram(direction, bytes, count, size, peer, port);
-}

@@ -1,7 +1,6 @@
 #include "commandcodec.h"
 
 #include "messages.h"
-#include "udpsocket.h"
 
 #include <exception>
 
@@ -84,25 +83,4 @@ std::optional<DecodedCommand> DecodeCommand(quint16 operationCode, const quint8*
         }
     }
     return std::nullopt;
-}
-
-void SendCommand(quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second, quint16 third)
-{
-    try {
-        const std::optional<EncodedCommand> command = EncodeCommand(kind, first, second, third);
-        if (!command)
-            return;
-        SendBusPacket(reinterpret_cast<const quint8*>(command->payload.constData()),
-                      int(command->payload.size()), command->operationCode, subnet, device, false);
-    } catch (const std::exception& e) {
-        ShowError(QString::fromLocal8Bit(e.what()));
-    } catch (...) {
-        // The caller carries on with its next command whatever happened here.
-    }
-}
-
-void SendSwitchAck(quint8 subnet, quint8 device, quint8 switchNo, quint8 status)
-{
-    const quint8 payload[2] = {switchNo, status};
-    SendBusPacket(payload, 2, 0xE01D, subnet, device, false);
 }

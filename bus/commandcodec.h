@@ -29,10 +29,3 @@ struct DecodedCommand {
 // bytes (0 and 5, 4 and 6 with a first value of 255) the kind with the fixed
 // first value is named.
 std::optional<DecodedCommand> DecodeCommand(quint16 operationCode, const quint8* payload, int count);
-
-// Puts one stored command on the bus: one datagram to the target device,
-// fire-and-forget. Does not wait; callers pace their command lists.
-void SendCommand(quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second, quint16 third);
-
-// Answers a universal-switch command (operation 0xE01D) to the device that sent it.
-void SendSwitchAck(quint8 subnet, quint8 device, quint8 switchNo, quint8 status);

@@ -1,7 +1,5 @@
 #include "commandsequencer.h"
 
-#include "commandcodec.h"
-
 #include <QDebug>
 #include <QTimer>
 
@@ -36,17 +34,8 @@ void QtPacingTimer::cancel()
     m->onTimeout = nullptr;
 }
 
-namespace {
-CommandSequencer::Sender defaultSender()
-{
-    return [](quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second, quint16 third) {
-        SendCommand(subnet, device, kind, first, second, third);
-    };
-}
-} // namespace
-
 CommandSequencer::CommandSequencer(Sender sender, std::unique_ptr<PacingTimer> timer)
-    : m_sender(sender ? std::move(sender) : defaultSender()),
+    : m_sender(std::move(sender)),
       m_timer(timer ? std::move(timer) : std::make_unique<QtPacingTimer>())
 {
 }

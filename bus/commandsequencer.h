@@ -56,9 +56,9 @@ public:
     // windows' previews go out whatever the show does.
     enum class Owner { Other, Show };
 
-    // Without a sender, commands go to the bus through SendCommand; without
-    // a timer, a QtPacingTimer paces them.
-    explicit CommandSequencer(Sender sender = {}, std::unique_ptr<PacingTimer> timer = {});
+    // The sender puts each command on the bus (SendCommand over the
+    // program's bus link); without a timer, a QtPacingTimer paces them.
+    explicit CommandSequencer(Sender sender, std::unique_ptr<PacingTimer> timer = {});
     ~CommandSequencer();
     CommandSequencer(const CommandSequencer&) = delete;
     CommandSequencer& operator=(const CommandSequencer&) = delete;

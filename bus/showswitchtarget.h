@@ -1,11 +1,14 @@
 #pragma once
 
-// What the bus receiver needs of the main window to start and stop shows on
-// universal-switch commands. The main window implements it; tests use a fake.
+// What a universal-switch command from the bus does: switch the show at a
+// position of the show list on, or the playing show off. The program
+// session carries it out; tests use a fake.
 class ShowSwitchTarget {
 public:
     virtual ~ShowSwitchTarget() = default;
-    virtual void selectShowRow(int index) = 0; // selecting the row chooses (loads and starts) that show
-    virtual void playPlayer() = 0;
-    virtual void stopPlayer() = 0;
+    // The show plays: chosen (loaded) first when it is not the current one,
+    // resumed when it is.
+    virtual void switchShowOn(int index) = 0;
+    // The player stops.
+    virtual void switchShowOff() = 0;
 };

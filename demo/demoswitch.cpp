@@ -4,7 +4,7 @@
 //
 //   tavolan_demoswitch [SWITCH]
 
-#include "udpsocket.h"
+#include "buswire.h"
 
 #include <QCoreApplication>
 #include <QNetworkDatagram>

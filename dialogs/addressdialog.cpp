@@ -1,5 +1,6 @@
 #include "addressdialog.h"
 
+#include "buslink.h"
 #include "formlayout.h"
 #include "publicvariable.h"
 
@@ -98,9 +99,9 @@ void AddressDialog::bitbtnSaveClick()
         accept();
 }
 
-bool AddressDialog::Execute(QWidget* parent)
+bool AddressDialog::Execute(QWidget* parent, BusLink& link)
 {
     // Only a save closes the dialog with Accepted.
-    AddressDialog dialog(parent);
+    AddressDialog dialog(parent, AddressSettings({}, [&link](quint16 port) { return link.movePort(port); }));
     return dialog.exec() == QDialog::Accepted;
 }

@@ -7,6 +7,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class BusLink;
 class QRadioButton;
 
 // The dialog in which the operator sets the program's own bus address and
@@ -15,12 +16,12 @@ class QRadioButton;
 class AddressDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit AddressDialog(QWidget* parent = nullptr,
-                           AddressSettings settings = AddressSettings());
+    AddressDialog(QWidget* parent, AddressSettings settings);
 
     // Opens the dialog modally and releases it when it closes. True when it
     // was saved.
-    static bool Execute(QWidget* parent);
+    // Saving moves the bus link to the chosen port.
+    static bool Execute(QWidget* parent, BusLink& link);
 
     QLabel* Label1 = nullptr;
     QLineEdit* editSubnetID = nullptr;

@@ -4,16 +4,10 @@
 #include "publicvariable.h"
 #include "settingsfiles.h"
 #include "textops.h"
-#include "udpsocket.h"
-
-AddressSettings::AddressSettings()
-    : AddressSettings(Ports{})
-{
-}
 
 AddressSettings::AddressSettings(Ports ports, SocketMover mover)
     : m_ports(ports)
-    , m_mover(mover ? std::move(mover) : SocketMover(&MoveUDPSocket))
+    , m_mover(std::move(mover))
 {
 }
 

@@ -19,11 +19,10 @@ public:
         quint16 showControl = 15000;
         quint16 orvane = 6000;
     };
-    // Moves the program's socket to a port; MoveUDPSocket by default.
+    // Moves the program's bus link to a port (BusLink::movePort).
     using SocketMover = std::function<bool(quint16 port)>;
 
-    AddressSettings();
-    explicit AddressSettings(Ports ports, SocketMover mover = {});
+    AddressSettings(Ports ports, SocketMover mover);
 
     const Ports& ports() const { return m_ports; }
 

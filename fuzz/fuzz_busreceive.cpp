@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the receive path as if they had arrived on the
-// program's UDP socket, with a fake main window. No socket is opened, so
+// program's bus link, with a fake session. The link is never opened, so
 // answers are framed but never sent.
 
 #include "busdispatch.h"
@@ -7,7 +7,7 @@
 #include "messages.h"
 #include "publicvariable.h"
 #include "showswitchtarget.h"
-#include "udpsocket.h"
+#include "loopbackbuslink.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,11 +45,11 @@ void resetShows()
     mPublicVariable().CurrentShowID = -1;
 }
 
-// Behaves like the main window, which rebuilds its show list when it loads
-// a show: the dispatcher must not hold on to list entries across the call.
-class FakeWindow : public ShowSwitchTarget {
+// Behaves like the session, which rebuilds its show list when it loads a
+// show: the dispatcher must not hold on to list entries across the call.
+class FakeSession : public ShowSwitchTarget {
 public:
-    void selectShowRow(int index) override
+    void switchShowOn(int index) override
     {
         auto& shows = mPublicVariable().ShowList;
         if (index < 0 || index >= shows.size())
@@ -58,12 +58,12 @@ public:
         resetShows();
         mPublicVariable().CurrentShowID = id;
     }
-    void playPlayer() override {}
-    void stopPlayer() override {}
+    void switchShowOff() override {}
 };
 
 NoMessages quiet;
-FakeWindow window;
+FakeSession session;
+LoopbackBusLink* link = nullptr;
 
 } // namespace
 
@@ -75,6 +75,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     pv.DeviceID = 99;
     pv.LocalAddress = QStringLiteral("127.0.0.1");
     pv.LocalOctets = {127, 0, 0, 1};
+    link = new LoopbackBusLink;
     return 0;
 }
 
@@ -86,8 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const quint8* data, size_t size)
     const int n = int(size);
 
     // Two passes: once for the show that is not loaded, once with it loaded.
-    AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), window);
-    AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), window);
+    const QString own = QStringLiteral("127.0.0.1");
+    AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), own, session, *link);
+    AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), own, session, *link);
 
     // The monitor's reading of a datagram: frame check, packet head and the
     // command decoded from the payload, all within the datagram's bytes.

@@ -1,5 +1,6 @@
 #include "busmonitorwindow.h"
 
+#include "buslink.h"
 #include "messages.h"
 
 #include <QCheckBox>
@@ -36,8 +37,8 @@ QString hexDump(const BusMonitorEntry& e)
 
 } // namespace
 
-BusMonitorWindow::BusMonitorWindow(QWidget* parent, int capacity)
-    : QWidget(parent, Qt::Window), m_log(capacity), m_filter(m_log)
+BusMonitorWindow::BusMonitorWindow(BusLink& link, QWidget* parent, int capacity)
+    : QWidget(parent, Qt::Window), m_link(&link), m_log(capacity), m_filter(m_log)
 {
     setObjectName(QStringLiteral("frmBusMonitor"));
     setWindowTitle(QStringLiteral("Bus Monitor"));
@@ -131,13 +132,13 @@ BusMonitorWindow::BusMonitorWindow(QWidget* parent, int capacity)
     connect(&m_filter, &QAbstractItemModel::modelReset, this, &BusMonitorWindow::showSelectedBytes);
     showCounters();
 
-    SetBusObserver(&m_log);
+    link.setObserver(&m_log);
 }
 
 BusMonitorWindow::~BusMonitorWindow()
 {
-    if (CurrentBusObserver() == &m_log)
-        SetBusObserver(nullptr);
+    if (m_link && m_link->observer() == &m_log)
+        m_link->setObserver(nullptr);
 }
 
 void BusMonitorWindow::applyFilter()

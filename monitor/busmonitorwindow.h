@@ -2,8 +2,10 @@
 
 #include "busmonitorlog.h"
 
+#include <QPointer>
 #include <QWidget>
 
+class BusLink;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -18,7 +20,9 @@ class QTableView;
 class BusMonitorWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit BusMonitorWindow(QWidget* parent = nullptr, int capacity = BusMonitorLog::DefaultCapacity);
+    // Watches the link's datagrams while it is open.
+    explicit BusMonitorWindow(BusLink& link, QWidget* parent = nullptr,
+                              int capacity = BusMonitorLog::DefaultCapacity);
     ~BusMonitorWindow() override;
 
     BusMonitorLog& log() { return m_log; }
@@ -48,6 +52,7 @@ private:
     void exportClicked();
     void rowsArrived();
 
+    QPointer<BusLink> m_link;
     BusMonitorLog m_log;
     BusMonitorFilter m_filter;
     bool m_followNewest = true;

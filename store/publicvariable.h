@@ -22,7 +22,6 @@ struct PublicVariables {
     QVector<TShow> ShowList;
     int CurrentShowIndex = -1;
     int CurrentShowID = -1;
-    bool ClosingFlag = false;
 
     // Copied commands, shared by both authoring windows
     QVector<TControlObject> CommandClipboard;

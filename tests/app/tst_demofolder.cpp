@@ -1,6 +1,6 @@
 #include "inifile.h"
 #include "programfolder.h"
-#include "udpsocket.h"
+#include "buswire.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #include "programfolder.h"
 #include "rawsql.h"
 #include "textops.h"
-#include "udpsocket.h"
+#include "buswire.h"
 #include "wavfile.h"
 
 #include <QDir>

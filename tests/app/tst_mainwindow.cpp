@@ -3,15 +3,17 @@
 #include "database.h"
 #include "fakemediaplayer.h"
 #include "inifile.h"
+#include "loopbackbuslink.h"
 #include "mainwindow.h"
+#include "mediaplayer.h"
 #include "manualpacingtimer.h"
 #include "programfolder.h"
+#include "programsession.h"
 #include "publicvariable.h"
 #include "rawsql.h"
 #include "scriptedmessages.h"
 #include "showrunner.h"
 #include "singleinstance.h"
-#include "udpsocket.h"
 
 #include <QAction>
 #include <QFile>
@@ -25,7 +27,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QUdpSocket>
 
 #include <memory>
 
@@ -67,23 +68,24 @@ protected:
 
 } // namespace
 
-// The main window's start-up, exit and notification-area behaviour, driven
-// with a fake player and a recording bus sender on a throw-away program
-// folder. Only the loopback network is ever used.
+// The main window over a program session: start-up, exit and
+// notification-area behaviour, driven with a fake player, a loopback bus and
+// a recording bus sender on a throw-away program folder. No port is bound.
 class TestMainWindow : public QObject {
     Q_OBJECT
 
 private:
     std::unique_ptr<TestProgramFolder> m_folder;
     std::unique_ptr<ScriptedMessages> m_messages;
+    std::unique_ptr<FakeMediaPlayer> m_player;
+    std::unique_ptr<ProgramSession> m_session;
     std::unique_ptr<MainWindow> m_window;
-    FakeMediaPlayer* m_player = nullptr;
+    LoopbackBusLink* m_link = nullptr;
+    QList<quint16> m_portsTaken; // held by another program
     ManualPacingTimer* m_timer = nullptr;
     QList<SentCommand> m_sent;
     QStringList m_hosts{QStringLiteral("127.0.0.1")};
     std::optional<bool> m_trayAvailable = false;
-    quint16 m_askedPort = 0; // the port start-up opened the socket on
-    quint16 m_heldPort = 0;  // a port the test holds, bound for real
 
     void writeSystemIni(const QString& body)
     {
@@ -106,9 +108,9 @@ private:
     template <typename Window = MainWindow>
     Window& makeWindow()
     {
-        m_player = new FakeMediaPlayer;
-        MainWindowDependencies deps;
-        deps.player = m_player;
+        m_player = std::make_unique<FakeMediaPlayer>();
+        ProgramSessionDependencies deps;
+        deps.player = m_player.get();
         auto timer = std::make_unique<ManualPacingTimer>();
         m_timer = timer.get();
         deps.pacingTimer = std::move(timer);
@@ -116,16 +118,15 @@ private:
             m_sent.append({s, d, k, a, b, c});
         };
         deps.hostAddresses = [this] { return m_hosts; };
-        deps.trayAvailable = m_trayAvailable;
-        deps.showWindow = false;
-        // The socket takes a port the system chooses, so that copies of the
-        // window can start side by side; only a port the test holds itself
-        // is bound as configured.
-        deps.openSocket = [this](const QString& address, quint16 port, bool report) {
-            m_askedPort = port;
-            return InitUDPSocket(address, port == m_heldPort ? port : 0, report);
-        };
-        auto window = std::make_unique<Window>(std::move(deps));
+        auto link = std::make_unique<LoopbackBusLink>();
+        m_link = link.get();
+        m_link->setPortsTakenElsewhere(m_portsTaken);
+        deps.busLink = std::move(link);
+        m_session = std::make_unique<ProgramSession>(std::move(deps));
+        MainWindowDependencies windowDeps;
+        windowDeps.trayAvailable = m_trayAvailable;
+        windowDeps.showWindow = false;
+        auto window = std::make_unique<Window>(*m_session, windowDeps);
         Window& made = *window;
         m_window = std::move(window);
         return made;
@@ -185,16 +186,17 @@ private Q_SLOTS:
         m_sent.clear();
         m_hosts = {QStringLiteral("127.0.0.1")};
         m_trayAvailable = false;
-        m_askedPort = m_heldPort = 0;
+        m_portsTaken.clear();
     }
 
     void cleanup()
     {
         IniFile::setBeforeReplaceHook({});
         m_window.reset();
-        m_player = nullptr;
+        m_session.reset();
+        m_player.reset();
+        m_link = nullptr;
         m_timer = nullptr;
-        CloseUDPSocket();
         CloseDatabase();
         m_messages.reset();
         m_folder.reset();
@@ -206,7 +208,7 @@ private Q_SLOTS:
         MainWindow& w = makeWindow();
         QCOMPARE(w.windowTitle(), QStringLiteral("Tavolan V1.4"));
         for (const char* name : {"panLeft", "wmp", "Splitter1", "panRight", "panLogo", "imgLogo", "panList",
-                                 "panTitle", "lblTotal", "lsvShow", "statusbar", "timerRunShow", "popmenuIcon",
+                                 "panTitle", "lblTotal", "lsvShow", "statusbar", "popmenuIcon",
                                  "popmenuShowList"})
             QVERIFY2(w.findChild<QObject*>(QString::fromLatin1(name)), name);
         QCOMPARE(w.lsvShow->columnCount(), 2);
@@ -267,12 +269,11 @@ private Q_SLOTS:
         QFETCH(int, expected);
         MainWindow& w = startedWindow(QStringLiteral("[ip]\nip=127.0.0.1\n") + portLine);
         QCOMPARE(int(mPublicVariable().UdpPort), expected);
-        QCOMPARE(int(m_askedPort), expected);
+        QCOMPARE(int(m_link->port()), expected);
         QCOMPARE(w.statusPanelText(0), QStringLiteral("Ready,Port:%1").arg(expected));
-        QVERIFY(IsUDPSocketOpen());
         QVERIFY(w.timerRunShow->isActive());
         QCOMPARE(w.timerRunShow->interval(), 100);
-        QVERIFY(!mPublicVariable().ClosingFlag);
+        QVERIFY(!m_session->hasEnded());
     }
 
     void generationRules_data()
@@ -330,7 +331,7 @@ private Q_SLOTS:
         QCOMPARE(w.statusPanelText(1), QStringLiteral("Subnet ID:0 Device ID:0"));
         // The reading stopped at the subnet: the player keeps its own state.
         QVERIFY(!m_player->calls.contains(QStringLiteral("setMute:1")));
-        QVERIFY(IsUDPSocketOpen());
+        QVERIFY(m_link->isOpen());
     }
 
     void muteAndVolumeAtStartUp_data()
@@ -361,12 +362,9 @@ private Q_SLOTS:
 
     void boundPortEndsStartUp()
     {
-        QUdpSocket holder;
-        QVERIFY(holder.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::DontShareAddress));
-        m_heldPort = holder.localPort();
-        MainWindow& w =
-            startedWindow(QStringLiteral("[Port]\nPort=%1\n[ip]\nip=127.0.0.1\n").arg(holder.localPort()));
-        QVERIFY(mPublicVariable().ClosingFlag);
+        m_portsTaken = {6000};
+        MainWindow& w = startedWindow(QStringLiteral("[Port]\nPort=6000\n[ip]\nip=127.0.0.1\n"));
+        QVERIFY(m_session->hasEnded());
         QVERIFY(m_messages->texts().contains(QStringLiteral("Fail to initialize UDP socket!")));
         QVERIFY(!w.timerRunShow->isActive());
     }
@@ -398,16 +396,18 @@ private Q_SLOTS:
         QVERIFY(m_player->fullScreen());
         QVERIFY(w.lsvShow->isEnabled());
 
-        // The bus selects rows through the same path.
-        w.selectShowRow(0);
+        // The bus switches shows on through the same session operation, and
+        // the list follows.
+        m_session->switchShowOn(0);
         QCOMPARE(m_player->url(), QStringLiteral("/media/opening.avi"));
         QCOMPARE(mPublicVariable().CurrentShowIndex, 0);
-        w.stopPlayer();
+        QCOMPARE(w.lsvShow->indexOfTopLevelItem(w.lsvShow->currentItem()), 0);
+        m_session->switchShowOff();
         QCOMPARE(m_player->playState(), int(MediaPlayer::Stopped));
-        // Selecting the row that is already selected still means "this show".
-        w.selectShowRow(0);
+        // The current show again: it plays on.
+        m_session->switchShowOn(0);
         QCOMPARE(m_player->playState(), int(MediaPlayer::Playing));
-        w.selectShowRow(17); // no such row: nothing happens
+        m_session->switchShowOn(17); // no such row: nothing happens
         QCOMPARE(mPublicVariable().CurrentShowIndex, 0);
     }
 
@@ -425,7 +425,7 @@ private Q_SLOTS:
                                       "SubnetID,DeviceID,CommandTypeID,FirstParameter,SecondParameter,"
                                       "ThirdParameter,DelayMS) values ") + rows.join(u',')));
         MainWindow& w = startedWindow(iniWithFreePort());
-        w.selectShowRow(0);
+        m_session->switchShowOn(0);
         m_player->playTo(0.5);
         w.runner().tick();
         m_timer->advance(6000);
@@ -433,7 +433,7 @@ private Q_SLOTS:
         const qsizetype before = m_sent.size();
         QVERIFY(before > 100);
 
-        w.stopPlayer(); // as the bus's switch-off does
+        m_session->switchShowOff(); // as the bus's switch-off does
         m_timer->advance(50);
         QCOMPARE(m_sent.size(), before + 1);
         QCOMPARE(m_sent.last().device, 4);
@@ -471,7 +471,7 @@ private Q_SLOTS:
         m_messages->clear();
 
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot play.*notes\\.mp4")));
-        w.selectShowRow(0);
+        m_session->switchShowOn(0);
         m_timer->runOut();
         QVERIFY(m_sent.isEmpty());
         QVERIFY(!m_player->fullScreen());
@@ -484,7 +484,7 @@ private Q_SLOTS:
         QVERIFY(w.timerRunShow->isActive());
 
         // The next show plays as usual and the status bar is cleared.
-        w.selectShowRow(1);
+        m_session->switchShowOn(1);
         QVERIFY(sentTo(7, 8));
         QCOMPARE(w.statusPanelText(MainWindow::PlayProblemPanel), QString());
     }
@@ -519,7 +519,7 @@ private Q_SLOTS:
     {
         addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
         HookedWindow& w = startedWindow<HookedWindow>(iniWithFreePort());
-        w.selectShowRow(0);
+        m_session->switchShowOn(0);
         m_timer->runOut();
         m_sent.clear();
         // The show settings window adds a time point at 5 s with one command.
@@ -546,12 +546,11 @@ private Q_SLOTS:
         QCOMPARE(w.statusPanelText(0), QStringLiteral("Ready,Port:15000"));
         // The dialog's save sequence, with a port the system chose standing
         // in for the Orvane port.
-        QUdpSocket holder;
-        QVERIFY(holder.bind(QHostAddress::AnyIPv4, 0, QAbstractSocket::DontShareAddress));
-        AddressSettings::Ports ports{15000, holder.localPort()};
+        AddressSettings::Ports ports{15000, 6000};
+        m_link->setPortsTakenElsewhere({6000});
         w.onAddress = [&] {
-            return AddressSettings(ports).save(QStringLiteral("4"), QStringLiteral("5"), true) ==
-                   AddressSettings::SaveResult::Saved;
+            AddressSettings settings(ports, [this](quint16 port) { return m_link->movePort(port); });
+            return settings.save(QStringLiteral("4"), QStringLiteral("5"), true) == AddressSettings::SaveResult::Saved;
         };
 
         // The port is held elsewhere: the panels keep what is in use.
@@ -560,9 +559,9 @@ private Q_SLOTS:
         QCOMPARE(w.statusPanelText(0), QStringLiteral("Ready,Port:15000"));
         QCOMPARE(w.statusPanelText(1), QStringLiteral("Subnet ID:0 Device ID:0"));
 
-        holder.close();
+        m_link->setPortsTakenElsewhere({});
         w.AddressSettingsClick();
-        QCOMPARE(UDPSocketPort(), ports.orvane);
+        QCOMPARE(m_link->port(), ports.orvane);
         QCOMPARE(w.statusPanelText(0), QStringLiteral("Ready,Port:%1").arg(ports.orvane));
         QCOMPARE(w.statusPanelText(1), QStringLiteral("Subnet ID:4 Device ID:5"));
     }
@@ -581,10 +580,10 @@ private Q_SLOTS:
         QVERIFY(monitor->isWindow());
         w.BusMonitorClick();
         QCOMPARE(w.busMonitor(), monitor);
-        QVERIFY(CurrentBusObserver());
+        QVERIFY(m_link->observer());
         monitor->close();
         QTRY_VERIFY(!w.busMonitor());
-        QVERIFY(!CurrentBusObserver());
+        QVERIFY(!m_link->observer());
     }
 
     // A program folder can ask for the monitor from the start.
@@ -593,7 +592,7 @@ private Q_SLOTS:
         MainWindow& w = startedWindow(iniWithFreePort(QStringLiteral("[Monitor]\nOpenAtStart=1\n")));
         QVERIFY(w.busMonitor());
         QVERIFY(w.busMonitor()->isVisible());
-        QVERIFY(CurrentBusObserver());
+        QVERIFY(m_link->observer());
     }
 
     void exitOnYes()
@@ -601,7 +600,7 @@ private Q_SLOTS:
         addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
         addSetCommand(QStringLiteral("CommandsForStop"), 1, 3, 4);
         MainWindow& w = startedWindow(iniWithFreePort(QStringLiteral("[IP]\nMUTE=1\nVOL=35\n")));
-        w.selectShowRow(0);
+        m_session->switchShowOn(0);
         QCOMPARE(m_player->playState(), int(MediaPlayer::Playing));
         m_player->setMute(false);
         m_player->setVolume(70);
@@ -613,8 +612,9 @@ private Q_SLOTS:
 
         QCOMPARE(m_messages->shown.last().text, QStringLiteral("Are you sure you want to exit?"));
         QCOMPARE(m_messages->shown.last().kind, ScriptedMessages::Shown::Question);
-        QVERIFY(mPublicVariable().ClosingFlag);
+        QVERIFY(m_session->hasEnded());
         QVERIFY(!w.timerRunShow->isActive());
+        QVERIFY(!m_link->isOpen());
         QCOMPARE(systemIni(QStringLiteral("IP"), QStringLiteral("MUTE")), QStringLiteral("0"));
         QCOMPARE(systemIni(QStringLiteral("IP"), QStringLiteral("VOL")), QStringLiteral("70"));
         QVERIFY(m_player->calls.contains(QStringLiteral("stop")));
@@ -637,19 +637,19 @@ private Q_SLOTS:
     {
         addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
         MainWindow& w = startedWindow(iniWithFreePort(QStringLiteral("[IP]\nMUTE=1\nVOL=35\n")));
-        w.selectShowRow(0);
+        m_session->switchShowOn(0);
         m_player->setVolume(70);
         QSignalSpy ended(&w, &MainWindow::programEnded);
 
         QFETCH(int, answer);
         m_messages->answerNext(MessageAnswer(answer));
         QVERIFY(!w.ExitProgram());
-        QVERIFY(!mPublicVariable().ClosingFlag);
+        QVERIFY(!m_session->hasEnded());
         QVERIFY(w.timerRunShow->isActive());
         QCOMPARE(m_player->playState(), int(MediaPlayer::Playing));
         QVERIFY(!m_player->calls.contains(QStringLiteral("release")));
         QCOMPARE(systemIni(QStringLiteral("IP"), QStringLiteral("VOL")), QStringLiteral("35"));
-        QVERIFY(IsUDPSocketOpen());
+        QVERIFY(m_link->isOpen());
         QCOMPARE(ended.count(), 0);
     }
 
@@ -662,7 +662,7 @@ private Q_SLOTS:
         w.show();
         QVERIFY(!w.close());
         QVERIFY(w.isHidden());
-        QVERIFY(!mPublicVariable().ClosingFlag);
+        QVERIFY(!m_session->hasEnded());
         QVERIFY(w.timerRunShow->isActive());
         w.TrayIconLeftClick();
         QVERIFY(w.isVisible());
@@ -696,7 +696,7 @@ private Q_SLOTS:
         addSetCommand(QStringLiteral("CommandsForPause"), 1, 9, 9);
         m_trayAvailable = true;
         MainWindow& w = startedWindow(iniWithFreePort());
-        w.selectShowRow(0);
+        m_session->switchShowOn(0);
         m_sent.clear();
         w.TrayIconRightClick();
         QCOMPARE(m_player->playState(), int(MediaPlayer::Paused));

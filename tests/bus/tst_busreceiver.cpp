@@ -1,10 +1,9 @@
 #include "busdispatch.h"
-#include "busreceiver.h"
 #include "localaddresses.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "showswitchtarget.h"
-#include "udpsocket.h"
+#include "udpbuslink.h"
 
 #include <QNetworkDatagram>
 #include <QTimer>
@@ -16,16 +15,11 @@ namespace {
 constexpr quint8 kOwnSubnet = 1;
 constexpr quint8 kOwnDevice = 99;
 
-// Stands in for the main window: selecting a row loads that show.
-class FakeWindow : public ShowSwitchTarget {
+// Stands in for the program session.
+class FakeSession : public ShowSwitchTarget {
 public:
-    void selectShowRow(int index) override
-    {
-        calls << QStringLiteral("select %1").arg(index);
-        mPublicVariable().CurrentShowID = mPublicVariable().ShowList.at(index).ShowID;
-    }
-    void playPlayer() override { calls << QStringLiteral("play"); }
-    void stopPlayer() override { calls << QStringLiteral("stop"); }
+    void switchShowOn(int index) override { calls << QStringLiteral("on %1").arg(index); }
+    void switchShowOff() override { calls << QStringLiteral("off"); }
 
     QStringList calls;
 };
@@ -66,8 +60,8 @@ QByteArray probe()
 class TestBusReceiver : public QObject {
     Q_OBJECT
 
-    FakeWindow* window = nullptr;
-    BusReceiver* receiver = nullptr;
+    FakeSession* window = nullptr;
+    UdpBusLink* link = nullptr;
     // A bus device behind a gateway. Program and device are on ports the
     // system chose, and the program answers to the device's port.
     QUdpSocket* device = nullptr;
@@ -76,7 +70,7 @@ class TestBusReceiver : public QObject {
     void deliver(const QByteArray& datagram, quint16 port = 0)
     {
         if (port == 0)
-            port = UDPSocketPort();
+            port = link->port();
         QVERIFY(port != 0);
         QCOMPARE(device->writeDatagram(datagram, QHostAddress::LocalHost, port), qint64(datagram.size()));
     }
@@ -84,7 +78,7 @@ class TestBusReceiver : public QObject {
     // Open the program's socket again, on a fresh port.
     bool reopenOwnSocket()
     {
-        return InitUDPSocket(QStringLiteral("127.0.0.1"), 0, false, device->localPort());
+        return link->open(QStringLiteral("127.0.0.1"), 0);
     }
 
     QByteArray nextAnswer()
@@ -120,45 +114,44 @@ private Q_SLOTS:
         pv.ShowList = {show(11, true, 5), show(12, true, 5), show(13, false, 6), show(14, true, 7)};
         device = new QUdpSocket(this);
         QVERIFY(device->bind(QHostAddress::AnyIPv4, 0));
-        QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 0, true, device->localPort()));
-        window = new FakeWindow;
-        receiver = new BusReceiver(*window, this);
-        receiver->start();
+        link = new UdpBusLink(device->localPort(), this);
+        QVERIFY(link->open(QStringLiteral("127.0.0.1"), 0));
+        window = new FakeSession;
+        link->startReceiving(*window);
     }
 
     void cleanup()
     {
-        delete receiver;
+        delete link;
         delete window;
         delete device;
-        CloseUDPSocket();
     }
 
     void switchCommandsStartResumeAndStopShows()
     {
-        // Show 11 is not loaded: its row is chosen, it plays, and the sender
-        // hears back. Show 12 carries the same switch but comes later.
+        // Show 11 is switched on, and the sender hears back. Show 12 carries
+        // the same switch but comes later.
         deliver(switchCommand(5, 255));
         expectAnswer(5, 255);
-        QCOMPARE(window->calls, QStringList({"select 0", "play"}));
+        QCOMPARE(window->calls, QStringList({"on 0"}));
 
-        // Loaded already (paused, say): it only resumes; answered again.
+        // Again: the session resumes it; answered again.
         window->calls.clear();
         deliver(switchCommand(5, 1));
         expectAnswer(5, 1);
-        QCOMPARE(window->calls, QStringList({"play"}));
+        QCOMPARE(window->calls, QStringList({"on 0"}));
 
         // Another show's row keeps its place in the list, inactive shows included.
         window->calls.clear();
         deliver(switchCommand(7, 2));
         expectAnswer(7, 2);
-        QCOMPARE(window->calls, QStringList({"select 3", "play"}));
+        QCOMPARE(window->calls, QStringList({"on 3"}));
 
         // Off stops the player whichever show is playing.
         window->calls.clear();
         deliver(frame(BusReceive::UniversalSwitch, kOwnSubnet, kOwnDevice, QByteArray::fromHex("0500"), 9, 200));
         expectAnswer(5, 0, 9, 200);
-        QCOMPARE(window->calls, QStringList({"stop"}));
+        QCOMPARE(window->calls, QStringList({"off"}));
         QVERIFY(!device->hasPendingDatagrams());
     }
 
@@ -195,9 +188,9 @@ private Q_SLOTS:
         deliver(datagram);
         deliver(probe());
         expectAnswer(7, 0);
-        QCOMPARE(window->calls, QStringList({"stop"}));
+        QCOMPARE(window->calls, QStringList({"off"}));
         QVERIFY(!device->hasPendingDatagrams());
-        QCOMPARE(receiver->datagramsRead(), quint64(2));
+        QCOMPARE(link->datagramsRead(), quint64(2));
     }
 
     // A short-form packet is judged by the CRC in its last two bytes alone:
@@ -215,7 +208,7 @@ private Q_SLOTS:
             for (int i = 0; i < extraBytes; ++i)
                 datagram.append(char(i * 13 + 1));
             const int run = int(datagram.size()) - 16;
-            const auto crc = pblPackCRC(reinterpret_cast<const quint8*>(datagram.constData()) + 16, run);
+            const auto crc = BusCrcBytes(reinterpret_cast<const quint8*>(datagram.constData()) + 16, run);
             datagram.append(char(crc[0])).append(char(spoilCrc ? crc[1] ^ 0x01 : crc[1]));
             return datagram;
         };
@@ -234,11 +227,11 @@ private Q_SLOTS:
         deliver(probe());
         if (accepted) {
             expectAnswer(7, 1);
-            QCOMPARE(window->calls.mid(0, 2), QStringList({"select 3", "play"}));
-            window->calls = window->calls.mid(2);
+            QCOMPARE(window->calls.mid(0, 1), QStringList({"on 3"}));
+            window->calls = window->calls.mid(1);
         }
         expectAnswer(7, 0);
-        QCOMPARE(window->calls, QStringList({"stop"}));
+        QCOMPARE(window->calls, QStringList({"off"}));
         QVERIFY(!device->hasPendingDatagrams());
     }
 
@@ -248,7 +241,7 @@ private Q_SLOTS:
         alternative[15] = char(0x55);
         deliver(alternative);
         expectAnswer(7, 1);
-        QCOMPARE(window->calls, QStringList({"select 3", "play"}));
+        QCOMPARE(window->calls, QStringList({"on 3"}));
 
         // The long form carries no CRC check; its length comes from the bytes
         // that also hold switch number and status, and reaches past the datagram.
@@ -258,68 +251,59 @@ private Q_SLOTS:
         longForm[27] = longForm[28] = 0;
         deliver(longForm);
         expectAnswer(5, 9);
-        QCOMPARE(window->calls, QStringList({"select 0", "play"}));
+        QCOMPARE(window->calls, QStringList({"on 0"}));
     }
 
     void unknownLocalAddressDropsEverything()
     {
-        mPublicVariable().LocalAddress.clear();
+        link->close();
+        QVERIFY(link->open(QString(), 0));
         deliver(switchCommand(5, 255));
-        QTRY_COMPARE(receiver->datagramsRead(), quint64(1));
+        QTRY_COMPARE(link->datagramsRead(), quint64(1));
         QVERIFY(window->calls.isEmpty());
 
-        mPublicVariable().LocalAddress = QStringLiteral("127.0.0.1");
+        link->close();
+        QVERIFY(reopenOwnSocket());
         deliver(probe());
         expectAnswer(7, 0);
-        QCOMPARE(window->calls, QStringList({"stop"}));
-        QVERIFY(!device->hasPendingDatagrams());
-    }
-
-    void nothingIsReadOnceClosing()
-    {
-        mPublicVariable().ClosingFlag = true;
-        deliver(switchCommand(5, 255));
-        for (int i = 0; i < 20; ++i)
-            QCoreApplication::processEvents();
-        QCOMPARE(receiver->datagramsRead(), quint64(0));
-        QVERIFY(window->calls.isEmpty());
+        QCOMPARE(window->calls, QStringList({"off"}));
         QVERIFY(!device->hasPendingDatagrams());
     }
 
     void followsTheSocketToAnotherPort()
     {
-        CloseUDPSocket();
+        link->close();
         QVERIFY(reopenOwnSocket());
         deliver(switchCommand(5, 255));
         expectAnswer(5, 255);
-        QCOMPARE(window->calls, QStringList({"select 0", "play"}));
+        QCOMPARE(window->calls, QStringList({"on 0"}));
 
-        // Stopped receivers leave the socket alone.
-        receiver->stop();
+        // Once receiving stops, the socket is left alone.
+        link->stopReceiving();
         deliver(probe());
         for (int i = 0; i < 20; ++i)
             QCoreApplication::processEvents();
-        QCOMPARE(receiver->datagramsRead(), quint64(1));
+        QCOMPARE(link->datagramsRead(), quint64(1));
     }
 
     void keepsReceivingWhenAMoveFails()
     {
-        const quint16 port = UDPSocketPort();
+        const quint16 port = link->port();
         QUdpSocket other;
         QVERIFY(other.bind(QHostAddress::AnyIPv4, 0, QAbstractSocket::DontShareAddress));
-        QVERIFY(!MoveUDPSocket(other.localPort()));
-        QCOMPARE(UDPSocketPort(), port);
+        QVERIFY(!link->movePort(other.localPort()));
+        QCOMPARE(link->port(), port);
 
         deliver(switchCommand(5, 255));
         expectAnswer(5, 255);
-        QCOMPARE(window->calls, QStringList({"select 0", "play"}));
+        QCOMPARE(window->calls, QStringList({"on 0"}));
     }
 
     void movedSocketReceivesOnTheNewPortOnly()
     {
-        const quint16 oldPort = UDPSocketPort();
-        QVERIFY(MoveUDPSocket(0));
-        const quint16 newPort = UDPSocketPort();
+        const quint16 oldPort = link->port();
+        QVERIFY(link->movePort(0));
+        const quint16 newPort = link->port();
         QVERIFY(newPort != oldPort);
 
         // What goes to the old port reaches nobody; the probe on the new
@@ -327,14 +311,14 @@ private Q_SLOTS:
         deliver(switchCommand(5, 255), oldPort);
         deliver(probe(), newPort);
         expectAnswer(7, 0);
-        QCOMPARE(window->calls, QStringList({"stop"}));
-        QCOMPARE(receiver->datagramsRead(), quint64(1));
+        QCOMPARE(window->calls, QStringList({"off"}));
+        QCOMPARE(link->datagramsRead(), quint64(1));
         QVERIFY(!device->hasPendingDatagrams());
     }
 
     void floodIsReadInBatchesBetweenOtherEvents()
     {
-        receiver->setBatchLimit(8);
+        link->setBatchLimit(8);
         const int flood = 100;
         for (int i = 0; i < flood; ++i)
             deliver(frame(quint16(0x1000 + i), 2, 3, QByteArray(20, char(i))));
@@ -343,15 +327,15 @@ private Q_SLOTS:
         bool fired = false;
         QTimer::singleShot(0, this, [&] {
             fired = true;
-            readWhenTimerFired = receiver->datagramsRead();
+            readWhenTimerFired = link->datagramsRead();
         });
-        QTRY_COMPARE(receiver->datagramsRead(), quint64(flood));
+        QTRY_COMPARE(link->datagramsRead(), quint64(flood));
         QVERIFY(fired);
         QVERIFY(readWhenTimerFired < quint64(flood));
 
         deliver(probe());
         expectAnswer(7, 0);
-        QCOMPARE(window->calls, QStringList({"stop"}));
+        QCOMPARE(window->calls, QStringList({"off"}));
     }
 
     void localAddressesEndWithLoopback()

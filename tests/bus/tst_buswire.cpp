@@ -1,6 +1,6 @@
 #include "busdispatch.h"
 #include "commandcodec.h"
-#include "udpsocket.h"
+#include "buswire.h"
 
 #include <QtTest>
 
@@ -26,7 +26,7 @@ private Q_SLOTS:
         const QByteArray check("123456789");
         const auto* bytes = reinterpret_cast<const quint8*>(check.constData());
         QCOMPARE(BusCrc16(bytes, 9), quint16(0x31C3));
-        const std::array<quint8, 2> packed = pblPackCRC(bytes, 9);
+        const std::array<quint8, 2> packed = BusCrcBytes(bytes, 9);
         QCOMPARE(packed[0], quint8(0x31));
         QCOMPARE(packed[1], quint8(0xC3));
     }
@@ -56,7 +56,7 @@ private Q_SLOTS:
         QByteArray run(302, '\0');
         for (int i = 0; i < 300; ++i)
             run[i] = char(i * 7);
-        const auto crc = pblPackCRC(reinterpret_cast<const quint8*>(run.constData()), 300);
+        const auto crc = BusCrcBytes(reinterpret_cast<const quint8*>(run.constData()), 300);
         run[300] = char(crc[0]);
         run[301] = char(crc[1]);
         QVERIFY(BusCrcMatches(reinterpret_cast<const quint8*>(run.constData()), 300));

@@ -1,6 +1,5 @@
-#include "commandcodec.h"
 #include "publicvariable.h"
-#include "udpsocket.h"
+#include "udpbuslink.h"
 
 #include <QNetworkDatagram>
 #include <QUdpSocket>
@@ -13,18 +12,17 @@ class TestGatewayPort : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { CloseUDPSocket(); }
-
     void sendsToPort6000WhateverItsOwnPort()
     {
         ResetPublicVariables();
         mPublicVariable().LocalOctets = {127, 0, 0, 1};
         QUdpSocket gateway;
         QVERIFY(gateway.bind(QHostAddress::AnyIPv4, BusWire::GatewayPort));
-        QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 15000, true));
-        QCOMPARE(UDPSocketPort(), quint16(15000));
+        UdpBusLink link;
+        QVERIFY(link.open(QStringLiteral("127.0.0.1"), 15000));
+        QCOMPARE(link.port(), quint16(15000));
 
-        SendCommand(1, 20, 4, 5, 100, 3);
+        SendCommand(link, 1, 20, 4, 5, 100, 3);
         QVERIFY(gateway.waitForReadyRead(5000));
         QNetworkDatagram d = gateway.receiveDatagram();
         QCOMPARE(d.senderPort(), 15000);
@@ -32,11 +30,11 @@ private Q_SLOTS:
         QCOMPARE(d.destinationAddress(), QHostAddress(QStringLiteral("127.255.255.255")));
 
         // A move changes the port we send from, not the one we send to.
-        QVERIFY(MoveUDPSocket(0));
-        SendCommand(1, 20, 4, 5, 100, 3);
+        QVERIFY(link.movePort(0));
+        SendCommand(link, 1, 20, 4, 5, 100, 3);
         QVERIFY(gateway.hasPendingDatagrams() || gateway.waitForReadyRead(5000));
         d = gateway.receiveDatagram();
-        QCOMPARE(d.senderPort(), int(UDPSocketPort()));
+        QCOMPARE(d.senderPort(), int(link.port()));
         QCOMPARE(d.destinationPort(), 6000);
     }
 };

@@ -1,13 +1,12 @@
 #include "addressdialog.h"
 #include "busdispatch.h"
-#include "busreceiver.h"
 #include "inifile.h"
 #include "programfolder.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "settingsfiles.h"
 #include "showswitchtarget.h"
-#include "udpsocket.h"
+#include "udpbuslink.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,12 +20,11 @@ namespace {
 
 constexpr quint8 kSwitchNo = 5;
 
-// Stands in for the main window: records what a switch command asked of it.
+// Stands in for the program session: records what a switch command asked of it.
 class SwitchWitness : public ShowSwitchTarget {
 public:
-    void selectShowRow(int index) override { calls << QStringLiteral("select %1").arg(index); }
-    void playPlayer() override { calls << QStringLiteral("play"); }
-    void stopPlayer() override { calls << QStringLiteral("stop"); }
+    void switchShowOn(int index) override { calls << QStringLiteral("on %1").arg(index); }
+    void switchShowOff() override { calls << QStringLiteral("off"); }
     QStringList calls;
 };
 
@@ -51,7 +49,7 @@ class TestAddressDialog : public QObject {
     std::unique_ptr<TestProgramFolder> folder;
     std::unique_ptr<ScriptedMessages> boxes;
     std::unique_ptr<SwitchWitness> witness;
-    std::unique_ptr<BusReceiver> receiver;
+    std::unique_ptr<UdpBusLink> link;
     QUdpSocket* device = nullptr; // a bus device behind a gateway
     AddressSettings::Ports ports;
     int moves = 0;
@@ -60,8 +58,14 @@ class TestAddressDialog : public QObject {
     {
         return AddressSettings(ports, [this](quint16 port) {
             ++moves;
-            return MoveUDPSocket(port);
+            return link->movePort(port);
         });
+    }
+
+    // The program's own pair of ports.
+    AddressSettings realPorts()
+    {
+        return AddressSettings({}, [this](quint16 port) { return link->movePort(port); });
     }
 
     QString systemIni(const QString& section, const QString& key) const
@@ -83,7 +87,7 @@ class TestAddressDialog : public QObject {
         witness->calls.clear();
         device->writeDatagram(datagram, QHostAddress::LocalHost, port);
         return QTest::qWaitFor([this] { return !witness->calls.isEmpty(); }, 3000)
-               && witness->calls.first() == QStringLiteral("select 0");
+               && witness->calls.first() == QStringLiteral("on 0");
     }
 
 private Q_SLOTS:
@@ -107,22 +111,21 @@ private Q_SLOTS:
 
         device = new QUdpSocket(this);
         QVERIFY(device->bind(QHostAddress::AnyIPv4, 0));
-        QVERIFY(InitUDPSocket(pv.LocalAddress, 0, false, device->localPort()));
-        ports.showControl = UDPSocketPort();
+        link = std::make_unique<UdpBusLink>(device->localPort());
+        QVERIFY(link->open(pv.LocalAddress, 0));
+        ports.showControl = link->port();
         ports.orvane = freePort();
         QVERIFY(ports.orvane != 0 && ports.orvane != ports.showControl);
         pv.UdpPort = ports.showControl;
         moves = 0;
 
         witness = std::make_unique<SwitchWitness>();
-        receiver = std::make_unique<BusReceiver>(*witness);
-        receiver->start();
+        link->startReceiving(*witness);
     }
 
     void cleanup()
     {
-        receiver.reset();
-        CloseUDPSocket();
+        link.reset();
         delete device;
         device = nullptr;
         boxes.reset();
@@ -164,7 +167,7 @@ private Q_SLOTS:
         QCOMPARE(s.save(subnet, device, true), AddressSettings::SaveResult::Refused);
         QCOMPARE(boxes->texts(), QStringList{message});
         QCOMPARE(moves, 0);
-        QCOMPARE(UDPSocketPort(), ports.showControl);
+        QCOMPARE(link->port(), ports.showControl);
         QCOMPARE(systemIni("SubnetID", "SubnetID"), QStringLiteral("-"));
         QCOMPARE(systemIni("Port", "Port"), QStringLiteral("-"));
         QCOMPARE(mPublicVariable().SubnetID, quint8(1));
@@ -172,7 +175,7 @@ private Q_SLOTS:
 
     void onlyTheAddressChanged()
     {
-        const int handle = UDPSocketHandle();
+        const int handle = link->handle();
         AddressSettings s = settings();
         QCOMPARE(s.save(QStringLiteral("12"), QStringLiteral("007"), false), AddressSettings::SaveResult::Saved);
         QVERIFY(boxes->shown.isEmpty());
@@ -180,7 +183,7 @@ private Q_SLOTS:
         QCOMPARE(systemIni("DeviceID", "DeviceID"), QStringLiteral("007")); // as typed
         QCOMPARE(systemIni("Port", "Port"), QStringLiteral("-"));
         QCOMPARE(moves, 0);
-        QCOMPARE(UDPSocketHandle(), handle);
+        QCOMPARE(link->handle(), handle);
         const PublicVariables& pv = mPublicVariable();
         QCOMPARE(pv.SubnetID, quint8(12));
         QCOMPARE(pv.DeviceID, quint8(7));
@@ -213,7 +216,7 @@ private Q_SLOTS:
         QCOMPARE(pv.UdpPort, ports.showControl);
         QCOMPARE(pv.SubnetID, quint8(1));
         // Still listening where it was: a switch command still starts the show.
-        QCOMPARE(UDPSocketPort(), ports.showControl);
+        QCOMPARE(link->port(), ports.showControl);
         QVERIFY(switchReaches(ports.showControl));
     }
 
@@ -227,7 +230,7 @@ private Q_SLOTS:
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
 
-        QCOMPARE(UDPSocketPort(), ports.orvane);
+        QCOMPARE(link->port(), ports.orvane);
         QCOMPARE(mPublicVariable().UdpPort, ports.orvane);
         QCOMPARE(systemIni("Port", "Port"), QString::number(ports.orvane));
         QCOMPARE(systemIni("SubnetID", "SubnetID"), QStringLiteral("1"));
@@ -240,34 +243,34 @@ private Q_SLOTS:
         QVERIFY(reopened.rdobtnPortOfOrvane->isChecked());
 
         // Saving again with the same port leaves the socket alone.
-        const int handle = UDPSocketHandle();
+        const int handle = link->handle();
         reopened.bitbtnSave->click();
         QCOMPARE(moves, 1);
-        QCOMPARE(UDPSocketHandle(), handle);
+        QCOMPARE(link->handle(), handle);
     }
 
     void theProgramsOwnPorts()
     {
         // The real pair: from 15000 to 6000 and back.
-        QVERIFY(InitUDPSocket(mPublicVariable().LocalAddress, 15000, false, device->localPort()));
+        QVERIFY(link->open(mPublicVariable().LocalAddress, 15000));
         mPublicVariable().UdpPort = 15000;
         {
-            AddressDialog dialog;
+            AddressDialog dialog(nullptr, realPorts());
             QVERIFY(dialog.rdobtnPortOfShowControl->isChecked());
             dialog.rdobtnPortOfOrvane->setChecked(true);
             dialog.bitbtnSaveClick();
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
         }
-        QCOMPARE(UDPSocketPort(), quint16(6000));
+        QCOMPARE(link->port(), quint16(6000));
         QCOMPARE(systemIni("Port", "Port"), QStringLiteral("6000"));
         QVERIFY(switchReaches(6000));
 
-        AddressDialog reopened;
+        AddressDialog reopened(nullptr, realPorts());
         QVERIFY(reopened.rdobtnPortOfOrvane->isChecked());
         QCOMPARE(reopened.rdobtnPortOfOrvane->text(), QStringLiteral("Orvane Port 6000"));
         reopened.rdobtnPortOfShowControl->setChecked(true);
         reopened.bitbtnSaveClick();
-        QCOMPARE(UDPSocketPort(), quint16(15000));
+        QCOMPARE(link->port(), quint16(15000));
         QCOMPARE(systemIni("Port", "Port"), QStringLiteral("15000"));
     }
 };

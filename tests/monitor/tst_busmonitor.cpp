@@ -1,32 +1,27 @@
 #include "busmonitorwindow.h"
-#include "busreceiver.h"
-#include "commandcodec.h"
+#include "loopbackbuslink.h"
 #include "programfolder.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "settingsfiles.h"
 #include "showswitchtarget.h"
-#include "udpsocket.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QNetworkDatagram>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QUdpSocket>
 #include <QtTest>
 
 namespace {
 
 class NoWindow : public ShowSwitchTarget {
 public:
-    void selectShowRow(int) override {}
-    void playPlayer() override {}
-    void stopPlayer() override {}
+    void switchShowOn(int) override {}
+    void switchShowOff() override {}
 };
 
 QByteArray frame(quint16 operation, QByteArray payload, quint8 fromSubnet = 1, quint8 fromDevice = 99,
@@ -57,6 +52,8 @@ class TestBusMonitor : public QObject {
     Q_OBJECT
 
     TestProgramFolder* folder = nullptr;
+    // The program's end of a loopback bus and a gateway's.
+    std::unique_ptr<LoopbackBusLink> program, gateway;
 
 private Q_SLOTS:
     void init()
@@ -70,12 +67,17 @@ private Q_SLOTS:
         pv.DeviceID = 99;
         pv.LocalAddress = QStringLiteral("127.0.0.1");
         pv.LocalOctets = {127, 0, 0, 1};
+        program = std::make_unique<LoopbackBusLink>(0x7F000001);
+        gateway = std::make_unique<LoopbackBusLink>(0x7F000002);
+        LoopbackBusLink::join(*program, *gateway);
+        QVERIFY(program->open(QStringLiteral("127.0.0.1"), 6000));
+        QVERIFY(gateway->open(QStringLiteral("127.0.0.2"), 6000));
     }
 
     void cleanup()
     {
-        CloseUDPSocket();
-        SetBusObserver(nullptr);
+        program.reset();
+        gateway.reset();
         delete folder;
         folder = nullptr;
     }
@@ -263,7 +265,7 @@ private Q_SLOTS:
     // either a row that entered the table or a skipped one.
     void floodIsTakenInBoundedBatches()
     {
-        BusMonitorWindow window(nullptr, 500);
+        BusMonitorWindow window(*program, nullptr, 500);
         BusMonitorLog& log = window.log();
         log.setMaxRowsPerFlush(50);
         QSignalSpy inserted(&log, &QAbstractItemModel::rowsInserted);
@@ -298,24 +300,18 @@ private Q_SLOTS:
         show.ActivedUniversalSwitch = 1;
         show.UniversalSwitchID = 5;
         mPublicVariable().ShowList = {show};
-        QUdpSocket gateway;
-        QVERIFY(gateway.bind(QHostAddress::AnyIPv4, 0));
-        QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 0, false, gateway.localPort()));
-        BusMonitorWindow window;
+        BusMonitorWindow window(*program);
         window.log().setMaxRowsPerFlush(5);
         window.log().setFlushInterval(3600 * 1000); // nothing enters the table but by hand
         NoWindow target;
-        BusReceiver receiver(target);
-        receiver.start();
+        program->startReceiving(target);
 
         for (int i = 0; i < 100; ++i)
-            gateway.writeDatagram(frame(0x0031, QByteArray::fromHex("05640258"), 3, 4), QHostAddress::LocalHost,
-                                  UDPSocketPort());
-        gateway.writeDatagram(frame(BusReceive::UniversalSwitch, QByteArray::fromHex("05FF"), 3, 4, 1, 99),
-                              QHostAddress::LocalHost, UDPSocketPort());
-        QTRY_COMPARE(receiver.datagramsRead(), quint64(101));
-        QTRY_VERIFY(gateway.hasPendingDatagrams());
-        const QByteArray answer = gateway.receiveDatagram().data();
+            gateway->sendRaw(frame(0x0031, QByteArray::fromHex("05640258"), 3, 4));
+        gateway->sendRaw(frame(BusReceive::UniversalSwitch, QByteArray::fromHex("05FF"), 3, 4, 1, 99));
+        QTRY_COMPARE(program->datagramsRead(), quint64(101));
+        QTRY_COMPARE(gateway->arrived().size(), 1);
+        const QByteArray answer = gateway->arrived().at(0);
         QCOMPARE(answer.size(), 29);
         QCOMPARE(quint8(answer.at(21)) << 8 | quint8(answer.at(22)), int(BusReceive::UniversalSwitchAck));
 
@@ -331,54 +327,50 @@ private Q_SLOTS:
     // the real send and receive paths is what went on the wire.
     void watchesOnlyWhileOpenAndChangesNothingOnTheWire()
     {
-        QUdpSocket gateway;
-        QVERIFY(gateway.bind(QHostAddress::AnyIPv4, 0));
-        QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 0, false, gateway.localPort()));
         const auto nextAtGateway = [&] {
-            if (!QTest::qWaitFor([&] { return gateway.hasPendingDatagrams(); }, 5000))
+            if (!QTest::qWaitFor([&] { return !gateway->arrived().isEmpty(); }, 5000))
                 return QByteArray();
-            return gateway.receiveDatagram().data();
+            return gateway->takeArrived().constFirst();
         };
 
-        QCOMPARE(CurrentBusObserver(), nullptr);
-        SendCommand(1, 20, 4, 5, 100, 3);
+        QCOMPARE(program->observer(), nullptr);
+        SendCommand(*program, 1, 20, 4, 5, 100, 3);
         const QByteArray unwatched = nextAtGateway();
         QVERIFY(!unwatched.isEmpty());
 
-        QPointer<BusMonitorWindow> window = new BusMonitorWindow;
+        QPointer<BusMonitorWindow> window = new BusMonitorWindow(*program);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
-        QCOMPARE(CurrentBusObserver(), static_cast<BusObserver*>(&window->log()));
-        SendCommand(1, 20, 4, 5, 100, 3);
+        QCOMPARE(program->observer(), static_cast<BusObserver*>(&window->log()));
+        SendCommand(*program, 1, 20, 4, 5, 100, 3);
         QCOMPARE(nextAtGateway(), unwatched);
 
         NoWindow target;
-        BusReceiver receiver(target);
-        receiver.start();
+        program->startReceiving(target);
         const QByteArray incoming = frame(0xE01C, QByteArray::fromHex("0901"), 3, 4, 1, 99);
-        gateway.writeDatagram(incoming, QHostAddress::LocalHost, UDPSocketPort());
+        gateway->sendRaw(incoming);
         QTRY_COMPARE(window->log().seen(BusDirection::Received), quint64(1));
         window->log().flush();
         QCOMPARE(window->log().rowCount(), 2);
         QCOMPARE(window->log().entry(0).bytes, unwatched);
         QCOMPARE(cell(window->log(), 0, BusMonitorLog::Direction), QStringLiteral("Sent"));
         QCOMPARE(cell(window->log(), 0, BusMonitorLog::Peer),
-                 QStringLiteral("127.255.255.255:%1").arg(gateway.localPort()));
+                 QStringLiteral("127.0.0.2:6000"));
         QCOMPARE(window->log().entry(1).bytes, incoming);
         QCOMPARE(cell(window->log(), 1, BusMonitorLog::Direction), QStringLiteral("Received"));
         QCOMPARE(cell(window->log(), 1, BusMonitorLog::Target), QStringLiteral("1/99"));
 
         window->close();
         QTRY_VERIFY(window.isNull());
-        QCOMPARE(CurrentBusObserver(), nullptr);
-        SendCommand(1, 20, 4, 5, 100, 3);
+        QCOMPARE(program->observer(), nullptr);
+        SendCommand(*program, 1, 20, 4, 5, 100, 3);
         QCOMPARE(nextAtGateway(), unwatched);
     }
 
     void filtersAndExports()
     {
         ScriptedMessages boxes;
-        BusMonitorWindow window;
+        BusMonitorWindow window(*program);
         BusMonitorLog& log = window.log();
         feed(log, frame(0x0002, QByteArray::fromHex("0102"), 1, 99, 7, 9), BusDirection::Sent);
         feed(log, frame(0x0031, QByteArray::fromHex("05640003"), 1, 99, 7, 10), BusDirection::Sent);

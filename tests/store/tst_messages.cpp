@@ -23,12 +23,10 @@ private Q_SLOTS:
     void resetGivesFreshState()
     {
         mPublicVariable().CurrentShowID = 7;
-        mPublicVariable().ClosingFlag = true;
         mPublicVariable().ShowList.resize(3);
         ResetPublicVariables();
         QCOMPARE(mPublicVariable().CurrentShowID, -1);
         QCOMPARE(mPublicVariable().CurrentShowIndex, -1);
-        QVERIFY(!mPublicVariable().ClosingFlag);
         QVERIFY(mPublicVariable().ShowList.isEmpty());
         QCOMPARE(mPublicVariable().LocalAddressTable.size(), 5);
     }

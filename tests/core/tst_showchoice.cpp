@@ -182,5 +182,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestShowChoice)
+QTEST_GUILESS_MAIN(TestShowChoice)
 #include "tst_showchoice.moc"

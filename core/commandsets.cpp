@@ -3,7 +3,6 @@
 #include "commandlist.h"
 #include "showstore.h"
 #include "mediaplayer.h"
-#include "publicvariable.h"
 
 #include <QDebug>
 
@@ -61,13 +60,13 @@ bool SendCommandSet(CommandSequencer& sequencer, int playState, CommandSequencer
     // sets end with it.
     const auto owner = playState == MediaPlayer::Stopped ? CommandSequencer::Owner::Other
                                                          : CommandSequencer::Owner::Show;
-    sequencer.enqueue(std::move(commands), [] { return mPublicVariable().ClosingFlag; }, std::move(done), owner);
+    sequencer.enqueue(std::move(commands), {}, std::move(done), owner);
     return true;
 }
 
 void HandlePlayStateChange(MediaPlayer& player, CommandSequencer& sequencer, int newState)
 {
-    if (mPublicVariable().ClosingFlag || !CommandSetOfPlayState(newState))
+    if (!CommandSetOfPlayState(newState))
         return;
     CommandSequencer::Done done;
     if (newState == MediaPlayer::Stopped) {
@@ -78,7 +77,7 @@ void HandlePlayStateChange(MediaPlayer& player, CommandSequencer& sequencer, int
         // The video fills the screen once the play set has gone out, as
         // the devices expect it; an empty or unreadable set is done at once.
         done = [&player] {
-            if (!mPublicVariable().ClosingFlag && !player.fullScreen())
+            if (!player.fullScreen())
                 player.setFullScreen(true);
         };
     }

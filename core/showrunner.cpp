@@ -95,7 +95,7 @@ void ShowRunner::setFiringSettings(const FiringSettings& settings)
 const TShow* ShowRunner::currentShow() const
 {
     const PublicVariables& pv = mPublicVariable();
-    if (pv.ClosingFlag || pv.CurrentShowIndex < 0 || pv.CurrentShowIndex >= pv.ShowList.size())
+    if (m_ended || pv.CurrentShowIndex < 0 || pv.CurrentShowIndex >= pv.ShowList.size())
         return nullptr;
     return &pv.ShowList.at(pv.CurrentShowIndex);
 }
@@ -138,6 +138,12 @@ void ShowRunner::chooseShow(const QString& showIdText)
         m_player.play();
 }
 
+void ShowRunner::end()
+{
+    m_ended = true;
+    m_timer->cancel();
+}
+
 void ShowRunner::tick()
 {
     if (m_settings.mode == FiringSettings::Precise)
@@ -148,8 +154,7 @@ void ShowRunner::tick()
 
 void ShowRunner::tickMode()
 {
-    const PublicVariables& pv = mPublicVariable();
-    if (pv.ClosingFlag || m_player.playState() != MediaPlayer::Playing)
+    if (m_ended || m_player.playState() != MediaPlayer::Playing)
         return;
     if (m_sequencer.isBusy())
         return;

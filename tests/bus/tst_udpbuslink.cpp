@@ -1,21 +1,19 @@
-#include "commandcodec.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
-#include "udpsocket.h"
+#include "udpbuslink.h"
 
 #include <QNetworkDatagram>
-#include <QSignalSpy>
 #include <QUdpSocket>
 #include <QtTest>
 
-// The program's UDP socket: binding, sending, refusing, moving to another
-// port. Every port here is one the system chose, so copies of this test and
+// The bus over UDP: binding, sending, refusing, moving to another port. Every port here is one the system chose, so copies of this test and
 // others can run side by side; the fixed ports 15000 and 6000 are covered by
 // tst_gatewayport.
-class TestUdpSocket : public QObject {
+class TestUdpBusLink : public QObject {
     Q_OBJECT
 
     QUdpSocket* gateway = nullptr; // plays the bus gateways, on a port of its own
+    std::unique_ptr<UdpBusLink> link;
 
     QNetworkDatagram nextAtGateway()
     {
@@ -24,15 +22,12 @@ class TestUdpSocket : public QObject {
         return gateway->receiveDatagram();
     }
 
-    bool openOwnSocket(bool reportFailure = true)
-    {
-        return InitUDPSocket(QStringLiteral("127.0.0.1"), 0, reportFailure, gateway->localPort());
-    }
+    bool openOwnSocket() { return link->open(QStringLiteral("127.0.0.1"), 0); }
 
     // One command out, and the port it came from.
     int sendAndSeeSenderPort()
     {
-        SendCommand(1, 20, 4, 5, 100, 3);
+        SendCommand(*link, 1, 20, 4, 5, 100, 3);
         const QNetworkDatagram d = nextAtGateway();
         return d.isValid() ? d.senderPort() : -1;
     }
@@ -48,11 +43,12 @@ private Q_SLOTS:
         pv.LocalOctets = {127, 0, 0, 1};
         gateway = new QUdpSocket(this);
         QVERIFY(gateway->bind(QHostAddress::AnyIPv4, 0));
+        link = std::make_unique<UdpBusLink>(gateway->localPort());
     }
 
     void cleanup()
     {
-        CloseUDPSocket();
+        link.reset();
         delete gateway;
         gateway = nullptr;
     }
@@ -61,14 +57,14 @@ private Q_SLOTS:
     {
         ScriptedMessages boxes;
         QVERIFY(openOwnSocket());
-        const quint16 ownPort = UDPSocketPort();
+        const quint16 ownPort = link->port();
         QVERIFY(ownPort != 0);
 
         // Kinds 3 and 13 put nothing on the wire: the first datagram to
         // arrive is the kind 4 command sent after them.
-        SendCommand(1, 20, 3, 5, 100, 3);
-        SendCommand(1, 20, 13, 5, 100, 3);
-        SendCommand(1, 20, 4, 5, 100, 3);
+        SendCommand(*link, 1, 20, 3, 5, 100, 3);
+        SendCommand(*link, 1, 20, 13, 5, 100, 3);
+        SendCommand(*link, 1, 20, 4, 5, 100, 3);
         const QNetworkDatagram first = nextAtGateway();
         QCOMPARE(first.data().left(29).toHex(' '),
                  QByteArray::fromHex("7F000001" "524F444F564556415241" "AAAA0F0163FFFD0031011405640003")
@@ -82,7 +78,7 @@ private Q_SLOTS:
         mPublicVariable().SubnetID = 7;
         mPublicVariable().DeviceID = 8;
         mPublicVariable().ProtocolGeneration = 4;
-        SendSwitchAck(3, 4, 5, 255);
+        SendSwitchAck(*link, 3, 4, 5, 255);
         const QByteArray ack = nextAtGateway().data();
         QCOMPARE(ack.size(), 29);
         QCOMPARE(ack.mid(4, 10), QByteArray("VORTELUMEN"));
@@ -95,11 +91,11 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         QVERIFY(openOwnSocket());
         QByteArray payload(1274, '\x11');
-        SendBusPacket(reinterpret_cast<const quint8*>(payload.constData()), 1274, 0x1234, 1, 2);
+        link->sendPacket(reinterpret_cast<const quint8*>(payload.constData()), 1274, 0x1234, 1, 2);
         QCOMPARE(boxes.shown.size(), 1);
         QVERIFY(boxes.shown[0].text.endsWith(QStringLiteral("(pblSendBUF)")));
 
-        SendBusPacket(reinterpret_cast<const quint8*>(payload.constData()), 1273, 0x1234, 1, 2);
+        link->sendPacket(reinterpret_cast<const quint8*>(payload.constData()), 1273, 0x1234, 1, 2);
         QCOMPARE(nextAtGateway().data().size(), 1300);
         QCOMPARE(boxes.shown.size(), 1);
     }
@@ -111,50 +107,42 @@ private Q_SLOTS:
         QVERIFY(other.bind(QHostAddress::AnyIPv4, 0, QAbstractSocket::DontShareAddress));
         const quint16 taken = other.localPort();
 
-        QVERIFY(!InitUDPSocket(QStringLiteral("127.0.0.1"), taken, true));
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Fail to initialize UDP socket!")});
-        QCOMPARE(boxes.shown[0].kind, ScriptedMessages::Shown::Notice);
-        QVERIFY(!IsUDPSocketOpen());
-        QCOMPARE(UDPSocketPort(), quint16(0));
-
-        QVERIFY(!InitUDPSocket(QStringLiteral("127.0.0.1"), taken, false));
-        QCOMPARE(boxes.shown.size(), 1);
+        // The link says nothing itself: the session tells the operator.
+        QVERIFY(!link->open(QStringLiteral("127.0.0.1"), taken));
+        QVERIFY(!link->isOpen());
+        QCOMPARE(link->port(), quint16(0));
 
         // Sending without a socket does nothing and says nothing.
-        SendCommand(1, 2, 0, 1, 2, 3);
-        QCOMPARE(boxes.shown.size(), 1);
+        SendCommand(*link, 1, 2, 4, 1, 2, 3);
+        QVERIFY(boxes.shown.isEmpty());
 
         // Opening on a free port works, and closing twice is harmless.
-        QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 0, false));
-        QVERIFY(IsUDPSocketOpen());
-        QCOMPARE(mPublicVariable().LocalAddress, QStringLiteral("127.0.0.1"));
-        CloseUDPSocket();
-        CloseUDPSocket();
-        QVERIFY(!IsUDPSocketOpen());
+        QVERIFY(link->open(QStringLiteral("127.0.0.1"), 0));
+        QVERIFY(link->isOpen());
+        QCOMPARE(link->localAddress(), QStringLiteral("127.0.0.1"));
+        link->close();
+        link->close();
+        QVERIFY(!link->isOpen());
 
         // Our own socket holds its port against others, too.
-        QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 0, false));
+        QVERIFY(link->open(QStringLiteral("127.0.0.1"), 0));
         QUdpSocket third;
-        QVERIFY(!third.bind(QHostAddress::AnyIPv4, UDPSocketPort(), QAbstractSocket::DontShareAddress));
+        QVERIFY(!third.bind(QHostAddress::AnyIPv4, link->port(), QAbstractSocket::DontShareAddress));
     }
 
     void moveKeepsTheSocketWhenTheNewPortIsTaken()
     {
         ScriptedMessages boxes;
         QVERIFY(openOwnSocket());
-        const int handle = UDPSocketHandle();
-        const quint16 port = UDPSocketPort();
+        const int handle = link->handle();
+        const quint16 port = link->port();
         QUdpSocket other;
         QVERIFY(other.bind(QHostAddress::AnyIPv4, 0, QAbstractSocket::DontShareAddress));
-        QSignalSpy closing(&UDPSocketEvents(), &UdpSocketEvents::aboutToClose);
-        QSignalSpy opened(&UDPSocketEvents(), &UdpSocketEvents::opened);
 
-        QVERIFY(!MoveUDPSocket(other.localPort()));
-        QVERIFY(IsUDPSocketOpen());
-        QCOMPARE(UDPSocketHandle(), handle);
-        QCOMPARE(UDPSocketPort(), port);
-        QCOMPARE(closing.count(), 0);
-        QCOMPARE(opened.count(), 0);
+        QVERIFY(!link->movePort(other.localPort()));
+        QVERIFY(link->isOpen());
+        QCOMPARE(link->handle(), handle);
+        QCOMPARE(link->port(), port);
         QVERIFY(boxes.shown.isEmpty()); // the caller tells the operator
         QCOMPARE(sendAndSeeSenderPort(), int(port));
     }
@@ -163,33 +151,28 @@ private Q_SLOTS:
     {
         ScriptedMessages boxes;
         QVERIFY(openOwnSocket());
-        const quint16 oldPort = UDPSocketPort();
-        QSignalSpy closing(&UDPSocketEvents(), &UdpSocketEvents::aboutToClose);
-        QSignalSpy opened(&UDPSocketEvents(), &UdpSocketEvents::opened);
+        const quint16 oldPort = link->port();
 
-        QVERIFY(MoveUDPSocket(0));
-        const quint16 newPort = UDPSocketPort();
+        QVERIFY(link->movePort(0));
+        const quint16 newPort = link->port();
         QVERIFY(newPort != 0 && newPort != oldPort);
-        QCOMPARE(closing.count(), 1);
-        QCOMPARE(opened.count(), 1);
-        QCOMPARE(mPublicVariable().LocalAddress, QStringLiteral("127.0.0.1"));
+        QCOMPARE(link->localAddress(), QStringLiteral("127.0.0.1"));
         // Still to the same gateways, now from the new port.
         QCOMPARE(sendAndSeeSenderPort(), int(newPort));
 
         // The port already held: nothing to do, nothing closed.
-        const int handle = UDPSocketHandle();
-        QVERIFY(MoveUDPSocket(newPort));
-        QCOMPARE(UDPSocketHandle(), handle);
-        QCOMPARE(closing.count(), 1);
+        const int handle = link->handle();
+        QVERIFY(link->movePort(newPort));
+        QCOMPARE(link->handle(), handle);
 
         // Without a socket a move opens one.
-        CloseUDPSocket();
-        QVERIFY(MoveUDPSocket(0));
-        QVERIFY(IsUDPSocketOpen());
+        link->close();
+        QVERIFY(link->movePort(0));
+        QVERIFY(link->isOpen());
         QVERIFY(sendAndSeeSenderPort() > 0);
         QVERIFY(boxes.shown.isEmpty());
     }
 };
 
-QTEST_MAIN(TestUdpSocket)
-#include "tst_udpsocket.moc"
+QTEST_MAIN(TestUdpBusLink)
+#include "tst_udpbuslink.moc"

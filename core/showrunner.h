@@ -26,9 +26,9 @@ bool LoadShow(int showId);
 // own order. A matching time point without commands ends the search there.
 QVector<TControlObject> CommandsDueAt(const TShow& show, qint64 second);
 
-// Plays the chosen show and fires its time points while it plays. The main
-// window calls chooseShow() when a row of its show list is chosen and tick()
-// from its 100 ms timer.
+// Plays the chosen show and fires its time points while it plays. The program
+// session calls chooseShow() when a show is switched on and tick() from its
+// 100 ms show timer.
 //
 // Two firing modes (FiringSettings, from System.ini):
 // - Tick: every tick fires the time points of the position's whole second,
@@ -71,9 +71,12 @@ public:
     // paused or stopped player resumes. Empty or non-numeric text does nothing.
     void chooseShow(const QString& showIdText);
 
+    // The program is ending: nothing fires any more.
+    void end();
+
     // While the player plays, hands the commands of the time points matching
     // the playback position's whole second to the sequencer as one list.
-    // Does nothing once the program is closing, when no show is chosen, or
+    // Does nothing once ended, when no show is chosen, or
     // while the sequencer is still sending (as the ticks that a blocking
     // send held back would have done).
     void tick();
@@ -110,4 +113,5 @@ private:
     // Tick mode: playback starts from the beginning; the first tick that
     // fires also fires what a positive offset put before it.
     bool m_startPending = true;
+    bool m_ended = false;
 };

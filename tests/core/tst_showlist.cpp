@@ -116,5 +116,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestShowList)
+QTEST_GUILESS_MAIN(TestShowList)
 #include "tst_showlist.moc"

@@ -1,8 +1,0 @@
-#include "busobserver.h"
-
-BusObserver* BusObserverSlot::current = nullptr;
-
-void SetBusObserver(BusObserver* observer)
-{
-    BusObserverSlot::current = observer;
-}

@@ -1,0 +1,226 @@
+#include "programsession.h"
+
+#include "buslink.h"
+#include "commandsets.h"
+#include "database.h"
+#include "inifile.h"
+#include "localaddresses.h"
+#include "lookups.h"
+#include "mediaplayer.h"
+#include "messages.h"
+#include "publicvariable.h"
+#include "settingsfiles.h"
+#include "showrunner.h"
+#include "textops.h"
+#include "udpbuslink.h"
+
+#include <QDebug>
+#include <QDir>
+
+ProgramSession::ProgramSession(Dependencies deps, QObject* parent)
+    : QObject(parent), m_player(*deps.player),
+      m_link(deps.busLink ? std::move(deps.busLink) : std::make_unique<UdpBusLink>()),
+      m_hostAddresses(std::move(deps.hostAddresses))
+{
+    CommandSequencer::Sender sender = std::move(deps.sender);
+    if (!sender)
+        sender = [link = m_link.get()](quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second,
+                                       quint16 third) { SendCommand(*link, subnet, device, kind, first, second, third); };
+    m_sequencer = std::make_unique<CommandSequencer>(std::move(sender), std::move(deps.pacingTimer));
+    m_runner = std::make_unique<ShowRunner>(m_player, *m_sequencer);
+
+    m_showTimer.setObjectName(QStringLiteral("timerRunShow"));
+    m_showTimer.setInterval(100);
+    connect(&m_showTimer, &QTimer::timeout, this, [this] { m_runner->tick(); });
+
+    connect(&m_player, &MediaPlayer::playStateChanged, this, &ProgramSession::onPlayState);
+    // No box for media that cannot play: a show may be running on the bus,
+    // and the bus must stay served.
+    connect(&m_player, &MediaPlayer::failed, this, [this](const QString& reason) {
+        const QString text = QStringLiteral("cannot play \"%1\": %2").arg(m_player.url(), reason);
+        qWarning().noquote() << text;
+        Q_EMIT playProblemChanged(text);
+    });
+}
+
+ProgramSession::~ProgramSession()
+{
+    m_showTimer.stop();
+    m_link->stopReceiving();
+    m_player.disconnect(this);
+    m_runner->end();
+    m_sequencer->stop();
+}
+
+// ---------------------------------------------------------------------------
+// Start-up and exit
+
+bool ProgramSession::start()
+{
+    auto& pv = mPublicVariable();
+    pv.CurrentShowID = -1;
+    pv.CurrentShowIndex = -1;
+    m_ended = false;
+
+    OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb")));
+    OpenSettingsFiles();
+    reloadShowList();
+
+    // Only the switch-status and security-mode tables end this step when
+    // they cannot be read; the other loaders fail quietly.
+    if (LoadUniversalSwitchStatuses()) {
+        LoadCommandTypes();
+        LoadSecurityAlarmTypes();
+        if (LoadSecurityModes())
+            LoadCurtainStatuses();
+    }
+
+    applySettings();
+
+    if (!m_link->open(pv.LocalAddress, pv.UdpPort)) {
+        ShowNotice(nullptr, QStringLiteral("Fail to initialize UDP socket!"));
+        m_ended = true;
+        return false;
+    }
+    m_link->startReceiving(*this);
+    m_showTimer.start();
+    return true;
+}
+
+void ProgramSession::applySettings()
+{
+    auto& pv = mPublicVariable();
+    if (!pv.SystemIni)
+        return;
+    const SystemSettings s = ReadSystemSettings(*pv.SystemIni);
+    pv.SubnetID = s.subnetId;
+    pv.DeviceID = s.deviceId;
+    pv.UdpPort = s.port;
+    pv.ProtocolGeneration = s.generation;
+    // A value that is not a number stops the reading before the player is
+    // touched: it keeps its own volume and mute state.
+    if (s.complete) {
+        if (s.mute) {
+            m_player.setVolume(s.volume);
+            m_player.setMute(true);
+        } else {
+            m_player.setMute(false);
+            m_player.setVolume(s.volume);
+        }
+    }
+    m_runner->setFiringSettings(ReadFiringSettings(*pv.SystemIni));
+    // A subnet or device value that is not a number ends the reading before
+    // the address; the address is still the operator's choice, and taking it
+    // as empty would overwrite it with the host's first address.
+    chooseLocalAddress(s.complete ? s.configuredIp : pv.SystemIni->read(QStringLiteral("ip"), QStringLiteral("ip")));
+}
+
+void ProgramSession::chooseLocalAddress(const QString& configuredIp)
+{
+    auto& pv = mPublicVariable();
+    QStringList hosts;
+    if (m_hostAddresses) {
+        hosts = m_hostAddresses();
+    } else {
+        GetLocalAddresses();
+        for (const QString& a : pv.LocalAddressTable)
+            if (!a.isEmpty())
+                hosts << a;
+    }
+    bool writeFailed = false;
+    pv.LocalAddress = ApplyLocalAddress(*pv.SystemIni, hosts, configuredIp, &writeFailed);
+    if (writeFailed)
+        reportSettingsNotSaved(QStringLiteral("The address ") + pv.LocalAddress);
+    for (int i = 0; i < 4; ++i)
+        pv.LocalOctets[i] =
+            static_cast<quint8>(GetDelimitedField(pv.LocalAddress, i + 1, QStringLiteral(".")).toInt());
+}
+
+void ProgramSession::reportSettingsNotSaved(const QString& what)
+{
+    const IniFile* ini = mPublicVariable().SystemIni.get();
+    const QString text = QStringLiteral("%1 could not be written to %2")
+                             .arg(what, ini ? QDir::toNativeSeparators(ini->path()) : QStringLiteral("System.ini"));
+    qWarning().noquote() << text;
+    Q_EMIT settingsNotSaved(text);
+}
+
+void ProgramSession::end()
+{
+    m_showTimer.stop();
+    m_link->stopReceiving();
+    m_ended = true;
+    m_runner->end();
+
+    if (!WriteMuteAndVolume(m_player.mute(), m_player.volume()))
+        reportSettingsNotSaved(QStringLiteral("The volume %1%2").arg(m_player.volume())
+                                   .arg(m_player.mute() ? QStringLiteral(" (muted)") : QString()));
+
+    // Ended already, so stopping sends no stop set.
+    if (m_player.isBusy())
+        m_player.stop();
+    m_player.release();
+    m_sequencer->stop();
+    m_link->close();
+}
+
+bool ProgramSession::monitorAtStart() const
+{
+    const auto& ini = mPublicVariable().SystemIni;
+    return ini && ini->read(QStringLiteral("Monitor"), QStringLiteral("OpenAtStart")).trimmed() == QStringLiteral("1");
+}
+
+// ---------------------------------------------------------------------------
+// Shows
+
+void ProgramSession::switchShowOn(int index)
+{
+    const auto& shows = mPublicVariable().ShowList;
+    if (m_ended || index < 0 || index >= shows.size())
+        return;
+    m_runner->chooseShow(QString::number(shows.at(index).ShowID));
+    Q_EMIT currentShowChanged(currentShowIndex());
+}
+
+void ProgramSession::switchShowOff()
+{
+    if (!m_ended)
+        m_player.stop();
+}
+
+int ProgramSession::currentShowIndex() const
+{
+    return mPublicVariable().CurrentShowIndex;
+}
+
+void ProgramSession::reloadShowList()
+{
+    ShowListReload reload = ::ReloadShowList();
+    if (!reload.ok)
+        return;
+    m_rows = std::move(reload.rows);
+    Q_EMIT showListChanged();
+}
+
+void ProgramSession::showsEdited()
+{
+    reloadShowList();
+    const PublicVariables& pv = mPublicVariable();
+    if (pv.CurrentShowIndex >= 0 && pv.CurrentShowIndex < pv.ShowList.size())
+        LoadShow(pv.ShowList.at(pv.CurrentShowIndex).ShowID);
+}
+
+void ProgramSession::reloadFiringSettings()
+{
+    if (const auto& ini = mPublicVariable().SystemIni)
+        m_runner->setFiringSettings(ReadFiringSettings(*ini));
+}
+
+void ProgramSession::onPlayState(int state)
+{
+    if (m_ended)
+        return;
+    if (state == MediaPlayer::Playing)
+        Q_EMIT playProblemChanged(QString());
+    HandlePlayStateChange(m_player, *m_sequencer, state);
+}

@@ -1,0 +1,183 @@
+#include "busdispatch.h"
+#include "fakemediaplayer.h"
+#include "inifile.h"
+#include "loopbackbuslink.h"
+#include "programfolder.h"
+#include "programsession.h"
+#include "publicvariable.h"
+#include "scriptedmessages.h"
+#include "showdata.h"
+#include "udpbuslink.h"
+
+#include <QFile>
+#include <QUdpSocket>
+#include <QtTest>
+
+// The program at work with no window and no application for one: start-up,
+// a show switched on and off from the bus, its time point on the wire. The
+// bus is a loopback pair; the test holds the end the gateways would be.
+class TestProgramSession : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestProgramFolder> folder;
+    std::unique_ptr<ScriptedMessages> boxes;
+    std::unique_ptr<FakeMediaPlayer> fake;
+    LoopbackBusLink* program = nullptr;
+    std::unique_ptr<LoopbackBusLink> gateway;
+    std::unique_ptr<ProgramSession> session;
+
+    void writeSystemIni(const QString& body)
+    {
+        QFile f(folder->path(QStringLiteral("Database/System.ini")));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(body.toUtf8());
+    }
+
+    void makeSession(std::unique_ptr<BusLink> link = {})
+    {
+        ProgramSessionDependencies deps;
+        deps.player = fake.get();
+        if (!link) {
+            auto own = std::make_unique<LoopbackBusLink>(0x7F000001);
+            program = own.get();
+            gateway = std::make_unique<LoopbackBusLink>(0x7F000002);
+            LoopbackBusLink::join(*program, *gateway);
+            gateway->open(QStringLiteral("127.0.0.2"), 6000);
+            link = std::move(own);
+        }
+        deps.busLink = std::move(link);
+        deps.hostAddresses = [] { return QStringList{QStringLiteral("127.0.0.1")}; };
+        session = std::make_unique<ProgramSession>(std::move(deps));
+    }
+
+    // The gateway's view of a universal-switch command from a panel (subnet
+    // 3, device 4) to the program (1.99).
+    void switchFromBus(int switchNo, int status)
+    {
+        const quint8 payload[2] = {quint8(switchNo), quint8(status)};
+        gateway->sendRaw(FrameDatagram({{127, 0, 0, 2}, 3, 3, 4}, BusReceive::UniversalSwitch, 1, 99, payload, 2));
+    }
+
+    // The next `count` datagrams to reach the gateway (waiting for them), as
+    // "operation code:target device".
+    QStringList arrivedAtGateway(int count)
+    {
+        QTest::qWaitFor([&] { return gateway->arrived().size() >= count; }, 5000);
+        QStringList out;
+        for (const QByteArray& d : gateway->takeArrived()) {
+            const BusPacketHead head = ReadBusPacketHead(reinterpret_cast<const quint8*>(d.constData()) + 16);
+            out << QStringLiteral("%1:%2").arg(head.operationCode, 4, 16, QLatin1Char('0')).arg(head.targetDevice);
+        }
+        return out;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        ResetPublicVariables();
+        folder = std::make_unique<TestProgramFolder>();
+        QVERIFY(folder->isValid());
+        boxes = std::make_unique<ScriptedMessages>();
+        fake = std::make_unique<FakeMediaPlayer>();
+        writeSystemIni(QStringLiteral("[Port]\nPort=6000\n[ip]\nip=127.0.0.1\n"
+                                      "[SubnetID]\nSubnetID=1\n[DeviceID]\nDeviceID=99\n[IP]\nMUTE=0\nVOL=40\n"));
+        QVERIFY(folder->openDatabase());
+        // Show 7 on switch 5: a time point at second 2 for device 40; the
+        // play set goes to device 50, the stop set to device 60.
+        QVERIFY(AddShow(7, 1, 1, 5));
+        QVERIFY(AddTimePoint(7, 1, 2));
+        QVERIFY(AddShowCommand(7, 1, 1, 1, 40));
+        QVERIFY(AddSetCommand(QStringLiteral("CommandsForPlay"), 1, 1, 50));
+        QVERIFY(AddSetCommand(QStringLiteral("CommandsForStop"), 1, 1, 60));
+        IniFile shows(folder->path(QStringLiteral("Database/Show.ini")));
+        QVERIFY(shows.write(QStringLiteral("7"), QStringLiteral("ShowName"), QStringLiteral("Fountain")));
+        QVERIFY(shows.write(QStringLiteral("7"), QStringLiteral("URL"), QStringLiteral("/media/fountain.mp4")));
+    }
+
+    void cleanup()
+    {
+        session.reset();
+        fake.reset();
+        gateway.reset();
+        program = nullptr;
+        boxes.reset();
+        ResetPublicVariables();
+        folder.reset();
+    }
+
+    void aBusSwitchPlaysAShowAndItsTimePointGoesOut()
+    {
+        QVERIFY(!QCoreApplication::instance()->inherits("QGuiApplication"));
+        makeSession();
+        QVERIFY(session->start());
+        QCOMPARE(session->showRows().size(), 1);
+        QCOMPARE(session->showRows().at(0).name, QStringLiteral("Fountain"));
+        QCOMPARE(session->busLink().port(), quint16(6000));
+        QCOMPARE(fake->volume(), 40);
+        QVERIFY(session->showTimer().isActive());
+
+        QSignalSpy current(session.get(), &ProgramSession::currentShowChanged);
+        switchFromBus(5, 1);
+        // The play set, and the answer to the panel.
+        QCOMPARE(arrivedAtGateway(2), (QStringList{QStringLiteral("0031:50"), QStringLiteral("e01d:4")}));
+        QCOMPARE(fake->url(), QStringLiteral("/media/fountain.mp4"));
+        QCOMPARE(fake->playState(), int(MediaPlayer::Playing));
+        QCOMPARE(current.count(), 1);
+        QCOMPARE(current.at(0).at(0).toInt(), 0);
+
+        // The show timer fires second 2's time point.
+        fake->playTo(2.3);
+        QCOMPARE(arrivedAtGateway(1), QStringList{QStringLiteral("0031:40")});
+
+        // Switched off from the bus: the answer, and the stop set once the
+        // command on the wire has had its shortest gap.
+        switchFromBus(5, 0);
+        QCOMPARE(arrivedAtGateway(2), (QStringList{QStringLiteral("e01d:4"), QStringLiteral("0031:60")}));
+        QCOMPARE(fake->playState(), int(MediaPlayer::Stopped));
+        QVERIFY(boxes->shown.isEmpty());
+
+        // Ended: nothing is heard or sent any more, the volume is kept.
+        fake->setVolume(25);
+        session->end();
+        QVERIFY(!session->showTimer().isActive());
+        QVERIFY(!session->busLink().isOpen());
+        switchFromBus(5, 1);
+        QTest::qWait(50);
+        QVERIFY(arrivedAtGateway(0).isEmpty());
+        QCOMPARE(IniFile(folder->path(QStringLiteral("Database/System.ini"))).read(QStringLiteral("IP"), QStringLiteral("VOL")),
+                 QStringLiteral("25"));
+    }
+
+    void theWindowAndTheBusSwitchShowsTheSameWay()
+    {
+        makeSession();
+        QVERIFY(session->start());
+        session->switchShowOn(0);
+        QCOMPARE(fake->playState(), int(MediaPlayer::Playing));
+        QCOMPARE(arrivedAtGateway(1), QStringList{QStringLiteral("0031:50")});
+        fake->pause();
+        // The current show again: resumed, not started over.
+        fake->calls.clear();
+        switchFromBus(5, 1);
+        QTRY_COMPARE(fake->playState(), int(MediaPlayer::Playing));
+        QVERIFY(!fake->calls.join(u' ').contains(QStringLiteral("setUrl")));
+        // Out of the list's range: nothing.
+        session->switchShowOn(3);
+        QCOMPARE(mPublicVariable().CurrentShowIndex, 0);
+    }
+
+    void aPortHeldByAnotherProgramEndsStartUp()
+    {
+        QUdpSocket holder;
+        QVERIFY(holder.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::DontShareAddress));
+        writeSystemIni(QStringLiteral("[Port]\nPort=%1\n[ip]\nip=127.0.0.1\n").arg(holder.localPort()));
+        makeSession(std::make_unique<UdpBusLink>());
+        QVERIFY(!session->start());
+        QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Fail to initialize UDP socket!")});
+        QVERIFY(session->hasEnded());
+        QVERIFY(!session->showTimer().isActive());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgramSession)
+#include "tst_programsession.moc"
