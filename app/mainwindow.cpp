@@ -488,18 +488,21 @@ bool MainWindow::ExitProgram()
 
 void MainWindow::ShowSettingsClick()
 {
-    if (openShowSettingsWindow().showListChanged)
+    const auto& open = m_deps.windows.showSettings;
+    if ((open ? open() : openShowSettingsWindow()).showListChanged)
         m_session.showsEdited();
 }
 
 void MainWindow::PlaySettingsClick()
 {
-    openPlaySettingsWindow();
+    const auto& open = m_deps.windows.playSettings;
+    open ? open() : openPlaySettingsWindow();
 }
 
 void MainWindow::AddressSettingsClick()
 {
-    if (openAddressDialog().saved) {
+    const auto& open = m_deps.windows.addressDialog;
+    if ((open ? open() : openAddressDialog()).saved) {
         writeStatusPanels();
         writePortPanel();
     }
@@ -507,7 +510,8 @@ void MainWindow::AddressSettingsClick()
 
 void MainWindow::FiringSettingsClick()
 {
-    if (openFiringSettingsDialog().saved)
+    const auto& open = m_deps.windows.firingSettings;
+    if ((open ? open() : openFiringSettingsDialog()).saved)
         m_session.reloadFiringSettings();
 }
 

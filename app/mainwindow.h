@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class BusMonitorWindow;
@@ -18,6 +19,21 @@ class QTimer;
 class QTreeWidget;
 class ShowRunner;
 
+// What a window or dialog opened from the menus reported when it closed.
+struct OpenedWindowResult {
+    bool showListChanged = false; // shows were added, changed or removed
+    bool saved = false;           // the dialog was closed with Save
+};
+
+// The windows the menus open, each reporting what it did when it closed. An
+// empty one opens the program's own window; tests script them.
+struct MenuWindows {
+    std::function<OpenedWindowResult()> showSettings;
+    std::function<OpenedWindowResult()> playSettings;
+    std::function<OpenedWindowResult()> addressDialog;
+    std::function<OpenedWindowResult()> firingSettings;
+};
+
 // What the main window uses beside the session. Everything has a default
 // for the real program; tests replace what they need.
 struct MainWindowDependencies {
@@ -26,12 +42,7 @@ struct MainWindowDependencies {
     std::optional<bool> trayAvailable;
     // Start-up shows the window maximised; tests keep it hidden.
     bool showWindow = true;
-};
-
-// What a window or dialog opened from the menus reported when it closed.
-struct OpenedWindowResult {
-    bool showListChanged = false; // shows were added, changed or removed
-    bool saved = false;           // the dialog was closed with Save
+    MenuWindows windows;
 };
 
 // The main window: the media player on the left, the list of shows on the
@@ -123,15 +134,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // The windows the menus open, each returning what it reported. The
-    // authoring windows and the address dialog plug in here; until then
-    // these open nothing and report nothing.
-    virtual OpenedWindowResult openShowSettingsWindow();
-    virtual OpenedWindowResult openPlaySettingsWindow();
-    virtual OpenedWindowResult openAddressDialog();
-    virtual OpenedWindowResult openFiringSettingsDialog();
-
 private:
+    // The program's own windows behind the menus.
+    OpenedWindowResult openShowSettingsWindow();
+    OpenedWindowResult openPlaySettingsWindow();
+    OpenedWindowResult openAddressDialog();
+    OpenedWindowResult openFiringSettingsDialog();
+
     void buildWindow();
     QMenu* buildPopupMenu(const char* name, const QString& firstItem);
     void sizeShowColumns();

@@ -36,34 +36,14 @@ struct SentCommand {
     int subnet, device, kind, first, second, third;
 };
 
-// A main window whose menu windows are scripted: each hook does what the test
-// asks and reports the given result.
-class HookedWindow : public MainWindow {
-public:
-    using MainWindow::MainWindow;
+// The menu windows, scripted: each does what the test asks and reports the
+// given result.
+struct ScriptedMenuWindows {
     std::function<void()> onShowSettings;
     OpenedWindowResult showSettingsResult;
     OpenedWindowResult addressResult;
     std::function<bool()> onAddress; // when set, decides whether the dialog saved
     std::function<OpenedWindowResult()> onFiringSettings;
-
-protected:
-    OpenedWindowResult openFiringSettingsDialog() override
-    {
-        return onFiringSettings ? onFiringSettings() : OpenedWindowResult();
-    }
-    OpenedWindowResult openShowSettingsWindow() override
-    {
-        if (onShowSettings)
-            onShowSettings();
-        return showSettingsResult;
-    }
-    OpenedWindowResult openAddressDialog() override
-    {
-        if (onAddress)
-            return {false, onAddress()};
-        return addressResult;
-    }
 };
 
 } // namespace
@@ -82,6 +62,7 @@ private:
     std::unique_ptr<MainWindow> m_window;
     LoopbackBusLink* m_link = nullptr;
     QList<quint16> m_portsTaken; // held by another program
+    ScriptedMenuWindows m_menus;
     ManualPacingTimer* m_timer = nullptr;
     QList<SentCommand> m_sent;
     QStringList m_hosts{QStringLiteral("127.0.0.1")};
@@ -105,8 +86,7 @@ private:
         return QStringLiteral("[Port]\nPort=15000\n[ip]\nip=127.0.0.1\n") + more;
     }
 
-    template <typename Window = MainWindow>
-    Window& makeWindow()
+    MainWindow& makeWindow()
     {
         m_player = std::make_unique<FakeMediaPlayer>();
         ProgramSessionDependencies deps;
@@ -126,17 +106,28 @@ private:
         MainWindowDependencies windowDeps;
         windowDeps.trayAvailable = m_trayAvailable;
         windowDeps.showWindow = false;
-        auto window = std::make_unique<Window>(*m_session, windowDeps);
-        Window& made = *window;
+        windowDeps.windows.showSettings = [this] {
+            if (m_menus.onShowSettings)
+                m_menus.onShowSettings();
+            return m_menus.showSettingsResult;
+        };
+        windowDeps.windows.playSettings = [] { return OpenedWindowResult(); };
+        windowDeps.windows.addressDialog = [this] {
+            return m_menus.onAddress ? OpenedWindowResult{false, m_menus.onAddress()} : m_menus.addressResult;
+        };
+        windowDeps.windows.firingSettings = [this] {
+            return m_menus.onFiringSettings ? m_menus.onFiringSettings() : OpenedWindowResult();
+        };
+        auto window = std::make_unique<MainWindow>(*m_session, windowDeps);
+        MainWindow& made = *window;
         m_window = std::move(window);
         return made;
     }
 
-    template <typename Window = MainWindow>
-    Window& startedWindow(const QString& ini)
+    MainWindow& startedWindow(const QString& ini)
     {
         writeSystemIni(ini);
-        Window& w = makeWindow<Window>();
+        MainWindow& w = makeWindow();
         const bool started = w.FormCreate();
         if (!started)
             qWarning() << "start-up failed:" << m_messages->texts();
@@ -187,6 +178,7 @@ private Q_SLOTS:
         m_hosts = {QStringLiteral("127.0.0.1")};
         m_trayAvailable = false;
         m_portsTaken.clear();
+        m_menus = {};
     }
 
     void cleanup()
@@ -231,12 +223,12 @@ private Q_SLOTS:
 
     void firingSettingsReachTheRunner()
     {
-        auto& w = startedWindow<HookedWindow>(iniWithFreePort(QStringLiteral("[Firing]\nMode=Precise\nOffsetMS=120\n")));
+        MainWindow& w = startedWindow(iniWithFreePort(QStringLiteral("[Firing]\nMode=Precise\nOffsetMS=120\n")));
         FiringSettings precise{FiringSettings::Precise, 120};
         QCOMPARE(w.runner().firingSettings(), precise);
 
         // Saved in the dialog: the runner fires the new way at once.
-        w.onFiringSettings = [] {
+        m_menus.onFiringSettings = [] {
             WriteFiringSettings({FiringSettings::Tick, -50});
             return OpenedWindowResult{false, true};
         };
@@ -245,7 +237,7 @@ private Q_SLOTS:
         QCOMPARE(systemIni(QStringLiteral("firing"), QStringLiteral("offsetms")), QStringLiteral("-50"));
 
         // Cancelled: nothing changes.
-        w.onFiringSettings = [] {
+        m_menus.onFiringSettings = [] {
             WriteFiringSettings({FiringSettings::Precise, 0});
             return OpenedWindowResult{};
         };
@@ -492,16 +484,16 @@ private Q_SLOTS:
     void menuWindowsReportWhatChanged()
     {
         addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
-        HookedWindow& w = startedWindow<HookedWindow>(iniWithFreePort());
+        MainWindow& w = startedWindow(iniWithFreePort());
         QCOMPARE(w.lsvShow->topLevelItemCount(), 1);
-        w.onShowSettings = [this] { addShow(2, QStringLiteral("Finale"), QStringLiteral("/media/finale.avi")); };
+        m_menus.onShowSettings = [this] { addShow(2, QStringLiteral("Finale"), QStringLiteral("/media/finale.avi")); };
 
         // A window that reports no change leaves the list alone ...
         w.ShowSettingsClick();
         QCOMPARE(w.lsvShow->topLevelItemCount(), 1);
         // ... one that does has it read again.
-        w.onShowSettings = {};
-        w.showSettingsResult.showListChanged = true;
+        m_menus.onShowSettings = {};
+        m_menus.showSettingsResult.showListChanged = true;
         w.ShowSettingsClick();
         QCOMPARE(w.lsvShow->topLevelItemCount(), 2);
         QCOMPARE(w.lblTotal->text(), QStringLiteral("2"));
@@ -510,7 +502,7 @@ private Q_SLOTS:
         mPublicVariable().SubnetID = 9;
         w.AddressSettingsClick();
         QCOMPARE(w.statusPanelText(1), QStringLiteral("Subnet ID:0 Device ID:0"));
-        w.addressResult.saved = true;
+        m_menus.addressResult.saved = true;
         w.AddressSettingsClick();
         QCOMPARE(w.statusPanelText(1), QStringLiteral("Subnet ID:9 Device ID:0"));
     }
@@ -518,12 +510,12 @@ private Q_SLOTS:
     void editsToThePlayingShowReachTheRunner()
     {
         addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
-        HookedWindow& w = startedWindow<HookedWindow>(iniWithFreePort());
+        MainWindow& w = startedWindow(iniWithFreePort());
         m_session->switchShowOn(0);
         m_timer->runOut();
         m_sent.clear();
         // The show settings window adds a time point at 5 s with one command.
-        w.onShowSettings = [] {
+        m_menus.onShowSettings = [] {
             QVERIFY(RunSql(QStringLiteral("insert into TimePoint(ShowID,TimePointID,"
                                           "SecondOfTimePoint) values(1,1,5)")));
             QVERIFY(RunSql(QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,"
@@ -531,7 +523,7 @@ private Q_SLOTS:
                                           "SecondParameter,ThirdParameter,DelayMS) "
                                           "values(1,1,1,1,3,4,1,1,100,0,0)")));
         };
-        w.showSettingsResult.showListChanged = true;
+        m_menus.showSettingsResult.showListChanged = true;
         const QStringList callsBefore = m_player->calls;
         w.ShowSettingsClick();
         QCOMPARE(m_player->calls, callsBefore); // playback goes on untouched
@@ -542,13 +534,13 @@ private Q_SLOTS:
 
     void statusBarFollowsThePortInUse()
     {
-        HookedWindow& w = startedWindow<HookedWindow>(iniWithFreePort());
+        MainWindow& w = startedWindow(iniWithFreePort());
         QCOMPARE(w.statusPanelText(0), QStringLiteral("Ready,Port:15000"));
         // The dialog's save sequence, with a port the system chose standing
         // in for the Orvane port.
         AddressSettings::Ports ports{15000, 6000};
         m_link->setPortsTakenElsewhere({6000});
-        w.onAddress = [&] {
+        m_menus.onAddress = [&] {
             AddressSettings settings(ports, [this](quint16 port) { return m_link->movePort(port); });
             return settings.save(QStringLiteral("4"), QStringLiteral("5"), true) == AddressSettings::SaveResult::Saved;
         };
