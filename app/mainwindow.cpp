@@ -336,15 +336,15 @@ bool MainWindow::FormCreate()
 
 void MainWindow::writeStatusPanels()
 {
-    const auto& pv = mPublicVariable();
-    setPanelText(1, QStringLiteral("Subnet ID:") + QString::number(pv.SubnetID) + QStringLiteral(" ") +
-                               QStringLiteral("Device ID:") + QString::number(pv.DeviceID));
-    setPanelText(2, QStringLiteral("IP:") + pv.LocalAddress);
+    const BusIdentity& own = m_session.busLink().identity();
+    setPanelText(1, QStringLiteral("Subnet ID:") + QString::number(own.subnet) + QStringLiteral(" ") +
+                               QStringLiteral("Device ID:") + QString::number(own.device));
+    setPanelText(2, QStringLiteral("IP:") + own.localAddress);
 }
 
 void MainWindow::writePortPanel()
 {
-    setPanelText(0, QStringLiteral("Ready,Port:") + QString::number(mPublicVariable().UdpPort));
+    setPanelText(0, QStringLiteral("Ready,Port:") + QString::number(m_session.busLink().port()));
 }
 
 void MainWindow::fillShowList()

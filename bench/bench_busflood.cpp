@@ -514,10 +514,6 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    PublicVariables& pv = mPublicVariable();
-    pv.SubnetID = 1;
-    pv.DeviceID = 99;
-    pv.LocalOctets = {127, 0, 0, 1};
     // The gateway that hears the program's answers listens on loopback.
     AckListener listener;
     if (!listener.open()) {
@@ -526,6 +522,7 @@ int main(int argc, char** argv)
     }
     std::thread listening([&] { listener.run(); });
     UdpBusLink receiver(listener.port);
+    receiver.setIdentity({1, 99, 3, QStringLiteral("127.0.0.1")});
     if (!receiver.open(QStringLiteral("127.0.0.1"), ProgramPort)) {
         listener.stop = true;
         listening.join();

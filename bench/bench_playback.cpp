@@ -182,7 +182,7 @@ void benchLoadShow()
 bool benchDatagrams()
 {
     const int count = 100000;
-    if (!BroadcastDestination(mPublicVariable().LocalOctets).toString().startsWith(QStringLiteral("127."))) {
+    if (!BroadcastDestination(BenchBusLink().identity().localOctets()).toString().startsWith(QStringLiteral("127."))) {
         std::printf("3. refused: the broadcast destination is not on loopback\n");
         return false;
     }
@@ -194,8 +194,8 @@ bool benchDatagrams()
 
     const quint8 payload[4] = {5, 100, 0, 3};
     BusFrameSource source;
-    source.localOctets = mPublicVariable().LocalOctets;
-    source.generation = mPublicVariable().ProtocolGeneration;
+    source.localOctets = BenchBusLink().identity().localOctets();
+    source.generation = BenchBusLink().identity().generation;
     const QByteArray datagram = FrameDatagram(source, 0x0031, 1, 20, payload, 4);
     const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
     int on = 1;
@@ -315,12 +315,8 @@ int main(int argc, char* argv[])
     benchShowList(folder);
     benchLoadShow();
 
-    auto& pv = mPublicVariable();
-    pv.LocalAddress = QStringLiteral("127.0.0.1");
-    pv.LocalOctets = {127, 0, 0, 1};
-    pv.SubnetID = 200;
-    pv.DeviceID = 200;
-    if (!BenchBusLink().open(pv.LocalAddress, 15000)) {
+    BenchBusLink().setIdentity({200, 200, 3, QStringLiteral("127.0.0.1")});
+    if (!BenchBusLink().open(QStringLiteral("127.0.0.1"), 15000)) {
         std::fprintf(stderr, "Could not open the UDP socket on 127.0.0.1:15000\n");
         return 1;
     }

@@ -43,16 +43,12 @@ inline int StartLoopbackFiringBench()
                              "unshare -n sh -c 'ip link set lo up && exec ...'.\n");
         return 2;
     }
-    auto& pv = mPublicVariable();
-    pv.LocalAddress = QStringLiteral("127.0.0.1");
-    pv.LocalOctets = {127, 0, 0, 1};
-    pv.SubnetID = 200;
-    pv.DeviceID = 200;
-    if (!BenchBusLink().open(pv.LocalAddress, 0)) {
+    BenchBusLink().setIdentity({200, 200, 3, QStringLiteral("127.0.0.1")});
+    if (!BenchBusLink().open(QStringLiteral("127.0.0.1"), 0)) {
         std::fprintf(stderr, "Could not open a UDP socket on 127.0.0.1\n");
         return 1;
     }
-    if (!BroadcastDestination(pv.LocalOctets).toString().startsWith(QStringLiteral("127."))) {
+    if (!BroadcastDestination(BenchBusLink().identity().localOctets()).toString().startsWith(QStringLiteral("127."))) {
         std::fprintf(stderr, "Refusing to run: the broadcast destination is not on loopback\n");
         return 2;
     }

@@ -50,10 +50,10 @@ std::optional<QByteArray> ExtractBusPacket(const quint8* datagram, int size)
     }
 }
 
-void AcceptBusDatagram(const quint8* datagram, int size, const QString& senderAddress, const QString& localAddress,
+void AcceptBusDatagram(const quint8* datagram, int size, const QString& senderAddress, const BusIdentity& own,
                        ShowSwitchTarget& target, BusLink& link)
 {
-    if (localAddress.isEmpty() || senderAddress.isEmpty())
+    if (own.localAddress.isEmpty() || senderAddress.isEmpty())
         return;
     const std::optional<QByteArray> data = ExtractBusPacket(datagram, size);
     if (data)
@@ -74,17 +74,18 @@ void DispatchBusPacket(const QByteArray& data, ShowSwitchTarget& target, BusLink
     const quint8 switchNo = d[BusPacketPayloadOffset];
     const quint8 status = d[BusPacketPayloadOffset + 1];
 
-    PublicVariables& pv = mPublicVariable();
+    const BusIdentity& own = link.identity();
+    const auto& shows = mPublicVariable().ShowList;
     if (operationCode != BusReceive::UniversalSwitch)
         return;
     // Broadcast addresses never start or stop a show.
     if (targetSubnet == 255 || targetDevice == 255)
         return;
-    if (targetSubnet != pv.SubnetID || targetDevice != pv.DeviceID)
+    if (targetSubnet != own.subnet || targetDevice != own.device)
         return;
 
-    for (int index = 0; index < pv.ShowList.size(); ++index) {
-        const TShow& show = pv.ShowList.at(index);
+    for (int index = 0; index < shows.size(); ++index) {
+        const TShow& show = shows.at(index);
         if (show.ActivedUniversalSwitch != 1 || show.UniversalSwitchID != switchNo)
             continue;
         // Switching may rebuild ShowList; nothing of the show is read after.

@@ -7,6 +7,7 @@
 #include <optional>
 
 class BusLink;
+struct BusIdentity;
 class ShowSwitchTarget;
 
 // Turning received bus datagrams into show starts and stops. Everything here
@@ -54,10 +55,11 @@ std::optional<QByteArray> ExtractBusPacket(const quint8* datagram, int size);
 
 // Every check a received datagram must pass (including a known own address
 // and a sender), then the dispatch; answers go out through the link.
-void AcceptBusDatagram(const quint8* datagram, int size, const QString& senderAddress, const QString& localAddress,
+void AcceptBusDatagram(const quint8* datagram, int size, const QString& senderAddress, const BusIdentity& own,
                        ShowSwitchTarget& target, BusLink& link);
 
-// Acts on a universal-switch command addressed to our own subnet and device:
+// Acts on a universal-switch command addressed to our own subnet and device
+// (the link's identity):
 // the first active show carrying the switch number is switched on (status
 // other than 0) or off, and the sender is answered through the link.
 // Anything else is ignored.

@@ -4,12 +4,21 @@
 #include "busobserver.h"
 #include "commandcodec.h"
 #include "messages.h"
-#include "publicvariable.h"
 
 #include <QHostAddress>
+#include <QStringList>
 
 #include <algorithm>
 #include <exception>
+
+std::array<quint8, 4> BusIdentity::localOctets() const
+{
+    std::array<quint8, 4> octets{0, 0, 0, 0};
+    const QStringList parts = localAddress.split(QLatin1Char('.'));
+    for (int i = 0; i < 4 && i < parts.size(); ++i)
+        octets[size_t(i)] = static_cast<quint8>(parts.at(i).toInt());
+    return octets;
+}
 
 BusLink::~BusLink() = default;
 
@@ -22,8 +31,8 @@ void BusLink::sendPacket(const quint8* payload, int count, quint16 operationCode
                       + QStringLiteral("(pblSendBUF)"));
             return;
         }
-        const PublicVariables& pv = mPublicVariable();
-        const BusFrameSource source{pv.LocalOctets, pv.ProtocolGeneration, pv.SubnetID, pv.DeviceID};
+        const BusFrameSource source{m_identity.localOctets(), m_identity.generation, m_identity.subnet,
+                                    m_identity.device};
         const QByteArray datagram =
             FrameDatagram(source, operationCode, targetSubnet, targetDevice, payload, count, longForm);
         if (datagram.isEmpty() || !isOpen())
@@ -59,7 +68,7 @@ void BusLink::received(const quint8* bytes, int count, int size, quint32 peer, q
     if (size > count || !m_target)
         return;
     const QString sender = peer ? QHostAddress(peer).toString() : QString();
-    AcceptBusDatagram(bytes, count, sender, m_localAddress, *m_target, *this);
+    AcceptBusDatagram(bytes, count, sender, m_identity, *m_target, *this);
 }
 
 void SendCommand(BusLink& link, quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second,

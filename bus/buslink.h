@@ -7,8 +7,23 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <array>
+
 class BusObserver;
 class ShowSwitchTarget;
+
+// Who the program is on the bus: its own subnet and device (the target of
+// the universal-switch commands it answers, the source of what it sends),
+// the protocol generation and its own IPv4 address, which heads every
+// datagram and picks the broadcast address.
+struct BusIdentity {
+    quint8 subnet = 0;
+    quint8 device = 0;
+    quint8 generation = 3;
+    QString localAddress; // empty: nothing received is acted on
+    // The address's four numbers (text that is not a number counts 0).
+    std::array<quint8, 4> localOctets() const;
+};
 
 // The program's way onto the bus: where datagrams go out and come in. The
 // program uses the UDP link (udpbuslink.h) on the LAN; tests that are not
@@ -23,10 +38,9 @@ public:
     using QObject::QObject;
     ~BusLink() override;
 
-    // Takes the port (0: one the system chooses). localAddress is the
-    // program's own address, which fills every datagram's header and
-    // without which nothing received is acted on. False when the port is
-    // held by another program; the link is then closed. Says nothing itself.
+    // Takes the port (0: one the system chooses) with localAddress as the
+    // identity's own address. False when the port is held by another
+    // program; the link is then closed. Says nothing itself.
     virtual bool open(const QString& localAddress, quint16 port) = 0;
     // Moves to another port without a moment of deafness: the new port is
     // taken first, and only then the old one let go. When the new port
@@ -38,10 +52,14 @@ public:
     virtual bool isOpen() const = 0;
     // The port held, or 0.
     virtual quint16 port() const = 0;
-    QString localAddress() const { return m_localAddress; }
+    QString localAddress() const { return m_identity.localAddress; }
+    // Read at every send and receive; a change takes effect with the next
+    // datagram.
+    const BusIdentity& identity() const { return m_identity; }
+    void setIdentity(const BusIdentity& identity) { m_identity = identity; }
 
-    // Frames the first count payload bytes with the program's own subnet,
-    // device, generation and local address (read now) and sends the datagram
+    // Frames the first count payload bytes with the identity's subnet,
+    // device, generation and local address and sends the datagram
     // to the bus gateways. A payload too long for one datagram is refused
     // with an error box ("(pblSendBUF)"). Nothing goes out while closed.
     void sendPacket(const quint8* payload, int count, quint16 operationCode, quint8 targetSubnet,
@@ -72,12 +90,12 @@ protected:
     void received(const quint8* bytes, int count, int size, quint32 peer, quint16 port);
     // Receiving started or stopped; a link that watches a socket follows.
     virtual void receivingChanged() {}
-    void setLocalAddress(const QString& address) { m_localAddress = address; }
+    void setLocalAddress(const QString& address) { m_identity.localAddress = address; }
 
 private:
     ShowSwitchTarget* m_target = nullptr;
     BusObserver* m_observer = nullptr;
-    QString m_localAddress;
+    BusIdentity m_identity;
     quint64 m_datagramsRead = 0;
 };
 

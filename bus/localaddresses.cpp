@@ -1,11 +1,9 @@
 #include "localaddresses.h"
 
-#include "publicvariable.h"
-
 #include <QHostAddress>
 #include <QNetworkInterface>
 
-QString GetLocalAddresses()
+QStringList LocalAddresses()
 {
     QStringList ordinary;
     QStringList loopback;
@@ -18,12 +16,5 @@ QString GetLocalAddresses()
         if (!ordinary.contains(text) && !loopback.contains(text))
             list << text;
     }
-    const QStringList found = (ordinary + loopback).mid(0, 5);
-
-    QStringList& table = mPublicVariable().LocalAddressTable;
-    while (table.size() < 5)
-        table << QString();
-    for (int i = 0; i < found.size(); ++i)
-        table[i] = found[i];
-    return found.value(0);
+    return (ordinary + loopback).mid(0, 5);
 }

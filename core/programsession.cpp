@@ -77,7 +77,7 @@ bool ProgramSession::start()
 
     applySettings();
 
-    if (!m_link->open(pv.LocalAddress, pv.UdpPort)) {
+    if (!m_link->open(m_link->localAddress(), m_port)) {
         ShowNotice(nullptr, QStringLiteral("Fail to initialize UDP socket!"));
         m_ended = true;
         return false;
@@ -93,10 +93,12 @@ void ProgramSession::applySettings()
     if (!pv.SystemIni)
         return;
     const SystemSettings s = ReadSystemSettings(*pv.SystemIni);
-    pv.SubnetID = s.subnetId;
-    pv.DeviceID = s.deviceId;
-    pv.UdpPort = s.port;
-    pv.ProtocolGeneration = s.generation;
+    BusIdentity identity;
+    identity.subnet = s.subnetId;
+    identity.device = s.deviceId;
+    identity.generation = s.generation;
+    m_link->setIdentity(identity);
+    m_port = s.port;
     // A value that is not a number stops the reading before the player is
     // touched: it keeps its own volume and mute state.
     if (s.complete) {
@@ -117,23 +119,13 @@ void ProgramSession::applySettings()
 
 void ProgramSession::chooseLocalAddress(const QString& configuredIp)
 {
-    auto& pv = mPublicVariable();
-    QStringList hosts;
-    if (m_hostAddresses) {
-        hosts = m_hostAddresses();
-    } else {
-        GetLocalAddresses();
-        for (const QString& a : pv.LocalAddressTable)
-            if (!a.isEmpty())
-                hosts << a;
-    }
+    const QStringList hosts = m_hostAddresses ? m_hostAddresses() : LocalAddresses();
     bool writeFailed = false;
-    pv.LocalAddress = ApplyLocalAddress(*pv.SystemIni, hosts, configuredIp, &writeFailed);
+    BusIdentity identity = m_link->identity();
+    identity.localAddress = ApplyLocalAddress(*mPublicVariable().SystemIni, hosts, configuredIp, &writeFailed);
+    m_link->setIdentity(identity);
     if (writeFailed)
-        reportSettingsNotSaved(QStringLiteral("The address ") + pv.LocalAddress);
-    for (int i = 0; i < 4; ++i)
-        pv.LocalOctets[i] =
-            static_cast<quint8>(GetDelimitedField(pv.LocalAddress, i + 1, QStringLiteral(".")).toInt());
+        reportSettingsNotSaved(QStringLiteral("The address ") + identity.localAddress);
 }
 
 void ProgramSession::reportSettingsNotSaved(const QString& what)

@@ -26,7 +26,7 @@ struct ProgramSessionDependencies {
     // How one command reaches the bus; SendCommand over the bus link when
     // empty. Tests record the commands instead.
     CommandSequencer::Sender sender;
-    // The host's own IPv4 addresses; GetLocalAddresses() when empty.
+    // The host's own IPv4 addresses; LocalAddresses() when empty.
     std::function<QStringList()> hostAddresses;
     // Paces the commands sent; a QtPacingTimer when null.
     std::unique_ptr<PacingTimer> pacingTimer;
@@ -113,5 +113,6 @@ private:
     std::unique_ptr<ShowRunner> m_runner;
     QTimer m_showTimer;
     QVector<ShowListRow> m_rows;
+    quint16 m_port = 15000; // from System.ini
     bool m_ended = false;
 };

@@ -102,6 +102,6 @@ void AddressDialog::bitbtnSaveClick()
 bool AddressDialog::Execute(QWidget* parent, BusLink& link)
 {
     // Only a save closes the dialog with Accepted.
-    AddressDialog dialog(parent, AddressSettings({}, [&link](quint16 port) { return link.movePort(port); }));
+    AddressDialog dialog(parent, AddressSettings(link));
     return dialog.exec() == QDialog::Accepted;
 }

@@ -1,29 +1,34 @@
 #include "addresssettings.h"
 
 #include "messages.h"
-#include "publicvariable.h"
+#include "buslink.h"
 #include "settingsfiles.h"
 #include "textops.h"
 
-AddressSettings::AddressSettings(Ports ports, SocketMover mover)
+AddressSettings::AddressSettings(BusLink& link)
+    : AddressSettings(link, Ports{})
+{
+}
+
+AddressSettings::AddressSettings(BusLink& link, Ports ports)
     : m_ports(ports)
-    , m_mover(std::move(mover))
+    , m_link(link)
 {
 }
 
 QString AddressSettings::initialSubnet() const
 {
-    return QString::number(mPublicVariable().SubnetID);
+    return QString::number(m_link.identity().subnet);
 }
 
 QString AddressSettings::initialDevice() const
 {
-    return QString::number(mPublicVariable().DeviceID);
+    return QString::number(m_link.identity().device);
 }
 
 bool AddressSettings::orvaneInitiallyChecked() const
 {
-    return mPublicVariable().UdpPort == m_ports.orvane;
+    return m_link.port() == m_ports.orvane;
 }
 
 QString AddressSettings::portBusyMessage(quint16 port)
@@ -42,22 +47,22 @@ AddressSettings::SaveResult AddressSettings::save(const QString& subnetText, con
     if (!CheckNumber(deviceText, true, 0, 254, true, owner))
         return SaveResult::Refused;
 
-    PublicVariables& pv = mPublicVariable();
     const quint16 chosen = orvaneChecked ? m_ports.orvane : m_ports.showControl;
-    if (chosen != pv.UdpPort) {
+    if (chosen != m_link.port()) {
         // The new port is bound before the old one is let go; on failure the
         // program goes on listening where it did.
-        if (!m_mover(chosen)) {
+        if (!m_link.movePort(chosen)) {
             ShowNotice(owner, portBusyMessage(chosen));
             return SaveResult::PortBusy;
         }
-        pv.UdpPort = chosen;
         WritePort(chosen);
     }
 
     WriteSubnetId(subnetText);
     WriteDeviceId(deviceText);
-    pv.SubnetID = static_cast<quint8>(subnetText.trimmed().toInt());
-    pv.DeviceID = static_cast<quint8>(deviceText.trimmed().toInt());
+    BusIdentity own = m_link.identity();
+    own.subnet = static_cast<quint8>(subnetText.trimmed().toInt());
+    own.device = static_cast<quint8>(deviceText.trimmed().toInt());
+    m_link.setIdentity(own);
     return SaveResult::Saved;
 }

@@ -3,8 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
-#include <functional>
 
+class BusLink;
 class QWidget;
 
 // What the address and port dialog does, without its widgets: the values it
@@ -19,10 +19,10 @@ public:
         quint16 showControl = 15000;
         quint16 orvane = 6000;
     };
-    // Moves the program's bus link to a port (BusLink::movePort).
-    using SocketMover = std::function<bool(quint16 port)>;
-
-    AddressSettings(Ports ports, SocketMover mover);
+    // The values shown and saved are the bus link's: its identity and the
+    // port it holds.
+    explicit AddressSettings(BusLink& link);
+    AddressSettings(BusLink& link, Ports ports);
 
     const Ports& ports() const { return m_ports; }
 
@@ -50,5 +50,5 @@ public:
 
 private:
     Ports m_ports;
-    SocketMover m_mover;
+    BusLink& m_link;
 };

@@ -70,12 +70,8 @@ LoopbackBusLink* link = nullptr;
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     SetMessagePresenter(&quiet);
-    PublicVariables& pv = mPublicVariable();
-    pv.SubnetID = 1;
-    pv.DeviceID = 99;
-    pv.LocalAddress = QStringLiteral("127.0.0.1");
-    pv.LocalOctets = {127, 0, 0, 1};
     link = new LoopbackBusLink;
+    link->setIdentity({1, 99, 3, QStringLiteral("127.0.0.1")});
     return 0;
 }
 
@@ -87,9 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const quint8* data, size_t size)
     const int n = int(size);
 
     // Two passes: once for the show that is not loaded, once with it loaded.
-    const QString own = QStringLiteral("127.0.0.1");
-    AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), own, session, *link);
-    AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), own, session, *link);
+    AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), link->identity(), session, *link);
+    AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), link->identity(), session, *link);
 
     // The monitor's reading of a datagram: frame check, packet head and the
     // command decoded from the payload, all within the datagram's bytes.

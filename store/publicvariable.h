@@ -6,7 +6,6 @@
 #include <QStringList>
 #include <QVector>
 
-#include <array>
 #include <memory>
 
 class IniFile;
@@ -32,15 +31,6 @@ struct PublicVariables {
     QVector<TSecurityAlarmType> SecurityAlarmTypeList;
     QVector<TDefineNote> SecurityModeList;
     QVector<TDefineNote> CurtainStatusList;
-
-    // Transport values, read at every send
-    quint8 SubnetID = 0;
-    quint8 DeviceID = 0;
-    quint8 ProtocolGeneration = 3;
-    quint16 UdpPort = 15000;
-    QString LocalAddress;
-    std::array<quint8, 4> LocalOctets{0, 0, 0, 0};
-    QStringList LocalAddressTable = QStringList(5);
 
     // Settings files, opened once at start-up (null until then)
     std::unique_ptr<IniFile> ShowIni;

@@ -260,7 +260,6 @@ private Q_SLOTS:
         QFETCH(QString, portLine);
         QFETCH(int, expected);
         MainWindow& w = startedWindow(QStringLiteral("[ip]\nip=127.0.0.1\n") + portLine);
-        QCOMPARE(int(mPublicVariable().UdpPort), expected);
         QCOMPARE(int(m_link->port()), expected);
         QCOMPARE(w.statusPanelText(0), QStringLiteral("Ready,Port:%1").arg(expected));
         QVERIFY(w.timerRunShow->isActive());
@@ -282,7 +281,7 @@ private Q_SLOTS:
         QFETCH(QString, value);
         QFETCH(int, expected);
         startedWindow(iniWithFreePort(QStringLiteral("[Generation]\nGenerationNo=%1\n").arg(value)));
-        QCOMPARE(int(mPublicVariable().ProtocolGeneration), expected);
+        QCOMPARE(int(m_link->identity().generation), expected);
     }
 
     void addressAndStatusPanels()
@@ -292,10 +291,9 @@ private Q_SLOTS:
         m_hosts = {QStringLiteral("127.0.0.5"), QStringLiteral("127.0.0.1")};
         MainWindow& w = startedWindow(QStringLiteral("[Port]\nPort=15000\n[ip]\nip=10.20.30.40\n"
                                                           "[SubnetID]\nSubnetID=1\n[DeviceID]\nDeviceID=99\n"));
-        const auto& pv = mPublicVariable();
-        QCOMPARE(pv.LocalAddress, QStringLiteral("127.0.0.5"));
+        QCOMPARE(m_link->localAddress(), QStringLiteral("127.0.0.5"));
         QCOMPARE(systemIni(QStringLiteral("ip"), QStringLiteral("ip")), QStringLiteral("127.0.0.5"));
-        QCOMPARE(pv.LocalOctets, (std::array<quint8, 4>{127, 0, 0, 5}));
+        QCOMPARE(m_link->identity().localOctets(), (std::array<quint8, 4>{127, 0, 0, 5}));
         QCOMPARE(w.statusPanelText(1), QStringLiteral("Subnet ID:1 Device ID:99"));
         QCOMPARE(w.statusPanelText(2), QStringLiteral("IP:127.0.0.5"));
         for (int panel = 3; panel < 6; ++panel)
@@ -306,7 +304,7 @@ private Q_SLOTS:
     {
         m_hosts = {QStringLiteral("127.0.0.5"), QStringLiteral("127.0.0.1")};
         startedWindow(iniWithFreePort());
-        QCOMPARE(mPublicVariable().LocalAddress, QStringLiteral("127.0.0.1"));
+        QCOMPARE(m_link->localAddress(), QStringLiteral("127.0.0.1"));
         QCOMPARE(systemIni(QStringLiteral("ip"), QStringLiteral("ip")), QStringLiteral("127.0.0.1"));
     }
 
@@ -317,8 +315,7 @@ private Q_SLOTS:
         m_hosts = {QStringLiteral("127.0.0.5"), QStringLiteral("127.0.0.1")};
         MainWindow& w = startedWindow(iniWithFreePort(QStringLiteral("[SubnetID]\nSubnetID=abc\n"
                                                                           "[IP]\nMUTE=1\nVOL=35\n")));
-        const auto& pv = mPublicVariable();
-        QCOMPARE(pv.LocalAddress, QStringLiteral("127.0.0.1"));
+        QCOMPARE(m_link->localAddress(), QStringLiteral("127.0.0.1"));
         QCOMPARE(systemIni(QStringLiteral("ip"), QStringLiteral("ip")), QStringLiteral("127.0.0.1"));
         QCOMPARE(w.statusPanelText(1), QStringLiteral("Subnet ID:0 Device ID:0"));
         // The reading stopped at the subnet: the player keeps its own state.
@@ -499,7 +496,7 @@ private Q_SLOTS:
         QCOMPARE(w.lblTotal->text(), QStringLiteral("2"));
 
         // A saved address dialog has the status panels written anew.
-        mPublicVariable().SubnetID = 9;
+        m_link->setIdentity({9, 0, 3, m_link->localAddress()});
         w.AddressSettingsClick();
         QCOMPARE(w.statusPanelText(1), QStringLiteral("Subnet ID:0 Device ID:0"));
         m_menus.addressResult.saved = true;
@@ -541,7 +538,7 @@ private Q_SLOTS:
         AddressSettings::Ports ports{15000, 6000};
         m_link->setPortsTakenElsewhere({6000});
         m_menus.onAddress = [&] {
-            AddressSettings settings(ports, [this](quint16 port) { return m_link->movePort(port); });
+            AddressSettings settings(*m_link, ports);
             return settings.save(QStringLiteral("4"), QStringLiteral("5"), true) == AddressSettings::SaveResult::Saved;
         };
 

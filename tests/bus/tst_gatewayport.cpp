@@ -15,7 +15,6 @@ private Q_SLOTS:
     void sendsToPort6000WhateverItsOwnPort()
     {
         ResetPublicVariables();
-        mPublicVariable().LocalOctets = {127, 0, 0, 1};
         QUdpSocket gateway;
         QVERIFY(gateway.bind(QHostAddress::AnyIPv4, BusWire::GatewayPort));
         UdpBusLink link;

@@ -50,9 +50,6 @@ private Q_SLOTS:
     {
         ResetPublicVariables();
         auto& pv = mPublicVariable();
-        pv.SubnetID = 1;
-        pv.DeviceID = 99;
-        pv.LocalOctets = {127, 0, 0, 1};
         TShow show;
         show.ShowID = 7;
         show.ActivedUniversalSwitch = 1;
@@ -61,6 +58,7 @@ private Q_SLOTS:
         program = std::make_unique<LoopbackBusLink>(0x7F000001);
         device = std::make_unique<LoopbackBusLink>(0x7F000002);
         LoopbackBusLink::join(*program, *device);
+        program->setIdentity({1, 99, 3, {}});
         QVERIFY(program->open(QStringLiteral("127.0.0.1"), 6000));
         QVERIFY(device->open(QStringLiteral("127.0.0.2"), 0));
         target.calls.clear();

@@ -36,14 +36,10 @@ private Q_SLOTS:
     void init()
     {
         ResetPublicVariables();
-        PublicVariables& pv = mPublicVariable();
-        pv.SubnetID = 1;
-        pv.DeviceID = 99;
-        pv.LocalAddress = QStringLiteral("127.0.0.1");
-        pv.LocalOctets = {127, 0, 0, 1};
         gateway = new QUdpSocket(this);
         QVERIFY(gateway->bind(QHostAddress::AnyIPv4, 0));
         link = std::make_unique<UdpBusLink>(gateway->localPort());
+        link->setIdentity({1, 99, 3, QStringLiteral("127.0.0.1")});
     }
 
     void cleanup()
@@ -75,9 +71,7 @@ private Q_SLOTS:
         QCOMPARE(first.senderPort(), int(ownPort));
 
         // Own address and generation are read at every send.
-        mPublicVariable().SubnetID = 7;
-        mPublicVariable().DeviceID = 8;
-        mPublicVariable().ProtocolGeneration = 4;
+        link->setIdentity({7, 8, 4, QStringLiteral("127.0.0.1")});
         SendSwitchAck(*link, 3, 4, 5, 255);
         const QByteArray ack = nextAtGateway().data();
         QCOMPARE(ack.size(), 29);

@@ -28,6 +28,18 @@ public:
     QStringList calls;
 };
 
+// The program's link, counting its moves.
+class CountingLink : public UdpBusLink {
+public:
+    using UdpBusLink::UdpBusLink;
+    bool movePort(quint16 port) override
+    {
+        ++moves;
+        return UdpBusLink::movePort(port);
+    }
+    int moves = 0;
+};
+
 // A free port the system chose, released again for the test to use.
 quint16 freePort()
 {
@@ -49,24 +61,14 @@ class TestAddressDialog : public QObject {
     std::unique_ptr<TestProgramFolder> folder;
     std::unique_ptr<ScriptedMessages> boxes;
     std::unique_ptr<SwitchWitness> witness;
-    std::unique_ptr<UdpBusLink> link;
+    std::unique_ptr<CountingLink> link;
     QUdpSocket* device = nullptr; // a bus device behind a gateway
     AddressSettings::Ports ports;
-    int moves = 0;
 
-    AddressSettings settings()
-    {
-        return AddressSettings(ports, [this](quint16 port) {
-            ++moves;
-            return link->movePort(port);
-        });
-    }
+    AddressSettings settings() { return AddressSettings(*link, ports); }
 
     // The program's own pair of ports.
-    AddressSettings realPorts()
-    {
-        return AddressSettings({}, [this](quint16 port) { return link->movePort(port); });
-    }
+    AddressSettings realPorts() { return AddressSettings(*link); }
 
     QString systemIni(const QString& section, const QString& key) const
     {
@@ -77,12 +79,12 @@ class TestAddressDialog : public QObject {
     // when the program's receiver acted on it.
     bool switchReaches(quint16 port)
     {
-        const PublicVariables& pv = mPublicVariable();
+        const BusIdentity& own = link->identity();
         QByteArray payload;
         payload.append(char(kSwitchNo)).append(char(255));
         const BusFrameSource source{{127, 0, 0, 1}, 3, 3, 4};
         const QByteArray datagram =
-            FrameDatagram(source, BusReceive::UniversalSwitch, pv.SubnetID, pv.DeviceID,
+            FrameDatagram(source, BusReceive::UniversalSwitch, own.subnet, own.device,
                           reinterpret_cast<const quint8*>(payload.constData()), int(payload.size()));
         witness->calls.clear();
         device->writeDatagram(datagram, QHostAddress::LocalHost, port);
@@ -99,10 +101,6 @@ private Q_SLOTS:
         OpenSettingsFiles();
         boxes = std::make_unique<ScriptedMessages>();
         PublicVariables& pv = mPublicVariable();
-        pv.SubnetID = 1;
-        pv.DeviceID = 99;
-        pv.LocalAddress = QStringLiteral("127.0.0.1");
-        pv.LocalOctets = {127, 0, 0, 1};
         TShow show;
         show.ShowID = 1;
         show.ActivedUniversalSwitch = 1;
@@ -111,13 +109,12 @@ private Q_SLOTS:
 
         device = new QUdpSocket(this);
         QVERIFY(device->bind(QHostAddress::AnyIPv4, 0));
-        link = std::make_unique<UdpBusLink>(device->localPort());
-        QVERIFY(link->open(pv.LocalAddress, 0));
+        link = std::make_unique<CountingLink>(device->localPort());
+        link->setIdentity({1, 99, 3, QStringLiteral("127.0.0.1")});
+        QVERIFY(link->open(QStringLiteral("127.0.0.1"), 0));
         ports.showControl = link->port();
         ports.orvane = freePort();
         QVERIFY(ports.orvane != 0 && ports.orvane != ports.showControl);
-        pv.UdpPort = ports.showControl;
-        moves = 0;
 
         witness = std::make_unique<SwitchWitness>();
         link->startReceiving(*witness);
@@ -166,11 +163,11 @@ private Q_SLOTS:
         // Even with the other port chosen, nothing moves.
         QCOMPARE(s.save(subnet, device, true), AddressSettings::SaveResult::Refused);
         QCOMPARE(boxes->texts(), QStringList{message});
-        QCOMPARE(moves, 0);
+        QCOMPARE(link->moves, 0);
         QCOMPARE(link->port(), ports.showControl);
         QCOMPARE(systemIni("SubnetID", "SubnetID"), QStringLiteral("-"));
         QCOMPARE(systemIni("Port", "Port"), QStringLiteral("-"));
-        QCOMPARE(mPublicVariable().SubnetID, quint8(1));
+        QCOMPARE(link->identity().subnet, quint8(1));
     }
 
     void onlyTheAddressChanged()
@@ -182,11 +179,10 @@ private Q_SLOTS:
         QCOMPARE(systemIni("SubnetID", "SubnetID"), QStringLiteral("12"));
         QCOMPARE(systemIni("DeviceID", "DeviceID"), QStringLiteral("007")); // as typed
         QCOMPARE(systemIni("Port", "Port"), QStringLiteral("-"));
-        QCOMPARE(moves, 0);
+        QCOMPARE(link->moves, 0);
         QCOMPARE(link->handle(), handle);
-        const PublicVariables& pv = mPublicVariable();
-        QCOMPARE(pv.SubnetID, quint8(12));
-        QCOMPARE(pv.DeviceID, quint8(7));
+        QCOMPARE(link->identity().subnet, quint8(12));
+        QCOMPARE(link->identity().device, quint8(7));
         // The receiver now answers to the new address.
         QVERIFY(switchReaches(ports.showControl));
     }
@@ -212,9 +208,8 @@ private Q_SLOTS:
 
         QCOMPARE(systemIni("Port", "Port"), QStringLiteral("-"));
         QCOMPARE(systemIni("SubnetID", "SubnetID"), QStringLiteral("-"));
-        const PublicVariables& pv = mPublicVariable();
-        QCOMPARE(pv.UdpPort, ports.showControl);
-        QCOMPARE(pv.SubnetID, quint8(1));
+        QCOMPARE(link->port(), ports.showControl);
+        QCOMPARE(link->identity().subnet, quint8(1));
         // Still listening where it was: a switch command still starts the show.
         QCOMPARE(link->port(), ports.showControl);
         QVERIFY(switchReaches(ports.showControl));
@@ -231,7 +226,7 @@ private Q_SLOTS:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
 
         QCOMPARE(link->port(), ports.orvane);
-        QCOMPARE(mPublicVariable().UdpPort, ports.orvane);
+        QCOMPARE(link->port(), ports.orvane);
         QCOMPARE(systemIni("Port", "Port"), QString::number(ports.orvane));
         QCOMPARE(systemIni("SubnetID", "SubnetID"), QStringLiteral("1"));
         QVERIFY(switchReaches(ports.orvane));
@@ -245,15 +240,14 @@ private Q_SLOTS:
         // Saving again with the same port leaves the socket alone.
         const int handle = link->handle();
         reopened.bitbtnSave->click();
-        QCOMPARE(moves, 1);
+        QCOMPARE(link->moves, 1);
         QCOMPARE(link->handle(), handle);
     }
 
     void theProgramsOwnPorts()
     {
         // The real pair: from 15000 to 6000 and back.
-        QVERIFY(link->open(mPublicVariable().LocalAddress, 15000));
-        mPublicVariable().UdpPort = 15000;
+        QVERIFY(link->open(QStringLiteral("127.0.0.1"), 15000));
         {
             AddressDialog dialog(nullptr, realPorts());
             QVERIFY(dialog.rdobtnPortOfShowControl->isChecked());

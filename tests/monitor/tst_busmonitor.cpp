@@ -62,14 +62,10 @@ private Q_SLOTS:
         folder = new TestProgramFolder;
         QVERIFY(folder->isValid());
         OpenSettingsFiles(); // kind names and parameter labels of the language file
-        PublicVariables& pv = mPublicVariable();
-        pv.SubnetID = 1;
-        pv.DeviceID = 99;
-        pv.LocalAddress = QStringLiteral("127.0.0.1");
-        pv.LocalOctets = {127, 0, 0, 1};
         program = std::make_unique<LoopbackBusLink>(0x7F000001);
         gateway = std::make_unique<LoopbackBusLink>(0x7F000002);
         LoopbackBusLink::join(*program, *gateway);
+        program->setIdentity({1, 99, 3, {}});
         QVERIFY(program->open(QStringLiteral("127.0.0.1"), 6000));
         QVERIFY(gateway->open(QStringLiteral("127.0.0.2"), 6000));
     }

@@ -28,7 +28,6 @@ private Q_SLOTS:
         QCOMPARE(mPublicVariable().CurrentShowID, -1);
         QCOMPARE(mPublicVariable().CurrentShowIndex, -1);
         QVERIFY(mPublicVariable().ShowList.isEmpty());
-        QCOMPARE(mPublicVariable().LocalAddressTable.size(), 5);
     }
 };
 
