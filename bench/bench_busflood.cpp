@@ -57,8 +57,10 @@
 
 namespace {
 
+// Answers switches for the benchmark's shows and does nothing else.
 class NoWindow : public ShowSwitchTarget {
 public:
+    const QVector<TShow>& shows() const override { return BenchShows().shows; }
     void switchShowOn(int) override {}
     void switchShowOff() override {}
 };
@@ -131,7 +133,7 @@ Result run(UdpBusLink& receiver, int total, bool withMonitor, bool withShow)
         sends.append({device, clock.nsecsElapsed() / 1e6});
         SendCommand(receiver, subnet, device, kind, first, second, third);
     });
-    ShowRunner runner(player, sequencer);
+    ShowRunner runner(BenchShows(), player, sequencer);
     QTimer showTick;
     showTick.setInterval(100);
     const auto wallMsAt = [](int second) { return second * 1000.0 / MediaSpeed; };
@@ -375,9 +377,9 @@ SustainedResult runSustained(UdpBusLink& receiver, AckListener& listener, int ra
     // The show plays through the flood, and switch FloodSwitch belongs to it.
     const int firings = int(std::ceil(seconds * MediaSpeed / 2));
     LoadFiringBenchShow(firings);
-    mPublicVariable().ShowList[0].ActivedUniversalSwitch = 1;
-    mPublicVariable().ShowList[0].UniversalSwitchID = FloodSwitch;
-    mPublicVariable().CurrentShowID = mPublicVariable().ShowList[0].ShowID;
+    BenchShows().shows[0].ActivedUniversalSwitch = 1;
+    BenchShows().shows[0].UniversalSwitchID = FloodSwitch;
+    BenchShows().currentId = BenchShows().shows[0].ShowID;
     FakeMediaPlayer player;
     QVector<bool> fired(firings + 1, false);
     CommandSequencer sequencer([&](quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second,
@@ -386,7 +388,7 @@ SustainedResult runSustained(UdpBusLink& receiver, AckListener& listener, int ra
             fired[device] = true;
         SendCommand(receiver, subnet, device, kind, first, second, third);
     });
-    ShowRunner runner(player, sequencer);
+    ShowRunner runner(BenchShows(), player, sequencer);
 
     QElapsedTimer clock;
     clock.start();

@@ -96,7 +96,7 @@ void benchShowList(const QString& folder)
         QElapsedTimer t;
         t.start();
         OpenSettingsFiles();
-        rows = ReloadShowList().rows.size();
+        rows = ReloadShowList(BenchShows()).rows.size();
         ours.append(msSince(t));
 
         t.start();
@@ -152,10 +152,10 @@ void benchLoadShow()
     for (int round = 0; round < 5; ++round) {
         QElapsedTimer t;
         t.start();
-        LoadShow(showId);
+        LoadShow(BenchShows(), showId);
         ours.append(msSince(t));
         loaded = 0;
-        for (const TShow& s : mPublicVariable().ShowList)
+        for (const TShow& s : BenchShows().shows)
             if (s.ShowID == showId)
                 for (const TTimePoint& p : s.TimePoints)
                     loaded += p.Commands.size();
@@ -235,7 +235,7 @@ void benchFiring(double speed)
         sends.append({device, msSince(player.clock())});
         SendCommand(BenchBusLink(), subnet, device, kind, first, second, third);
     });
-    ShowRunner runner(player, sequencer);
+    ShowRunner runner(BenchShows(), player, sequencer);
     QTimer tick;
     tick.setInterval(100);
     QObject::connect(&tick, &QTimer::timeout, [&] { runner.tick(); });

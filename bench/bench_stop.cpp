@@ -73,7 +73,7 @@ Outcome run(FiringSettings::Mode mode, bool withTimePoints, int seconds)
         }
     });
     ClockPlayer player(1.0);
-    ShowRunner runner(player, sequencer);
+    ShowRunner runner(BenchShows(), player, sequencer);
     FiringSettings settings;
     settings.mode = mode;
     runner.setFiringSettings(settings);

@@ -5,6 +5,7 @@
 
 #include "mediaplayer.h"
 #include "publicvariable.h"
+#include "showmodel.h"
 #include "udpbuslink.h"
 
 #include <QElapsedTimer>
@@ -29,6 +30,13 @@ inline bool OnlyLoopbackIsUp()
 // address 200/200 on 127.0.0.1 and its socket on a port the system chooses,
 // with every broadcast on loopback. 0 when all is ready, otherwise the exit
 // code (the reason has been printed).
+// The shows the benchmark plays.
+inline LoadedShows& BenchShows()
+{
+    static LoadedShows shows;
+    return shows;
+}
+
 // The benchmark's own way onto the (loopback) bus.
 inline UdpBusLink& BenchBusLink()
 {
@@ -61,10 +69,9 @@ inline void MakeCurrentShow(QVector<TTimePoint> points)
     TShow show;
     show.ShowID = 1;
     show.TimePoints = std::move(points);
-    auto& pv = mPublicVariable();
-    pv.ShowList = {show};
-    pv.CurrentShowIndex = 0;
-    pv.CurrentShowID = 1;
+    BenchShows().shows = {show};
+    BenchShows().currentIndex = 0;
+    BenchShows().currentId = 1;
 }
 
 // A time point of one command of kind 4 to 1/device.
@@ -101,8 +108,8 @@ inline void LoadFiringBenchShow(int firings)
         }
         show.TimePoints.append(p);
     }
-    mPublicVariable().ShowList = {show};
-    mPublicVariable().CurrentShowIndex = 0;
+    BenchShows().shows = {show};
+    BenchShows().currentIndex = 0;
 }
 
 // A player whose position runs on the wall clock at `rate` while it plays;

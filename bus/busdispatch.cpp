@@ -1,7 +1,6 @@
 #include "busdispatch.h"
 
 #include "buslink.h"
-#include "publicvariable.h"
 #include "showswitchtarget.h"
 
 #include <algorithm>
@@ -75,7 +74,7 @@ void DispatchBusPacket(const QByteArray& data, ShowSwitchTarget& target, BusLink
     const quint8 status = d[BusPacketPayloadOffset + 1];
 
     const BusIdentity& own = link.identity();
-    const auto& shows = mPublicVariable().ShowList;
+    const QVector<TShow>& shows = target.shows();
     if (operationCode != BusReceive::UniversalSwitch)
         return;
     // Broadcast addresses never start or stop a show.

@@ -27,7 +27,7 @@ ProgramSession::ProgramSession(Dependencies deps, QObject* parent)
         sender = [link = m_link.get()](quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second,
                                        quint16 third) { SendCommand(*link, subnet, device, kind, first, second, third); };
     m_sequencer = std::make_unique<CommandSequencer>(std::move(sender), std::move(deps.pacingTimer));
-    m_runner = std::make_unique<ShowRunner>(m_player, *m_sequencer);
+    m_runner = std::make_unique<ShowRunner>(m_shows, m_player, *m_sequencer);
 
     m_showTimer.setObjectName(QStringLiteral("timerRunShow"));
     m_showTimer.setInterval(100);
@@ -57,9 +57,8 @@ ProgramSession::~ProgramSession()
 
 bool ProgramSession::start()
 {
-    auto& pv = mPublicVariable();
-    pv.CurrentShowID = -1;
-    pv.CurrentShowIndex = -1;
+    m_shows.currentId = -1;
+    m_shows.currentIndex = -1;
     m_ended = false;
 
     OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb")));
@@ -167,10 +166,9 @@ bool ProgramSession::monitorAtStart() const
 
 void ProgramSession::switchShowOn(int index)
 {
-    const auto& shows = mPublicVariable().ShowList;
-    if (m_ended || index < 0 || index >= shows.size())
+    if (m_ended || index < 0 || index >= m_shows.shows.size())
         return;
-    m_runner->chooseShow(QString::number(shows.at(index).ShowID));
+    m_runner->chooseShow(QString::number(m_shows.shows.at(index).ShowID));
     Q_EMIT currentShowChanged(currentShowIndex());
 }
 
@@ -182,12 +180,12 @@ void ProgramSession::switchShowOff()
 
 int ProgramSession::currentShowIndex() const
 {
-    return mPublicVariable().CurrentShowIndex;
+    return m_shows.currentIndex;
 }
 
 void ProgramSession::reloadShowList()
 {
-    ShowListReload reload = ::ReloadShowList();
+    ShowListReload reload = ::ReloadShowList(m_shows);
     if (!reload.ok)
         return;
     m_rows = std::move(reload.rows);
@@ -197,9 +195,8 @@ void ProgramSession::reloadShowList()
 void ProgramSession::showsEdited()
 {
     reloadShowList();
-    const PublicVariables& pv = mPublicVariable();
-    if (pv.CurrentShowIndex >= 0 && pv.CurrentShowIndex < pv.ShowList.size())
-        LoadShow(pv.ShowList.at(pv.CurrentShowIndex).ShowID);
+    if (const TShow* current = m_shows.current())
+        LoadShow(m_shows, current->ShowID);
 }
 
 void ProgramSession::reloadFiringSettings()

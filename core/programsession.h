@@ -80,6 +80,9 @@ public:
     const QVector<ShowListRow>& showRows() const { return m_rows; }
     // The current show's position in the list, or -1.
     int currentShowIndex() const;
+    // The shows of the list, each with its time points once loaded.
+    const QVector<TShow>& shows() const override { return m_shows.shows; }
+    const LoadedShows& loadedShows() const { return m_shows; }
     // Whether the operator asked for the bus monitor at start-up
     // (System.ini [Monitor] OpenAtStart=1).
     bool monitorAtStart() const;
@@ -112,6 +115,7 @@ private:
     std::unique_ptr<CommandSequencer> m_sequencer;
     std::unique_ptr<ShowRunner> m_runner;
     QTimer m_showTimer;
+    LoadedShows m_shows;
     QVector<ShowListRow> m_rows;
     quint16 m_port = 15000; // from System.ini
     bool m_ended = false;

@@ -1,14 +1,12 @@
 #include "showlist.h"
 
 #include "showstore.h"
-#include "publicvariable.h"
 
 #include <QHash>
 
-ShowListReload ReloadShowList()
+ShowListReload ReloadShowList(LoadedShows& loaded)
 {
     ShowListReload result;
-    PublicVariables& pv = mPublicVariable();
 
     // A Show table that cannot be read at all changes nothing; a read that
     // broke off lists the shows read before it.
@@ -31,22 +29,20 @@ ShowListReload ReloadShowList()
     // reorder, insert or delete the show at a position may be another one,
     // and firing its predecessor's commands would drive the wrong show.
     QHash<qint32, int> oldIndexById;
-    for (int i = 0; i < pv.ShowList.size(); ++i)
-        oldIndexById.insert(pv.ShowList.at(i).ShowID, i);
-    const qint32 chosenId = pv.CurrentShowIndex >= 0 && pv.CurrentShowIndex < pv.ShowList.size()
-                                ? pv.ShowList.at(pv.CurrentShowIndex).ShowID
-                                : -1;
+    for (int i = 0; i < loaded.shows.size(); ++i)
+        oldIndexById.insert(loaded.shows.at(i).ShowID, i);
+    const qint32 chosenId = loaded.current() ? loaded.current()->ShowID : -1;
     int chosenIndex = -1;
     for (int i = 0; i < shows.size(); ++i) {
         const auto old = oldIndexById.constFind(shows.at(i).ShowID);
         if (old != oldIndexById.constEnd())
-            shows[i].TimePoints = std::move(pv.ShowList[old.value()].TimePoints);
+            shows[i].TimePoints = std::move(loaded.shows[old.value()].TimePoints);
         if (chosenIndex < 0 && shows.at(i).ShowID == chosenId)
             chosenIndex = i;
     }
 
-    pv.ShowList = std::move(shows);
-    pv.CurrentShowIndex = chosenIndex;
+    loaded.shows = std::move(shows);
+    loaded.currentIndex = chosenIndex;
     result.ok = true;
     return result;
 }

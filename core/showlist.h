@@ -1,5 +1,7 @@
 #pragma once
 
+#include "showmodel.h"
+
 #include <QString>
 #include <QVector>
 
@@ -15,11 +17,11 @@ struct ShowListReload {
 };
 
 // Reads the shows in SequenceNo order with their names and media paths from
-// Show.ini, rebuilds mPublicVariable().ShowList and returns the rows for the
-// window's list.
+// Show.ini, rebuilds the loaded shows and returns the rows for the window's
+// list.
 //
 // Time points already loaded stay with their own show: a show keeps them
 // when it is still in the list, wherever it now stands, and a position taken
-// over by another show starts without any. CurrentShowIndex follows the
+// over by another show starts without any. The current index follows the
 // chosen show to its new position (-1 when the show is gone).
-ShowListReload ReloadShowList();
+ShowListReload ReloadShowList(LoadedShows& loaded);

@@ -2,7 +2,6 @@
 
 #include "commandsequencer.h"
 #include "mediaplayer.h"
-#include "publicvariable.h"
 #include "settingsfiles.h"
 #include "showmodel.h"
 
@@ -11,16 +10,6 @@
 #include <cmath>
 
 namespace {
-int indexOfShow(int showId)
-{
-    const auto& shows = mPublicVariable().ShowList;
-    for (int i = 0; i < shows.size(); ++i) {
-        if (shows.at(i).ShowID == showId)
-            return i;
-    }
-    return -1;
-}
-
 // A backward move smaller than this is taken as the player's report
 // wavering, not as a seek.
 constexpr qint64 BackwardSlackMS = 100;
@@ -34,9 +23,9 @@ qint64 toMS(double seconds)
 }
 } // namespace
 
-bool LoadShow(int showId)
+bool LoadShow(LoadedShows& shows, int showId)
 {
-    TShow* show = FindShow(showId);
+    TShow* show = shows.find(showId);
     return show && LoadShowTimePoints(*show);
 }
 
@@ -53,9 +42,9 @@ QVector<TControlObject> CommandsDueAt(const TShow& show, qint64 second)
     return due;
 }
 
-ShowRunner::ShowRunner(MediaPlayer& player, CommandSequencer& sequencer, std::unique_ptr<PacingTimer> firingTimer,
-                       Clock clock)
-    : m_player(player), m_sequencer(sequencer), m_timer(std::move(firingTimer)), m_clock(std::move(clock))
+ShowRunner::ShowRunner(LoadedShows& shows, MediaPlayer& player, CommandSequencer& sequencer,
+                       std::unique_ptr<PacingTimer> firingTimer, Clock clock)
+    : m_shows(shows), m_player(player), m_sequencer(sequencer), m_timer(std::move(firingTimer)), m_clock(std::move(clock))
 {
     if (!m_timer)
         m_timer = std::make_unique<QtPacingTimer>();
@@ -94,10 +83,7 @@ void ShowRunner::setFiringSettings(const FiringSettings& settings)
 
 const TShow* ShowRunner::currentShow() const
 {
-    const PublicVariables& pv = mPublicVariable();
-    if (m_ended || pv.CurrentShowIndex < 0 || pv.CurrentShowIndex >= pv.ShowList.size())
-        return nullptr;
-    return &pv.ShowList.at(pv.CurrentShowIndex);
+    return m_ended ? nullptr : m_shows.current();
 }
 
 void ShowRunner::chooseShow(const QString& showIdText)
@@ -107,31 +93,30 @@ void ShowRunner::chooseShow(const QString& showIdText)
     if (!numeric)
         return;
 
-    PublicVariables& pv = mPublicVariable();
-    const int index = indexOfShow(showId);
+    const int index = m_shows.indexOf(showId);
     if (index >= 0)
-        pv.CurrentShowIndex = index;
+        m_shows.currentIndex = index;
 
     const QString path = ShowUrlOf(showId);
     if (m_player.url() != path) {
         // Nothing of the show that played goes out after the new one starts.
         m_sequencer.dropShowLists();
-        LoadShow(showId);
+        LoadShow(m_shows, showId);
         rearm(0); // other media starts from its beginning
         m_player.setUrl(path);
         // Media refused at once has been reported; asking again would only
         // report it twice.
         if (m_player.failure().isEmpty())
             m_player.play();
-        pv.CurrentShowID = showId;
+        m_shows.currentId = showId;
         return;
     }
     // The same media: another show sharing the file must still bring its own
     // time points, or the runner would fire the previous show's commands.
-    if (showId != pv.CurrentShowID) {
+    if (showId != m_shows.currentId) {
         m_sequencer.dropShowLists();
-        LoadShow(showId);
-        pv.CurrentShowID = showId;
+        LoadShow(m_shows, showId);
+        m_shows.currentId = showId;
         m_known = false; // its time points are armed from where the media is
     }
     if (!m_player.url().isEmpty() && m_player.playState() != MediaPlayer::Playing)

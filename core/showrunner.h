@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records.h"
+#include "showmodel.h"
 #include "settingsfiles.h"
 
 #include <QMetaObject>
@@ -14,12 +15,12 @@ class CommandSequencer;
 class MediaPlayer;
 class PacingTimer;
 
-// Fills the time points (and their commands) of the show with this ShowID in
-// mPublicVariable().ShowList from the database, replacing what it held. A
+// Fills the time points (and their commands) of the show with this ShowID
+// from the database, replacing what it held. A
 // read error stops the load silently, keeping what was read up to it (or
 // the previous time points when none could be read).
 // False when no show has the ShowID or a read failed.
-bool LoadShow(int showId);
+bool LoadShow(LoadedShows& shows, int showId);
 
 // The commands a tick at the whole second `second` sends: those of every time
 // point of that second, in array order, each time point's commands in their
@@ -52,8 +53,8 @@ public:
     // Without a timer a precise QTimer sets the crossings; without a clock
     // a steady clock started here measures time. Tests give a manual timer
     // and its clock.
-    ShowRunner(MediaPlayer& player, CommandSequencer& sequencer, std::unique_ptr<PacingTimer> firingTimer = {},
-               Clock clock = {});
+    ShowRunner(LoadedShows& shows, MediaPlayer& player, CommandSequencer& sequencer,
+               std::unique_ptr<PacingTimer> firingTimer = {}, Clock clock = {});
     ~ShowRunner();
     ShowRunner(const ShowRunner&) = delete;
     ShowRunner& operator=(const ShowRunner&) = delete;
@@ -95,6 +96,7 @@ private:
     qint64 nextArmed(const TShow& show) const;
     qint64 crossingOf(qint64 secondMS) const { return secondMS - m_settings.offsetMS; }
 
+    LoadedShows& m_shows;
     MediaPlayer& m_player;
     CommandSequencer& m_sequencer;
     std::unique_ptr<PacingTimer> m_timer;

@@ -5,7 +5,6 @@
 #include "busdispatch.h"
 #include "commandcodec.h"
 #include "messages.h"
-#include "publicvariable.h"
 #include "showswitchtarget.h"
 #include "loopbackbuslink.h"
 
@@ -38,27 +37,28 @@ TShow makeShow(int id, quint8 active, quint8 switchNo)
     return s;
 }
 
-void resetShows()
+QVector<TShow> freshShows()
 {
-    mPublicVariable().ShowList = {makeShow(11, 1, 5), makeShow(12, 1, 5), makeShow(13, 0, 6),
-                                  makeShow(14, 1, 7), makeShow(15, 2, 8), makeShow(16, 1, 0)};
-    mPublicVariable().CurrentShowID = -1;
+    return {makeShow(11, 1, 5), makeShow(12, 1, 5), makeShow(13, 0, 6),
+            makeShow(14, 1, 7), makeShow(15, 2, 8), makeShow(16, 1, 0)};
 }
 
 // Behaves like the session, which rebuilds its show list when it loads a
 // show: the dispatcher must not hold on to list entries across the call.
 class FakeSession : public ShowSwitchTarget {
 public:
+    const QVector<TShow>& shows() const override { return list; }
     void switchShowOn(int index) override
     {
-        auto& shows = mPublicVariable().ShowList;
-        if (index < 0 || index >= shows.size())
+        if (index < 0 || index >= list.size())
             std::abort();
-        const int id = shows.at(index).ShowID;
-        resetShows();
-        mPublicVariable().CurrentShowID = id;
+        currentId = list.at(index).ShowID;
+        list = freshShows();
     }
     void switchShowOff() override {}
+
+    QVector<TShow> list;
+    int currentId = -1;
 };
 
 NoMessages quiet;
@@ -79,7 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const quint8* data, size_t size)
 {
     if (size > 65535)
         return 0;
-    resetShows();
+    session.list = freshShows();
+    session.currentId = -1;
     const int n = int(size);
 
     // Two passes: once for the show that is not loaded, once with it loaded.

@@ -17,11 +17,6 @@ struct PublicVariables {
     PublicVariables();
     ~PublicVariables();
 
-    // Playback
-    QVector<TShow> ShowList;
-    int CurrentShowIndex = -1;
-    int CurrentShowID = -1;
-
     // Copied commands, shared by both authoring windows
     QVector<TControlObject> CommandClipboard;
 

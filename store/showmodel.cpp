@@ -2,7 +2,6 @@
 
 #include "commandrows.h"
 #include "database.h"
-#include "publicvariable.h"
 #include "statements.h"
 
 #include <QSqlError>
@@ -127,11 +126,22 @@ bool LoadShowTimePoints(TShow& show)
     return complete;
 }
 
-TShow* FindShow(int showId)
+TShow* LoadedShows::find(int showId)
 {
-    for (TShow& show : mPublicVariable().ShowList) {
-        if (show.ShowID == showId)
-            return &show;
+    const int index = indexOf(showId);
+    return index >= 0 ? &shows[index] : nullptr;
+}
+
+int LoadedShows::indexOf(int showId) const
+{
+    for (int i = 0; i < shows.size(); ++i) {
+        if (shows.at(i).ShowID == showId)
+            return i;
     }
-    return nullptr;
+    return -1;
+}
+
+const TShow* LoadedShows::current() const
+{
+    return currentIndex >= 0 && currentIndex < shows.size() ? &shows.at(currentIndex) : nullptr;
 }

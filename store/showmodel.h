@@ -13,5 +13,19 @@
 // commands read so far. Returns false when the load did not complete.
 bool LoadShowTimePoints(TShow& show);
 
-// The show of mPublicVariable().ShowList with that ShowID, or nullptr.
-TShow* FindShow(int showId);
+#include <QVector>
+
+// The shows of the show list, in its order, each with its time points once
+// loaded, and which one is current (the one chosen last; -1 for none).
+struct LoadedShows {
+    QVector<TShow> shows;
+    int currentIndex = -1;
+    int currentId = -1;
+
+    // The show with that ShowID, or nullptr.
+    TShow* find(int showId);
+    // Its position in the list, or -1.
+    int indexOf(int showId) const;
+    // The current show, or nullptr.
+    const TShow* current() const;
+};

@@ -369,8 +369,8 @@ private Q_SLOTS:
         QCOMPARE(w.lsvShow->topLevelItemCount(), 2);
         QCOMPARE(w.lsvShow->topLevelItem(0)->text(0), QStringLiteral("Opening"));
         QCOMPARE(w.lsvShow->topLevelItem(1)->text(1), QStringLiteral("2"));
-        QCOMPARE(mPublicVariable().ShowList.size(), 2);
-        QCOMPARE(int(mPublicVariable().ShowList.at(0).UniversalSwitchID), 5);
+        QCOMPARE(m_session->shows().size(), 2);
+        QCOMPARE(int(m_session->shows().at(0).UniversalSwitchID), 5);
         QVERIFY(m_player->url().isEmpty()); // filling the list chose nothing
 
         // Choosing a row plays its show; playing sends the play set and goes
@@ -378,7 +378,7 @@ private Q_SLOTS:
         w.lsvShow->setCurrentItem(w.lsvShow->topLevelItem(1));
         QCOMPARE(m_player->url(), QStringLiteral("/media/finale.avi"));
         QCOMPARE(m_player->playState(), int(MediaPlayer::Playing));
-        QCOMPARE(mPublicVariable().CurrentShowID, 2);
+        QCOMPARE(m_session->loadedShows().currentId, 2);
         QVERIFY(sentTo(7, 8));
         QVERIFY(!m_player->fullScreen()); // not before the play set has gone out
         m_timer->runOut();
@@ -389,7 +389,7 @@ private Q_SLOTS:
         // the list follows.
         m_session->switchShowOn(0);
         QCOMPARE(m_player->url(), QStringLiteral("/media/opening.avi"));
-        QCOMPARE(mPublicVariable().CurrentShowIndex, 0);
+        QCOMPARE(m_session->currentShowIndex(), 0);
         QCOMPARE(w.lsvShow->indexOfTopLevelItem(w.lsvShow->currentItem()), 0);
         m_session->switchShowOff();
         QCOMPARE(m_player->playState(), int(MediaPlayer::Stopped));
@@ -397,7 +397,7 @@ private Q_SLOTS:
         m_session->switchShowOn(0);
         QCOMPARE(m_player->playState(), int(MediaPlayer::Playing));
         m_session->switchShowOn(17); // no such row: nothing happens
-        QCOMPARE(mPublicVariable().CurrentShowIndex, 0);
+        QCOMPARE(m_session->currentShowIndex(), 0);
     }
 
     void switchingAShowOffSilencesItAndSendsTheStopSetAtOnce()

@@ -2,7 +2,7 @@
 #include "localaddresses.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
-#include "showswitchtarget.h"
+#include "recordingswitchtarget.h"
 #include "udpbuslink.h"
 
 #include <QNetworkDatagram>
@@ -15,23 +15,7 @@ namespace {
 constexpr quint8 kOwnSubnet = 1;
 constexpr quint8 kOwnDevice = 99;
 
-// Stands in for the program session.
-class FakeSession : public ShowSwitchTarget {
-public:
-    void switchShowOn(int index) override { calls << QStringLiteral("on %1").arg(index); }
-    void switchShowOff() override { calls << QStringLiteral("off"); }
-
-    QStringList calls;
-};
-
-TShow show(int id, bool active, int switchNo)
-{
-    TShow s;
-    s.ShowID = id;
-    s.ActivedUniversalSwitch = active ? 1 : 0;
-    s.UniversalSwitchID = quint8(switchNo);
-    return s;
-}
+using FakeSession = RecordingSwitchTarget;
 
 QByteArray frame(quint16 opcode, quint8 subnet, quint8 device, QByteArray payload, quint8 fromSubnet = 3,
                  quint8 fromDevice = 4, bool longForm = false)
@@ -107,14 +91,14 @@ private Q_SLOTS:
     void init()
     {
         ResetPublicVariables();
-        PublicVariables& pv = mPublicVariable();
-        pv.ShowList = {show(11, true, 5), show(12, true, 5), show(13, false, 6), show(14, true, 7)};
         device = new QUdpSocket(this);
         QVERIFY(device->bind(QHostAddress::AnyIPv4, 0));
         link = new UdpBusLink(device->localPort(), this);
         link->setIdentity({kOwnSubnet, kOwnDevice, 3, QStringLiteral("127.0.0.1")});
         QVERIFY(link->open(QStringLiteral("127.0.0.1"), 0));
         window = new FakeSession;
+        window->list = {FakeSession::show(11, true, 5), FakeSession::show(12, true, 5),
+                        FakeSession::show(13, false, 6), FakeSession::show(14, true, 7)};
         link->startReceiving(*window);
     }
 

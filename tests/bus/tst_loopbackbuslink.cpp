@@ -2,18 +2,11 @@
 #include "busobserver.h"
 #include "loopbackbuslink.h"
 #include "publicvariable.h"
-#include "showswitchtarget.h"
+#include "recordingswitchtarget.h"
 
 #include <QtTest>
 
 namespace {
-
-class RecordingTarget : public ShowSwitchTarget {
-public:
-    void switchShowOn(int index) override { calls << QStringLiteral("on %1").arg(index); }
-    void switchShowOff() override { calls << QStringLiteral("off"); }
-    QStringList calls;
-};
 
 class RecordingObserver : public BusObserver {
 public:
@@ -43,18 +36,13 @@ class TestLoopbackBusLink : public QObject {
     Q_OBJECT
 
     std::unique_ptr<LoopbackBusLink> program, device;
-    RecordingTarget target;
+    RecordingSwitchTarget target;
 
 private Q_SLOTS:
     void init()
     {
         ResetPublicVariables();
-        auto& pv = mPublicVariable();
-        TShow show;
-        show.ShowID = 7;
-        show.ActivedUniversalSwitch = 1;
-        show.UniversalSwitchID = 5;
-        pv.ShowList = {show};
+        target.list = {RecordingSwitchTarget::show(7, true, 5)};
         program = std::make_unique<LoopbackBusLink>(0x7F000001);
         device = std::make_unique<LoopbackBusLink>(0x7F000002);
         LoopbackBusLink::join(*program, *device);

@@ -21,6 +21,7 @@ using Sends = QVector<QPair<int, qint64>>; // device, clock ms
 class TestPreciseFiring : public QObject {
     Q_OBJECT
 
+    LoadedShows loaded;
     std::unique_ptr<FakeMediaPlayer> player;
     std::unique_ptr<RecordingSequencer> bus;
     ManualPacingTimer* firing = nullptr;
@@ -33,9 +34,9 @@ class TestPreciseFiring : public QObject {
         TShow show;
         show.ShowID = 1;
         show.TimePoints = std::move(points);
-        mPublicVariable().ShowList = {show};
-        mPublicVariable().CurrentShowIndex = 0;
-        mPublicVariable().CurrentShowID = 1;
+        loaded.shows = {show};
+        loaded.currentIndex = 0;
+        loaded.currentId = 1;
         FiringSettings s;
         s.mode = mode;
         s.offsetMS = offsetMS;
@@ -80,11 +81,12 @@ private Q_SLOTS:
     void init()
     {
         ResetPublicVariables();
+        loaded = {};
         player = std::make_unique<FakeMediaPlayer>();
         bus = std::make_unique<RecordingSequencer>();
         auto timer = std::make_unique<ManualPacingTimer>();
         firing = timer.get();
-        runner = std::make_unique<ShowRunner>(*player, *bus->sequencer, std::move(timer),
+        runner = std::make_unique<ShowRunner>(loaded, *player, *bus->sequencer, std::move(timer),
                                               [this] { return firing->now(); });
         mediaMS = 0;
         sinceTick = 0;

@@ -163,7 +163,7 @@ private Q_SLOTS:
         QVERIFY(!fake->calls.join(u' ').contains(QStringLiteral("setUrl")));
         // Out of the list's range: nothing.
         session->switchShowOn(3);
-        QCOMPARE(mPublicVariable().CurrentShowIndex, 0);
+        QCOMPARE(session->currentShowIndex(), 0);
     }
 
     void aPortHeldByAnotherProgramEndsStartUp()

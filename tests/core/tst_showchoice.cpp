@@ -10,16 +10,17 @@
 class TestShowChoice : public QObject {
     Q_OBJECT
 
+    LoadedShows loaded;
     std::unique_ptr<TestProgramFolder> folder;
     std::unique_ptr<FakeMediaPlayer> player;
     std::unique_ptr<RecordingSequencer> bus;
     std::unique_ptr<ShowRunner> runner;
 
-    const TShow& show(int index) const { return mPublicVariable().ShowList.at(index); }
+    const TShow& show(int index) const { return loaded.shows.at(index); }
 
     void listShows(std::initializer_list<int> ids)
     {
-        auto& list = mPublicVariable().ShowList;
+        auto& list = loaded.shows;
         list.clear();
         for (int id : ids) {
             TShow s;
@@ -32,13 +33,14 @@ private Q_SLOTS:
     void init()
     {
         ResetPublicVariables();
+        loaded = {};
         folder = std::make_unique<TestProgramFolder>();
         QVERIFY(folder->isValid());
         QVERIFY(folder->openDatabase());
         OpenShowIni(folder->path(QStringLiteral("Database/Show.ini")));
         player = std::make_unique<FakeMediaPlayer>();
         bus = std::make_unique<RecordingSequencer>();
-        runner = std::make_unique<ShowRunner>(*player, *bus->sequencer);
+        runner = std::make_unique<ShowRunner>(loaded, *player, *bus->sequencer);
 
         // Show 1 and show 2 share one media file; show 3 has its own.
         for (int id : {1, 2, 3})
@@ -72,7 +74,7 @@ private Q_SLOTS:
         QVERIFY(RunSql(QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,CommandID,SequenceNo,"
                                       "SubnetID,DeviceID,CommandTypeID,FirstParameter,SecondParameter,"
                                       "ThirdParameter,DelayMS) values(1,2,2,2,257,258,260,65541,70000,2,-3)")));
-        QVERIFY(LoadShow(1));
+        QVERIFY(LoadShow(loaded, 1));
         const auto& points = show(0).TimePoints;
         QCOMPARE(points.size(), 2);
         QCOMPARE(points[0].SecondOfTimePoint, 4);
@@ -94,22 +96,22 @@ private Q_SLOTS:
 
         // A later load replaces what the show held.
         QVERIFY(RunSql(QStringLiteral("delete from TimePoint where TimePointID=2")));
-        QVERIFY(LoadShow(1));
+        QVERIFY(LoadShow(loaded, 1));
         QCOMPARE(show(0).TimePoints.size(), 1);
-        QVERIFY(!LoadShow(99));
+        QVERIFY(!LoadShow(loaded, 99));
     }
 
     void choosingANewShowLoadsAndStartsIt()
     {
         runner->chooseShow(QStringLiteral("3"));
         QCOMPARE(player->calls, (QStringList{QStringLiteral("setUrl:/media/b.mp4"), QStringLiteral("play")}));
-        QCOMPARE(mPublicVariable().CurrentShowIndex, 2);
-        QCOMPARE(mPublicVariable().CurrentShowID, 3);
+        QCOMPARE(loaded.currentIndex, 2);
+        QCOMPARE(loaded.currentId, 3);
 
         runner->chooseShow(QStringLiteral("1"));
         QCOMPARE(player->url(), QStringLiteral("/media/a.mp4"));
-        QCOMPARE(mPublicVariable().CurrentShowIndex, 0);
-        QCOMPARE(mPublicVariable().CurrentShowID, 1);
+        QCOMPARE(loaded.currentIndex, 0);
+        QCOMPARE(loaded.currentId, 1);
         QCOMPARE(show(0).TimePoints.size(), 2);
 
         player->playTo(10.2);
@@ -141,8 +143,8 @@ private Q_SLOTS:
         player->calls.clear();
 
         runner->chooseShow(QStringLiteral("2"));
-        QCOMPARE(mPublicVariable().CurrentShowIndex, 1);
-        QCOMPARE(mPublicVariable().CurrentShowID, 2);
+        QCOMPARE(loaded.currentIndex, 1);
+        QCOMPARE(loaded.currentId, 2);
         QVERIFY(player->calls.isEmpty()); // it plays on; the media stays
         player->playTo(10.0);
         runner->tick();
@@ -153,7 +155,7 @@ private Q_SLOTS:
         player->pause();
         player->calls.clear();
         runner->chooseShow(QStringLiteral("1"));
-        QCOMPARE(mPublicVariable().CurrentShowID, 1);
+        QCOMPARE(loaded.currentId, 1);
         QCOMPARE(player->calls, QStringList{QStringLiteral("play")});
         QCOMPARE(show(0).TimePoints.size(), 2);
     }
@@ -176,8 +178,8 @@ private Q_SLOTS:
         for (const QString& text : {QString(), QStringLiteral(" "), QStringLiteral("abc")}) {
             runner->chooseShow(text);
             QVERIFY(player->calls.isEmpty());
-            QCOMPARE(mPublicVariable().CurrentShowIndex, -1);
-            QCOMPARE(mPublicVariable().CurrentShowID, -1);
+            QCOMPARE(loaded.currentIndex, -1);
+            QCOMPARE(loaded.currentId, -1);
         }
     }
 };

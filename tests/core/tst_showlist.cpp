@@ -25,12 +25,14 @@ QVector<int> idsOf(const QVector<TShow>& shows)
 class TestShowList : public QObject {
     Q_OBJECT
 
+    LoadedShows loaded;
     std::unique_ptr<TestProgramFolder> folder;
 
 private Q_SLOTS:
     void init()
     {
         ResetPublicVariables();
+        loaded = {};
         folder = std::make_unique<TestProgramFolder>();
         QVERIFY(folder->isValid());
         QVERIFY(folder->openDatabase());
@@ -51,7 +53,7 @@ private Q_SLOTS:
         WriteShowIni(7, QStringLiteral("Morning, it's early"), QStringLiteral("/media/morning.mp4"));
         // Show 9 has no Show.ini section: empty name and path.
 
-        const ShowListReload reload = ReloadShowList();
+        const ShowListReload reload = ReloadShowList(loaded);
         QVERIFY(reload.ok);
         QCOMPARE(reload.rows.size(), 3);
         QCOMPARE(reload.rows[0].name, QStringLiteral("Morning, it's early"));
@@ -59,7 +61,7 @@ private Q_SLOTS:
         QCOMPARE(reload.rows[1].showId, QStringLiteral("4"));
         QCOMPARE(reload.rows[2].name, QString());
 
-        const auto& list = mPublicVariable().ShowList;
+        const auto& list = loaded.shows;
         QCOMPARE(idsOf(list), (QVector<int>{7, 4, 9}));
         QCOMPARE(list[1].URL, QStringLiteral("/media/evening.mp4"));
         QCOMPARE(list[1].ActivedUniversalSwitch, quint8(1));
@@ -71,48 +73,47 @@ private Q_SLOTS:
     {
         for (int id : {1, 2, 3})
             QVERIFY(AddShow(id, id));
-        QVERIFY(ReloadShowList().ok);
-        auto& pv = mPublicVariable();
-        pv.ShowList[0].TimePoints = {markedPoint(101)};
-        pv.ShowList[1].TimePoints = {markedPoint(102)};
-        pv.CurrentShowIndex = 1;
-        pv.CurrentShowID = 2;
+        QVERIFY(ReloadShowList(loaded).ok);
+        loaded.shows[0].TimePoints = {markedPoint(101)};
+        loaded.shows[1].TimePoints = {markedPoint(102)};
+        loaded.currentIndex = 1;
+        loaded.currentId = 2;
 
         // Show 1 is deleted, show 3 moves to the front and a new show 4 comes last.
         QVERIFY(RunSql(QStringLiteral("delete from Show where ShowID=1")));
         QVERIFY(RunSql(QStringLiteral("update Show set SequenceNo=0 where ShowID=3")));
         QVERIFY(AddShow(4, 9));
-        QVERIFY(ReloadShowList().ok);
-        QCOMPARE(idsOf(pv.ShowList), (QVector<int>{3, 2, 4}));
+        QVERIFY(ReloadShowList(loaded).ok);
+        QCOMPARE(idsOf(loaded.shows), (QVector<int>{3, 2, 4}));
         // Show 3 now stands where show 1's time points were; it must not inherit them.
-        QVERIFY(pv.ShowList[0].TimePoints.isEmpty());
-        QCOMPARE(pv.ShowList[1].TimePoints.size(), 1);
-        QCOMPARE(pv.ShowList[1].TimePoints[0].SecondOfTimePoint, 102);
-        QVERIFY(pv.ShowList[2].TimePoints.isEmpty());
-        QCOMPARE(pv.CurrentShowIndex, 1);
+        QVERIFY(loaded.shows[0].TimePoints.isEmpty());
+        QCOMPARE(loaded.shows[1].TimePoints.size(), 1);
+        QCOMPARE(loaded.shows[1].TimePoints[0].SecondOfTimePoint, 102);
+        QVERIFY(loaded.shows[2].TimePoints.isEmpty());
+        QCOMPARE(loaded.currentIndex, 1);
 
         // Moving the chosen show carries its time points and its choice along.
         QVERIFY(RunSql(QStringLiteral("update Show set SequenceNo=50 where ShowID=2")));
-        QVERIFY(ReloadShowList().ok);
-        QCOMPARE(idsOf(pv.ShowList), (QVector<int>{3, 4, 2}));
-        QCOMPARE(pv.ShowList[2].TimePoints[0].SecondOfTimePoint, 102);
-        QVERIFY(pv.ShowList[1].TimePoints.isEmpty());
-        QCOMPARE(pv.CurrentShowIndex, 2);
+        QVERIFY(ReloadShowList(loaded).ok);
+        QCOMPARE(idsOf(loaded.shows), (QVector<int>{3, 4, 2}));
+        QCOMPARE(loaded.shows[2].TimePoints[0].SecondOfTimePoint, 102);
+        QVERIFY(loaded.shows[1].TimePoints.isEmpty());
+        QCOMPARE(loaded.currentIndex, 2);
 
         // Deleting the chosen show leaves none chosen.
         QVERIFY(RunSql(QStringLiteral("delete from Show where ShowID=2")));
-        QVERIFY(ReloadShowList().ok);
-        QCOMPARE(pv.CurrentShowIndex, -1);
+        QVERIFY(ReloadShowList(loaded).ok);
+        QCOMPARE(loaded.currentIndex, -1);
     }
 
     void anUnreadableTableChangesNothing()
     {
         QVERIFY(AddShow(1, 1));
-        QVERIFY(ReloadShowList().ok);
+        QVERIFY(ReloadShowList(loaded).ok);
         CloseDatabase();
-        const ShowListReload reload = ReloadShowList();
+        const ShowListReload reload = ReloadShowList(loaded);
         QVERIFY(!reload.ok);
-        QCOMPARE(mPublicVariable().ShowList.size(), 1);
+        QCOMPARE(loaded.shows.size(), 1);
     }
 };
 

@@ -10,21 +10,22 @@ namespace {
 using RunnerData::cmd;
 using RunnerData::point;
 
-// One show in ShowList, chosen, with the given time points.
-void chooseInMemory(QVector<TTimePoint> points)
+// One show in the list, chosen, with the given time points.
+void chooseInMemory(LoadedShows& loaded, QVector<TTimePoint> points)
 {
     TShow show;
     show.ShowID = 1;
     show.TimePoints = std::move(points);
-    mPublicVariable().ShowList = {show};
-    mPublicVariable().CurrentShowIndex = 0;
-    mPublicVariable().CurrentShowID = 1;
+    loaded.shows = {show};
+    loaded.currentIndex = 0;
+    loaded.currentId = 1;
 }
 } // namespace
 
 class TestShowRunner : public QObject {
     Q_OBJECT
 
+    LoadedShows loaded;
     std::unique_ptr<FakeMediaPlayer> player;
     std::unique_ptr<RecordingSequencer> bus;
     std::unique_ptr<ShowRunner> runner;
@@ -44,11 +45,12 @@ private Q_SLOTS:
     void init()
     {
         ResetPublicVariables();
+        loaded = {};
         player = std::make_unique<FakeMediaPlayer>();
         player->setUrlQuietly(QStringLiteral("/media/show.mp4"));
         player->setStateQuietly(MediaPlayer::Playing);
         bus = std::make_unique<RecordingSequencer>();
-        runner = std::make_unique<ShowRunner>(*player, *bus->sequencer);
+        runner = std::make_unique<ShowRunner>(loaded, *player, *bus->sequencer);
     }
     void cleanup()
     {
@@ -72,7 +74,7 @@ private Q_SLOTS:
     {
         QFETCH(double, position);
         QFETCH(bool, fires);
-        chooseInMemory({point(5, {cmd(5)}), point(10, {cmd(10)}), point(12, {cmd(12)})});
+        chooseInMemory(loaded, {point(5, {cmd(5)}), point(10, {cmd(10)}), point(12, {cmd(12)})});
         QCOMPARE(tickAt(position), fires ? QVector<int>{10} : QVector<int>{});
         // No memory of having fired: the next tick in the same second fires again.
         QCOMPARE(tickAt(position), fires ? QVector<int>{10} : QVector<int>{});
@@ -80,7 +82,7 @@ private Q_SLOTS:
 
     void aSeekMovesTheFiringWithIt()
     {
-        chooseInMemory({point(5, {cmd(5)}), point(40, {cmd(40)})});
+        chooseInMemory(loaded, {point(5, {cmd(5)}), point(40, {cmd(40)})});
         player->setDuration(60.0);
         player->playTo(5.3);
         // Seeking forward skips what lies between; back, it fires again.
@@ -100,7 +102,7 @@ private Q_SLOTS:
 
     void sameSecondTimePointsFireTogetherInArrayOrder()
     {
-        chooseInMemory({point(3, {cmd(1, 0), cmd(2, 500)}), point(3, {cmd(3)}), point(4, {cmd(4)})});
+        chooseInMemory(loaded, {point(3, {cmd(1, 0), cmd(2, 500)}), point(3, {cmd(3)}), point(4, {cmd(4)})});
         player->playTo(3.2);
         runner->tick();
         QCOMPARE(bus->devices(), QVector<int>{1}); // one list, paced by the sequencer
@@ -112,16 +114,16 @@ private Q_SLOTS:
 
     void aTimePointWithoutCommandsEndsTheTick()
     {
-        chooseInMemory({point(3, {}), point(3, {cmd(3)})});
+        chooseInMemory(loaded, {point(3, {}), point(3, {cmd(3)})});
         QCOMPARE(tickAt(3.0), QVector<int>{});
         // Only matching time points count: an empty one at another second does not.
-        chooseInMemory({point(2, {}), point(3, {cmd(3)}), point(3, {}), point(3, {cmd(4)})});
+        chooseInMemory(loaded, {point(2, {}), point(3, {cmd(3)}), point(3, {}), point(3, {cmd(4)})});
         QCOMPARE(tickAt(3.0), QVector<int>{3});
     }
 
     void secondZeroAndSeeking()
     {
-        chooseInMemory({point(0, {cmd(7)}), point(20, {cmd(20)})});
+        chooseInMemory(loaded, {point(0, {cmd(7)}), point(20, {cmd(20)})});
         QCOMPARE(tickAt(0.0), QVector<int>{7}); // right after playback starts
         QCOMPARE(tickAt(0.3), QVector<int>{7});
         QCOMPARE(tickAt(21.0), QVector<int>{}); // a seek past 20 skips it
@@ -132,12 +134,12 @@ private Q_SLOTS:
     {
         QCOMPARE(tickAt(10.0), QVector<int>{}); // no show chosen
 
-        chooseInMemory({point(10, {cmd(10)})});
-        mPublicVariable().CurrentShowIndex = -1;
+        chooseInMemory(loaded, {point(10, {cmd(10)})});
+        loaded.currentIndex = -1;
         QCOMPARE(tickAt(10.0), QVector<int>{});
-        mPublicVariable().CurrentShowIndex = 5; // beyond the list
+        loaded.currentIndex = 5; // beyond the list
         QCOMPARE(tickAt(10.0), QVector<int>{});
-        mPublicVariable().CurrentShowIndex = 0;
+        loaded.currentIndex = 0;
 
         for (int state : {int(MediaPlayer::Paused), int(MediaPlayer::Stopped), int(MediaPlayer::Buffering),
                           int(MediaPlayer::ScanForward)}) {
@@ -152,7 +154,7 @@ private Q_SLOTS:
 
     void ticksAreHeldBackWhileTheSequencerSends()
     {
-        chooseInMemory({point(1, {cmd(1, 500)}), point(2, {cmd(2)})});
+        chooseInMemory(loaded, {point(1, {cmd(1, 500)}), point(2, {cmd(2)})});
         player->playTo(1.0);
         runner->tick();
         QCOMPARE(bus->devices(), QVector<int>{1});
@@ -172,7 +174,7 @@ private Q_SLOTS:
 
         // A long play set holds back the runner in the same way, so a time
         // point in the first second of the media is passed over.
-        chooseInMemory({point(0, {cmd(9)})});
+        chooseInMemory(loaded, {point(0, {cmd(9)})});
         QVector<TControlObject> playSet(30, cmd(30));
         bus->sequencer->enqueue(playSet);
         for (int tick = 0; tick < 14; ++tick) {

@@ -5,7 +5,7 @@
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "settingsfiles.h"
-#include "showswitchtarget.h"
+#include "recordingswitchtarget.h"
 #include "udpbuslink.h"
 
 #include <QLineEdit>
@@ -20,13 +20,7 @@ namespace {
 
 constexpr quint8 kSwitchNo = 5;
 
-// Stands in for the program session: records what a switch command asked of it.
-class SwitchWitness : public ShowSwitchTarget {
-public:
-    void switchShowOn(int index) override { calls << QStringLiteral("on %1").arg(index); }
-    void switchShowOff() override { calls << QStringLiteral("off"); }
-    QStringList calls;
-};
+using SwitchWitness = RecordingSwitchTarget;
 
 // The program's link, counting its moves.
 class CountingLink : public UdpBusLink {
@@ -100,12 +94,6 @@ private Q_SLOTS:
         QVERIFY(folder->isValid());
         OpenSettingsFiles();
         boxes = std::make_unique<ScriptedMessages>();
-        PublicVariables& pv = mPublicVariable();
-        TShow show;
-        show.ShowID = 1;
-        show.ActivedUniversalSwitch = 1;
-        show.UniversalSwitchID = kSwitchNo;
-        pv.ShowList = {show};
 
         device = new QUdpSocket(this);
         QVERIFY(device->bind(QHostAddress::AnyIPv4, 0));
@@ -117,6 +105,7 @@ private Q_SLOTS:
         QVERIFY(ports.orvane != 0 && ports.orvane != ports.showControl);
 
         witness = std::make_unique<SwitchWitness>();
+        witness->list = {SwitchWitness::show(1, true, kSwitchNo)};
         link->startReceiving(*witness);
     }
 

@@ -4,7 +4,7 @@
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "settingsfiles.h"
-#include "showswitchtarget.h"
+#include "recordingswitchtarget.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,11 +18,6 @@
 
 namespace {
 
-class NoWindow : public ShowSwitchTarget {
-public:
-    void switchShowOn(int) override {}
-    void switchShowOff() override {}
-};
 
 QByteArray frame(quint16 operation, QByteArray payload, quint8 fromSubnet = 1, quint8 fromDevice = 99,
                  quint8 toSubnet = 7, quint8 toDevice = 9)
@@ -291,15 +286,11 @@ private Q_SLOTS:
     // a few rows; the monitor still counts every datagram in each direction.
     void receiverIsUnaffectedByWhatTheMonitorSkips()
     {
-        TShow show;
-        show.ShowID = 11;
-        show.ActivedUniversalSwitch = 1;
-        show.UniversalSwitchID = 5;
-        mPublicVariable().ShowList = {show};
         BusMonitorWindow window(*program);
         window.log().setMaxRowsPerFlush(5);
         window.log().setFlushInterval(3600 * 1000); // nothing enters the table but by hand
-        NoWindow target;
+        RecordingSwitchTarget target;
+        target.list = {RecordingSwitchTarget::show(11, true, 5)};
         program->startReceiving(target);
 
         for (int i = 0; i < 100; ++i)
@@ -341,7 +332,7 @@ private Q_SLOTS:
         SendCommand(*program, 1, 20, 4, 5, 100, 3);
         QCOMPARE(nextAtGateway(), unwatched);
 
-        NoWindow target;
+        RecordingSwitchTarget target;
         program->startReceiving(target);
         const QByteArray incoming = frame(0xE01C, QByteArray::fromHex("0901"), 3, 4, 1, 99);
         gateway->sendRaw(incoming);

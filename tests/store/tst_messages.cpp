@@ -22,12 +22,9 @@ private Q_SLOTS:
 
     void resetGivesFreshState()
     {
-        mPublicVariable().CurrentShowID = 7;
-        mPublicVariable().ShowList.resize(3);
+        mPublicVariable().CommandClipboard.resize(3);
         ResetPublicVariables();
-        QCOMPARE(mPublicVariable().CurrentShowID, -1);
-        QCOMPARE(mPublicVariable().CurrentShowIndex, -1);
-        QVERIFY(mPublicVariable().ShowList.isEmpty());
+        QVERIFY(mPublicVariable().CommandClipboard.isEmpty());
     }
 };
 

@@ -171,11 +171,17 @@ private Q_SLOTS:
 
     void findShowByIdInTheShowList()
     {
-        mPublicVariable().ShowList.resize(2);
-        mPublicVariable().ShowList[0].ShowID = 3;
-        mPublicVariable().ShowList[1].ShowID = 8;
-        QCOMPARE(FindShow(8), &mPublicVariable().ShowList[1]);
-        QCOMPARE(FindShow(5), nullptr);
+        LoadedShows loaded;
+        loaded.shows.resize(2);
+        loaded.shows[0].ShowID = 3;
+        loaded.shows[1].ShowID = 8;
+        QCOMPARE(loaded.find(8), &loaded.shows[1]);
+        QCOMPARE(loaded.find(5), nullptr);
+        QCOMPARE(loaded.current(), nullptr);
+        loaded.currentIndex = 1;
+        QCOMPARE(loaded.current(), &loaded.shows[1]);
+        loaded.currentIndex = 2; // beyond the list
+        QCOMPARE(loaded.current(), nullptr);
     }
 };
 
