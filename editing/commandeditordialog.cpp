@@ -22,10 +22,9 @@
 namespace {
 
 constexpr GridEditor allEditors[GridEditorCount] = {
-    GridEditor::SubNetID,     GridEditor::DeviceID,      GridEditor::Type,      GridEditor::FirstPara,
-    GridEditor::SecondPara,   GridEditor::Minute,        GridEditor::Second,    GridEditor::SwitchStatus,
-    GridEditor::CurtainStatus, GridEditor::AlarmType,    GridEditor::SecurityMode, GridEditor::OrderID,
-    GridEditor::Remark,       GridEditor::Delay};
+    GridEditor::SubNetID,   GridEditor::DeviceID, GridEditor::Type,    GridEditor::FirstPara,
+    GridEditor::SecondPara, GridEditor::Minute,   GridEditor::Second,  GridEditor::List,
+    GridEditor::OrderID,    GridEditor::Remark,   GridEditor::Delay};
 
 bool isSpinBox(GridEditor e)
 {
@@ -75,7 +74,7 @@ int CommandEditorDialog::EditorColumn(GridEditor editor)
         return ColThirdPara;
     case GridEditor::Delay:
         return ColDelay;
-    default: // the second-parameter box and the four lists
+    default: // the second-parameter box and the lists
         return ColSecondPara;
     }
 }
@@ -191,11 +190,16 @@ void CommandEditorDialog::createEditors()
     m_timeColon->adjustSize();
 
     for (GridEditor e : allEditors) {
+        if (e == GridEditor::List) {
+            for (const LookupFacts& list : ParameterLookups())
+                m_lists.insert(list.lookup, createList(cells, list.lookup));
+            continue;
+        }
         QWidget* parent = (e == GridEditor::Minute || e == GridEditor::Second) ? panRunTime : cells;
         QWidget* w = nullptr;
-        if (CommandGridModel::IsListEditor(e)) {
+        if (e == GridEditor::Type) {
             auto* box = new QComboBox(parent);
-            box->addItems(CommandGridModel::EditorItems(e));
+            box->addItems(m_model.EditorItems(e));
             box->setCurrentIndex(-1);
             connect(box, &QComboBox::currentIndexChanged, this, [this, e](int index) {
                 if (!m_rendering)
@@ -223,6 +227,27 @@ void CommandEditorDialog::createEditors()
     }
 }
 
+QComboBox* CommandEditorDialog::createList(QWidget* parent, ParameterLookup lookup)
+{
+    auto* box = new QComboBox(parent);
+    box->addItems(FactsOf(lookup).names());
+    box->setCurrentIndex(-1);
+    // Only the list of the model's lookup stands for its list editor.
+    connect(box, &QComboBox::currentIndexChanged, this, [this, lookup](int index) {
+        if (!m_rendering && m_model.listLookup() == lookup)
+            m_model.ChooseItem(GridEditor::List, index);
+    });
+    box->setObjectName(CommandGridModel::EditorName(GridEditor::List, lookup));
+    box->installEventFilter(this);
+    box->hide();
+    return box;
+}
+
+QWidget* CommandEditorDialog::editorWidget(GridEditor editor) const
+{
+    return editor == GridEditor::List ? m_lists.value(m_model.listLookup()) : m_editors[size_t(editor)];
+}
+
 void CommandEditorDialog::editorTyped(GridEditor editor, const QString& text)
 {
     if (!m_rendering)
@@ -247,9 +272,11 @@ void CommandEditorDialog::placeEditors()
     // Each editor covers its cell inside the grid lines.
     const auto cellRect = [this, row](int column) { return strgrd->visualRect(strgrd->model()->index(row, column)); };
     for (GridEditor e : allEditors) {
-        if (e != GridEditor::Minute && e != GridEditor::Second)
+        if (e != GridEditor::Minute && e != GridEditor::Second && e != GridEditor::List)
             m_editors[size_t(e)]->setGeometry(cellRect(EditorColumn(e)));
     }
+    for (QComboBox* list : std::as_const(m_lists))
+        list->setGeometry(cellRect(EditorColumn(GridEditor::List)));
     // The time boxes share the running-time column: minutes, ":", seconds.
     const QRect time = cellRect(ColThirdPara);
     panRunTime->setGeometry(time);
@@ -290,7 +317,16 @@ void CommandEditorDialog::renderCell(int row, int column)
 void CommandEditorDialog::renderEditor(GridEditor editor)
 {
     const QScopedValueRollback<bool> rendering(m_rendering, true);
-    QWidget* w = m_editors[size_t(editor)];
+    QWidget* w = editorWidget(editor);
+    if (editor == GridEditor::List) {
+        // Only the list of the model's lookup shows; the others keep their choices.
+        for (QComboBox* list : std::as_const(m_lists)) {
+            if (list != w)
+                list->hide();
+        }
+        if (!w)
+            return;
+    }
     const QString text = m_model.editorText(editor);
     if (auto* box = qobject_cast<QComboBox*>(w)) {
         if (box->currentIndex() != m_model.editorIndex(editor))
@@ -364,8 +400,9 @@ bool CommandEditorDialog::eventFilter(QObject* watched, QEvent* event)
         // A list's own drop-down or another window taking the keyboard is
         // not leaving the editor.
         if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            // The lists of the other lookups are hidden: no editor of the row.
             for (GridEditor e : allEditors) {
-                if (m_editors[size_t(e)] == watched) {
+                if (editorWidget(e) == watched) {
                     m_model.LeaveEditor(e);
                     break;
                 }

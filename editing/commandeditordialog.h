@@ -3,11 +3,13 @@
 #include "commandgridmodel.h"
 
 #include <QDialog>
+#include <QMap>
 #include <QTableWidget>
 
 #include <array>
 
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -44,7 +46,8 @@ public:
                              const QString& showName, const QString& timePointId, const QString& timePointText);
 
     CommandGridModel& model() { return m_model; }
-    QWidget* editorWidget(GridEditor editor) const { return m_editors[size_t(editor)]; }
+    // The widget of an editor; for List, the list of the model's lookup.
+    QWidget* editorWidget(GridEditor editor) const;
     // The column an editor is laid over.
     static int EditorColumn(GridEditor editor);
 
@@ -68,6 +71,7 @@ protected:
 
 private:
     void createEditors();
+    QComboBox* createList(QWidget* parent, ParameterLookup lookup);
     void setColumnWidths();
     void placeEditors();
     void renderRows();
@@ -78,7 +82,8 @@ private:
     void editorTyped(GridEditor editor, const QString& text);
 
     CommandGridModel m_model;
-    std::array<QWidget*, GridEditorCount> m_editors{};
+    std::array<QWidget*, GridEditorCount> m_editors{}; // none for List
+    QMap<ParameterLookup, QComboBox*> m_lists;
     std::array<QCheckBox*, 5> m_syncBoxes{};
     QLabel* m_timeColon = nullptr;
     bool m_rendering = false;

@@ -2,45 +2,12 @@
 
 #include "commandlist.h"
 #include "showstore.h"
-#include "lookups.h"
 #include "messages.h"
 #include "publicvariable.h"
 #include "settingsfiles.h"
 #include "textops.h"
 
 namespace {
-
-constexpr GridEditor parameterEditors[] = {GridEditor::FirstPara,    GridEditor::SecondPara,    GridEditor::Minute,
-                                           GridEditor::Second,       GridEditor::SwitchStatus,  GridEditor::CurtainStatus,
-                                           GridEditor::AlarmType,    GridEditor::SecurityMode};
-
-GridEditor listEditor(ParameterEditor list)
-{
-    switch (list) {
-    case ParameterEditor::SwitchStatus:
-        return GridEditor::SwitchStatus;
-    case ParameterEditor::CurtainStatus:
-        return GridEditor::CurtainStatus;
-    case ParameterEditor::AlarmType:
-        return GridEditor::AlarmType;
-    default:
-        return GridEditor::SecurityMode;
-    }
-}
-
-ParameterEditor asParameterList(GridEditor e)
-{
-    switch (e) {
-    case GridEditor::SwitchStatus:
-        return ParameterEditor::SwitchStatus;
-    case GridEditor::CurtainStatus:
-        return ParameterEditor::CurtainStatus;
-    case GridEditor::AlarmType:
-        return ParameterEditor::AlarmType;
-    default:
-        return ParameterEditor::SecurityMode;
-    }
-}
 
 // The editing layer's name for the commands being edited.
 ShowStore::CommandTarget listOf(const CommandGridTarget& target)
@@ -77,12 +44,13 @@ double CommandGridModel::ColumnShare(int column)
     return column >= 1 && column < CommandGridColumns ? shares[column] : 0.0;
 }
 
-QString CommandGridModel::EditorName(GridEditor editor)
+QString CommandGridModel::EditorName(GridEditor editor, ParameterLookup list)
 {
+    if (editor == GridEditor::List)
+        return QString::fromLatin1(FactsOf(list).editorName);
     static const char* const names[GridEditorCount] = {
-        "editSubNetID",    "editDeviceID",     "cboType",      "editFirstPara",  "editSecondPara",
-        "spineditMinute",  "spineditSecond",   "cboSwitchStatus", "cboCurtainStatus", "cboAlarmType",
-        "cboSecurityMode", "seOrderID",        "editRemark",   "editDelay"};
+        "editSubNetID",   "editDeviceID", "cboType", "editFirstPara", "editSecondPara", "spineditMinute",
+        "spineditSecond", "",             "seOrderID", "editRemark",  "editDelay"};
     return QString::fromLatin1(names[int(editor)]);
 }
 
@@ -97,10 +65,12 @@ QStringList CommandGridModel::TabOrder()
 {
     QStringList order{SyncBoxName(SyncBox::SubNetID), SyncBoxName(SyncBox::DeviceID), SyncBoxName(SyncBox::Kind)};
     for (GridEditor e : {GridEditor::SubNetID, GridEditor::DeviceID, GridEditor::Type, GridEditor::FirstPara,
-                         GridEditor::SecondPara, GridEditor::Minute, GridEditor::Second, GridEditor::SwitchStatus,
-                         GridEditor::CurtainStatus, GridEditor::AlarmType, GridEditor::SecurityMode,
-                         GridEditor::OrderID, GridEditor::Remark})
+                         GridEditor::SecondPara, GridEditor::Minute, GridEditor::Second}) {
         order << EditorName(e);
+    }
+    for (const LookupFacts& list : ParameterLookups())
+        order << EditorName(GridEditor::List, list.lookup);
+    order << EditorName(GridEditor::OrderID) << EditorName(GridEditor::Remark);
     order << SyncBoxName(SyncBox::ThirdPara) << EditorName(GridEditor::Delay) << SyncBoxName(SyncBox::Delay)
           << QStringLiteral("bitbtnSave") << QStringLiteral("bitbtnClose") << QStringLiteral("strgrd");
     return order;
@@ -184,27 +154,30 @@ QString CommandGridModel::editorText(GridEditor editor) const
     if (!IsListEditor(editor))
         return state(editor).text;
     const QStringList items = EditorItems(editor);
-    const int index = state(editor).index;
+    const int index = editorIndex(editor);
     return index >= 0 && index < items.size() ? items[index] : QString();
 }
 
-QStringList CommandGridModel::EditorItems(GridEditor editor)
+int CommandGridModel::editorIndex(GridEditor editor) const
 {
+    return editor == GridEditor::List ? m_listIndex.value(m_listLookup, -1) : state(editor).index;
+}
+
+QStringList CommandGridModel::EditorItems(GridEditor editor) const
+{
+    if (editor == GridEditor::List)
+        return FactsOf(m_listLookup).names();
+    QStringList names;
     if (editor == GridEditor::Type) {
-        QStringList names;
         for (const TDefineNote& type : mPublicVariable().CommandTypeList)
             names << type.Note;
-        return names;
     }
-    if (!IsListEditor(editor))
-        return {};
-    return LookupNotes(LookupOfList(asParameterList(editor)));
+    return names;
 }
 
 bool CommandGridModel::IsListEditor(GridEditor editor)
 {
-    return editor == GridEditor::Type || editor == GridEditor::SwitchStatus || editor == GridEditor::CurtainStatus
-           || editor == GridEditor::AlarmType || editor == GridEditor::SecurityMode;
+    return editor == GridEditor::Type || editor == GridEditor::List;
 }
 
 int CommandGridModel::rowKind(int row) const
@@ -247,10 +220,25 @@ void CommandGridModel::selectItem(GridEditor e, int index)
 {
     if (index < -1 || index >= EditorItems(e).size())
         index = -1;
-    if (state(e).index == index)
+    if (editorIndex(e) == index)
         return;
-    state(e).index = index;
+    if (e == GridEditor::List)
+        m_listIndex[m_listLookup] = index;
+    else
+        state(e).index = index;
     Q_EMIT editorChanged(e);
+}
+
+void CommandGridModel::showParameterEditors(int kind, ParameterEditors shown)
+{
+    // Hidden first: another lookup's list takes the list's place.
+    showEditor(GridEditor::List, false);
+    m_listLookup = KindFacts(kind).lookup;
+    showEditor(GridEditor::FirstPara, shown.testFlag(ParameterEditor::FirstPara));
+    showEditor(GridEditor::SecondPara, shown.testFlag(ParameterEditor::SecondPara));
+    showEditor(GridEditor::Minute, shown.testFlag(ParameterEditor::RunTime));
+    showEditor(GridEditor::Second, shown.testFlag(ParameterEditor::RunTime));
+    showEditor(GridEditor::List, shown.testFlag(ParameterEditor::List));
 }
 
 // ---- Row selection ----
@@ -286,31 +274,20 @@ bool CommandGridModel::SelectCell(int row, int column)
                          GridEditor::Type, GridEditor::Delay})
         showEditor(e, true);
 
-    for (GridEditor e : parameterEditors)
-        showEditor(e, false);
+    const int kind = rowKind(row);
     const RowEditorFill fill =
-        EditorsForRow(rowKind(row), cell(row, ColFirstPara), cell(row, ColSecondPara), cell(row, ColThirdPara));
-    if (fill.shown.testFlag(ParameterEditor::FirstPara)) {
+        EditorsForRow(kind, cell(row, ColFirstPara), cell(row, ColSecondPara), cell(row, ColThirdPara));
+    if (fill.shown.testFlag(ParameterEditor::FirstPara))
         fillEditor(GridEditor::FirstPara, fill.first);
-        showEditor(GridEditor::FirstPara, true);
-    }
-    if (fill.shown.testFlag(ParameterEditor::SecondPara)) {
+    if (fill.shown.testFlag(ParameterEditor::SecondPara))
         fillEditor(GridEditor::SecondPara, fill.second);
-        showEditor(GridEditor::SecondPara, true);
-    }
     if (fill.shown.testFlag(ParameterEditor::RunTime)) {
         fillEditor(GridEditor::Minute, fill.minute);
         fillEditor(GridEditor::Second, fill.seconds);
-        showEditor(GridEditor::Minute, true);
-        showEditor(GridEditor::Second, true);
     }
-    for (ParameterEditor list : {ParameterEditor::SwitchStatus, ParameterEditor::CurtainStatus,
-                                 ParameterEditor::AlarmType, ParameterEditor::SecurityMode}) {
-        if (fill.shown.testFlag(list)) {
-            selectItem(listEditor(list), fill.listIndex);
-            showEditor(listEditor(list), true);
-        }
-    }
+    showParameterEditors(kind, fill.shown);
+    if (fill.shown.testFlag(ParameterEditor::List))
+        selectItem(GridEditor::List, fill.listIndex);
     return true;
 }
 
@@ -400,22 +377,7 @@ void CommandGridModel::typeChanged()
     if (typeName.isEmpty())
         return;
     const int kind = KindOfTypeName(typeName);
-    const ParameterEditors shown = ShowEditorsForKind(kind);
-    for (GridEditor e : parameterEditors)
-        showEditor(e, false);
-    if (shown.testFlag(ParameterEditor::FirstPara))
-        showEditor(GridEditor::FirstPara, true);
-    if (shown.testFlag(ParameterEditor::SecondPara))
-        showEditor(GridEditor::SecondPara, true);
-    if (shown.testFlag(ParameterEditor::RunTime)) {
-        showEditor(GridEditor::Minute, true);
-        showEditor(GridEditor::Second, true);
-    }
-    for (ParameterEditor list : {ParameterEditor::SwitchStatus, ParameterEditor::CurtainStatus,
-                                 ParameterEditor::AlarmType, ParameterEditor::SecurityMode}) {
-        if (shown.testFlag(list))
-            showEditor(listEditor(list), true);
-    }
+    showParameterEditors(kind, ShowEditorsForKind(kind));
 
     if (syncChecked(SyncBox::Kind)) {
         for (int row = 1; row <= rowCount(); ++row) {
@@ -457,11 +419,8 @@ void CommandGridModel::LeaveEditor(GridEditor editor)
     case GridEditor::Second:
         leaveTimeBoxes();
         return;
-    case GridEditor::SwitchStatus:
-    case GridEditor::CurtainStatus:
-    case GridEditor::AlarmType:
-    case GridEditor::SecurityMode:
-        leaveList(editor);
+    case GridEditor::List:
+        leaveList();
         return;
     default:
         leaveTextBox(editor);
@@ -522,15 +481,15 @@ void CommandGridModel::leaveTextBox(GridEditor e)
     markRow(row);
 }
 
-void CommandGridModel::leaveList(GridEditor e)
+void CommandGridModel::leaveList()
 {
     const int row = m_currentRow;
-    const QString text = editorText(e);
-    if (!validRow(row) || !editorVisible(e) || text.isEmpty())
+    const QString text = editorText(GridEditor::List);
+    if (!validRow(row) || !editorVisible(GridEditor::List) || text.isEmpty())
         return;
     if (text == CellValue(cell(row, ColSecondPara)))
         return;
-    setCell(row, ColSecondPara, DescribedValue(text, ListDescriptionKey(asParameterList(e))));
+    setCell(row, ColSecondPara, DescribedValue(text, QString::fromLatin1(FactsOf(m_listLookup).descriptionKey)));
     markRow(row);
 }
 
@@ -555,8 +514,7 @@ void CommandGridModel::leaveTimeBoxes()
 void CommandGridModel::CommitEditors()
 {
     for (GridEditor e : {GridEditor::SubNetID, GridEditor::DeviceID, GridEditor::Type, GridEditor::FirstPara,
-                         GridEditor::SecondPara, GridEditor::SwitchStatus, GridEditor::CurtainStatus,
-                         GridEditor::OrderID, GridEditor::AlarmType, GridEditor::SecurityMode}) {
+                         GridEditor::SecondPara, GridEditor::List, GridEditor::OrderID}) {
         if (editorVisible(e))
             LeaveEditor(e);
     }

@@ -4,6 +4,7 @@
 #include "records.h"
 
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -35,7 +36,8 @@ enum CommandGridColumn {
 };
 constexpr int CommandGridColumns = 11;
 
-// The floating editors, in keyboard order.
+// The floating editors, in keyboard order. List is the list of names of the
+// row kind's lookup (listLookup()); each lookup's list keeps its own choice.
 enum class GridEditor {
     SubNetID,
     DeviceID,
@@ -44,15 +46,12 @@ enum class GridEditor {
     SecondPara,
     Minute,
     Second,
-    SwitchStatus,
-    CurtainStatus,
-    AlarmType,
-    SecurityMode,
+    List,
     OrderID,
     Remark,
     Delay,
 };
-constexpr int GridEditorCount = 14;
+constexpr int GridEditorCount = 11;
 
 // The check boxes that apply a change to every row at once.
 enum class SyncBox { SubNetID, DeviceID, Kind, ThirdPara, Delay };
@@ -86,9 +85,9 @@ public:
     // Column headings (language file) and width shares of the data columns.
     static QString ColumnHeader(int column);
     static double ColumnShare(int column);
-    // The object name of an editor or check box, and the keyboard order of
-    // the window's controls by object name.
-    static QString EditorName(GridEditor editor);
+    // The object name of an editor (of a lookup's list for List) or check
+    // box, and the keyboard order of the window's controls by object name.
+    static QString EditorName(GridEditor editor, ParameterLookup list = ParameterLookup::None);
     static QString SyncBoxName(SyncBox box);
     static QStringList TabOrder();
 
@@ -120,10 +119,12 @@ public:
     bool editorVisible(GridEditor editor) const { return state(editor).visible; }
     QString editorText(GridEditor editor) const;
     // The selection of a list editor, -1 for none.
-    int editorIndex(GridEditor editor) const { return state(editor).index; }
+    int editorIndex(GridEditor editor) const;
     // The choices of a list editor, in list order.
-    static QStringList EditorItems(GridEditor editor);
+    QStringList EditorItems(GridEditor editor) const;
     static bool IsListEditor(GridEditor editor);
+    // The lookup whose names List offers.
+    ParameterLookup listLookup() const { return m_listLookup; }
 
     bool syncChecked(SyncBox box) const { return m_sync[int(box)]; }
 
@@ -185,8 +186,10 @@ private:
     void selectItem(GridEditor e, int index);
     void changed(GridEditor e);
 
+    // Shows the parameter editors of a kind and hides the others.
+    void showParameterEditors(int kind, ParameterEditors shown);
     void leaveTextBox(GridEditor e);
-    void leaveList(GridEditor e);
+    void leaveList();
     void leaveTimeBoxes();
     void typeChanged();
     void syncRunningTime();
@@ -198,6 +201,8 @@ private:
     int m_currentRow = 0;
     bool m_saved = false;
     std::array<EditorState, GridEditorCount> m_editors;
+    ParameterLookup m_listLookup = ParameterLookup::None;
+    QMap<ParameterLookup, int> m_listIndex; // the choice of each lookup's list
     std::array<bool, 5> m_sync{};
     CommandRowsWriter m_writer = WriteCommandRows;
 };

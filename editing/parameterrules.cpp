@@ -1,6 +1,5 @@
 #include "parameterrules.h"
 
-#include "lookups.h"
 #include "publicvariable.h"
 #include "textops.h"
 
@@ -58,56 +57,6 @@ bool IsNumberIn(const QString& text, int minimum, int maximum)
     return CheckNumber(text, true, minimum, maximum, false);
 }
 
-ParameterEditor ListEditorOfKind(int kind)
-{
-    switch (KindFacts(kind).lookup) {
-    case ParameterLookup::UniversalSwitchStatus:
-        return ParameterEditor::SwitchStatus;
-    case ParameterLookup::CurtainStatus:
-        return ParameterEditor::CurtainStatus;
-    case ParameterLookup::SecurityMode:
-        return ParameterEditor::SecurityMode;
-    case ParameterLookup::SecurityAlarmType:
-        return ParameterEditor::AlarmType;
-    case ParameterLookup::None:
-        break;
-    }
-    return ParameterEditor::FirstPara;
-}
-
-ParameterLookup LookupOfList(ParameterEditor list)
-{
-    switch (list) {
-    case ParameterEditor::SwitchStatus:
-        return ParameterLookup::UniversalSwitchStatus;
-    case ParameterEditor::CurtainStatus:
-        return ParameterLookup::CurtainStatus;
-    case ParameterEditor::SecurityMode:
-        return ParameterLookup::SecurityMode;
-    case ParameterEditor::AlarmType:
-        return ParameterLookup::SecurityAlarmType;
-    default:
-        return ParameterLookup::None;
-    }
-}
-
-QString ListDescriptionKey(ParameterEditor list)
-{
-    // Each list describes its choice the same way, whatever the row's kind.
-    switch (list) {
-    case ParameterEditor::SwitchStatus:
-        return key(KindFacts(2).secondKey);
-    case ParameterEditor::CurtainStatus:
-        return key(KindFacts(7).secondKey);
-    case ParameterEditor::SecurityMode:
-        return key(KindFacts(11).secondKey);
-    case ParameterEditor::AlarmType:
-        return key(KindFacts(12).secondKey);
-    default:
-        return QString();
-    }
-}
-
 ParameterEditors ShowEditorsForKind(int kind)
 {
     // Kind 10 has no third value on the wire, so no third box is offered.
@@ -115,7 +64,7 @@ ParameterEditors ShowEditorsForKind(int kind)
     ParameterEditors shown;
     if (!f.firstIsFixed)
         shown |= ParameterEditor::FirstPara;
-    shown |= f.lookup != ParameterLookup::None ? ListEditorOfKind(kind) : ParameterEditor::SecondPara;
+    shown |= f.lookup != ParameterLookup::None ? ParameterEditor::List : ParameterEditor::SecondPara;
     if (f.runningTime)
         shown |= ParameterEditor::RunTime;
     return shown;
@@ -142,11 +91,10 @@ RowEditorFill EditorsForRow(int kind, const QString& firstCell, const QString& s
     if (f.runningTime)
         std::tie(fill.minute, fill.seconds) = splitRunningTime(thirdCell);
     if (f.lookup != ParameterLookup::None) {
-        fill.listIndex = int(LookupNotes(f.lookup).indexOf(second));
-        // A universal switch shows no choice for a name it does not know;
-        // the other lists offer their first entry.
-        if (fill.listIndex < 0 && f.lookup != ParameterLookup::UniversalSwitchStatus
-            && !LookupNotes(f.lookup).isEmpty())
+        const LookupFacts& list = FactsOf(f.lookup);
+        const QStringList names = list.names();
+        fill.listIndex = int(names.indexOf(second));
+        if (fill.listIndex < 0 && list.offersFirstEntry && !names.isEmpty())
             fill.listIndex = 0;
     }
     return fill;
@@ -167,22 +115,25 @@ QStringList DeriveParameters(int kind, const QString& firstCell, const QString& 
         p1 = describedOrBare(p1, f.firstKey);
     }
 
-    switch (f.lookup) {
-    case ParameterLookup::None:
+    if (f.lookup == ParameterLookup::None) {
         if (f.secondInByte ? !IsNumberIn(p2, 0, 255) : !IsNumber(p2))
             p2 = QStringLiteral("0");
-        break;
-    case ParameterLookup::UniversalSwitchStatus:
-        p2 = NormalizeLookupNote(f.lookup, p2);
-        break;
-    case ParameterLookup::CurtainStatus:
-        // A number stands for no curtain state: the state with ID 0 is taken.
-        if (p2.isEmpty() || IsNumber(p2))
-            p2 = CurtainStatusNoteById(0);
-        break;
-    case ParameterLookup::SecurityMode:
-    case ParameterLookup::SecurityAlarmType:
-        break; // kept as it is until a name is chosen
+    } else {
+        const LookupFacts& list = FactsOf(f.lookup);
+        switch (list.forNewKind) {
+        case NameForNewKind::Listed: {
+            const QStringList names = list.names();
+            if (!names.contains(p2))
+                p2 = names.value(0);
+            break;
+        }
+        case NameForNewKind::IdZero:
+            if (p2.isEmpty() || IsNumber(p2))
+                p2 = list.nameOf(0);
+            break;
+        case NameForNewKind::Kept:
+            break;
+        }
     }
     p2 = describedOrBare(p2, f.secondKey);
 
@@ -225,12 +176,10 @@ StoredParameters ConvertForSave(int kind, const QString& firstCell, const QStrin
     if (f.lookup == ParameterLookup::None) {
         out.second = toNumberOrZero(second);
     } else {
-        out.second = LookupValueOf(f.lookup, second);
-        // A switch or curtain state that names no entry is stored as 0; a
-        // security mode or alarm type as -1.
-        if (out.second == -1
-            && (f.lookup == ParameterLookup::UniversalSwitchStatus || f.lookup == ParameterLookup::CurtainStatus))
-            out.second = 0;
+        const LookupFacts& list = FactsOf(f.lookup);
+        out.second = list.valueOf(second);
+        if (out.second == -1)
+            out.second = list.unknownValue;
     }
     const QString time = CellValue(thirdCell);
     out.third = toNumberOrZero(GetDelimitedField(time, 1, QStringLiteral(":"))) * 60

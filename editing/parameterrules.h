@@ -20,10 +20,7 @@ enum class ParameterEditor : unsigned {
     FirstPara = 0x01,
     SecondPara = 0x02,
     RunTime = 0x04, // the minute and second boxes
-    SwitchStatus = 0x08,
-    CurtainStatus = 0x10,
-    AlarmType = 0x20,
-    SecurityMode = 0x40,
+    List = 0x08,    // the names of the kind's lookup (KindFacts(kind).lookup)
 };
 Q_DECLARE_FLAGS(ParameterEditors, ParameterEditor)
 Q_DECLARE_OPERATORS_FOR_FLAGS(ParameterEditors)
@@ -39,12 +36,6 @@ QString CellValue(const QString& cell);
 // minimum..maximum when given. Never tells the user.
 bool IsNumber(const QString& text);
 bool IsNumberIn(const QString& text, int minimum, int maximum);
-
-// The second-parameter list a kind edits with, and the lookup behind a list.
-ParameterEditor ListEditorOfKind(int kind); // FirstPara when the kind has no list
-ParameterLookup LookupOfList(ParameterEditor list);
-// The description key a list's choice is written with.
-QString ListDescriptionKey(ParameterEditor list);
 
 // The editors shown after a row's type is changed. They keep what they hold.
 ParameterEditors ShowEditorsForKind(int kind);

@@ -6,6 +6,65 @@
 
 namespace {
 
+// The Notes of one of mPublicVariable()'s lookup lists, in list order.
+template <auto List> QStringList notesOf()
+{
+    QStringList out;
+    for (const auto& entry : mPublicVariable().*List)
+        out << entry.Note;
+    return out;
+}
+
+constexpr LookupFacts lookupTable[] = {
+    {.names = [] { return QStringList(); },
+     .nameOf = [](int) { return QString(); },
+     .valueOf = [](const QString&) { return -1; }},
+    {.lookup = ParameterLookup::UniversalSwitchStatus,
+     .descriptionKey = "00005",
+     .names = notesOf<&PublicVariables::UniversalSwitchStatusList>,
+     .nameOf = UniversalSwitchStatusNoteById,
+     .valueOf = UniversalSwitchStatusIdByNote,
+     .unknownValue = 0,
+     .offersFirstEntry = false,
+     .forNewKind = NameForNewKind::Listed,
+     .editorName = "cboSwitchStatus"},
+    {.lookup = ParameterLookup::CurtainStatus,
+     .descriptionKey = "00005",
+     .names = notesOf<&PublicVariables::CurtainStatusList>,
+     .nameOf = CurtainStatusNoteById,
+     .valueOf = CurtainStatusIdByNote,
+     .unknownValue = 0,
+     .offersFirstEntry = true,
+     .forNewKind = NameForNewKind::IdZero,
+     .editorName = "cboCurtainStatus"},
+    {.lookup = ParameterLookup::SecurityAlarmType,
+     .descriptionKey = "00011",
+     .names = notesOf<&PublicVariables::SecurityAlarmTypeList>,
+     .nameOf = SecurityAlarmNoteByValue,
+     .valueOf = SecurityAlarmValueByNote,
+     .unknownValue = -1,
+     .offersFirstEntry = true,
+     .forNewKind = NameForNewKind::Kept,
+     .editorName = "cboAlarmType"},
+    {.lookup = ParameterLookup::SecurityMode,
+     .descriptionKey = "00012",
+     .names = notesOf<&PublicVariables::SecurityModeList>,
+     .nameOf = SecurityModeNoteById,
+     .valueOf = SecurityModeIdByNote,
+     .unknownValue = -1,
+     .offersFirstEntry = true,
+     .forNewKind = NameForNewKind::Kept,
+     .editorName = "cboSecurityMode"},
+};
+// FactsOf reads the table by the lookup's value.
+static_assert([] {
+    for (int i = 0; i < int(std::size(lookupTable)); ++i) {
+        if (int(lookupTable[i].lookup) != i)
+            return false;
+    }
+    return true;
+}());
+
 CommandKindFacts facts(const char* firstKey, const char* secondKey, const char* firstFallback, int firstMinimum)
 {
     CommandKindFacts f;
@@ -16,8 +75,10 @@ CommandKindFacts facts(const char* firstKey, const char* secondKey, const char* 
     return f;
 }
 
-CommandKindFacts withLookup(CommandKindFacts f, ParameterLookup lookup)
+CommandKindFacts withLookup(const char* firstKey, ParameterLookup lookup, const char* firstFallback,
+                            int firstMinimum)
 {
+    CommandKindFacts f = facts(firstKey, FactsOf(lookup).descriptionKey, firstFallback, firstMinimum);
     f.lookup = lookup;
     return f;
 }
@@ -43,22 +104,32 @@ CommandKindFacts bare(const char* firstFallback)
 
 } // namespace
 
+const LookupFacts& FactsOf(ParameterLookup lookup)
+{
+    return lookupTable[int(lookup)];
+}
+
+std::span<const LookupFacts> ParameterLookups()
+{
+    return std::span<const LookupFacts>(lookupTable).subspan(1);
+}
+
 const CommandKindFacts& KindFacts(int kind)
 {
     static const CommandKindFacts table[] = {
         /* 0 */ facts("00001", "00002", "1", 1),
         /* 1 */ facts("00001", "00003", "1", 1),
-        /* 2 */ withLookup(facts("00004", "00005", "0", 0), ParameterLookup::UniversalSwitchStatus),
+        /* 2 */ withLookup("00004", ParameterLookup::UniversalSwitchStatus, "0", 0),
         /* 3 */ bare("0"),
         /* 4 */ withRunningTime(facts("00006", "00007", "1", 1)),
         /* 5 */ withFixedFirst(facts("00009", "00002", "1", 1)),
         /* 6 */ withRunningTime(withFixedFirst(facts("00010", "00007", "1", 1))),
-        /* 7 */ withLookup(facts("00004", "00005", "0", 0), ParameterLookup::CurtainStatus),
+        /* 7 */ withLookup("00004", ParameterLookup::CurtainStatus, "0", 0),
         /* 8 */ bare("1"),
         /* 9 */ bare("1"),
         /* 10 */ bare("1"),
-        /* 11 */ withLookup(facts("00001", "00012", "1", 0), ParameterLookup::SecurityMode),
-        /* 12 */ withLookup(facts("00001", "00011", "1", 0), ParameterLookup::SecurityAlarmType),
+        /* 11 */ withLookup("00001", ParameterLookup::SecurityMode, "1", 0),
+        /* 12 */ withLookup("00001", ParameterLookup::SecurityAlarmType, "1", 0),
     };
     static const CommandKindFacts other = bare("1");
     if (kind < 0 || kind >= int(std::size(table)))
@@ -79,82 +150,4 @@ QString DescribedValue(const QString& value, const QString& key)
 QString MinutesSeconds(int seconds)
 {
     return QString::number(seconds / 60) + QLatin1Char(':') + QString::number(seconds % 60);
-}
-
-QString LookupNoteOf(ParameterLookup lookup, int stored)
-{
-    switch (lookup) {
-    case ParameterLookup::UniversalSwitchStatus:
-        return UniversalSwitchStatusNoteById(stored);
-    case ParameterLookup::CurtainStatus:
-        return CurtainStatusNoteById(stored);
-    case ParameterLookup::SecurityMode:
-        return SecurityModeNoteById(stored);
-    case ParameterLookup::SecurityAlarmType:
-        return SecurityAlarmNoteByValue(stored);
-    case ParameterLookup::None:
-        break;
-    }
-    return QString();
-}
-
-int LookupValueOf(ParameterLookup lookup, const QString& note)
-{
-    switch (lookup) {
-    case ParameterLookup::UniversalSwitchStatus:
-        return UniversalSwitchStatusIdByNote(note);
-    case ParameterLookup::CurtainStatus:
-        return CurtainStatusIdByNote(note);
-    case ParameterLookup::SecurityMode:
-        return SecurityModeIdByNote(note);
-    case ParameterLookup::SecurityAlarmType:
-        return SecurityAlarmValueByNote(note);
-    case ParameterLookup::None:
-        break;
-    }
-    return -1;
-}
-
-QString NormalizeLookupNote(ParameterLookup lookup, const QString& note)
-{
-    switch (lookup) {
-    case ParameterLookup::UniversalSwitchStatus:
-        return NormalizeUniversalSwitchStatusNote(note);
-    case ParameterLookup::CurtainStatus:
-        return NormalizeCurtainStatusNote(note);
-    case ParameterLookup::SecurityMode:
-        return NormalizeSecurityModeNote(note);
-    case ParameterLookup::SecurityAlarmType:
-        return NormalizeSecurityAlarmNote(note);
-    case ParameterLookup::None:
-        break;
-    }
-    return QString();
-}
-
-QStringList LookupNotes(ParameterLookup lookup)
-{
-    const PublicVariables& pv = mPublicVariable();
-    QStringList out;
-    const auto add = [&out](const auto& list) {
-        for (const auto& entry : list)
-            out << entry.Note;
-    };
-    switch (lookup) {
-    case ParameterLookup::UniversalSwitchStatus:
-        add(pv.UniversalSwitchStatusList);
-        break;
-    case ParameterLookup::CurtainStatus:
-        add(pv.CurtainStatusList);
-        break;
-    case ParameterLookup::SecurityMode:
-        add(pv.SecurityModeList);
-        break;
-    case ParameterLookup::SecurityAlarmType:
-        add(pv.SecurityAlarmTypeList);
-        break;
-    case ParameterLookup::None:
-        break;
-    }
-    return out;
 }

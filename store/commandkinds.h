@@ -3,24 +3,61 @@
 #include <QString>
 #include <QStringList>
 
-// What each command kind (CommandTypeID) keeps in its three parameters and
-// how they are described on screen. The command lists and the command
-// editor both read this one table, so a parameter looks the same wherever it
-// is shown: a described value is value + "(" + description + ")", the
-// description being a text of section ParameterOfControlType of the language
-// file.
+#include <span>
 
-// The lookup list whose names stand for a second parameter.
+// What each command kind (CommandTypeID) keeps in its three parameters and
+// how they are described on screen. The command lists, the bus monitor and
+// the command editor all read these tables, so a parameter looks the same
+// wherever it is shown: a described value is value + "(" + description +
+// ")", the description being a text of section ParameterOfControlType of
+// the language file.
+
+// The lookup lists whose names stand for a second parameter, in the order
+// the command editor lays out their lists.
 enum class ParameterLookup {
     None,
     UniversalSwitchStatus, // stores the status ID
     CurtainStatus,         // stores the status ID
-    SecurityMode,          // stores the mode ID
     SecurityAlarmType,     // stores the alarm type's Value
+    SecurityMode,          // stores the mode ID
 };
 
+// What a row's second parameter becomes when the command editor gives the
+// row a kind with this lookup.
+enum class NameForNewKind {
+    Listed, // the name when an entry bears it, else the first entry's name
+    IdZero, // an empty text or a number becomes the name of the entry with ID 0
+    Kept,   // kept as it is until a name is chosen
+};
+
+struct LookupFacts {
+    ParameterLookup lookup = ParameterLookup::None;
+    // The description key a name is written with.
+    const char* descriptionKey = "";
+    // The names in list order, the name of a stored value and the value
+    // stored for a name (the first entry that matches exactly; empty text
+    // and -1 when none does).
+    QStringList (*names)() = nullptr;
+    QString (*nameOf)(int stored) = nullptr;
+    int (*valueOf)(const QString& name) = nullptr;
+    // The value stored for a name that no entry bears.
+    int unknownValue = -1;
+    // Command editor: whether its list shows the first entry for a name it
+    // does not know (otherwise no choice), what a new kind makes of the
+    // second parameter, and the object name of its list.
+    bool offersFirstEntry = false;
+    NameForNewKind forNewKind = NameForNewKind::Kept;
+    const char* editorName = "";
+};
+
+// The facts of a lookup; None has no names and describes nothing.
+const LookupFacts& FactsOf(ParameterLookup lookup);
+// Every lookup but None, in ParameterLookup order.
+std::span<const LookupFacts> ParameterLookups();
+
 struct CommandKindFacts {
-    // Description keys; empty for a bare value.
+    // Description keys; empty for a bare value. A kind with a lookup
+    // describes its second parameter with the lookup's key.
     const char* firstKey = "";
     const char* secondKey = "";
     // The first parameter is shown as its description alone and stored as 255.
@@ -51,14 +88,3 @@ QString DescribedValue(const QString& value, const QString& key);
 
 // A running time in seconds as minutes ":" seconds, without leading zeros.
 QString MinutesSeconds(int seconds);
-
-// The name that stands for a stored second parameter; empty when none does.
-QString LookupNoteOf(ParameterLookup lookup, int stored);
-// The value stored for a name: the ID (the alarm type's Value); -1 when no
-// entry bears that name.
-int LookupValueOf(ParameterLookup lookup, const QString& note);
-// The name itself when an entry bears it, else the first entry's name (empty
-// for an empty list).
-QString NormalizeLookupNote(ParameterLookup lookup, const QString& note);
-// The names of a list, in list order.
-QStringList LookupNotes(ParameterLookup lookup);

@@ -1,7 +1,6 @@
 #include "commandlist.h"
 
 #include "commandkinds.h"
-#include "lookups.h"
 #include "publicvariable.h"
 #include "settingsfiles.h"
 
@@ -14,7 +13,7 @@ QStringList CommandListCells(const TControlObject& c, bool delayIsEmpty)
     };
     const QString p1 = kind.firstIsFixed ? ParameterDescription(QString::fromLatin1(kind.firstKey))
                                          : described(QString::number(c.FirstParameter), kind.firstKey);
-    const QString second = kind.lookup != ParameterLookup::None ? LookupNoteOf(kind.lookup, c.SecondParameter)
+    const QString second = kind.lookup != ParameterLookup::None ? FactsOf(kind.lookup).nameOf(c.SecondParameter)
                                                                  : QString::number(c.SecondParameter);
     const QString p2 = described(second, kind.secondKey);
     const QString p3 = kind.runningTime ? described(MinutesSeconds(c.ThirdParameter), RunningTimeKey) : na;

@@ -102,7 +102,8 @@ private Q_SLOTS:
         m.LoadCheckedCommands(play, {});
         QVERIFY(!m.SelectCell(0, 3));
         QVERIFY(m.SelectCell(1, 9));
-        QVERIFY(m.editorVisible(E::SubNetID) && m.editorVisible(E::SwitchStatus) && !m.editorVisible(E::SecondPara));
+        QVERIFY(m.editorVisible(E::SubNetID) && m.editorVisible(E::List) && !m.editorVisible(E::SecondPara));
+        QCOMPARE(m.listLookup(), ParameterLookup::UniversalSwitchStatus);
         m.EditText(E::SubNetID, "300");
         m.EditText(E::OrderID, "x3");
         m.EditText(E::FirstPara, "0"); // a switch number starts at 1 when typed
@@ -224,7 +225,7 @@ private Q_SLOTS:
         QCOMPARE(column(m, ColSecondPara), QStringList(3, "50(Mode)"));
         QCOMPARE(marks(m), QList<bool>(3, true));
         QVERIFY(m.SelectCell(2, 1)); // shows the first mode and writes it on leaving
-        QCOMPARE(m.editorText(E::SecurityMode), QStringLiteral("Vacation"));
+        QCOMPARE(m.editorText(E::List), QStringLiteral("Vacation"));
         QVERIFY(m.Save());
         QCOMPARE(stored(1).SecondParameter, quint16(-1));
         QCOMPARE(stored(2).SecondParameter, quint16(1));
@@ -242,6 +243,24 @@ private Q_SLOTS:
         QCOMPARE(column(m, ColSecondPara).mid(0, 3),
                  (QStringList{"Stop(Status)", "Burglar(Alarm Type)", "(Status)"}));
         QCOMPARE(marks(m), (QList<bool>{true, true, false, false}));
+    }
+
+    void theListIsTheRowKindsLookupsWithItsOwnChoice()
+    {
+        QVERIFY(put(1, 7, 1, 2) && put(2, 12, 1, 257));
+        CommandGridModel m;
+        m.LoadCheckedCommands(play, {});
+        QVERIFY(m.SelectCell(1, 1));
+        QCOMPARE(m.EditorItems(E::List), (QStringList{"Stop", "Open", "Close"}));
+        QCOMPARE(m.editorText(E::List), QStringLiteral("Close"));
+        m.ChooseItem(E::List, 1);
+        QVERIFY(m.SelectCell(2, 1));
+        QCOMPARE(m.listLookup(), ParameterLookup::SecurityAlarmType);
+        QCOMPARE(m.editorText(E::List), QStringLiteral("Fire"));
+        QCOMPARE(m.cell(1, ColSecondPara), QStringLiteral("Open(Status)"));
+        // Back to a curtain: its list shows the choice it was left with.
+        m.ChooseItem(E::Type, 7);
+        QCOMPARE(m.editorText(E::List), QStringLiteral("Open"));
     }
 
     void runningTimeBeyondAnHour()

@@ -9,6 +9,7 @@
 #include "showdata.h"
 #include "storedfixture.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -187,6 +188,31 @@ private Q_SLOTS:
         QCOMPARE(window.strgrd->item(row, ColSubNetID)->text(), QStringLiteral("7"));
         QVERIFY(window.model().RowModified(row + 1));
         QVERIFY(onCell(GridEditor::SubNetID, row - 1));
+    }
+
+    void eachLookupHasAListOfItsOwn()
+    {
+        QVERIFY(AddShow(1, 1) && AddTimePoint(1, 1, 10));
+        // A curtain and an alarm type, each with 100: a value no entry has.
+        QVERIFY(AddShowCommand(1, 1, 1, 1, 9, QStringLiteral("0"), 7));
+        QVERIFY(AddShowCommand(1, 1, 2, 2, 9, QStringLiteral("0"), 12));
+        CommandEditorDialog window;
+        window.LoadCheckedCommands(CommandsForShowSet, {1, 2}, QStringLiteral("1"), QStringLiteral("Intro"),
+                                   QStringLiteral("1"), QStringLiteral("0:0:10"));
+        QCOMPARE(window.lblSecondValue->text(), QStringLiteral("0:0:10"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* curtain = window.findChild<QComboBox*>(QStringLiteral("cboCurtainStatus"));
+        auto* alarm = window.findChild<QComboBox*>(QStringLiteral("cboAlarmType"));
+        QVERIFY(curtain && alarm);
+
+        window.strgrd->setCurrentCell(0, ColRemark);
+        QVERIFY(curtain->isVisible() && !alarm->isVisible());
+        QCOMPARE(curtain->currentText(), QStringLiteral("Stop"));
+        window.strgrd->setCurrentCell(1, ColRemark);
+        QVERIFY(!curtain->isVisible() && alarm->isVisible());
+        QCOMPARE(alarm->currentText(), QStringLiteral("Burglar"));
+        QCOMPARE(window.strgrd->item(0, ColSecondPara)->text(), QStringLiteral("Stop(Status)"));
     }
 
 private:

@@ -79,7 +79,7 @@ private Q_SLOTS:
         QCOMPARE(ShowEditorsForKind(10), ParameterEditors(E::FirstPara | E::SecondPara)); // no third box
         QCOMPARE(ShowEditorsForKind(3), ParameterEditors(E::FirstPara | E::SecondPara));
         QCOMPARE(ShowEditorsForKind(6), ParameterEditors(E::SecondPara | E::RunTime));
-        QCOMPARE(ShowEditorsForKind(12), ParameterEditors(E::FirstPara | E::AlarmType));
+        QCOMPARE(ShowEditorsForKind(12), ParameterEditors(E::FirstPara | E::List));
 
         QCOMPARE(EditorsForRow(3, "0", "0", "N/A").shown, ParameterEditors());
         const RowEditorFill time = EditorsForRow(4, "1(Channel)", "0(Level)", "N/A");
@@ -101,7 +101,6 @@ private Q_SLOTS:
         QCOMPARE(FirstParameterText(9, "9"), QStringLiteral("9"));
         QCOMPARE(SecondParameterText(5, "9"), QStringLiteral("9(Scene)"));
         QCOMPARE(SecondParameterText(7, "9"), QStringLiteral("9"));
-        QCOMPARE(ListDescriptionKey(ParameterEditor::AlarmType), QStringLiteral("00011"));
     }
 
     void saveConversion()
