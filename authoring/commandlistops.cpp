@@ -6,34 +6,8 @@
 
 #include <QSet>
 
-namespace {
-
-bool ToId(const QString& text, int* id)
-{
-    bool ok = false;
-    *id = text.trimmed().toInt(&ok);
-    return ok;
-}
-
-// The editing layer's name for the list, or false when set 1 has no
-// current show or time point.
-bool EditingTarget(const CommandListOperations::Target& t, ShowStore::CommandTarget* out)
-{
-    if (t.setCode != CommandsForShowSet) {
-        *out = ShowStore::CommandTarget::set(CommandSetCode(t.setCode));
-        return true;
-    }
-    int showId = 0, timePointId = 0;
-    if (!ToId(t.showId, &showId) || !ToId(t.timePointId, &timePointId))
-        return false;
-    *out = ShowStore::CommandTarget::timePoint(showId, timePointId);
-    return true;
-}
-
-} // namespace
-
-CommandListOperations::CommandListOperations(TargetSource target, Dialogs dialogs, QWidget* owner)
-    : m_target(std::move(target)), m_dialogs(std::move(dialogs)), m_owner(owner)
+CommandListOperations::CommandListOperations(CurrentSource current, Dialogs dialogs, QWidget* owner)
+    : m_current(std::move(current)), m_dialogs(std::move(dialogs)), m_owner(owner)
 {
 }
 
@@ -68,10 +42,10 @@ QStringList CommandListOperations::rowTexts(int i) const
 
 int CommandListOperations::reload()
 {
-    ShowStore::CommandTarget list;
+    const Current c = m_current();
     m_rows.clear();
-    if (EditingTarget(m_target(), &list)) {
-        auto read = ShowStore::ReadCommandList(list);
+    if (c.missing == Missing::Nothing) {
+        auto read = ShowStore::ReadCommandList(c.list.target);
         if (read.complete())
             m_rows = std::move(read.rows);
     }
@@ -105,24 +79,22 @@ void CommandListOperations::uncheckAll()
 
 // The show window's operations need a current show (the sets window has no
 // such test); those that write into a time point need a current time point.
-bool CommandListOperations::requireShowAndTimePoint(const Target& t) const
+bool CommandListOperations::requireShowAndTimePoint(const Current& c) const
 {
-    if (t.setCode != CommandsForShowSet)
-        return true;
-    if (t.showId.isEmpty()) {
+    if (c.missing == Missing::Show) {
         ShowNotice(m_owner, QStringLiteral("Please select show first!"));
         return false;
     }
-    if (t.timePointId.isEmpty()) {
+    if (c.missing == Missing::TimePoint) {
         ShowNotice(m_owner, QStringLiteral("Please select the time point first!"));
         return false;
     }
     return true;
 }
 
-void CommandListOperations::markStoredChange(const Target& t)
+void CommandListOperations::markStoredChange(const Current& c)
 {
-    if (t.setCode == CommandsForShowSet)
+    if (c.list.target.setCode == CommandsForShowSet)
         m_showCommandsChanged = true;
     reload();
 }
@@ -135,18 +107,16 @@ void CommandListOperations::notify()
 
 bool CommandListOperations::copyChecked()
 {
-    const Target t = m_target();
-    const bool showList = t.setCode == CommandsForShowSet;
-    if (showList && t.showId.isEmpty()) {
+    const Current c = m_current();
+    const bool showList = c.list.target.setCode == CommandsForShowSet;
+    if (c.missing == Missing::Show) {
         ShowNotice(m_owner, QStringLiteral("Please select show first!"));
         return false;
     }
     m_copyHighlighted = false;
     notify();
-    if (showList && t.timePointId.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("Please select the time point first!"));
+    if (!requireShowAndTimePoint(c))
         return false;
-    }
     if (m_rows.isEmpty()) {
         ShowNotice(m_owner, showList ? QStringLiteral("No any command!") : QStringLiteral("No any command"));
         return false;
@@ -156,8 +126,7 @@ bool CommandListOperations::copyChecked()
         ShowNotice(m_owner, QStringLiteral("Please check the commands that you want to copy!"));
         return false;
     }
-    ShowStore::CommandTarget list;
-    if (!EditingTarget(t, &list) || CopyCommandsToClipboard(QSet<int>(ids.begin(), ids.end()), list) == 0)
+    if (CopyCommandsToClipboard(QSet<int>(ids.begin(), ids.end()), c.list.target) == 0)
         return false;
     m_copyHighlighted = true;
     notify();
@@ -166,44 +135,39 @@ bool CommandListOperations::copyChecked()
 
 bool CommandListOperations::paste()
 {
-    const Target t = m_target();
-    if (!requireShowAndTimePoint(t))
+    const Current c = m_current();
+    if (!requireShowAndTimePoint(c))
         return false;
     const QVector<TControlObject> clipboard = mPublicVariable().CommandClipboard;
     if (clipboard.isEmpty()) {
         ShowNotice(m_owner, QStringLiteral("Memory is empty,you need copy the commands first!"));
         return false;
     }
-    ShowStore::CommandTarget target;
-    if (!EditingTarget(t, &target))
-        return false;
-    const auto pasted = ShowStore::PasteCommands(target, clipboard);
+    const auto pasted = ShowStore::PasteCommands(c.list.target, clipboard);
     if (!pasted) {
         ShowError(QStringLiteral("The commands were not pasted, nothing was written: ") + pasted.error);
         return false;
     }
-    markStoredChange(t);
+    markStoredChange(c);
     return true;
 }
 
 bool CommandListOperations::add()
 {
-    const Target t = m_target();
-    if (!requireShowAndTimePoint(t))
+    const Current c = m_current();
+    if (!requireShowAndTimePoint(c))
         return false;
-    const bool saved =
-        m_dialogs.addCommands && m_dialogs.addCommands(m_owner, t.setCode, t.showId, t.showName, t.timePointId,
-                                                       t.timePointText);
+    const bool saved = m_dialogs.addCommands && m_dialogs.addCommands(m_owner, c.list);
     if (!saved)
         return false;
-    markStoredChange(t);
+    markStoredChange(c);
     return true;
 }
 
 bool CommandListOperations::editChecked()
 {
-    const Target t = m_target();
-    if (t.setCode == CommandsForShowSet && t.showId.isEmpty()) {
+    const Current c = m_current();
+    if (c.missing == Missing::Show) {
         ShowNotice(m_owner, QStringLiteral("Please select show first!"));
         return false;
     }
@@ -211,20 +175,18 @@ bool CommandListOperations::editChecked()
         return false;
     if (checkedCount() == 0)
         checkAll();
-    const bool saved = m_dialogs.modifyCommands &&
-                       m_dialogs.modifyCommands(m_owner, t.setCode, checkedCommandIds(), t.showId, t.showName,
-                                                t.timePointId, t.timePointText);
+    const bool saved = m_dialogs.modifyCommands && m_dialogs.modifyCommands(m_owner, c.list, checkedCommandIds());
     if (!saved)
         return false;
-    markStoredChange(t);
+    markStoredChange(c);
     return true;
 }
 
 bool CommandListOperations::deleteChecked()
 {
-    const Target t = m_target();
-    const bool showList = t.setCode == CommandsForShowSet;
-    if (showList && t.showId.isEmpty()) {
+    const Current c = m_current();
+    const bool showList = c.list.target.setCode == CommandsForShowSet;
+    if (c.missing == Missing::Show) {
         ShowNotice(m_owner, QStringLiteral("Please select show first!"));
         return false;
     }
@@ -242,14 +204,13 @@ bool CommandListOperations::deleteChecked()
                  : QStringLiteral("Are you sure you want to delete selected commands (Total:%1)").arg(ids.size());
     if (AskQuestion(m_owner, question) != MessageAnswer::Yes)
         return false;
-    ShowStore::CommandTarget target;
-    if (!EditingTarget(t, &target))
+    if (c.missing != Missing::Nothing)
         return false;
-    const auto deleted = ShowStore::DeleteCommands(target, QVector<int>(ids.begin(), ids.end()));
+    const auto deleted = ShowStore::DeleteCommands(c.list.target, QVector<int>(ids.begin(), ids.end()));
     if (!deleted) {
         ShowError(QStringLiteral("The commands were not deleted, nothing was removed: ") + deleted.error);
         return false;
     }
-    markStoredChange(t);
+    markStoredChange(c);
     return true;
 }

@@ -23,33 +23,29 @@ class QWidget;
 // the list and its checked commands when it opens.
 class CommandListOperations {
 public:
-    // The list the operations act on, read at every operation. For set 1 the
-    // show and time point identify the list (empty text: none is current),
-    // and their names go to the dialogs; for the sets the texts stay empty.
-    struct Target {
-        int setCode = CommandsForShowSet;
-        QString showId;
-        QString showName;
-        QString timePointId;
-        QString timePointText;
+    // The list the operations act on, read at every operation, with the
+    // names its dialogs show. A time point's list is there only while a
+    // show and one of its time points are current; missing tells which is
+    // not.
+    enum class Missing { Nothing, Show, TimePoint };
+    struct Current {
+        NamedCommandList list;
+        Missing missing = Missing::Nothing;
     };
-    using TargetSource = std::function<Target()>;
+    using CurrentSource = std::function<Current()>;
 
     // The dialogs the operations open, each returning true when it saved.
     // The window passes DefaultCommandListDialogs(); tests script them.
-    using AddDialog = std::function<bool(QWidget* parent, int setCode, const QString& showId,
-                                         const QString& showName, const QString& timePointId,
-                                         const QString& timePointText)>;
+    using AddDialog = std::function<bool(QWidget* parent, const NamedCommandList& list)>;
     // The editor gets the CommandIDs of the checked rows, top to bottom.
-    using EditDialog = std::function<bool(QWidget* parent, int setCode, const QList<int>& checkedIds,
-                                          const QString& showId, const QString& showName,
-                                          const QString& timePointId, const QString& timePointText)>;
+    using EditDialog =
+        std::function<bool(QWidget* parent, const NamedCommandList& list, const QList<int>& checkedIds)>;
     struct Dialogs {
         AddDialog addCommands;
         EditDialog modifyCommands;
     };
 
-    CommandListOperations(TargetSource target, Dialogs dialogs = {}, QWidget* owner = nullptr);
+    CommandListOperations(CurrentSource current, Dialogs dialogs = {}, QWidget* owner = nullptr);
 
     // ---- The list -------------------------------------------------------
     int rowCount() const { return int(m_rows.size()); }
@@ -90,11 +86,11 @@ public:
     std::function<void()> changed;
 
 private:
-    bool requireShowAndTimePoint(const Target& t) const;
-    void markStoredChange(const Target& t);
+    bool requireShowAndTimePoint(const Current& c) const;
+    void markStoredChange(const Current& c);
     void notify();
 
-    TargetSource m_target;
+    CurrentSource m_current;
     Dialogs m_dialogs;
     QWidget* m_owner = nullptr;
     QVector<CommandListRow> m_rows;

@@ -7,7 +7,11 @@
 
 PlaySetup::PlaySetup(CommandSequencer& sequencer, CommandListOperations::Dialogs dialogs, QWidget* owner)
     : m_sequencer(sequencer)
-    , m_ops([this] { return CommandListOperations::Target{m_mode, {}, {}, {}, {}}; }, std::move(dialogs), owner)
+    , m_ops(
+          [this] {
+              return CommandListOperations::Current{{ShowStore::CommandTarget::set(CommandSetCode(m_mode)), {}, {}}};
+          },
+          std::move(dialogs), owner)
 {
 }
 

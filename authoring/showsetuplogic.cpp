@@ -25,8 +25,13 @@ ShowSetupLogic::ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer,
       m_owner(owner),
       m_commands(
           [this] {
-              return CommandListOperations::Target{CommandsForShowSet, CurShowID, CurShowName, CurTimePointID,
-                                                   CurTimePointText};
+              using Missing = CommandListOperations::Missing;
+              int showId = 0, timePointId = 0;
+              const bool show = ToId(CurShowID, &showId);
+              const bool timePoint = ToId(CurTimePointID, &timePointId);
+              return CommandListOperations::Current{
+                  {ShowStore::CommandTarget::timePoint(showId, timePointId), CurShowName, CurTimePointText},
+                  !show ? Missing::Show : !timePoint ? Missing::TimePoint : Missing::Nothing};
           },
           m_dialogs.commands, owner)
 {

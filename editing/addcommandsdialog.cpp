@@ -13,26 +13,11 @@
 
 // ---- Without widgets ----
 
-void AddCommandsForm::PrepareAddCommands(int setCode, const QString& showId, const QString& showName,
-                                         const QString& timePointId, const QString& timePointText)
+void AddCommandsForm::PrepareAddCommands(const NamedCommandList& list)
 {
-    m_setCode = setCode;
+    m_target = list.target;
+    m_captions = CaptionsOf(list);
     m_added.clear();
-    if (setCode == CommandsForShowSet) {
-        m_showId = showId;
-        m_timePointId = timePointId;
-        m_firstCaption = QStringLiteral("Current Show:");
-        m_firstValue = showName;
-        m_secondCaption = QStringLiteral("Current Time Point:");
-        m_secondValue = timePointText;
-        return;
-    }
-    m_firstCaption = QStringLiteral("Current mode:");
-    m_firstValue = setCode == CommandsForPlaySet    ? QStringLiteral("Play")
-                   : setCode == CommandsForPauseSet ? QStringLiteral("Pause")
-                                                    : QStringLiteral("Stop");
-    m_secondCaption.clear();
-    m_secondValue.clear();
 }
 
 AddCommandsForm::AddOutcome AddCommandsForm::AddBlankCommands(const QString& quantityText)
@@ -46,32 +31,16 @@ AddCommandsForm::AddOutcome AddCommandsForm::AddBlankCommands(const QString& qua
     }
     const int count = text.toInt();
 
-    ShowStore::CommandTarget target = ShowStore::CommandTarget::set(CommandSetCode(m_setCode));
-    QString failure;
-    if (m_setCode == CommandsForShowSet) {
-        // Commands of a time point need both identifiers; without them the
-        // commands would belong to no time point.
-        bool showOk = false;
-        bool pointOk = false;
-        const int showId = m_showId.trimmed().toInt(&showOk);
-        const int timePointId = m_timePointId.trimmed().toInt(&pointOk);
-        if (!showOk || !pointOk)
-            failure = QStringLiteral("no time point is chosen");
-        target = ShowStore::CommandTarget::timePoint(showId, timePointId);
-    }
-    if (failure.isEmpty()) {
-        const auto added = ShowStore::AddBlankCommands(target, count);
-        if (added) {
-            m_added = *added;
-            m_saved = true;
-            return AddOutcome::Added;
-        }
-        failure = added.error;
+    const auto added = ShowStore::AddBlankCommands(m_target, count);
+    if (added) {
+        m_added = *added;
+        m_saved = true;
+        return AddOutcome::Added;
     }
     // The batch was rolled back whole: nothing to reload, and Add stays off
     // so the same failure is not repeated.
     m_addEnabled = false;
-    ShowError(QStringLiteral("The commands were not added, nothing was written: ") + failure);
+    ShowError(QStringLiteral("The commands were not added, nothing was written: ") + added.error);
     return AddOutcome::Failed;
 }
 
@@ -115,10 +84,9 @@ AddCommandsDialog::AddCommandsDialog(QWidget* parent)
     CentreOnScreen(this, parent);
 }
 
-void AddCommandsDialog::PrepareAddCommands(int setCode, const QString& showId, const QString& showName,
-                                           const QString& timePointId, const QString& timePointText)
+void AddCommandsDialog::PrepareAddCommands(const NamedCommandList& list)
 {
-    form.PrepareAddCommands(setCode, showId, showName, timePointId, timePointText);
+    form.PrepareAddCommands(list);
     lblFirst->setText(form.firstCaption());
     lblFirstValue->setText(form.firstValue());
     lblSecond->setText(form.secondCaption());
@@ -140,11 +108,10 @@ void AddCommandsDialog::bitbtnAddClick()
         accept();
 }
 
-bool RunAddCommandsDialog(QWidget* parent, int setCode, const QString& showId, const QString& showName,
-                          const QString& timePointId, const QString& timePointText)
+bool RunAddCommandsDialog(QWidget* parent, const NamedCommandList& list)
 {
     AddCommandsDialog dialog(parent);
-    dialog.PrepareAddCommands(setCode, showId, showName, timePointId, timePointText);
+    dialog.PrepareAddCommands(list);
     dialog.exec();
     return dialog.form.saved();
 }

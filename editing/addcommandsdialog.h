@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records.h"
+#include "commandlist.h"
 
 #include <QDialog>
 #include <QString>
@@ -21,10 +21,8 @@ public:
         Failed,  // nothing was added; the operator was told why and Add stays off
     };
 
-    // The list the commands are added to: code 1 with the show and time point
-    // (their identifiers as the opener passes them), or 2 to 4.
-    void PrepareAddCommands(int setCode, const QString& showId = QString(), const QString& showName = QString(),
-                            const QString& timePointId = QString(), const QString& timePointText = QString());
+    // The list the commands are added to.
+    void PrepareAddCommands(const NamedCommandList& list);
     // Appends as many blank commands as the quantity text says, all in one
     // transaction.
     AddOutcome AddBlankCommands(const QString& quantityText);
@@ -34,16 +32,15 @@ public:
     bool saved() const { return m_saved; }
     QVector<int> addedIds() const { return m_added; }
 
-    QString firstCaption() const { return m_firstCaption; }
-    QString firstValue() const { return m_firstValue; }
-    QString secondCaption() const { return m_secondCaption; }
-    QString secondValue() const { return m_secondValue; }
-    bool secondLineVisible() const { return m_setCode == CommandsForShowSet; }
+    QString firstCaption() const { return m_captions.firstCaption; }
+    QString firstValue() const { return m_captions.firstValue; }
+    QString secondCaption() const { return m_captions.secondCaption; }
+    QString secondValue() const { return m_captions.secondValue; }
+    bool secondLineVisible() const { return m_target.setCode == CommandsForShowSet; }
 
 private:
-    int m_setCode = CommandsForPlaySet;
-    QString m_showId, m_timePointId;
-    QString m_firstCaption, m_firstValue, m_secondCaption, m_secondValue;
+    ShowStore::CommandTarget m_target = ShowStore::CommandTarget::set(CommandsForPlaySet);
+    CommandListCaptions m_captions;
     bool m_addEnabled = true;
     bool m_saved = false;
     QVector<int> m_added;
@@ -55,8 +52,7 @@ class AddCommandsDialog : public QDialog {
 public:
     explicit AddCommandsDialog(QWidget* parent = nullptr);
 
-    void PrepareAddCommands(int setCode, const QString& showId, const QString& showName, const QString& timePointId,
-                            const QString& timePointText);
+    void PrepareAddCommands(const NamedCommandList& list);
     void bitbtnAddClick();
 
     AddCommandsForm form;
@@ -70,5 +66,4 @@ public:
 };
 
 // Opens the dialog modally; true when commands were added.
-bool RunAddCommandsDialog(QWidget* parent, int setCode, const QString& showId, const QString& showName,
-                          const QString& timePointId, const QString& timePointText);
+bool RunAddCommandsDialog(QWidget* parent, const NamedCommandList& list);

@@ -375,22 +375,14 @@ void CommandEditorDialog::strgrdSelectCell(int row, int column, int previousRow,
     }
 }
 
-void CommandEditorDialog::LoadCheckedCommands(int setCode, const QList<int>& checkedIds,
-                                              const QString& showId, const QString& showName,
-                                              const QString& timePointId, const QString& timePointText)
+void CommandEditorDialog::LoadCheckedCommands(const NamedCommandList& list, const QList<int>& checkedIds)
 {
-    CommandGridTarget target;
-    target.code = CommandSetCode(setCode);
-    target.showId = showId.trimmed().toInt();
-    target.timePointId = timePointId.trimmed().toInt();
-    target.showName = showName;
-    target.timePointText = timePointText;
     if (checkedIds.isEmpty()) {
         // Nothing checked to edit: an empty grid.
-        m_model.LoadRows(target, {});
+        m_model.LoadRows(list, {});
         return;
     }
-    m_model.LoadCheckedCommands(target, checkedIds);
+    m_model.LoadCheckedCommands(list, checkedIds);
 }
 
 bool CommandEditorDialog::eventFilter(QObject* watched, QEvent* event)
@@ -436,11 +428,10 @@ void CommandEditorDialog::reject()
         QDialog::reject();
 }
 
-bool RunCommandEditorDialog(QWidget* parent, int setCode, const QList<int>& checkedIds, const QString& showId,
-                            const QString& showName, const QString& timePointId, const QString& timePointText)
+bool RunCommandEditorDialog(QWidget* parent, const NamedCommandList& list, const QList<int>& checkedIds)
 {
     CommandEditorDialog window(parent);
-    window.LoadCheckedCommands(setCode, checkedIds, showId, showName, timePointId, timePointText);
+    window.LoadCheckedCommands(list, checkedIds);
     window.exec();
     return window.model().saved();
 }

@@ -40,10 +40,9 @@ class CommandEditorDialog : public QDialog {
 public:
     explicit CommandEditorDialog(QWidget* parent = nullptr);
 
-    // Loads the checked commands (CommandIDs) of the list: the set's, or for
-    // code 1 the time point's of the show. No checked command: an empty grid.
-    void LoadCheckedCommands(int setCode, const QList<int>& checkedIds, const QString& showId,
-                             const QString& showName, const QString& timePointId, const QString& timePointText);
+    // Loads the checked commands (CommandIDs) of the list. No checked
+    // command: an empty grid.
+    void LoadCheckedCommands(const NamedCommandList& list, const QList<int>& checkedIds);
 
     CommandGridModel& model() { return m_model; }
     // The widget of an editor; for List, the list of the model's lookup.
@@ -91,5 +90,4 @@ private:
 
 // Opens the window modally over the checked commands of the list; true when
 // it saved.
-bool RunCommandEditorDialog(QWidget* parent, int setCode, const QList<int>& checkedIds, const QString& showId,
-                            const QString& showName, const QString& timePointId, const QString& timePointText);
+bool RunCommandEditorDialog(QWidget* parent, const NamedCommandList& list, const QList<int>& checkedIds);

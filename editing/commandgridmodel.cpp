@@ -7,23 +7,12 @@
 #include "settingsfiles.h"
 #include "textops.h"
 
-namespace {
-
-// The editing layer's name for the commands being edited.
-ShowStore::CommandTarget listOf(const CommandGridTarget& target)
+GridWriteResult WriteCommandRows(const ShowStore::CommandTarget& target, const QList<TControlObject>& rows)
 {
-    return target.code == CommandsForShowSet ? ShowStore::CommandTarget::timePoint(target.showId, target.timePointId)
-                                             : ShowStore::CommandTarget::set(target.code);
-}
-
-} // namespace
-
-GridWriteResult WriteCommandRows(const CommandGridTarget& target, const QList<TControlObject>& rows)
-{
-    // The editing layer's update of several commands: one transaction, all
+    // The show store's update of several commands: one transaction, all
     // rows or none, with the database's reason on a failure.
     const ShowStore::EditResult result =
-        ShowStore::UpdateCommands(listOf(target), QVector<TControlObject>(rows.begin(), rows.end()));
+        ShowStore::UpdateCommands(target, QVector<TControlObject>(rows.begin(), rows.end()));
     return {result.ok, result.error};
 }
 
@@ -78,42 +67,30 @@ QStringList CommandGridModel::TabOrder()
 
 // ---- Loading ----
 
-int CommandGridModel::LoadCheckedCommands(const CommandGridTarget& target, const QList<int>& checkedIds)
+int CommandGridModel::LoadCheckedCommands(const NamedCommandList& list, const QList<int>& checkedIds)
 {
     // A list that broke off gives the commands read before it.
     QVector<TControlObject> commands;
-    for (const CommandListRow& row : ShowStore::ReadCommandList(listOf(target)).rows) {
+    for (const CommandListRow& row : ShowStore::ReadCommandList(list.target).rows) {
         if (checkedIds.isEmpty() || checkedIds.contains(row.command.CommandID))
             commands.append(row.command);
     }
     QList<QStringList> listRows;
     for (const TControlObject& c : commands)
         listRows.append(QStringList{QString::number(c.CommandID)} + CommandListCells(c));
-    LoadRows(target, listRows);
+    LoadRows(list, listRows);
     for (int i = 0; i < m_rows.size(); ++i)
         m_rows[i].storedKind = commands[i].CommandTypeID;
     return rowCount();
 }
 
-void CommandGridModel::LoadRows(const CommandGridTarget& target, const QList<QStringList>& listRows)
+void CommandGridModel::LoadRows(const NamedCommandList& list, const QList<QStringList>& listRows)
 {
-    m_target = target;
+    m_target = list.target;
     m_rows.clear();
     m_currentRow = 0;
     if (!listRows.isEmpty()) {
-        if (target.code == CommandsForShowSet) {
-            m_firstCaption = QStringLiteral("Current Show:");
-            m_firstValue = target.showName;
-            m_secondCaption = QStringLiteral("Current Time Point:");
-            m_secondValue = target.timePointText;
-        } else {
-            m_firstCaption = QStringLiteral("Current mode:");
-            m_firstValue = target.code == CommandsForPlaySet    ? QStringLiteral("Play")
-                           : target.code == CommandsForPauseSet ? QStringLiteral("Pause")
-                                                                : QStringLiteral("Stop");
-            m_secondCaption.clear();
-            m_secondValue.clear();
-        }
+        m_captions = CaptionsOf(list);
         for (const QStringList& texts : listRows) {
             Row row;
             row.cells = QStringList{QString()} + texts.mid(0, CommandGridColumns - 1);

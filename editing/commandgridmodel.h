@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commandlist.h"
 #include "parameterrules.h"
 #include "records.h"
 
@@ -56,26 +57,17 @@ constexpr int GridEditorCount = 11;
 // The check boxes that apply a change to every row at once.
 enum class SyncBox { SubNetID, DeviceID, Kind, ThirdPara, Delay };
 
-// The commands being edited: a command set, and for the commands of a time
-// point the show and time point they belong to.
-struct CommandGridTarget {
-    CommandSetCode code = CommandsForPlaySet;
-    int showId = 0;
-    int timePointId = 0;
-    QString showName;
-    QString timePointText;
-};
-
 // What saving the changed rows came to; reason is the database's own text.
 struct GridWriteResult {
     bool ok = true;
     QString reason;
 };
 // Writes the changed commands, all or none.
-using CommandRowsWriter = std::function<GridWriteResult(const CommandGridTarget&, const QList<TControlObject>&)>;
-// Updates each command (by its CommandID) through the editing layer, in one
+using CommandRowsWriter =
+    std::function<GridWriteResult(const ShowStore::CommandTarget&, const QList<TControlObject>&)>;
+// Updates each command (by its CommandID) through the show store, in one
 // transaction.
-GridWriteResult WriteCommandRows(const CommandGridTarget& target, const QList<TControlObject>& rows);
+GridWriteResult WriteCommandRows(const ShowStore::CommandTarget& target, const QList<TControlObject>& rows);
 
 class CommandGridModel : public QObject {
     Q_OBJECT
@@ -96,19 +88,19 @@ public:
     // Loads the commands of the target whose IDs are listed, in the order
     // the command list shows them; every command of the set when the list
     // is empty. Returns the number of rows.
-    int LoadCheckedCommands(const CommandGridTarget& target, const QList<int>& checkedIds);
+    int LoadCheckedCommands(const NamedCommandList& list, const QList<int>& checkedIds);
     // Loads rows as a command list shows them: the CommandID and the nine
     // texts after it.
-    void LoadRows(const CommandGridTarget& target, const QList<QStringList>& listRows);
+    void LoadRows(const NamedCommandList& list, const QList<QStringList>& listRows);
 
-    const CommandGridTarget& target() const { return m_target; }
+    const ShowStore::CommandTarget& target() const { return m_target; }
     // The context line: "Current Show:" and the show name, "Current Time
     // Point:" and its text; or "Current mode:" and the set's name alone.
-    QString firstCaption() const { return m_firstCaption; }
-    QString firstValue() const { return m_firstValue; }
-    QString secondCaption() const { return m_secondCaption; }
-    QString secondValue() const { return m_secondValue; }
-    bool secondLineVisible() const { return m_target.code == CommandsForShowSet; }
+    QString firstCaption() const { return m_captions.firstCaption; }
+    QString firstValue() const { return m_captions.firstValue; }
+    QString secondCaption() const { return m_captions.secondCaption; }
+    QString secondValue() const { return m_captions.secondValue; }
+    bool secondLineVisible() const { return m_target.setCode == CommandsForShowSet; }
 
     int rowCount() const { return int(m_rows.size()); }
     QString cell(int row, int column) const;
@@ -195,8 +187,8 @@ private:
     void syncRunningTime();
     TControlObject rowForSave(int row) const;
 
-    CommandGridTarget m_target;
-    QString m_firstCaption, m_firstValue, m_secondCaption, m_secondValue;
+    ShowStore::CommandTarget m_target = ShowStore::CommandTarget::set(CommandsForPlaySet);
+    CommandListCaptions m_captions;
     QVector<Row> m_rows;
     int m_currentRow = 0;
     bool m_saved = false;

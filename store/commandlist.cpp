@@ -4,6 +4,21 @@
 #include "publicvariable.h"
 #include "settingsfiles.h"
 
+CommandListCaptions CaptionsOf(const NamedCommandList& list)
+{
+    switch (list.target.setCode) {
+    case CommandsForShowSet:
+        return {QStringLiteral("Current Show:"), list.showName, QStringLiteral("Current Time Point:"),
+                list.timePointText};
+    case CommandsForPlaySet:
+        return {QStringLiteral("Current mode:"), QStringLiteral("Play"), {}, {}};
+    case CommandsForPauseSet:
+        return {QStringLiteral("Current mode:"), QStringLiteral("Pause"), {}, {}};
+    default:
+        return {QStringLiteral("Current mode:"), QStringLiteral("Stop"), {}, {}};
+    }
+}
+
 QStringList CommandListCells(const TControlObject& c, bool delayIsEmpty)
 {
     const CommandKindFacts& kind = KindFacts(c.CommandTypeID);

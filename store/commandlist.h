@@ -15,6 +15,26 @@
 // themselves come from ShowStore::ReadCommandList.
 constexpr int CommandListColumns = 10;
 
+// A command list with the texts its windows name it by: for the commands of
+// a time point, the show's name and the time point's text.
+struct NamedCommandList {
+    ShowStore::CommandTarget target;
+    QString showName;
+    QString timePointText;
+};
+
+// The context line of the windows that add or edit a list's commands:
+// "Current Show:" with the show's name and "Current Time Point:" with the
+// time point's text; for a set "Current mode:" with its name and no second
+// line.
+struct CommandListCaptions {
+    QString firstCaption;
+    QString firstValue;
+    QString secondCaption;
+    QString secondValue;
+};
+CommandListCaptions CaptionsOf(const NamedCommandList& list);
+
 // The row texts of one command, columns 1 to 9 (display form: a parameter is
 // value + "(" + label + ")").
 QStringList CommandListCells(const TControlObject& command, bool delayIsEmpty = false);

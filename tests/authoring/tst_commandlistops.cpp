@@ -23,35 +23,41 @@ QStringList stored(int timePointId = 1)
     return out;
 }
 
+// What a dialog is given: the set code, and for a time point's list the
+// show's id and name and the time point's id and text.
+QString given(const NamedCommandList& list)
+{
+    const ShowStore::CommandTarget& t = list.target;
+    if (t.setCode != CommandsForShowSet)
+        return QString::number(t.setCode);
+    return QStringLiteral("1 %1 %2 %3 %4").arg(t.showId).arg(list.showName).arg(t.timePointId).arg(list.timePointText);
+}
+
 } // namespace
 
 class TestCommandListOps : public QObject, protected StoredDataFixture {
     Q_OBJECT
 
-    CommandListOperations::Target target;
+    using Missing = CommandListOperations::Missing;
+    CommandListOperations::Current current;
     QStringList opened; // dialogs the operations opened, with their values
     bool dialogSaves = false;
 
     std::unique_ptr<CommandListOperations> makeOps()
     {
         CommandListOperations::Dialogs dialogs;
-        dialogs.addCommands = [this](QWidget*, int set, const QString& show, const QString& name,
-                                     const QString& tp, const QString& text) {
-            opened << QStringLiteral("add %1 %2 %3 %4 %5").arg(set).arg(show, name, tp, text);
+        dialogs.addCommands = [this](QWidget*, const NamedCommandList& list) {
+            opened << QStringLiteral("add ") + given(list);
             return dialogSaves;
         };
-        dialogs.modifyCommands = [this](QWidget*, int set, const QList<int>& checked, const QString& show,
-                                        const QString& name, const QString& tp, const QString& text) {
+        dialogs.modifyCommands = [this](QWidget*, const NamedCommandList& list, const QList<int>& checked) {
             QStringList ids;
             for (int id : checked)
                 ids << QString::number(id);
-            opened << QStringLiteral("edit %1 %2 [%3] %4 %5 %6 %7")
-                          .arg(set)
-                          .arg(checked.size())
-                          .arg(ids.join(','), show, name, tp, text);
+            opened << QStringLiteral("edit %1 [%2] %3").arg(checked.size()).arg(ids.join(','), given(list));
             return dialogSaves;
         };
-        return std::make_unique<CommandListOperations>([this] { return target; }, dialogs);
+        return std::make_unique<CommandListOperations>([this] { return current; }, dialogs);
     }
 
 private Q_SLOTS:
@@ -64,8 +70,8 @@ private Q_SLOTS:
         // Five commands of time point 1; the sequence runs against the ids.
         for (int id = 1; id <= 5; ++id)
             QVERIFY(AddShowCommand(1, 1, id, 10 - id, 10 + id));
-        target = {CommandsForShowSet, QStringLiteral("1"), QStringLiteral("Show"), QStringLiteral("1"),
-                  QStringLiteral("0:0:10")};
+        current = {{ShowStore::CommandTarget::timePoint(1, 1), QStringLiteral("Show"), QStringLiteral("0:0:10")},
+                   Missing::Nothing};
         opened.clear();
         dialogSaves = false;
     }
@@ -89,10 +95,10 @@ private Q_SLOTS:
         QVERIFY(changes >= 3);
 
         QVERIFY(AddShowCommand(1, 2, 1, 1, 30));
-        target.timePointId = QStringLiteral("2");
+        current.list.target.timePointId = 2;
         QCOMPARE(ops->reload(), 1);
         QVERIFY(ops->isChecked(0));
-        target.timePointId.clear();
+        current.missing = Missing::TimePoint;
         QCOMPARE(ops->reload(), 0);
         ops->checkAll(); // an empty list is left alone
         QCOMPARE(ops->checkedCount(), 0);
@@ -129,11 +135,11 @@ private Q_SLOTS:
     {
         auto ops = makeOps();
         mPublicVariable().CommandClipboard = {TControlObject{}};
-        target.timePointId.clear();
+        current.missing = Missing::TimePoint;
         QVERIFY(!ops->copyChecked());
         QVERIFY(!ops->paste());
         QVERIFY(!ops->add());
-        target.showId.clear();
+        current.missing = Missing::Show;
         QVERIFY(!ops->deleteChecked());
         QVERIFY(!ops->editChecked());
         QCOMPARE(boxes->texts(), (QStringList{QStringLiteral("Please select the time point first!"),
@@ -171,7 +177,7 @@ private Q_SLOTS:
         QCOMPARE(ops->row(4).command.Remark, QStringLiteral("it's \"quoted\""));
 
         // Into an empty time point: ids 1, 2, 3 with the copied sequence.
-        target.timePointId = QStringLiteral("2");
+        current.list.target.timePointId = 2;
         ops->reload();
         QVERIFY(ops->paste());
         QCOMPARE(stored(2), (QStringList{"1:4:40", "2:5:41", "3:6:42"}));
@@ -240,10 +246,10 @@ private Q_SLOTS:
         QVERIFY(ops->showCommandsChanged());
         QCOMPARE(ops->checkedCount(), 0); // reloaded
         QVERIFY(ops->editChecked());      // nothing checked: the whole list
-        QCOMPARE(opened, (QStringList{"add 1 1 Show 1 0:0:10", "edit 1 2 [4,2] 1 Show 1 0:0:10",
-                                      "edit 1 5 [5,4,3,2,1] 1 Show 1 0:0:10"}));
+        QCOMPARE(opened, (QStringList{"add 1 1 Show 1 0:0:10", "edit 2 [4,2] 1 1 Show 1 0:0:10",
+                                      "edit 5 [5,4,3,2,1] 1 1 Show 1 0:0:10"}));
 
-        target.timePointId = QStringLiteral("2");
+        current.list.target.timePointId = 2;
         ops->reload();
         opened.clear();
         QVERIFY(!ops->editChecked()); // an empty list: nothing opens
@@ -254,7 +260,7 @@ private Q_SLOTS:
     {
         QVERIFY(AddSetCommand(QStringLiteral("CommandsForPause"), 3, 1, 21));
         QVERIFY(AddSetCommand(QStringLiteral("CommandsForPause"), 6, 2, 22));
-        target = {CommandsForPauseSet, {}, {}, {}, {}};
+        current = {{ShowStore::CommandTarget::set(CommandsForPauseSet), {}, {}}, Missing::Nothing};
         auto ops = makeOps();
         QCOMPARE(ops->reload(), 2);
 
@@ -276,7 +282,7 @@ private Q_SLOTS:
         QCOMPARE(boxes->texts().last(), QStringLiteral("No any command"));
         dialogSaves = true;
         QVERIFY(ops->add());
-        QCOMPARE(opened.last(), QStringLiteral("add 3    "));
+        QCOMPARE(opened.last(), QStringLiteral("add 3"));
         QVERIFY(!ops->showCommandsChanged());
     }
 };

@@ -49,16 +49,18 @@ class TestPlaySetup : public QObject, protected StoredDataFixture {
     CommandListOperations::Dialogs dialogs()
     {
         CommandListOperations::Dialogs d;
-        d.addCommands = [this](QWidget*, int set, const QString&, const QString&, const QString&, const QString&) {
-            opened << QStringLiteral("add %1").arg(set);
+        d.addCommands = [this](QWidget*, const NamedCommandList& list) {
+            opened << QStringLiteral("add %1").arg(list.target.setCode);
             return false;
         };
-        d.modifyCommands = [this](QWidget*, int set, const QList<int>& checked, const QString&, const QString&,
-                                  const QString&, const QString&) {
+        d.modifyCommands = [this](QWidget*, const NamedCommandList& list, const QList<int>& checked) {
             QStringList ids;
             for (int id : checked)
                 ids << QString::number(id);
-            opened << QStringLiteral("edit %1 %2 [%3]").arg(set).arg(checked.size()).arg(ids.join(','));
+            opened << QStringLiteral("edit %1 %2 [%3]")
+                          .arg(list.target.setCode)
+                          .arg(checked.size())
+                          .arg(ids.join(','));
             return false;
         };
         return d;
@@ -194,8 +196,10 @@ private Q_SLOTS:
         QVERIFY(AddShow(1, 1));
         QVERIFY(AddTimePoint(1, 1, 10));
         QVERIFY(AddShowCommand(1, 1, 7, 7, 70));
-        CommandListOperations timePoint(
-            [] { return CommandListOperations::Target{CommandsForShowSet, "1", "Opening", "1", "00:00:10"}; });
+        CommandListOperations timePoint([] {
+            return CommandListOperations::Current{{ShowStore::CommandTarget::timePoint(1, 1), "Opening", "00:00:10"},
+                                                  CommandListOperations::Missing::Nothing};
+        });
         timePoint.reload();
 
         auto w = openWindow();

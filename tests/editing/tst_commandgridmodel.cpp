@@ -59,7 +59,7 @@ QList<bool> marks(const CommandGridModel& m)
     return out;
 }
 
-const CommandGridTarget play{CommandsForPlaySet, 0, 0, {}, {}};
+const NamedCommandList play{ShowStore::CommandTarget::set(CommandsForPlaySet), {}, {}};
 
 } // namespace
 
@@ -90,7 +90,7 @@ private Q_SLOTS:
         QCOMPARE(CommandGridModel::ColumnHeader(ColDelay), QStringLiteral("Delay(millisecond)"));
 
         QVERIFY(AddShowCommand(4, 2, 1, 1, 9));
-        QCOMPARE(m.LoadCheckedCommands({CommandsForShowSet, 4, 2, "Opening", "0:12"}, {}), 1);
+        QCOMPARE(m.LoadCheckedCommands({ShowStore::CommandTarget::timePoint(4, 2), "Opening", "0:12"}, {}), 1);
         QCOMPARE(QStringList({m.secondCaption(), m.secondValue(), m.cell(1, ColDeviceID)}),
                  (QStringList{"Current Time Point:", "0:12", "9"}));
     }
@@ -311,7 +311,7 @@ private Q_SLOTS:
         QVERIFY(put(1, 0, 1, 1));
         CommandGridModel m;
         int calls = 0;
-        m.setWriter([&calls](const CommandGridTarget&, const QList<TControlObject>&) {
+        m.setWriter([&calls](const ShowStore::CommandTarget&, const QList<TControlObject>&) {
             ++calls;
             return GridWriteResult{};
         });

@@ -32,6 +32,11 @@ QStringList listed(const ShowStore::CommandTarget& target)
     return out;
 }
 
+NamedCommandList setList(CommandSetCode code)
+{
+    return {ShowStore::CommandTarget::set(code), {}, {}};
+}
+
 } // namespace
 
 class TestCommandWindows : public QObject {
@@ -50,7 +55,7 @@ private Q_SLOTS:
     {
         ScriptedMessages boxes;
         AddCommandsForm form;
-        form.PrepareAddCommands(CommandsForStopSet);
+        form.PrepareAddCommands(setList(CommandsForStopSet));
         QCOMPARE(form.firstValue(), QStringLiteral("Stop"));
         QVERIFY(!form.secondLineVisible());
         for (const QString& qty : {QStringLiteral("31"), QStringLiteral("1a"), QStringLiteral("-3")}) {
@@ -80,8 +85,8 @@ private Q_SLOTS:
             QVERIFY(AddShowCommand(1, 1, id, id, 9));
         QVERIFY(AddShowCommand(1, 2, 40, 40, 9)); // another time point's numbers do not count
         AddCommandsForm form;
-        form.PrepareAddCommands(CommandsForShowSet, QStringLiteral("1"), QStringLiteral("Intro"), QStringLiteral("1"),
-                                QStringLiteral("0:10"));
+        form.PrepareAddCommands(
+            {ShowStore::CommandTarget::timePoint(1, 1), QStringLiteral("Intro"), QStringLiteral("0:10")});
         QCOMPARE(form.secondValue(), QStringLiteral("0:10"));
         QCOMPARE(form.AddBlankCommands(QStringLiteral("3")), Outcome::Added);
         QCOMPARE(form.addedIds(), (QVector<int>{6, 7, 8}));
@@ -95,7 +100,7 @@ private Q_SLOTS:
         QVERIFY(RunSql(QStringLiteral("create trigger refuse before insert on CommandsForPlay when "
                                       "new.CommandID=3 begin select raise(abort, 'disk is full'); end")));
         AddCommandsDialog dialog;
-        dialog.PrepareAddCommands(CommandsForPlaySet, {}, {}, {}, {});
+        dialog.PrepareAddCommands(setList(CommandsForPlaySet));
         QVERIFY(dialog.lblFirstValue->text() == QStringLiteral("Play") && dialog.lblSecond->isHidden());
         dialog.editQTY->setText(QStringLiteral("5"));
         dialog.bitbtnAdd->click();
@@ -108,12 +113,6 @@ private Q_SLOTS:
         // Add stays off: the same batch is not tried again.
         dialog.bitbtnAdd->click();
         QCOMPARE(boxes.shown.size(), 1);
-
-        // A time point without identifiers gets no commands either.
-        AddCommandsForm noPoint;
-        noPoint.PrepareAddCommands(CommandsForShowSet, QStringLiteral("1"), {}, QString(), {});
-        QCOMPARE(noPoint.AddBlankCommands(QStringLiteral("2")), Outcome::Failed);
-        QVERIFY(!noPoint.saved());
     }
 
     void theWindowLoadsTheCheckedRowsItIsGiven()
@@ -121,7 +120,7 @@ private Q_SLOTS:
         for (int id = 1; id <= 5; ++id)
             QVERIFY(AddSetCommand(QStringLiteral("CommandsForPause"), id, id, 10 + id));
         CommandEditorDialog window;
-        window.LoadCheckedCommands(CommandsForPauseSet, {4, 2}, {}, {}, {}, {});
+        window.LoadCheckedCommands(setList(CommandsForPauseSet), {4, 2});
         QCOMPARE(window.strgrd->rowCount(), 2);
         // In list order, whatever order the caller gives them.
         QCOMPARE(window.strgrd->item(0, ColCommandID)->text(), QStringLiteral("2"));
@@ -132,7 +131,7 @@ private Q_SLOTS:
         QVERIFY(window.lblSecond->isHidden());
 
         // Without a checked command there is nothing to edit.
-        window.LoadCheckedCommands(CommandsForPauseSet, {}, {}, {}, {}, {});
+        window.LoadCheckedCommands(setList(CommandsForPauseSet), {});
         QCOMPARE(window.strgrd->rowCount(), 0);
     }
 
@@ -144,7 +143,7 @@ private Q_SLOTS:
             ids << id;
         }
         CommandEditorDialog window;
-        window.LoadCheckedCommands(CommandsForPlaySet, QList<int>(ids.begin(), ids.end()), {}, {}, {}, {});
+        window.LoadCheckedCommands(setList(CommandsForPlaySet), QList<int>(ids.begin(), ids.end()));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -197,8 +196,9 @@ private Q_SLOTS:
         QVERIFY(AddShowCommand(1, 1, 1, 1, 9, QStringLiteral("0"), 7));
         QVERIFY(AddShowCommand(1, 1, 2, 2, 9, QStringLiteral("0"), 12));
         CommandEditorDialog window;
-        window.LoadCheckedCommands(CommandsForShowSet, {1, 2}, QStringLiteral("1"), QStringLiteral("Intro"),
-                                   QStringLiteral("1"), QStringLiteral("0:0:10"));
+        window.LoadCheckedCommands({ShowStore::CommandTarget::timePoint(1, 1), QStringLiteral("Intro"),
+                                    QStringLiteral("0:0:10")},
+                                   {1, 2});
         QCOMPARE(window.lblSecondValue->text(), QStringLiteral("0:0:10"));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
