@@ -338,7 +338,7 @@ bool MainWindow::FormCreate()
     panLeft->setFixedWidth(panLeft->width() > 0 ? panLeft->width() : 650);
 
     OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb")));
-    OpenSettingsFiles();
+    OpenSettingsFiles(m_deps.beforeSettingsReplace);
 
     sizeShowColumns();
     ReloadShowList();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commandsequencer.h"
+#include "inifile.h"
 #include "showswitchtarget.h"
 
 #include <QMainWindow>
@@ -43,6 +44,9 @@ struct MainWindowDependencies {
     // Opens the program's UDP socket at start-up; InitUDPSocket when empty.
     // Tests bind a port the system chooses instead of the configured one.
     std::function<bool(const QString& localAddress, quint16 port, bool reportFailure)> openSocket;
+    // Given to the settings files start-up opens; tests make their writes
+    // fail.
+    IniFile::BeforeReplaceHook beforeSettingsReplace;
 };
 
 // What a window or dialog opened from the menus reported when it closed.

@@ -60,12 +60,12 @@ bool ParseSettingsInteger(const QString& text, qint32* value)
     return true;
 }
 
-void OpenSettingsFiles()
+void OpenSettingsFiles(const IniFile::BeforeReplaceHook& beforeReplace)
 {
     auto& pv = mPublicVariable();
-    pv.ShowIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Database/Show.ini")));
-    pv.SystemIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Database/System.ini")));
-    pv.LanguageIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Language/English.ini")));
+    pv.ShowIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Database/Show.ini")), beforeReplace);
+    pv.SystemIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Database/System.ini")), beforeReplace);
+    pv.LanguageIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Language/English.ini")), beforeReplace);
     for (const IniFile* ini : {pv.ShowIni.get(), pv.SystemIni.get(), pv.LanguageIni.get()}) {
         if (!ini->readError().isEmpty())
             ShowError(ini->readError() + QStringLiteral(" (") + QDir::toNativeSeparators(ini->path())

@@ -84,6 +84,7 @@ private:
     std::optional<bool> m_trayAvailable = false;
     quint16 m_askedPort = 0; // the port start-up opened the socket on
     quint16 m_heldPort = 0;  // a port the test holds, bound for real
+    bool m_settingsRefused = false; // the settings files refuse every write
 
     void writeSystemIni(const QString& body)
     {
@@ -118,6 +119,7 @@ private:
         deps.hostAddresses = [this] { return m_hosts; };
         deps.trayAvailable = m_trayAvailable;
         deps.showWindow = false;
+        deps.beforeSettingsReplace = [this] { return !m_settingsRefused; };
         // The socket takes a port the system chooses, so that copies of the
         // window can start side by side; only a port the test holds itself
         // is bound as configured.
@@ -186,11 +188,11 @@ private Q_SLOTS:
         m_hosts = {QStringLiteral("127.0.0.1")};
         m_trayAvailable = false;
         m_askedPort = m_heldPort = 0;
+        m_settingsRefused = false;
     }
 
     void cleanup()
     {
-        IniFile::setBeforeReplaceHook({});
         m_window.reset();
         m_player = nullptr;
         m_timer = nullptr;
@@ -445,7 +447,7 @@ private Q_SLOTS:
     {
         // The configured address is not the host's, so start-up writes the
         // host's back; the file refuses every write.
-        IniFile::setBeforeReplaceHook([] { return false; });
+        m_settingsRefused = true;
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral("address 127\\.0\\.0\\.1 could not be written to .*System\\.ini")));
         MainWindow& w =
@@ -456,7 +458,6 @@ private Q_SLOTS:
         m_messages->answerNext(MessageAnswer::Yes);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("volume 70 could not be written")));
         QVERIFY(w.ExitProgram());
-        IniFile::setBeforeReplaceHook({});
         QCOMPARE(systemIni(QStringLiteral("IP"), QStringLiteral("VOL")), QStringLiteral("35"));
         QCOMPARE(systemIni(QStringLiteral("ip"), QStringLiteral("ip")), QStringLiteral("10.1.2.3"));
     }

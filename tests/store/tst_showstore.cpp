@@ -521,10 +521,10 @@ private Q_SLOTS:
         unchanged();
 
         // Show.ini refuses the entry: the committed row change is taken back.
-        IniFile::setBeforeReplaceHook([] { return false; });
+        mPublicVariable().ShowIni = std::make_unique<IniFile>(iniPath, [] { return false; });
         const auto edit = ed::UpdateShow(1, renamed);
         const auto add = ed::AddShow(added);
-        IniFile::setBeforeReplaceHook({});
+        mPublicVariable().ShowIni = std::make_unique<IniFile>(iniPath);
         QVERIFY(!edit);
         QVERIFY(!add);
         QVERIFY(add.error.contains(QStringLiteral("Show.ini")));
