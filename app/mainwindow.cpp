@@ -6,6 +6,7 @@
 #include "busreceiver.h"
 #include "commandsets.h"
 #include "database.h"
+#include "filechooser.h"
 #include "firingsettings.h"
 #include "formlayout.h"
 #include "inifile.h"
@@ -96,6 +97,10 @@ MainWindow::MainWindow(Dependencies deps, QWidget* parent) : QMainWindow(parent)
     setWindowTitle(windowCaption());
     setWindowIcon(TavolanIcon());
 
+    if (!m_deps.files) {
+        m_ownFiles = std::make_unique<QtFileChooser>();
+        m_deps.files = m_ownFiles.get();
+    }
     m_player = m_deps.player ? m_deps.player : new QtMediaPlayer;
     m_player->setParent(this);
     m_deps.player = nullptr;
@@ -681,7 +686,7 @@ void MainWindow::ExitClick()
 
 OpenedWindowResult MainWindow::openShowSettingsWindow()
 {
-    return {RunShowSetupWindow(this, *m_sequencer), false};
+    return {RunShowSetupWindow(this, *m_sequencer, *m_deps.files), false};
 }
 
 OpenedWindowResult MainWindow::openPlaySettingsWindow()

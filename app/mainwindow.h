@@ -14,6 +14,7 @@
 
 class BusMonitorWindow;
 class BusReceiver;
+class FileChooser;
 class MediaPlayer;
 class QFrame;
 class QLabel;
@@ -47,6 +48,9 @@ struct MainWindowDependencies {
     // Given to the settings files start-up opens; tests make their writes
     // fail.
     IniFile::BeforeReplaceHook beforeSettingsReplace;
+    // What the windows opened from the menus ask for a file to open; a
+    // QtFileChooser of the window's own when null.
+    FileChooser* files = nullptr;
 };
 
 // What a window or dialog opened from the menus reported when it closed.
@@ -172,6 +176,7 @@ private:
     void reportSettingsNotSaved(const QString& what);
 
     Dependencies m_deps;
+    std::unique_ptr<FileChooser> m_ownFiles;
     MediaPlayer* m_player = nullptr;
     std::unique_ptr<CommandSequencer> m_sequencer;
     std::unique_ptr<ShowRunner> m_runner;

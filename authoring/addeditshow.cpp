@@ -33,8 +33,11 @@ std::optional<int> showIdOf(const QString& text)
 
 // ---- AddEditShowLogic -------------------------------------------------------
 
-AddEditShowLogic::AddEditShowLogic(int mode, const QString& showId, ShowNameCheck nameExists)
-    : m_mode(mode == EditMode ? EditMode : AddMode), m_showId(showId), m_nameExists(std::move(nameExists))
+AddEditShowLogic::AddEditShowLogic(FileChooser& files, int mode, const QString& showId, ShowNameCheck nameExists)
+    : m_files(files),
+      m_mode(mode == EditMode ? EditMode : AddMode),
+      m_showId(showId),
+      m_nameExists(std::move(nameExists))
 {
 }
 
@@ -72,7 +75,8 @@ void AddEditShowLogic::load()
 
 bool AddEditShowLogic::chooseMediaFile(QWidget* owner)
 {
-    const QString chosen = ChooseFileToOpen(owner, QStringLiteral("Open"), QStringLiteral("All(*.*) (*)"));
+    const QString chosen =
+        m_files.openFileName(owner, QStringLiteral("Open"), QStringLiteral("All(*.*) (*)"), QString());
     if (chosen.isEmpty())
         return false;
     takeMediaFile(chosen);
@@ -170,9 +174,10 @@ bool AddEditShowLogic::save(QWidget* owner)
 
 // ---- AddEditShowDialog ------------------------------------------------------
 
-AddEditShowDialog::AddEditShowDialog(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists)
+AddEditShowDialog::AddEditShowDialog(QWidget* parent, FileChooser& files, int mode, const QString& showId,
+                                     const ShowNameCheck& nameExists)
     : QDialog(parent, FixedDialogFlags),
-      m_logic(mode, showId, nameExists)
+      m_logic(files, mode, showId, nameExists)
 {
     setObjectName(QStringLiteral("frmAddEditShow"));
     resize(527, 343);
@@ -271,9 +276,10 @@ void AddEditShowDialog::bitbtnSaveClick()
         accept();
 }
 
-bool RunAddEditShowDialog(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists)
+bool RunAddEditShowDialog(QWidget* parent, FileChooser& files, int mode, const QString& showId,
+                          const ShowNameCheck& nameExists)
 {
     // Only a save closes the dialog with Accepted.
-    AddEditShowDialog dialog(parent, mode, showId, nameExists);
+    AddEditShowDialog dialog(parent, files, mode, showId, nameExists);
     return dialog.exec() == QDialog::Accepted;
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class FileChooser;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -16,8 +17,10 @@ class QPushButton;
 using ShowNameCheck = std::function<bool(int mode, const QString& name, const QString& showId)>;
 
 // Opens the add/edit show dialog modally: mode 1 adds a show, mode 2 edits
-// the show showId. Returns true when it saved.
-bool RunAddEditShowDialog(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists);
+// the show showId; "Open..." asks the file chooser. Returns true when it
+// saved.
+bool RunAddEditShowDialog(QWidget* parent, FileChooser& files, int mode, const QString& showId,
+                          const ShowNameCheck& nameExists);
 
 // What the add/edit show dialog does, without widgets: its fields as texts,
 // the media file choice and the save with its checks. The dialog copies its
@@ -27,7 +30,7 @@ public:
     enum Mode { AddMode = 1, EditMode = 2 };
 
     // An empty check uses the stored shows.
-    AddEditShowLogic(int mode, const QString& showId, ShowNameCheck nameExists = {});
+    AddEditShowLogic(FileChooser& files, int mode, const QString& showId, ShowNameCheck nameExists = {});
 
     int mode() const { return m_mode; }
     QString title() const;
@@ -57,6 +60,7 @@ public:
 private:
     bool nameTaken(const QString& name, QWidget* owner, bool* taken) const;
 
+    FileChooser& m_files;
     int m_mode;
     QString m_showId;
     ShowNameCheck m_nameExists;
@@ -67,7 +71,8 @@ private:
 class AddEditShowDialog : public QDialog {
     Q_OBJECT
 public:
-    AddEditShowDialog(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists);
+    AddEditShowDialog(QWidget* parent, FileChooser& files, int mode, const QString& showId,
+                      const ShowNameCheck& nameExists);
 
     AddEditShowLogic& logic() { return m_logic; }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 class CommandSequencer;
+class FileChooser;
 class MediaPlayer;
 class QCheckBox;
 class QFrame;
@@ -84,5 +85,6 @@ private:
 };
 
 // Opens the show settings window modally, sending previews through the
-// sequencer. True when stored data changed.
-bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer);
+// sequencer; the show dialog's "Open..." asks the file chooser. True when
+// stored data changed.
+bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, FileChooser& files);

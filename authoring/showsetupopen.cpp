@@ -3,12 +3,12 @@
 #include "addeditshow.h"
 #include "edittimepointdialog.h"
 
-bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer)
+bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, FileChooser& files)
 {
     ShowSetupLogic::Dialogs dialogs;
-    dialogs.addEditShow = [](QWidget* owner, int mode, const QString& showId,
-                             const ShowSetupLogic::ShowNameCheck& nameExists) {
-        return RunAddEditShowDialog(owner, mode, showId, nameExists);
+    dialogs.addEditShow = [&files](QWidget* owner, int mode, const QString& showId,
+                                   const ShowSetupLogic::ShowNameCheck& nameExists) {
+        return RunAddEditShowDialog(owner, files, mode, showId, nameExists);
     };
     dialogs.modifyTimePoint = &RunEditTimePointDialog;
     dialogs.commands = DefaultCommandListDialogs();
