@@ -342,8 +342,11 @@ bool MainWindow::FormCreate()
     ApplyFormLayout(this);
     panLeft->setFixedWidth(panLeft->width() > 0 ? panLeft->width() : 650);
 
-    OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb")));
-    OpenSettingsFiles(m_deps.beforeSettingsReplace);
+    QString failure;
+    if (!OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb")), &failure))
+        ShowError(failure);
+    for (const QString& unread : OpenSettingsFiles(m_deps.beforeSettingsReplace))
+        ShowError(unread);
 
     sizeShowColumns();
     ReloadShowList();

@@ -130,7 +130,7 @@ bool AddEditShowLogic::save(QWidget* owner)
         ShowNotice(owner, QStringLiteral("The path of the video or music can not hold a line break!"));
         return false;
     }
-    if (!CheckNumber(sequenceNo, false, 0, 0, false, owner)) {
+    if (!CheckNumber(sequenceNo, false, 0, 0)) {
         ShowNotice(owner, QStringLiteral("Sequence No only can be numeric"));
         return false;
     }
@@ -138,7 +138,7 @@ bool AddEditShowLogic::save(QWidget* owner)
     fields.SequenceNo = sequenceNo.trimmed().toInt();
     fields.ActivedUniversalSwitch = activeUniversalSwitch;
     if (activeUniversalSwitch) {
-        if (!CheckNumber(universalSwitchId, true, 0, 255, false, owner)) {
+        if (!CheckNumber(universalSwitchId, true, 0, 255)) {
             ShowNotice(owner, QStringLiteral("Universal switch No only can be numeric and range is 0-255"));
             return false;
         }

@@ -24,8 +24,10 @@ std::optional<int> idOf(const QString& text)
 // field's.
 bool checkField(const QString& text, int maximum, const QString& refusal, QWidget* owner)
 {
-    if (CheckNumber(text, true, 0, maximum, true, owner))
+    QString why;
+    if (CheckNumber(text, true, 0, maximum, &why))
         return true;
+    ShowNotice(owner, why);
     ShowNotice(owner, refusal);
     return false;
 }

@@ -43,10 +43,13 @@ QString AddressSettings::portBusyMessage(quint16 port)
 AddressSettings::SaveResult AddressSettings::save(const QString& subnetText, const QString& deviceText,
                                                   bool orvaneChecked, QWidget* owner)
 {
-    if (!CheckNumber(subnetText, true, 0, 254, true, owner))
-        return SaveResult::Refused;
-    if (!CheckNumber(deviceText, true, 0, 254, true, owner))
-        return SaveResult::Refused;
+    for (const QString& number : {subnetText, deviceText}) {
+        QString refusal;
+        if (!CheckNumber(number, true, 0, 254, &refusal)) {
+            ShowNotice(owner, refusal);
+            return SaveResult::Refused;
+        }
+    }
 
     PublicVariables& pv = mPublicVariable();
     const quint16 chosen = orvaneChecked ? m_ports.orvane : m_ports.showControl;

@@ -40,7 +40,7 @@ AddCommandsForm::AddOutcome AddCommandsForm::AddBlankCommands(const QString& qua
     const QString text = quantityText.trimmed();
     if (text.isEmpty() || !m_addEnabled)
         return AddOutcome::Nothing;
-    if (!CheckNumber(text, true, 0, 30, false)) {
+    if (!CheckNumber(text, true, 0, 30)) {
         ShowNotice(nullptr, QStringLiteral("QTY of commands only can be numeric,and range is 0-30"));
         return AddOutcome::Refused;
     }

@@ -350,9 +350,14 @@ void CommandGridModel::changed(GridEditor e)
         }
         return;
     }
-    case GridEditor::Delay:
-        if (text.isEmpty() || !CheckNumber(trimmed, true, 0, 600000, true))
+    case GridEditor::Delay: {
+        if (text.isEmpty())
             return;
+        QString refusal;
+        if (!CheckNumber(trimmed, true, 0, 600000, &refusal)) {
+            ShowNotice(nullptr, refusal);
+            return;
+        }
         if (syncChecked(SyncBox::Delay)) {
             for (int row = 1; row <= rowCount(); ++row) {
                 setCell(row, ColDelay, trimmed);
@@ -360,6 +365,7 @@ void CommandGridModel::changed(GridEditor e)
             }
         }
         return;
+    }
     case GridEditor::Minute:
     case GridEditor::Second:
         syncRunningTime();

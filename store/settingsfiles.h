@@ -13,9 +13,10 @@
 // Opens Show.ini, System.ini and English.ini, in that order, into
 // ShowIni, SystemIni and LanguageIni, each with the given hook before it
 // replaces its file. A missing file reads as empty; one that exists but
-// cannot be read is reported with ShowError, reads as empty and refuses
-// writes.
-void OpenSettingsFiles(const IniFile::BeforeReplaceHook& beforeReplace = {});
+// cannot be read reads as empty and refuses writes. Returns, in the same
+// order, why each file that could not be read was refused (with its path),
+// for the caller to show.
+QStringList OpenSettingsFiles(const IniFile::BeforeReplaceHook& beforeReplace = {});
 
 // ---- System.ini ----------------------------------------------------------
 
