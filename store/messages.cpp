@@ -2,21 +2,33 @@
 
 #include <QDebug>
 
-namespace {
+MessageAnswer MessagePresenter::ask(QWidget* owner, const QString& text)
+{
+    return question(owner, text, QStringLiteral("Inquire"));
+}
 
-class LogPresenter : public MessagePresenter {
-public:
-    MessageAnswer question(QWidget*, const QString& text, const QString& caption) override
-    {
-        qWarning().noquote() << caption << text << "(no one to answer: Cancel)";
-        return MessageAnswer::Cancel;
-    }
-    void notice(QWidget*, const QString& text, const QString& caption) override
-    {
-        qWarning().noquote() << caption << text;
-    }
-    void error(QWidget*, const QString& text) override { qWarning().noquote() << text; }
-};
+void MessagePresenter::tell(QWidget* owner, const QString& text)
+{
+    notice(owner, text, QString());
+}
+
+MessageAnswer LogMessagePresenter::question(QWidget*, const QString& text, const QString& caption)
+{
+    qWarning().noquote() << caption << text << "(no one to answer: Cancel)";
+    return MessageAnswer::Cancel;
+}
+
+void LogMessagePresenter::notice(QWidget*, const QString& text, const QString& caption)
+{
+    qWarning().noquote() << caption << text;
+}
+
+void LogMessagePresenter::error(QWidget*, const QString& text)
+{
+    qWarning().noquote() << text;
+}
+
+namespace {
 
 MessagePresenter* installed = nullptr;
 MessagePresenter* fallback = nullptr;
@@ -35,7 +47,7 @@ void SetDefaultMessagePresenter(MessagePresenter* presenter)
 
 MessagePresenter& CurrentMessagePresenter()
 {
-    static LogPresenter log;
+    static LogMessagePresenter log;
     if (installed)
         return *installed;
     return fallback ? *fallback : log;

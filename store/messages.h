@@ -21,6 +21,20 @@ public:
     virtual void notice(QWidget* owner, const QString& text, const QString& caption) = 0;
     // Error box with an OK button.
     virtual void error(QWidget* owner, const QString& text) = 0;
+
+    // A question under the caption "Inquire".
+    MessageAnswer ask(QWidget* owner, const QString& text);
+    // A notice without a title.
+    void tell(QWidget* owner, const QString& text);
+};
+
+// Texts go to the log and questions are answered Cancel, so that nothing
+// widget-free ever waits for an operator.
+class LogMessagePresenter : public MessagePresenter {
+public:
+    MessageAnswer question(QWidget* owner, const QString& text, const QString& caption) override;
+    void notice(QWidget* owner, const QString& text, const QString& caption) override;
+    void error(QWidget* owner, const QString& text) override;
 };
 
 // Installs a presenter (not owned); nullptr restores the default.
