@@ -14,15 +14,18 @@ int main(int argc, char* argv[])
     // The window hides in the notification area; only Exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     UseMessageBoxes();
+    MessageBoxPresenter boxes;
 
     SingleInstance instance;
     if (!instance.tryBecomePrimary()) {
-        ShowNotice(nullptr, QString::fromLatin1(AlreadyOpenedText));
+        boxes.tell(nullptr, QString::fromLatin1(AlreadyOpenedText));
         instance.activateRunningInstance();
         return 0;
     }
 
-    MainWindow window;
+    MainWindowDependencies deps;
+    deps.messages = &boxes;
+    MainWindow window(std::move(deps));
     QObject::connect(&instance, &SingleInstance::activationRequested, &window, &MainWindow::BringToFront);
     QObject::connect(&window, &MainWindow::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     if (!window.FormCreate())

@@ -14,7 +14,7 @@
 #include "logos.h"
 #include "lookups.h"
 #include "mediaplayer.h"
-#include "messages.h"
+#include "messageboxes.h"
 #include "playsetupwindow.h"
 #include "publicvariable.h"
 #include "qtmediaplayer.h"
@@ -100,6 +100,10 @@ MainWindow::MainWindow(Dependencies deps, QWidget* parent) : QMainWindow(parent)
     if (!m_deps.files) {
         m_ownFiles = std::make_unique<QtFileChooser>();
         m_deps.files = m_ownFiles.get();
+    }
+    if (!m_deps.messages) {
+        m_ownMessages = std::make_unique<MessageBoxPresenter>();
+        m_deps.messages = m_ownMessages.get();
     }
     m_player = m_deps.player ? m_deps.player : new QtMediaPlayer;
     m_player->setParent(this);
@@ -344,9 +348,9 @@ bool MainWindow::FormCreate()
 
     QString failure;
     if (!OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb")), &failure))
-        ShowError(failure);
+        m_deps.messages->error(nullptr, failure);
     for (const QString& unread : OpenSettingsFiles(m_deps.beforeSettingsReplace))
-        ShowError(unread);
+        m_deps.messages->error(nullptr, unread);
 
     sizeShowColumns();
     ReloadShowList();
@@ -598,7 +602,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 bool MainWindow::ExitProgram()
 {
-    if (AskQuestion(this, QString::fromLatin1(ExitQuestion)) != MessageAnswer::Yes)
+    if (m_deps.messages->ask(this, QString::fromLatin1(ExitQuestion)) != MessageAnswer::Yes)
         return false;
 
     auto& pv = mPublicVariable();
@@ -669,7 +673,7 @@ BusMonitorWindow* MainWindow::busMonitor() const
 void MainWindow::BusMonitorClick()
 {
     if (!m_busMonitor) {
-        m_busMonitor = new BusMonitorWindow(this);
+        m_busMonitor = new BusMonitorWindow(*m_deps.messages, this);
         m_busMonitor->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_busMonitor->show();
@@ -702,13 +706,13 @@ OpenedWindowResult MainWindow::openPlaySettingsWindow()
 OpenedWindowResult MainWindow::openAddressDialog()
 {
     OpenedWindowResult result;
-    result.saved = AddressDialog::Execute(this);
+    result.saved = AddressDialog::Execute(this, *m_deps.messages);
     return result;
 }
 
 OpenedWindowResult MainWindow::openFiringSettingsDialog()
 {
     OpenedWindowResult result;
-    result.saved = FiringSettingsDialog::Execute(this);
+    result.saved = FiringSettingsDialog::Execute(this, *m_deps.messages);
     return result;
 }

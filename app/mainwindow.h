@@ -15,6 +15,7 @@
 class BusMonitorWindow;
 class BusReceiver;
 class FileChooser;
+class MessagePresenter;
 class MediaPlayer;
 class QFrame;
 class QLabel;
@@ -51,6 +52,9 @@ struct MainWindowDependencies {
     // What the windows opened from the menus ask for a file to open; a
     // QtFileChooser of the window's own when null.
     FileChooser* files = nullptr;
+    // How the window and what it opens talk to the operator; message boxes
+    // of the window's own when null.
+    MessagePresenter* messages = nullptr;
 };
 
 // What a window or dialog opened from the menus reported when it closed.
@@ -177,6 +181,7 @@ private:
 
     Dependencies m_deps;
     std::unique_ptr<FileChooser> m_ownFiles;
+    std::unique_ptr<MessagePresenter> m_ownMessages;
     MediaPlayer* m_player = nullptr;
     std::unique_ptr<CommandSequencer> m_sequencer;
     std::unique_ptr<ShowRunner> m_runner;

@@ -31,6 +31,7 @@
 #include "commandcodec.h"
 #include "commandsequencer.h"
 #include "fakemediaplayer.h"
+#include "messages.h"
 #include "publicvariable.h"
 #include "showrunner.h"
 #include "showswitchtarget.h"
@@ -99,9 +100,10 @@ Result run(BusReceiver& receiver, int total, bool withMonitor, bool withShow)
 {
     Result r;
     const quint64 readBefore = receiver.datagramsRead();
+    LogMessagePresenter log; // what the monitor would tell the operator
     std::unique_ptr<BusMonitorWindow> monitor;
     if (withMonitor) {
-        monitor = std::make_unique<BusMonitorWindow>();
+        monitor = std::make_unique<BusMonitorWindow>(log);
         monitor->show();
         // Drawn once before the clock starts: an operator's monitor is
         // already on screen when traffic comes.
@@ -367,9 +369,10 @@ SustainedResult runSustained(BusReceiver& receiver, AckListener& listener, int r
                              bool withMonitor)
 {
     SustainedResult r;
+    LogMessagePresenter log; // what the monitor would tell the operator
     std::unique_ptr<BusMonitorWindow> monitor;
     if (withMonitor) {
-        monitor = std::make_unique<BusMonitorWindow>();
+        monitor = std::make_unique<BusMonitorWindow>(log);
         monitor->show();
         QTimer::singleShot(300, qApp, &QCoreApplication::quit);
         QCoreApplication::exec();

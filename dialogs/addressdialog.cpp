@@ -98,9 +98,9 @@ void AddressDialog::bitbtnSaveClick()
         accept();
 }
 
-bool AddressDialog::Execute(QWidget* parent)
+bool AddressDialog::Execute(QWidget* parent, MessagePresenter& messages)
 {
     // Only a save closes the dialog with Accepted.
-    AddressDialog dialog(parent);
+    AddressDialog dialog(parent, AddressSettings(messages));
     return dialog.exec() == QDialog::Accepted;
 }

@@ -15,12 +15,11 @@ class QRadioButton;
 class AddressDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit AddressDialog(QWidget* parent = nullptr,
-                           AddressSettings settings = AddressSettings());
+    AddressDialog(QWidget* parent, AddressSettings settings);
 
-    // Opens the dialog modally and releases it when it closes. True when it
-    // was saved.
-    static bool Execute(QWidget* parent);
+    // Opens the dialog modally on the program's two ports and releases it
+    // when it closes. True when it was saved.
+    static bool Execute(QWidget* parent, MessagePresenter& messages);
 
     QLabel* Label1 = nullptr;
     QLineEdit* editSubnetID = nullptr;

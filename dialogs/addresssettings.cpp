@@ -6,13 +6,14 @@
 #include "textops.h"
 #include "udpsocket.h"
 
-AddressSettings::AddressSettings()
-    : AddressSettings(Ports{})
+AddressSettings::AddressSettings(MessagePresenter& messages)
+    : AddressSettings(messages, Ports{})
 {
 }
 
-AddressSettings::AddressSettings(Ports ports, SocketMover mover)
-    : m_ports(ports)
+AddressSettings::AddressSettings(MessagePresenter& messages, Ports ports, SocketMover mover)
+    : m_messages(messages)
+    , m_ports(ports)
     , m_mover(mover ? std::move(mover) : SocketMover(&MoveUDPSocket))
 {
 }
@@ -46,7 +47,7 @@ AddressSettings::SaveResult AddressSettings::save(const QString& subnetText, con
     for (const QString& number : {subnetText, deviceText}) {
         QString refusal;
         if (!CheckNumber(number, true, 0, 254, &refusal)) {
-            ShowNotice(owner, refusal);
+            m_messages.tell(owner, refusal);
             return SaveResult::Refused;
         }
     }
@@ -57,7 +58,7 @@ AddressSettings::SaveResult AddressSettings::save(const QString& subnetText, con
         // The new port is bound before the old one is let go; on failure the
         // program goes on listening where it did.
         if (!m_mover(chosen)) {
-            ShowNotice(owner, portBusyMessage(chosen));
+            m_messages.tell(owner, portBusyMessage(chosen));
             return SaveResult::PortBusy;
         }
         pv.UdpPort = chosen;

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class MessagePresenter;
 class QWidget;
 
 // What the address and port dialog does, without its widgets: the values it
@@ -22,8 +23,9 @@ public:
     // Moves the program's socket to a port; MoveUDPSocket by default.
     using SocketMover = std::function<bool(quint16 port)>;
 
-    AddressSettings();
-    explicit AddressSettings(Ports ports, SocketMover mover = {});
+    // Refusals are shown through the presenter.
+    explicit AddressSettings(MessagePresenter& messages);
+    AddressSettings(MessagePresenter& messages, Ports ports, SocketMover mover = {});
 
     const Ports& ports() const { return m_ports; }
 
@@ -50,6 +52,7 @@ public:
     static QString portBusyMessage(quint16 port);
 
 private:
+    MessagePresenter& m_messages;
     Ports m_ports;
     SocketMover m_mover;
 };

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class MessagePresenter;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -18,7 +19,9 @@ class QTableView;
 class BusMonitorWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit BusMonitorWindow(QWidget* parent = nullptr, int capacity = BusMonitorLog::DefaultCapacity);
+    // A failed export is told through the presenter.
+    explicit BusMonitorWindow(MessagePresenter& messages, QWidget* parent = nullptr,
+                              int capacity = BusMonitorLog::DefaultCapacity);
     ~BusMonitorWindow() override;
 
     BusMonitorLog& log() { return m_log; }
@@ -48,6 +51,7 @@ private:
     void exportClicked();
     void rowsArrived();
 
+    MessagePresenter& m_messages;
     BusMonitorLog m_log;
     BusMonitorFilter m_filter;
     bool m_followNewest = true;

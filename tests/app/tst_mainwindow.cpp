@@ -120,6 +120,7 @@ private:
         deps.trayAvailable = m_trayAvailable;
         deps.showWindow = false;
         deps.beforeSettingsReplace = [this] { return !m_settingsRefused; };
+        deps.messages = m_messages.get();
         // The socket takes a port the system chooses, so that copies of the
         // window can start side by side; only a port the test holds itself
         // is bound as configured.
@@ -551,7 +552,7 @@ private Q_SLOTS:
         QVERIFY(holder.bind(QHostAddress::AnyIPv4, 0, QAbstractSocket::DontShareAddress));
         AddressSettings::Ports ports{15000, holder.localPort()};
         w.onAddress = [&] {
-            return AddressSettings(ports).save(QStringLiteral("4"), QStringLiteral("5"), true) ==
+            return AddressSettings(*m_messages, ports).save(QStringLiteral("4"), QStringLiteral("5"), true) ==
                    AddressSettings::SaveResult::Saved;
         };
 

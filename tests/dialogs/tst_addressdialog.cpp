@@ -58,7 +58,7 @@ class TestAddressDialog : public QObject {
 
     AddressSettings settings()
     {
-        return AddressSettings(ports, [this](quint16 port) {
+        return AddressSettings(*boxes, ports, [this](quint16 port) {
             ++moves;
             return MoveUDPSocket(port);
         });
@@ -252,7 +252,7 @@ private Q_SLOTS:
         QVERIFY(InitUDPSocket(mPublicVariable().LocalAddress, 15000, false, device->localPort()));
         mPublicVariable().UdpPort = 15000;
         {
-            AddressDialog dialog;
+            AddressDialog dialog(nullptr, AddressSettings(*boxes));
             QVERIFY(dialog.rdobtnPortOfShowControl->isChecked());
             dialog.rdobtnPortOfOrvane->setChecked(true);
             dialog.bitbtnSaveClick();
@@ -262,7 +262,7 @@ private Q_SLOTS:
         QCOMPARE(systemIni("Port", "Port"), QStringLiteral("6000"));
         QVERIFY(switchReaches(6000));
 
-        AddressDialog reopened;
+        AddressDialog reopened(nullptr, AddressSettings(*boxes));
         QVERIFY(reopened.rdobtnPortOfOrvane->isChecked());
         QCOMPARE(reopened.rdobtnPortOfOrvane->text(), QStringLiteral("Orvane Port 6000"));
         reopened.rdobtnPortOfShowControl->setChecked(true);

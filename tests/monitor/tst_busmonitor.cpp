@@ -56,6 +56,8 @@ QString cell(const BusMonitorLog& log, int row, int column)
 class TestBusMonitor : public QObject {
     Q_OBJECT
 
+    ScriptedMessages messages; // for the windows whose messages the test does not read
+
     TestProgramFolder* folder = nullptr;
 
 private Q_SLOTS:
@@ -263,7 +265,7 @@ private Q_SLOTS:
     // either a row that entered the table or a skipped one.
     void floodIsTakenInBoundedBatches()
     {
-        BusMonitorWindow window(nullptr, 500);
+        BusMonitorWindow window(messages, nullptr, 500);
         BusMonitorLog& log = window.log();
         log.setMaxRowsPerFlush(50);
         QSignalSpy inserted(&log, &QAbstractItemModel::rowsInserted);
@@ -301,7 +303,7 @@ private Q_SLOTS:
         QUdpSocket gateway;
         QVERIFY(gateway.bind(QHostAddress::AnyIPv4, 0));
         QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 0, false, gateway.localPort()));
-        BusMonitorWindow window;
+        BusMonitorWindow window(messages);
         window.log().setMaxRowsPerFlush(5);
         window.log().setFlushInterval(3600 * 1000); // nothing enters the table but by hand
         NoWindow target;
@@ -345,7 +347,7 @@ private Q_SLOTS:
         const QByteArray unwatched = nextAtGateway();
         QVERIFY(!unwatched.isEmpty());
 
-        QPointer<BusMonitorWindow> window = new BusMonitorWindow;
+        QPointer<BusMonitorWindow> window = new BusMonitorWindow(messages);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
         QCOMPARE(CurrentBusObserver(), static_cast<BusObserver*>(&window->log()));
@@ -378,7 +380,7 @@ private Q_SLOTS:
     void filtersAndExports()
     {
         ScriptedMessages boxes;
-        BusMonitorWindow window;
+        BusMonitorWindow window(boxes);
         BusMonitorLog& log = window.log();
         feed(log, frame(0x0002, QByteArray::fromHex("0102"), 1, 99, 7, 9), BusDirection::Sent);
         feed(log, frame(0x0031, QByteArray::fromHex("05640003"), 1, 99, 7, 10), BusDirection::Sent);
