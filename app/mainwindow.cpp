@@ -693,13 +693,13 @@ void MainWindow::ExitClick()
 
 OpenedWindowResult MainWindow::openShowSettingsWindow()
 {
-    return {RunShowSetupWindow(this, *m_sequencer, *m_deps.files), false};
+    return {RunShowSetupWindow(this, *m_sequencer, *m_deps.messages, *m_deps.files), false};
 }
 
 OpenedWindowResult MainWindow::openPlaySettingsWindow()
 {
     // The sets are read afresh whenever they are sent, so nothing comes back.
-    PlaySettingsWindow::Execute(this, *m_sequencer);
+    PlaySettingsWindow::Execute(this, *m_sequencer, *m_deps.messages);
     return {};
 }
 

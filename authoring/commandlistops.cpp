@@ -32,8 +32,9 @@ bool EditingTarget(const CommandListOperations::Target& t, ShowStore::CommandTar
 
 } // namespace
 
-CommandListOperations::CommandListOperations(TargetSource target, Dialogs dialogs, QWidget* owner)
-    : m_target(std::move(target)), m_dialogs(std::move(dialogs)), m_owner(owner)
+CommandListOperations::CommandListOperations(MessagePresenter& messages, TargetSource target, Dialogs dialogs,
+                                             QWidget* owner)
+    : m_messages(messages), m_target(std::move(target)), m_dialogs(std::move(dialogs)), m_owner(owner)
 {
 }
 
@@ -110,11 +111,11 @@ bool CommandListOperations::requireShowAndTimePoint(const Target& t) const
     if (t.setCode != CommandsForShowSet)
         return true;
     if (t.showId.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("Please select show first!"));
+        m_messages.tell(m_owner, QStringLiteral("Please select show first!"));
         return false;
     }
     if (t.timePointId.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("Please select the time point first!"));
+        m_messages.tell(m_owner, QStringLiteral("Please select the time point first!"));
         return false;
     }
     return true;
@@ -138,22 +139,23 @@ bool CommandListOperations::copyChecked()
     const Target t = m_target();
     const bool showList = t.setCode == CommandsForShowSet;
     if (showList && t.showId.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("Please select show first!"));
+        m_messages.tell(m_owner, QStringLiteral("Please select show first!"));
         return false;
     }
     m_copyHighlighted = false;
     notify();
     if (showList && t.timePointId.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("Please select the time point first!"));
+        m_messages.tell(m_owner, QStringLiteral("Please select the time point first!"));
         return false;
     }
     if (m_rows.isEmpty()) {
-        ShowNotice(m_owner, showList ? QStringLiteral("No any command!") : QStringLiteral("No any command"));
+        m_messages.tell(m_owner,
+                        showList ? QStringLiteral("No any command!") : QStringLiteral("No any command"));
         return false;
     }
     const QList<int> ids = checkedCommandIds();
     if (ids.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("Please check the commands that you want to copy!"));
+        m_messages.tell(m_owner, QStringLiteral("Please check the commands that you want to copy!"));
         return false;
     }
     ShowStore::CommandTarget list;
@@ -171,7 +173,7 @@ bool CommandListOperations::paste()
         return false;
     const QVector<TControlObject> clipboard = mPublicVariable().CommandClipboard;
     if (clipboard.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("Memory is empty,you need copy the commands first!"));
+        m_messages.tell(m_owner, QStringLiteral("Memory is empty,you need copy the commands first!"));
         return false;
     }
     ShowStore::CommandTarget target;
@@ -179,7 +181,8 @@ bool CommandListOperations::paste()
         return false;
     const auto pasted = ShowStore::PasteCommands(target, clipboard);
     if (!pasted) {
-        ShowError(QStringLiteral("The commands were not pasted, nothing was written: ") + pasted.error);
+        m_messages.error(nullptr,
+                         QStringLiteral("The commands were not pasted, nothing was written: ") + pasted.error);
         return false;
     }
     markStoredChange(t);
@@ -204,7 +207,7 @@ bool CommandListOperations::editChecked()
 {
     const Target t = m_target();
     if (t.setCode == CommandsForShowSet && t.showId.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("Please select show first!"));
+        m_messages.tell(m_owner, QStringLiteral("Please select show first!"));
         return false;
     }
     if (m_rows.isEmpty())
@@ -225,29 +228,30 @@ bool CommandListOperations::deleteChecked()
     const Target t = m_target();
     const bool showList = t.setCode == CommandsForShowSet;
     if (showList && t.showId.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("Please select show first!"));
+        m_messages.tell(m_owner, QStringLiteral("Please select show first!"));
         return false;
     }
     if (m_rows.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("No any command!"));
+        m_messages.tell(m_owner, QStringLiteral("No any command!"));
         return false;
     }
     const QList<int> ids = checkedCommandIds();
     if (ids.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("Please check the commands that you want to delete!"));
+        m_messages.tell(m_owner, QStringLiteral("Please check the commands that you want to delete!"));
         return false;
     }
     const QString question =
         showList ? QStringLiteral("Are you sure you want to delete checked commands (Total:%1)?").arg(ids.size())
                  : QStringLiteral("Are you sure you want to delete selected commands (Total:%1)").arg(ids.size());
-    if (AskQuestion(m_owner, question) != MessageAnswer::Yes)
+    if (m_messages.ask(m_owner, question) != MessageAnswer::Yes)
         return false;
     ShowStore::CommandTarget target;
     if (!EditingTarget(t, &target))
         return false;
     const auto deleted = ShowStore::DeleteCommands(target, QVector<int>(ids.begin(), ids.end()));
     if (!deleted) {
-        ShowError(QStringLiteral("The commands were not deleted, nothing was removed: ") + deleted.error);
+        m_messages.error(nullptr, QStringLiteral("The commands were not deleted, nothing was removed: ")
+                                      + deleted.error);
         return false;
     }
     markStoredChange(t);

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class MessagePresenter;
 class QWidget;
 
 // The command list of an authoring window and the operations on it: check
@@ -49,7 +50,9 @@ public:
         EditDialog modifyCommands;
     };
 
-    CommandListOperations(TargetSource target, Dialogs dialogs = {}, QWidget* owner = nullptr);
+    // Refusals, questions and failures go through the presenter.
+    CommandListOperations(MessagePresenter& messages, TargetSource target, Dialogs dialogs = {},
+                          QWidget* owner = nullptr);
 
     // ---- The list -------------------------------------------------------
     int rowCount() const { return int(m_rows.size()); }
@@ -94,6 +97,7 @@ private:
     void markStoredChange(const Target& t);
     void notify();
 
+    MessagePresenter& m_messages;
     TargetSource m_target;
     Dialogs m_dialogs;
     QWidget* m_owner = nullptr;
@@ -103,5 +107,6 @@ private:
     bool m_showCommandsChanged = false;
 };
 
-// The real add commands dialog and command editor (authoring/commanddialogs.cpp).
-CommandListOperations::Dialogs DefaultCommandListDialogs();
+// The real add commands dialog and command editor (authoring/commanddialogs.cpp),
+// showing their messages through the presenter.
+CommandListOperations::Dialogs DefaultCommandListDialogs(MessagePresenter& messages);

@@ -41,7 +41,7 @@ AddCommandsForm::AddOutcome AddCommandsForm::AddBlankCommands(const QString& qua
     if (text.isEmpty() || !m_addEnabled)
         return AddOutcome::Nothing;
     if (!CheckNumber(text, true, 0, 30)) {
-        ShowNotice(nullptr, QStringLiteral("QTY of commands only can be numeric,and range is 0-30"));
+        m_messages.tell(nullptr, QStringLiteral("QTY of commands only can be numeric,and range is 0-30"));
         return AddOutcome::Refused;
     }
     const int count = text.toInt();
@@ -71,7 +71,7 @@ AddCommandsForm::AddOutcome AddCommandsForm::AddBlankCommands(const QString& qua
     // The batch was rolled back whole: nothing to reload, and Add stays off
     // so the same failure is not repeated.
     m_addEnabled = false;
-    ShowError(QStringLiteral("The commands were not added, nothing was written: ") + failure);
+    m_messages.error(nullptr, QStringLiteral("The commands were not added, nothing was written: ") + failure);
     return AddOutcome::Failed;
 }
 
@@ -86,8 +86,8 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int
 
 } // namespace
 
-AddCommandsDialog::AddCommandsDialog(QWidget* parent)
-    : QDialog(parent, FixedDialogFlags)
+AddCommandsDialog::AddCommandsDialog(MessagePresenter& messages, QWidget* parent)
+    : QDialog(parent, FixedDialogFlags), form(messages)
 {
     setObjectName(QStringLiteral("frmsettings_Add_object"));
     setWindowTitle(QStringLiteral("Add Commands"));
@@ -140,10 +140,10 @@ void AddCommandsDialog::bitbtnAddClick()
         accept();
 }
 
-bool RunAddCommandsDialog(QWidget* parent, int setCode, const QString& showId, const QString& showName,
-                          const QString& timePointId, const QString& timePointText)
+bool RunAddCommandsDialog(QWidget* parent, MessagePresenter& messages, int setCode, const QString& showId,
+                          const QString& showName, const QString& timePointId, const QString& timePointText)
 {
-    AddCommandsDialog dialog(parent);
+    AddCommandsDialog dialog(messages, parent);
     dialog.PrepareAddCommands(setCode, showId, showName, timePointId, timePointText);
     dialog.exec();
     return dialog.form.saved();

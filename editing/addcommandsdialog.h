@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVector>
 
+class MessagePresenter;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -14,6 +15,9 @@ class QPushButton;
 // go to, the context line, and the Add button's action.
 class AddCommandsForm {
 public:
+    // A refused quantity and a failed add are told through the presenter.
+    explicit AddCommandsForm(MessagePresenter& messages) : m_messages(messages) {}
+
     enum class AddOutcome {
         Nothing, // empty quantity: nothing happens
         Refused, // not a number 0 to 30: the operator was told
@@ -41,6 +45,7 @@ public:
     bool secondLineVisible() const { return m_setCode == CommandsForShowSet; }
 
 private:
+    MessagePresenter& m_messages;
     int m_setCode = CommandsForPlaySet;
     QString m_showId, m_timePointId;
     QString m_firstCaption, m_firstValue, m_secondCaption, m_secondValue;
@@ -53,7 +58,7 @@ private:
 class AddCommandsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit AddCommandsDialog(QWidget* parent = nullptr);
+    explicit AddCommandsDialog(MessagePresenter& messages, QWidget* parent = nullptr);
 
     void PrepareAddCommands(int setCode, const QString& showId, const QString& showName, const QString& timePointId,
                             const QString& timePointText);
@@ -70,5 +75,5 @@ public:
 };
 
 // Opens the dialog modally; true when commands were added.
-bool RunAddCommandsDialog(QWidget* parent, int setCode, const QString& showId, const QString& showName,
-                          const QString& timePointId, const QString& timePointText);
+bool RunAddCommandsDialog(QWidget* parent, MessagePresenter& messages, int setCode, const QString& showId,
+                          const QString& showName, const QString& timePointId, const QString& timePointText);

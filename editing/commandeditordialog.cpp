@@ -80,8 +80,8 @@ int CommandEditorDialog::EditorColumn(GridEditor editor)
     }
 }
 
-CommandEditorDialog::CommandEditorDialog(QWidget* parent)
-    : QDialog(parent, FixedDialogFlags)
+CommandEditorDialog::CommandEditorDialog(MessagePresenter& messages, QWidget* parent)
+    : QDialog(parent, FixedDialogFlags), m_model(messages)
 {
     setObjectName(QStringLiteral("frmSettings_Object_Of_Scene_Setup"));
     setWindowTitle(QStringLiteral("Modify commands"));
@@ -399,10 +399,11 @@ void CommandEditorDialog::reject()
         QDialog::reject();
 }
 
-bool RunCommandEditorDialog(QWidget* parent, int setCode, const QList<int>& checkedIds, const QString& showId,
-                            const QString& showName, const QString& timePointId, const QString& timePointText)
+bool RunCommandEditorDialog(QWidget* parent, MessagePresenter& messages, int setCode,
+                            const QList<int>& checkedIds, const QString& showId, const QString& showName,
+                            const QString& timePointId, const QString& timePointText)
 {
-    CommandEditorDialog window(parent);
+    CommandEditorDialog window(messages, parent);
     window.LoadCheckedCommands(setCode, checkedIds, showId, showName, timePointId, timePointText);
     window.exec();
     return window.model().saved();

@@ -36,7 +36,7 @@ protected:
 class CommandEditorDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CommandEditorDialog(QWidget* parent = nullptr);
+    explicit CommandEditorDialog(MessagePresenter& messages, QWidget* parent = nullptr);
 
     // Loads the checked commands (CommandIDs) of the list: the set's, or for
     // code 1 the time point's of the show. No checked command: an empty grid.
@@ -86,5 +86,6 @@ private:
 
 // Opens the window modally over the checked commands of the list; true when
 // it saved.
-bool RunCommandEditorDialog(QWidget* parent, int setCode, const QList<int>& checkedIds, const QString& showId,
-                            const QString& showName, const QString& timePointId, const QString& timePointText);
+bool RunCommandEditorDialog(QWidget* parent, MessagePresenter& messages, int setCode,
+                            const QList<int>& checkedIds, const QString& showId, const QString& showName,
+                            const QString& timePointId, const QString& timePointText);

@@ -60,8 +60,8 @@ GridWriteResult WriteCommandRows(const CommandGridTarget& target, const QList<TC
     return {result.ok, result.error};
 }
 
-CommandGridModel::CommandGridModel(QObject* parent)
-    : QObject(parent)
+CommandGridModel::CommandGridModel(MessagePresenter& messages, QObject* parent)
+    : QObject(parent), m_messages(messages)
 {
 }
 
@@ -355,7 +355,7 @@ void CommandGridModel::changed(GridEditor e)
             return;
         QString refusal;
         if (!CheckNumber(trimmed, true, 0, 600000, &refusal)) {
-            ShowNotice(nullptr, refusal);
+            m_messages.tell(nullptr, refusal);
             return;
         }
         if (syncChecked(SyncBox::Delay)) {
@@ -618,7 +618,8 @@ bool CommandGridModel::Save()
         const GridWriteResult result = m_writer ? m_writer(m_target, changedRows)
                                                 : GridWriteResult{false, QStringLiteral("Nothing to save to.")};
         if (!result.ok) {
-            ShowError(QStringLiteral("The commands were not saved, nothing was written: ") + result.reason);
+            m_messages.error(nullptr, QStringLiteral("The commands were not saved, nothing was written: ")
+                                          + result.reason);
             return false;
         }
         for (Row& r : m_rows)
@@ -632,7 +633,7 @@ bool CommandGridModel::CloseQuery()
 {
     if (!anyRowModified())
         return true;
-    switch (AskQuestion(nullptr, QStringLiteral("Do you need to save data?"))) {
+    switch (m_messages.ask(nullptr, QStringLiteral("Do you need to save data?"))) {
     case MessageAnswer::Yes:
         // A save that failed keeps the window, so the changes are not lost.
         return Save();

@@ -12,6 +12,8 @@
 #include <array>
 #include <functional>
 
+class MessagePresenter;
+
 // The state of the command editor grid without its widgets: the rows of
 // display texts, which rows were changed, the current row, and the floating
 // editors laid over the selected row (which show, what they hold). The
@@ -81,7 +83,9 @@ GridWriteResult WriteCommandRows(const CommandGridTarget& target, const QList<TC
 class CommandGridModel : public QObject {
     Q_OBJECT
 public:
-    explicit CommandGridModel(QObject* parent = nullptr);
+    // Refusals, failed saves and the question on closing go through the
+    // presenter.
+    explicit CommandGridModel(MessagePresenter& messages, QObject* parent = nullptr);
 
     // Column headings (language file) and width shares of the data columns.
     static QString ColumnHeader(int column);
@@ -192,6 +196,7 @@ private:
     void syncRunningTime();
     TControlObject rowForSave(int row) const;
 
+    MessagePresenter& m_messages;
     CommandGridTarget m_target;
     QString m_firstCaption, m_firstValue, m_secondCaption, m_secondValue;
     QVector<Row> m_rows;

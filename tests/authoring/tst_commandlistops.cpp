@@ -51,7 +51,7 @@ class TestCommandListOps : public QObject, protected StoredDataFixture {
                           .arg(ids.join(','), show, name, tp, text);
             return dialogSaves;
         };
-        return std::make_unique<CommandListOperations>([this] { return target; }, dialogs);
+        return std::make_unique<CommandListOperations>(*boxes, [this] { return target; }, dialogs);
     }
 
 private Q_SLOTS:

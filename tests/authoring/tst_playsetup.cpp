@@ -66,7 +66,7 @@ class TestPlaySetup : public QObject, protected StoredDataFixture {
 
     std::unique_ptr<PlaySettingsWindow> openWindow()
     {
-        return std::make_unique<PlaySettingsWindow>(*bus->sequencer, dialogs());
+        return std::make_unique<PlaySettingsWindow>(*bus->sequencer, *boxes, dialogs());
     }
 
 private Q_SLOTS:
@@ -194,8 +194,9 @@ private Q_SLOTS:
         QVERIFY(AddShow(1, 1));
         QVERIFY(AddTimePoint(1, 1, 10));
         QVERIFY(AddShowCommand(1, 1, 7, 7, 70));
-        CommandListOperations timePoint(
-            [] { return CommandListOperations::Target{CommandsForShowSet, "1", "Opening", "1", "00:00:10"}; });
+        CommandListOperations timePoint(*boxes, [] {
+            return CommandListOperations::Target{CommandsForShowSet, "1", "Opening", "1", "00:00:10"};
+        });
         timePoint.reload();
 
         auto w = openWindow();

@@ -35,6 +35,8 @@ QStringList listed(const ShowStore::CommandTarget& target)
 
 class TestCommandWindows : public QObject {
     Q_OBJECT
+
+    LogMessagePresenter logMessages; // where the test does not read the messages
 private Q_SLOTS:
     void init()
     {
@@ -48,7 +50,7 @@ private Q_SLOTS:
     void quantityOutsideZeroToThirtyIsRefused()
     {
         ScriptedMessages boxes;
-        AddCommandsForm form;
+        AddCommandsForm form(boxes);
         form.PrepareAddCommands(CommandsForStopSet);
         QCOMPARE(form.firstValue(), QStringLiteral("Stop"));
         QVERIFY(!form.secondLineVisible());
@@ -78,7 +80,7 @@ private Q_SLOTS:
         for (int id : {1, 2, 5})
             QVERIFY(AddShowCommand(1, 1, id, id, 9));
         QVERIFY(AddShowCommand(1, 2, 40, 40, 9)); // another time point's numbers do not count
-        AddCommandsForm form;
+        AddCommandsForm form(logMessages);
         form.PrepareAddCommands(CommandsForShowSet, QStringLiteral("1"), QStringLiteral("Intro"), QStringLiteral("1"),
                                 QStringLiteral("0:10"));
         QCOMPARE(form.secondValue(), QStringLiteral("0:10"));
@@ -93,7 +95,7 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         QVERIFY(RunSql(QStringLiteral("create trigger refuse before insert on CommandsForPlay when "
                                       "new.CommandID=3 begin select raise(abort, 'disk is full'); end")));
-        AddCommandsDialog dialog;
+        AddCommandsDialog dialog(boxes);
         dialog.PrepareAddCommands(CommandsForPlaySet, {}, {}, {}, {});
         QVERIFY(dialog.lblFirstValue->text() == QStringLiteral("Play") && dialog.lblSecond->isHidden());
         dialog.editQTY->setText(QStringLiteral("5"));
@@ -109,7 +111,7 @@ private Q_SLOTS:
         QCOMPARE(boxes.shown.size(), 1);
 
         // A time point without identifiers gets no commands either.
-        AddCommandsForm noPoint;
+        AddCommandsForm noPoint(boxes);
         noPoint.PrepareAddCommands(CommandsForShowSet, QStringLiteral("1"), {}, QString(), {});
         QCOMPARE(noPoint.AddBlankCommands(QStringLiteral("2")), Outcome::Failed);
         QVERIFY(!noPoint.saved());
@@ -119,7 +121,7 @@ private Q_SLOTS:
     {
         for (int id = 1; id <= 5; ++id)
             QVERIFY(AddSetCommand(QStringLiteral("CommandsForPause"), id, id, 10 + id));
-        CommandEditorDialog window;
+        CommandEditorDialog window(logMessages);
         window.LoadCheckedCommands(CommandsForPauseSet, {4, 2}, {}, {}, {}, {});
         QCOMPARE(window.strgrd->rowCount(), 2);
         // In list order, whatever order the caller gives them.
@@ -142,7 +144,7 @@ private Q_SLOTS:
             QVERIFY(AddSetCommand(QStringLiteral("CommandsForPlay"), id, id, id));
             ids << id;
         }
-        CommandEditorDialog window;
+        CommandEditorDialog window(logMessages);
         window.LoadCheckedCommands(CommandsForPlaySet, QList<int>(ids.begin(), ids.end()), {}, {}, {}, {});
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

@@ -56,7 +56,7 @@ QString cell(const BusMonitorLog& log, int row, int column)
 class TestBusMonitor : public QObject {
     Q_OBJECT
 
-    ScriptedMessages messages; // for the windows whose messages the test does not read
+    LogMessagePresenter logMessages; // where the test does not read the messages
 
     TestProgramFolder* folder = nullptr;
 
@@ -265,7 +265,7 @@ private Q_SLOTS:
     // either a row that entered the table or a skipped one.
     void floodIsTakenInBoundedBatches()
     {
-        BusMonitorWindow window(messages, nullptr, 500);
+        BusMonitorWindow window(logMessages, nullptr, 500);
         BusMonitorLog& log = window.log();
         log.setMaxRowsPerFlush(50);
         QSignalSpy inserted(&log, &QAbstractItemModel::rowsInserted);
@@ -303,7 +303,7 @@ private Q_SLOTS:
         QUdpSocket gateway;
         QVERIFY(gateway.bind(QHostAddress::AnyIPv4, 0));
         QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 0, false, gateway.localPort()));
-        BusMonitorWindow window(messages);
+        BusMonitorWindow window(logMessages);
         window.log().setMaxRowsPerFlush(5);
         window.log().setFlushInterval(3600 * 1000); // nothing enters the table but by hand
         NoWindow target;
@@ -347,7 +347,7 @@ private Q_SLOTS:
         const QByteArray unwatched = nextAtGateway();
         QVERIFY(!unwatched.isEmpty());
 
-        QPointer<BusMonitorWindow> window = new BusMonitorWindow(messages);
+        QPointer<BusMonitorWindow> window = new BusMonitorWindow(logMessages);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
         QCOMPARE(CurrentBusObserver(), static_cast<BusObserver*>(&window->log()));
