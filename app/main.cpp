@@ -1,7 +1,6 @@
 #include "logos.h"
 #include "mainwindow.h"
 #include "messageboxes.h"
-#include "messages.h"
 #include "singleinstance.h"
 
 #include <QApplication>
@@ -13,7 +12,6 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(TavolanIcon());
     // The window hides in the notification area; only Exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    UseMessageBoxes();
     MessageBoxPresenter boxes;
 
     SingleInstance instance;

@@ -368,9 +368,10 @@ bool MainWindow::FormCreate()
 
     writeStatusPanels();
 
-    const bool socketOpen = m_deps.openSocket ? m_deps.openSocket(pv.LocalAddress, pv.UdpPort, true)
-                                              : InitUDPSocket(pv.LocalAddress, pv.UdpPort, true);
+    const bool socketOpen = m_deps.openSocket ? m_deps.openSocket(pv.LocalAddress, pv.UdpPort, false)
+                                              : InitUDPSocket(pv.LocalAddress, pv.UdpPort, false);
     if (!socketOpen) {
+        m_deps.messages->tell(nullptr, QStringLiteral("Fail to initialize UDP socket!"));
         pv.ClosingFlag = true;
         m_exiting = true;
         close();

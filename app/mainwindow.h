@@ -15,8 +15,8 @@
 class BusMonitorWindow;
 class BusReceiver;
 class FileChooser;
-class MessagePresenter;
 class MediaPlayer;
+class MessagePresenter;
 class QFrame;
 class QLabel;
 class QMenu;

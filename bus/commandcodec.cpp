@@ -95,7 +95,7 @@ void SendCommand(quint8 subnet, quint8 device, quint8 kind, quint16 first, quint
         SendBusPacket(reinterpret_cast<const quint8*>(command->payload.constData()),
                       int(command->payload.size()), command->operationCode, subnet, device, false);
     } catch (const std::exception& e) {
-        ShowError(QString::fromLocal8Bit(e.what()));
+        LogMessagePresenter().error(nullptr, QString::fromLocal8Bit(e.what()));
     } catch (...) {
         // The caller carries on with its next command whatever happened here.
     }

@@ -77,6 +77,12 @@ QString errorText(const std::exception& e)
     return QString::fromLocal8Bit(e.what());
 }
 
+// The socket layer is handed no presenter: what goes wrong here is logged.
+void logFailure(const QString& text)
+{
+    LogMessagePresenter().error(nullptr, text);
+}
+
 } // namespace
 
 quint16 BusCrc16(const quint8* bytes, int count)
@@ -95,7 +101,7 @@ std::array<quint8, 2> pblPackCRC(const quint8* bytes, int count)
         const quint16 crc = BusCrc16(bytes, count);
         return {quint8(crc >> 8), quint8(crc & 0xFF)};
     } catch (const std::exception& e) {
-        ShowError(errorText(e) + QStringLiteral("(pblPackCRC)"));
+        logFailure(errorText(e) + QStringLiteral("(pblPackCRC)"));
         return {0, 0};
     }
 }
@@ -110,7 +116,7 @@ bool BusCrcMatches(const quint8* bytes, int count)
         const std::array<quint8, 2> crc = pblPackCRC(bytes, count);
         return bytes[count] == crc[0] && bytes[count + 1] == crc[1];
     } catch (const std::exception& e) {
-        ShowError(errorText(e) + QStringLiteral("(pblCheckCRC)"));
+        logFailure(errorText(e) + QStringLiteral("(pblCheckCRC)"));
         return false;
     }
 }
@@ -180,7 +186,7 @@ bool InitUDPSocket(const QString& localAddress, quint16 port, bool reportFailure
     const int fd = openBoundSocket(port);
     if (fd < 0) {
         if (reportFailure)
-            ShowNotice(nullptr, QStringLiteral("Fail to initialize UDP socket!"));
+            logFailure(QStringLiteral("Fail to initialize UDP socket!"));
         return false;
     }
     socketHandle = fd;
@@ -234,8 +240,8 @@ void SendBusPacket(const quint8* payload, int count, quint16 operationCode, quin
 {
     try {
         if (count < 0 || count > BusWire::MaxPayload) {
-            ShowError(QStringLiteral("A payload of %1 bytes does not fit in one datagram").arg(count)
-                      + QStringLiteral("(pblSendBUF)"));
+            logFailure(QStringLiteral("A payload of %1 bytes does not fit in one datagram").arg(count)
+                       + QStringLiteral("(pblSendBUF)"));
             return;
         }
         const PublicVariables& pv = mPublicVariable();
@@ -257,6 +263,6 @@ void SendBusPacket(const quint8* payload, int count, quint16 operationCode, quin
                               int(datagram.size()), int(datagram.size()), ntohl(destination.sin_addr.s_addr),
                               destinationPort);
     } catch (const std::exception& e) {
-        ShowError(errorText(e) + QStringLiteral("(pblSendBUF)"));
+        logFailure(errorText(e) + QStringLiteral("(pblSendBUF)"));
     }
 }

@@ -61,7 +61,7 @@ QByteArray FrameDatagram(const BusFrameSource& source, quint16 operationCode, qu
 // Binds the socket to the port on every local address (gateways broadcast,
 // and a socket bound to one unicast address would not see broadcasts);
 // localAddress becomes LocalAddress and fills every datagram's header.
-// A port already in use fails; with reportFailure the operator is told.
+// A port already in use fails; with reportFailure the failure is logged.
 // Port 0 takes a free port the system chooses (UDPSocketPort tells which).
 // Datagrams go to destinationPort; the bus gateways' port unless a test
 // plays the gateway on a port of its own.

@@ -28,9 +28,3 @@ void MessageBoxPresenter::error(QWidget* owner, const QString& text)
     QMessageBox box(QMessageBox::Critical, QString(), text, QMessageBox::Ok, owner);
     box.exec();
 }
-
-void UseMessageBoxes()
-{
-    static MessageBoxPresenter boxes;
-    SetDefaultMessagePresenter(&boxes);
-}

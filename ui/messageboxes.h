@@ -11,6 +11,3 @@ public:
     void notice(QWidget* owner, const QString& text, const QString& caption) override;
     void error(QWidget* owner, const QString& text) override;
 };
-
-// Makes a MessageBoxPresenter the one every message box goes through.
-void UseMessageBoxes();

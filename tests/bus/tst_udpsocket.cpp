@@ -1,6 +1,5 @@
 #include "commandcodec.h"
 #include "publicvariable.h"
-#include "scriptedmessages.h"
 #include "udpsocket.h"
 
 #include <QNetworkDatagram>
@@ -46,6 +45,9 @@ private Q_SLOTS:
         pv.DeviceID = 99;
         pv.LocalAddress = QStringLiteral("127.0.0.1");
         pv.LocalOctets = {127, 0, 0, 1};
+        // What the socket layer reports goes to the log as a warning; a
+        // warning a test does not expect fails it.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
         gateway = new QUdpSocket(this);
         QVERIFY(gateway->bind(QHostAddress::AnyIPv4, 0));
     }
@@ -59,7 +61,6 @@ private Q_SLOTS:
 
     void sendsToTheClassBroadcastOnTheGatewayPort()
     {
-        ScriptedMessages boxes;
         QVERIFY(openOwnSocket());
         const quint16 ownPort = UDPSocketPort();
         QVERIFY(ownPort != 0);
@@ -87,42 +88,34 @@ private Q_SLOTS:
         QCOMPARE(ack.size(), 29);
         QCOMPARE(ack.mid(4, 10), QByteArray("VORTELUMEN"));
         QCOMPARE(ack.mid(16, 11).toHex(), QByteArray("0d0708fffde01d030405ff"));
-        QVERIFY(boxes.shown.isEmpty());
     }
 
     void refusesPayloadsThatDoNotFit()
     {
-        ScriptedMessages boxes;
         QVERIFY(openOwnSocket());
         QByteArray payload(1274, '\x11');
+        QTest::ignoreMessage(QtWarningMsg, "A payload of 1274 bytes does not fit in one datagram(pblSendBUF)");
         SendBusPacket(reinterpret_cast<const quint8*>(payload.constData()), 1274, 0x1234, 1, 2);
-        QCOMPARE(boxes.shown.size(), 1);
-        QVERIFY(boxes.shown[0].text.endsWith(QStringLiteral("(pblSendBUF)")));
 
         SendBusPacket(reinterpret_cast<const quint8*>(payload.constData()), 1273, 0x1234, 1, 2);
         QCOMPARE(nextAtGateway().data().size(), 1300);
-        QCOMPARE(boxes.shown.size(), 1);
     }
 
     void busyPortFailsToBind()
     {
-        ScriptedMessages boxes;
         QUdpSocket other;
         QVERIFY(other.bind(QHostAddress::AnyIPv4, 0, QAbstractSocket::DontShareAddress));
         const quint16 taken = other.localPort();
 
+        QTest::ignoreMessage(QtWarningMsg, "Fail to initialize UDP socket!");
         QVERIFY(!InitUDPSocket(QStringLiteral("127.0.0.1"), taken, true));
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Fail to initialize UDP socket!")});
-        QCOMPARE(boxes.shown[0].kind, ScriptedMessages::Shown::Notice);
         QVERIFY(!IsUDPSocketOpen());
         QCOMPARE(UDPSocketPort(), quint16(0));
 
+        // Not asked to report, it says nothing; nor does sending without a
+        // socket.
         QVERIFY(!InitUDPSocket(QStringLiteral("127.0.0.1"), taken, false));
-        QCOMPARE(boxes.shown.size(), 1);
-
-        // Sending without a socket does nothing and says nothing.
         SendCommand(1, 2, 0, 1, 2, 3);
-        QCOMPARE(boxes.shown.size(), 1);
 
         // Opening on a free port works, and closing twice is harmless.
         QVERIFY(InitUDPSocket(QStringLiteral("127.0.0.1"), 0, false));
@@ -140,7 +133,6 @@ private Q_SLOTS:
 
     void moveKeepsTheSocketWhenTheNewPortIsTaken()
     {
-        ScriptedMessages boxes;
         QVERIFY(openOwnSocket());
         const int handle = UDPSocketHandle();
         const quint16 port = UDPSocketPort();
@@ -154,14 +146,12 @@ private Q_SLOTS:
         QCOMPARE(UDPSocketHandle(), handle);
         QCOMPARE(UDPSocketPort(), port);
         QCOMPARE(closing.count(), 0);
-        QCOMPARE(opened.count(), 0);
-        QVERIFY(boxes.shown.isEmpty()); // the caller tells the operator
+        QCOMPARE(opened.count(), 0); // and nothing is said: the caller tells the operator
         QCOMPARE(sendAndSeeSenderPort(), int(port));
     }
 
     void moveBindsTheNewPortThenLetsGoOfTheOld()
     {
-        ScriptedMessages boxes;
         QVERIFY(openOwnSocket());
         const quint16 oldPort = UDPSocketPort();
         QSignalSpy closing(&UDPSocketEvents(), &UdpSocketEvents::aboutToClose);
@@ -187,7 +177,6 @@ private Q_SLOTS:
         QVERIFY(MoveUDPSocket(0));
         QVERIFY(IsUDPSocketOpen());
         QVERIFY(sendAndSeeSenderPort() > 0);
-        QVERIFY(boxes.shown.isEmpty());
     }
 };
 
