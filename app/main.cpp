@@ -1,7 +1,6 @@
 #include "logos.h"
 #include "mainwindow.h"
 #include "messageboxes.h"
-#include "messages.h"
 #include "programsession.h"
 #include "qtmediaplayer.h"
 #include "singleinstance.h"
@@ -15,11 +14,11 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(TavolanIcon());
     // The window hides in the notification area; only Exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    UseMessageBoxes();
+    MessageBoxPresenter boxes;
 
     SingleInstance instance;
     if (!instance.tryBecomePrimary()) {
-        ShowNotice(nullptr, QString::fromLatin1(AlreadyOpenedText));
+        boxes.tell(nullptr, QString::fromLatin1(AlreadyOpenedText));
         instance.activateRunningInstance();
         return 0;
     }
@@ -27,8 +26,11 @@ int main(int argc, char* argv[])
     QtMediaPlayer player;
     ProgramSessionDependencies deps;
     deps.player = &player;
+    deps.messages = &boxes;
     ProgramSession session(std::move(deps));
-    MainWindow window(session);
+    MainWindowDependencies windowDeps;
+    windowDeps.messages = &boxes;
+    MainWindow window(session, windowDeps);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window, &MainWindow::BringToFront);
     QObject::connect(&window, &MainWindow::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     if (!window.FormCreate())

@@ -3,11 +3,12 @@
 #include "about.h"
 #include "addressdialog.h"
 #include "busmonitorwindow.h"
+#include "filechooser.h"
 #include "firingsettings.h"
 #include "formlayout.h"
 #include "logos.h"
 #include "mediaplayer.h"
-#include "messages.h"
+#include "messageboxes.h"
 #include "playsetupwindow.h"
 #include "programsession.h"
 #include "publicvariable.h"
@@ -81,6 +82,15 @@ MainWindow::MainWindow(ProgramSession& session, Dependencies deps, QWidget* pare
     setObjectName(QStringLiteral("frmMainTavolan"));
     setWindowTitle(windowCaption());
     setWindowIcon(TavolanIcon());
+
+    if (!m_deps.files) {
+        m_ownFiles = std::make_unique<QtFileChooser>();
+        m_deps.files = m_ownFiles.get();
+    }
+    if (!m_deps.messages) {
+        m_ownMessages = std::make_unique<MessageBoxPresenter>();
+        m_deps.messages = m_ownMessages.get();
+    }
 
     buildWindow();
 
@@ -471,7 +481,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 bool MainWindow::ExitProgram()
 {
-    if (AskQuestion(this, QString::fromLatin1(ExitQuestion)) != MessageAnswer::Yes)
+    if (m_deps.messages->ask(this, QString::fromLatin1(ExitQuestion)) != MessageAnswer::Yes)
         return false;
 
     m_session.end();
@@ -523,7 +533,7 @@ BusMonitorWindow* MainWindow::busMonitor() const
 void MainWindow::BusMonitorClick()
 {
     if (!m_busMonitor) {
-        m_busMonitor = new BusMonitorWindow(m_session.busLink(), this);
+        m_busMonitor = new BusMonitorWindow(m_session.busLink(), *m_deps.messages, this);
         m_busMonitor->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_busMonitor->show();
@@ -543,26 +553,26 @@ void MainWindow::ExitClick()
 
 OpenedWindowResult MainWindow::openShowSettingsWindow()
 {
-    return {RunShowSetupWindow(this, sequencer()), false};
+    return {RunShowSetupWindow(this, sequencer(), *m_deps.messages, *m_deps.files), false};
 }
 
 OpenedWindowResult MainWindow::openPlaySettingsWindow()
 {
     // The sets are read afresh whenever they are sent, so nothing comes back.
-    PlaySettingsWindow::Execute(this, sequencer());
+    PlaySettingsWindow::Execute(this, sequencer(), *m_deps.messages);
     return {};
 }
 
 OpenedWindowResult MainWindow::openAddressDialog()
 {
     OpenedWindowResult result;
-    result.saved = AddressDialog::Execute(this, m_session.busLink());
+    result.saved = AddressDialog::Execute(this, m_session.busLink(), *m_deps.messages);
     return result;
 }
 
 OpenedWindowResult MainWindow::openFiringSettingsDialog()
 {
     OpenedWindowResult result;
-    result.saved = FiringSettingsDialog::Execute(this);
+    result.saved = FiringSettingsDialog::Execute(this, *m_deps.messages);
     return result;
 }

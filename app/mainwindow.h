@@ -5,9 +5,12 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class BusMonitorWindow;
+class FileChooser;
+class MessagePresenter;
 class CommandSequencer;
 class MediaPlayer;
 class ProgramSession;
@@ -43,6 +46,12 @@ struct MainWindowDependencies {
     // Start-up shows the window maximised; tests keep it hidden.
     bool showWindow = true;
     MenuWindows windows;
+    // What the windows opened from the menus ask for a file to open; a
+    // QtFileChooser of the window's own when null.
+    FileChooser* files = nullptr;
+    // How the window and what it opens talk to the operator; message boxes
+    // of the window's own when null.
+    MessagePresenter* messages = nullptr;
 };
 
 // The main window: the media player on the left, the list of shows on the
@@ -155,6 +164,8 @@ private:
 
     ProgramSession& m_session;
     Dependencies m_deps;
+    std::unique_ptr<FileChooser> m_ownFiles;
+    std::unique_ptr<MessagePresenter> m_ownMessages;
     QPointer<BusMonitorWindow> m_busMonitor;
     QList<QLabel*> m_statusPanels;
     bool m_exiting = false;

@@ -33,8 +33,13 @@ std::optional<int> showIdOf(const QString& text)
 
 // ---- AddEditShowLogic -------------------------------------------------------
 
-AddEditShowLogic::AddEditShowLogic(int mode, const QString& showId, ShowNameCheck nameExists)
-    : m_mode(mode == EditMode ? EditMode : AddMode), m_showId(showId), m_nameExists(std::move(nameExists))
+AddEditShowLogic::AddEditShowLogic(MessagePresenter& messages, FileChooser& files, int mode,
+                                   const QString& showId, ShowNameCheck nameExists)
+    : m_messages(messages),
+      m_files(files),
+      m_mode(mode == EditMode ? EditMode : AddMode),
+      m_showId(showId),
+      m_nameExists(std::move(nameExists))
 {
 }
 
@@ -49,7 +54,8 @@ void AddEditShowLogic::load()
     if (next)
         sequenceNo = QString::number(*next);
     else
-        ShowError(QStringLiteral("The next sequence number could not be read: ") + next.error);
+        m_messages.error(nullptr,
+                         QStringLiteral("The next sequence number could not be read: ") + next.error);
     if (m_mode != EditMode)
         return;
     const auto id = showIdOf(m_showId);
@@ -57,7 +63,7 @@ void AddEditShowLogic::load()
         return;
     const auto show = ShowStore::ReadShow(*id);
     if (!show) {
-        ShowError(QStringLiteral("The show could not be read: ") + show.error);
+        m_messages.error(nullptr, QStringLiteral("The show could not be read: ") + show.error);
         return;
     }
     if (!show->has_value())
@@ -72,7 +78,8 @@ void AddEditShowLogic::load()
 
 bool AddEditShowLogic::chooseMediaFile(QWidget* owner)
 {
-    const QString chosen = ChooseFileToOpen(owner, QStringLiteral("Open"), QStringLiteral("All(*.*) (*)"));
+    const QString chosen =
+        m_files.openFileName(owner, QStringLiteral("Open"), QStringLiteral("All(*.*) (*)"), QString());
     if (chosen.isEmpty())
         return false;
     takeMediaFile(chosen);
@@ -99,7 +106,7 @@ bool AddEditShowLogic::nameTaken(const QString& name, QWidget* owner, bool* take
     const std::optional<int> except = m_mode == EditMode ? showIdOf(m_showId) : std::nullopt;
     const auto exists = ShowStore::ShowNameExists(name, except);
     if (!exists) {
-        ShowError(QStringLiteral("The show names could not be read: ") + exists.error);
+        m_messages.error(nullptr, QStringLiteral("The show names could not be read: ") + exists.error);
         return false;
     }
     *taken = *exists;
@@ -110,32 +117,33 @@ bool AddEditShowLogic::save(QWidget* owner)
 {
     const QString name = showName.trimmed();
     if (name.isEmpty()) {
-        ShowNotice(owner, QStringLiteral("Show name can not be empty!"));
+        m_messages.tell(owner, QStringLiteral("Show name can not be empty!"));
         return false;
     }
     // Show.ini keeps one value a line: a line break would cut the entry.
     if (holdsLineBreak(name)) {
-        ShowNotice(owner, QStringLiteral("Show name can not hold a line break!"));
+        m_messages.tell(owner, QStringLiteral("Show name can not hold a line break!"));
         return false;
     }
     if (path.isEmpty()) {
-        ShowNotice(owner, QStringLiteral("Video or music can not be empty!"));
+        m_messages.tell(owner, QStringLiteral("Video or music can not be empty!"));
         return false;
     }
     if (holdsLineBreak(path)) {
-        ShowNotice(owner, QStringLiteral("The path of the video or music can not hold a line break!"));
+        m_messages.tell(owner, QStringLiteral("The path of the video or music can not hold a line break!"));
         return false;
     }
-    if (!CheckNumber(sequenceNo, false, 0, 0, false, owner)) {
-        ShowNotice(owner, QStringLiteral("Sequence No only can be numeric"));
+    if (!CheckNumber(sequenceNo, false, 0, 0)) {
+        m_messages.tell(owner, QStringLiteral("Sequence No only can be numeric"));
         return false;
     }
     ShowStore::ShowFields fields;
     fields.SequenceNo = sequenceNo.trimmed().toInt();
     fields.ActivedUniversalSwitch = activeUniversalSwitch;
     if (activeUniversalSwitch) {
-        if (!CheckNumber(universalSwitchId, true, 0, 255, false, owner)) {
-            ShowNotice(owner, QStringLiteral("Universal switch No only can be numeric and range is 0-255"));
+        if (!CheckNumber(universalSwitchId, true, 0, 255)) {
+            m_messages.tell(owner,
+                            QStringLiteral("Universal switch No only can be numeric and range is 0-255"));
             return false;
         }
         fields.UniversalSwitchID = universalSwitchId.trimmed().toInt();
@@ -144,8 +152,8 @@ bool AddEditShowLogic::save(QWidget* owner)
     if (!nameTaken(name, owner, &taken))
         return false;
     if (taken) {
-        ShowNotice(owner, m_mode == EditMode ? QStringLiteral("Current show name has already existed")
-                                             : QStringLiteral("Current show name has already existed!"));
+        m_messages.tell(owner, m_mode == EditMode ? QStringLiteral("Current show name has already existed")
+                                                  : QStringLiteral("Current show name has already existed!"));
         return false;
     }
     fields.Name = name;
@@ -162,7 +170,7 @@ bool AddEditShowLogic::save(QWidget* owner)
         failure = added.error;
     }
     if (!failure.isEmpty()) {
-        ShowError(QStringLiteral("The show could not be saved: ") + failure);
+        m_messages.error(nullptr, QStringLiteral("The show could not be saved: ") + failure);
         return false;
     }
     return true;
@@ -170,9 +178,10 @@ bool AddEditShowLogic::save(QWidget* owner)
 
 // ---- AddEditShowDialog ------------------------------------------------------
 
-AddEditShowDialog::AddEditShowDialog(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists)
+AddEditShowDialog::AddEditShowDialog(QWidget* parent, MessagePresenter& messages, FileChooser& files, int mode,
+                                     const QString& showId, const ShowNameCheck& nameExists)
     : QDialog(parent, FixedDialogFlags),
-      m_logic(mode, showId, nameExists)
+      m_logic(messages, files, mode, showId, nameExists)
 {
     setObjectName(QStringLiteral("frmAddEditShow"));
     resize(527, 343);
@@ -271,9 +280,10 @@ void AddEditShowDialog::bitbtnSaveClick()
         accept();
 }
 
-bool RunAddEditShowDialog(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists)
+bool RunAddEditShowDialog(QWidget* parent, MessagePresenter& messages, FileChooser& files, int mode,
+                          const QString& showId, const ShowNameCheck& nameExists)
 {
     // Only a save closes the dialog with Accepted.
-    AddEditShowDialog dialog(parent, mode, showId, nameExists);
+    AddEditShowDialog dialog(parent, messages, files, mode, showId, nameExists);
     return dialog.exec() == QDialog::Accepted;
 }

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class FileChooser;
+class MessagePresenter;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -16,8 +18,10 @@ class QPushButton;
 using ShowNameCheck = std::function<bool(int mode, const QString& name, const QString& showId)>;
 
 // Opens the add/edit show dialog modally: mode 1 adds a show, mode 2 edits
-// the show showId. Returns true when it saved.
-bool RunAddEditShowDialog(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists);
+// the show showId; "Open..." asks the file chooser. Returns true when it
+// saved.
+bool RunAddEditShowDialog(QWidget* parent, MessagePresenter& messages, FileChooser& files, int mode,
+                          const QString& showId, const ShowNameCheck& nameExists);
 
 // What the add/edit show dialog does, without widgets: its fields as texts,
 // the media file choice and the save with its checks. The dialog copies its
@@ -26,8 +30,10 @@ class AddEditShowLogic {
 public:
     enum Mode { AddMode = 1, EditMode = 2 };
 
-    // An empty check uses the stored shows.
-    AddEditShowLogic(int mode, const QString& showId, ShowNameCheck nameExists = {});
+    // Refusals and failures are shown through the presenter. An empty
+    // check uses the stored shows.
+    AddEditShowLogic(MessagePresenter& messages, FileChooser& files, int mode, const QString& showId,
+                     ShowNameCheck nameExists = {});
 
     int mode() const { return m_mode; }
     QString title() const;
@@ -57,6 +63,8 @@ public:
 private:
     bool nameTaken(const QString& name, QWidget* owner, bool* taken) const;
 
+    MessagePresenter& m_messages;
+    FileChooser& m_files;
     int m_mode;
     QString m_showId;
     ShowNameCheck m_nameExists;
@@ -67,7 +75,8 @@ private:
 class AddEditShowDialog : public QDialog {
     Q_OBJECT
 public:
-    AddEditShowDialog(QWidget* parent, int mode, const QString& showId, const ShowNameCheck& nameExists);
+    AddEditShowDialog(QWidget* parent, MessagePresenter& messages, FileChooser& files, int mode,
+                      const QString& showId, const ShowNameCheck& nameExists);
 
     AddEditShowLogic& logic() { return m_logic; }
 

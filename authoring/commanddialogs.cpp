@@ -3,7 +3,14 @@
 #include "addcommandsdialog.h"
 #include "commandeditordialog.h"
 
-CommandListOperations::Dialogs DefaultCommandListDialogs()
+CommandListOperations::Dialogs DefaultCommandListDialogs(MessagePresenter& messages)
 {
-    return {&RunAddCommandsDialog, &RunCommandEditorDialog};
+    CommandListOperations::Dialogs dialogs;
+    dialogs.addCommands = [&messages](QWidget* parent, const NamedCommandList& list) {
+        return RunAddCommandsDialog(parent, messages, list);
+    };
+    dialogs.modifyCommands = [&messages](QWidget* parent, const NamedCommandList& list, const QList<int>& checkedIds) {
+        return RunCommandEditorDialog(parent, messages, list, checkedIds);
+    };
+    return dialogs;
 }

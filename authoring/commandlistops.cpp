@@ -6,8 +6,9 @@
 
 #include <QSet>
 
-CommandListOperations::CommandListOperations(CurrentSource current, Dialogs dialogs, QWidget* owner)
-    : m_current(std::move(current)), m_dialogs(std::move(dialogs)), m_owner(owner)
+CommandListOperations::CommandListOperations(MessagePresenter& messages, CurrentSource current, Dialogs dialogs,
+                                             QWidget* owner)
+    : m_messages(messages), m_current(std::move(current)), m_dialogs(std::move(dialogs)), m_owner(owner)
 {
 }
 
@@ -82,11 +83,11 @@ void CommandListOperations::uncheckAll()
 bool CommandListOperations::requireShowAndTimePoint(const Current& c) const
 {
     if (c.missing == Missing::Show) {
-        ShowNotice(m_owner, QStringLiteral("Please select show first!"));
+        m_messages.tell(m_owner, QStringLiteral("Please select show first!"));
         return false;
     }
     if (c.missing == Missing::TimePoint) {
-        ShowNotice(m_owner, QStringLiteral("Please select the time point first!"));
+        m_messages.tell(m_owner, QStringLiteral("Please select the time point first!"));
         return false;
     }
     return true;
@@ -110,7 +111,7 @@ bool CommandListOperations::copyChecked()
     const Current c = m_current();
     const bool showList = c.list.target.setCode == CommandsForShowSet;
     if (c.missing == Missing::Show) {
-        ShowNotice(m_owner, QStringLiteral("Please select show first!"));
+        m_messages.tell(m_owner, QStringLiteral("Please select show first!"));
         return false;
     }
     m_copyHighlighted = false;
@@ -118,12 +119,13 @@ bool CommandListOperations::copyChecked()
     if (!requireShowAndTimePoint(c))
         return false;
     if (m_rows.isEmpty()) {
-        ShowNotice(m_owner, showList ? QStringLiteral("No any command!") : QStringLiteral("No any command"));
+        m_messages.tell(m_owner,
+                        showList ? QStringLiteral("No any command!") : QStringLiteral("No any command"));
         return false;
     }
     const QList<int> ids = checkedCommandIds();
     if (ids.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("Please check the commands that you want to copy!"));
+        m_messages.tell(m_owner, QStringLiteral("Please check the commands that you want to copy!"));
         return false;
     }
     if (CopyCommandsToClipboard(QSet<int>(ids.begin(), ids.end()), c.list.target) == 0)
@@ -140,12 +142,13 @@ bool CommandListOperations::paste()
         return false;
     const QVector<TControlObject> clipboard = mPublicVariable().CommandClipboard;
     if (clipboard.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("Memory is empty,you need copy the commands first!"));
+        m_messages.tell(m_owner, QStringLiteral("Memory is empty,you need copy the commands first!"));
         return false;
     }
     const auto pasted = ShowStore::PasteCommands(c.list.target, clipboard);
     if (!pasted) {
-        ShowError(QStringLiteral("The commands were not pasted, nothing was written: ") + pasted.error);
+        m_messages.error(nullptr,
+                         QStringLiteral("The commands were not pasted, nothing was written: ") + pasted.error);
         return false;
     }
     markStoredChange(c);
@@ -168,7 +171,7 @@ bool CommandListOperations::editChecked()
 {
     const Current c = m_current();
     if (c.missing == Missing::Show) {
-        ShowNotice(m_owner, QStringLiteral("Please select show first!"));
+        m_messages.tell(m_owner, QStringLiteral("Please select show first!"));
         return false;
     }
     if (m_rows.isEmpty())
@@ -187,28 +190,29 @@ bool CommandListOperations::deleteChecked()
     const Current c = m_current();
     const bool showList = c.list.target.setCode == CommandsForShowSet;
     if (c.missing == Missing::Show) {
-        ShowNotice(m_owner, QStringLiteral("Please select show first!"));
+        m_messages.tell(m_owner, QStringLiteral("Please select show first!"));
         return false;
     }
     if (m_rows.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("No any command!"));
+        m_messages.tell(m_owner, QStringLiteral("No any command!"));
         return false;
     }
     const QList<int> ids = checkedCommandIds();
     if (ids.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("Please check the commands that you want to delete!"));
+        m_messages.tell(m_owner, QStringLiteral("Please check the commands that you want to delete!"));
         return false;
     }
     const QString question =
         showList ? QStringLiteral("Are you sure you want to delete checked commands (Total:%1)?").arg(ids.size())
                  : QStringLiteral("Are you sure you want to delete selected commands (Total:%1)").arg(ids.size());
-    if (AskQuestion(m_owner, question) != MessageAnswer::Yes)
+    if (m_messages.ask(m_owner, question) != MessageAnswer::Yes)
         return false;
     if (c.missing != Missing::Nothing)
         return false;
     const auto deleted = ShowStore::DeleteCommands(c.list.target, QVector<int>(ids.begin(), ids.end()));
     if (!deleted) {
-        ShowError(QStringLiteral("The commands were not deleted, nothing was removed: ") + deleted.error);
+        m_messages.error(nullptr, QStringLiteral("The commands were not deleted, nothing was removed: ")
+                                      + deleted.error);
         return false;
     }
     markStoredChange(c);

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class MessagePresenter;
 class QWidget;
 
 // The command list of an authoring window and the operations on it: check
@@ -45,7 +46,9 @@ public:
         EditDialog modifyCommands;
     };
 
-    CommandListOperations(CurrentSource current, Dialogs dialogs = {}, QWidget* owner = nullptr);
+    // Refusals, questions and failures go through the presenter.
+    CommandListOperations(MessagePresenter& messages, CurrentSource current, Dialogs dialogs = {},
+                          QWidget* owner = nullptr);
 
     // ---- The list -------------------------------------------------------
     int rowCount() const { return int(m_rows.size()); }
@@ -90,6 +93,7 @@ private:
     void markStoredChange(const Current& c);
     void notify();
 
+    MessagePresenter& m_messages;
     CurrentSource m_current;
     Dialogs m_dialogs;
     QWidget* m_owner = nullptr;
@@ -99,5 +103,6 @@ private:
     bool m_showCommandsChanged = false;
 };
 
-// The real add commands dialog and command editor (authoring/commanddialogs.cpp).
-CommandListOperations::Dialogs DefaultCommandListDialogs();
+// The real add commands dialog and command editor (authoring/commanddialogs.cpp),
+// showing their messages through the presenter.
+CommandListOperations::Dialogs DefaultCommandListDialogs(MessagePresenter& messages);

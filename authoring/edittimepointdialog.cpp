@@ -22,11 +22,14 @@ std::optional<int> idOf(const QString& text)
 
 // One of the three time fields: CheckNumber's own message, then the
 // field's.
-bool checkField(const QString& text, int maximum, const QString& refusal, QWidget* owner)
+bool checkField(MessagePresenter& messages, const QString& text, int maximum, const QString& refusal,
+                QWidget* owner)
 {
-    if (CheckNumber(text, true, 0, maximum, true, owner))
+    QString why;
+    if (CheckNumber(text, true, 0, maximum, &why))
         return true;
-    ShowNotice(owner, refusal);
+    messages.tell(owner, why);
+    messages.tell(owner, refusal);
     return false;
 }
 
@@ -34,9 +37,14 @@ bool checkField(const QString& text, int maximum, const QString& refusal, QWidge
 
 // ---- EditTimePointLogic ---------------------------------------------------------
 
-EditTimePointLogic::EditTimePointLogic(const QString& showId, const QString& showName_,
-                                       const QString& timePointId, const QString& remark_)
-    : showName(showName_), remark(remark_.left(RemarkLength)), m_showId(showId), m_timePointId(timePointId)
+EditTimePointLogic::EditTimePointLogic(MessagePresenter& messages, const QString& showId,
+                                       const QString& showName_, const QString& timePointId,
+                                       const QString& remark_)
+    : showName(showName_),
+      remark(remark_.left(RemarkLength)),
+      m_messages(messages),
+      m_showId(showId),
+      m_timePointId(timePointId)
 {
 }
 
@@ -48,7 +56,7 @@ void EditTimePointLogic::load()
     if (showId && timePointId) {
         const auto point = ShowStore::ReadTimePoint(*showId, *timePointId);
         if (!point)
-            ShowError(QStringLiteral("The time point could not be read: ") + point.error);
+            m_messages.error(nullptr, QStringLiteral("The time point could not be read: ") + point.error);
         else if (point->has_value())
             seconds = (*point)->SecondOfTimePoint;
     }
@@ -59,9 +67,12 @@ void EditTimePointLogic::load()
 
 bool EditTimePointLogic::save(QWidget* owner)
 {
-    if (!checkField(hour, 10, QStringLiteral("Hour is invalid, it should be 0  to 10"), owner)
-        || !checkField(minute, 59, QStringLiteral("Minute is invalid, it should be 0  to 59"), owner)
-        || !checkField(second, 59, QStringLiteral("Second is invalid, it should be 0  to 59"), owner))
+    const auto check = [&](const QString& text, int maximum, const QString& refusal) {
+        return checkField(m_messages, text, maximum, refusal, owner);
+    };
+    if (!check(hour, 10, QStringLiteral("Hour is invalid, it should be 0  to 10"))
+        || !check(minute, 59, QStringLiteral("Minute is invalid, it should be 0  to 59"))
+        || !check(second, 59, QStringLiteral("Second is invalid, it should be 0  to 59")))
         return false;
     const int seconds = hour.trimmed().toInt() * 3600 + minute.trimmed().toInt() * 60 + second.trimmed().toInt();
     const auto showId = idOf(m_showId);
@@ -74,7 +85,7 @@ bool EditTimePointLogic::save(QWidget* owner)
              !result)
         failure = result.error;
     if (!failure.isEmpty()) {
-        ShowError(QStringLiteral("The time point could not be saved: ") + failure);
+        m_messages.error(nullptr, QStringLiteral("The time point could not be saved: ") + failure);
         return false;
     }
     return true;
@@ -82,10 +93,11 @@ bool EditTimePointLogic::save(QWidget* owner)
 
 // ---- EditTimePointDialog --------------------------------------------------------
 
-EditTimePointDialog::EditTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
-                                         const QString& timePointId, const QString& remark)
+EditTimePointDialog::EditTimePointDialog(QWidget* parent, MessagePresenter& messages, const QString& showId,
+                                         const QString& showName, const QString& timePointId,
+                                         const QString& remark)
     : QDialog(parent, FixedDialogFlags),
-      m_logic(showId, showName, timePointId, remark)
+      m_logic(messages, showId, showName, timePointId, remark)
 {
     setObjectName(QStringLiteral("frmModifyCurTimePoint"));
     setWindowTitle(QStringLiteral("Edit Current Time Point"));
@@ -139,10 +151,10 @@ void EditTimePointDialog::bitbtnSaveClick()
         accept();
 }
 
-bool RunEditTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
-                            const QString& timePointId, const QString& remark)
+bool RunEditTimePointDialog(QWidget* parent, MessagePresenter& messages, const QString& showId,
+                            const QString& showName, const QString& timePointId, const QString& remark)
 {
     // Only a save closes the dialog with Accepted.
-    EditTimePointDialog dialog(parent, showId, showName, timePointId, remark);
+    EditTimePointDialog dialog(parent, messages, showId, showName, timePointId, remark);
     return dialog.exec() == QDialog::Accepted;
 }

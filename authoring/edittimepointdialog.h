@@ -3,14 +3,15 @@
 #include <QDialog>
 #include <QString>
 
+class MessagePresenter;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 // Opens the "Edit Current Time Point" dialog modally for one time point of
 // a show. Returns true when it saved.
-bool RunEditTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
-                            const QString& timePointId, const QString& remark);
+bool RunEditTimePointDialog(QWidget* parent, MessagePresenter& messages, const QString& showId,
+                            const QString& showName, const QString& timePointId, const QString& remark);
 
 // What the edit-time-point dialog does, without widgets: the time point's
 // second split into hours, minutes and seconds, and the save with its range
@@ -19,8 +20,9 @@ class EditTimePointLogic {
 public:
     static constexpr int RemarkLength = 50;
 
-    EditTimePointLogic(const QString& showId, const QString& showName, const QString& timePointId,
-                       const QString& remark);
+    // Refusals and failures are shown through the presenter.
+    EditTimePointLogic(MessagePresenter& messages, const QString& showId, const QString& showName,
+                       const QString& timePointId, const QString& remark);
 
     // Reads the stored second (0 when there is no such time point).
     void load();
@@ -36,6 +38,7 @@ public:
     QString remark;
 
 private:
+    MessagePresenter& m_messages;
     QString m_showId;
     QString m_timePointId;
 };
@@ -45,8 +48,8 @@ private:
 class EditTimePointDialog : public QDialog {
     Q_OBJECT
 public:
-    EditTimePointDialog(QWidget* parent, const QString& showId, const QString& showName,
-                        const QString& timePointId, const QString& remark);
+    EditTimePointDialog(QWidget* parent, MessagePresenter& messages, const QString& showId,
+                        const QString& showName, const QString& timePointId, const QString& remark);
 
     EditTimePointLogic& logic() { return m_logic; }
 

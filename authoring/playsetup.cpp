@@ -5,9 +5,11 @@
 #include "showstore.h"
 #include "publicvariable.h"
 
-PlaySetup::PlaySetup(CommandSequencer& sequencer, CommandListOperations::Dialogs dialogs, QWidget* owner)
+PlaySetup::PlaySetup(CommandSequencer& sequencer, MessagePresenter& messages,
+                     CommandListOperations::Dialogs dialogs, QWidget* owner)
     : m_sequencer(sequencer)
     , m_ops(
+          messages,
           [this] {
               return CommandListOperations::Current{{ShowStore::CommandTarget::set(CommandSetCode(m_mode)), {}, {}}};
           },

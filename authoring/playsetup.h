@@ -6,6 +6,7 @@
 #include <memory>
 
 class CommandSequencer;
+class MessagePresenter;
 class QWidget;
 
 // What the play/pause/stop settings window does, without its widgets: the
@@ -13,7 +14,9 @@ class QWidget;
 // command operations, and the on-site preview that sends the whole list.
 class PlaySetup {
 public:
-    PlaySetup(CommandSequencer& sequencer, CommandListOperations::Dialogs dialogs = {}, QWidget* owner = nullptr);
+    // The command list's refusals and questions go through the presenter.
+    PlaySetup(CommandSequencer& sequencer, MessagePresenter& messages,
+              CommandListOperations::Dialogs dialogs = {}, QWidget* owner = nullptr);
     ~PlaySetup();
     PlaySetup(const PlaySetup&) = delete;
     PlaySetup& operator=(const PlaySetup&) = delete;

@@ -2,8 +2,8 @@
 
 // Apart from the window itself, so that code using the window with dialogs
 // of its own does not pull in the real command dialogs.
-void PlaySettingsWindow::Execute(QWidget* parent, CommandSequencer& sequencer)
+void PlaySettingsWindow::Execute(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages)
 {
-    PlaySettingsWindow window(sequencer, DefaultCommandListDialogs(), parent);
+    PlaySettingsWindow window(sequencer, messages, DefaultCommandListDialogs(messages), parent);
     window.exec();
 }

@@ -27,9 +27,10 @@ Widget* placed(Widget* widget, const char* name, int x, int y, int w, int h)
 
 } // namespace
 
-PlaySettingsWindow::PlaySettingsWindow(CommandSequencer& sequencer, CommandListOperations::Dialogs dialogs, QWidget* parent)
+PlaySettingsWindow::PlaySettingsWindow(CommandSequencer& sequencer, MessagePresenter& messages,
+                                       CommandListOperations::Dialogs dialogs, QWidget* parent)
     : QDialog(parent, FixedDialogFlags)
-    , m_logic(sequencer, std::move(dialogs), this)
+    , m_logic(sequencer, messages, std::move(dialogs), this)
 {
     buildWindow();
     ApplyFixedFormLayout(this);

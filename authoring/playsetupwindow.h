@@ -6,6 +6,7 @@
 #include <QDialog>
 
 class CommandSequencer;
+class MessagePresenter;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -20,11 +21,12 @@ class QTreeWidget;
 class PlaySettingsWindow : public QDialog {
     Q_OBJECT
 public:
-    PlaySettingsWindow(CommandSequencer& sequencer, CommandListOperations::Dialogs dialogs, QWidget* parent = nullptr);
+    PlaySettingsWindow(CommandSequencer& sequencer, MessagePresenter& messages,
+                       CommandListOperations::Dialogs dialogs, QWidget* parent = nullptr);
     ~PlaySettingsWindow() override;
 
     // Opens the window modally over the parent and releases it on close.
-    static void Execute(QWidget* parent, CommandSequencer& sequencer);
+    static void Execute(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages);
 
     PlaySetup& logic() { return m_logic; }
 

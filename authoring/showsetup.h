@@ -8,7 +8,9 @@
 #include <memory>
 
 class CommandSequencer;
+class FileChooser;
 class MediaPlayer;
+class MessagePresenter;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
@@ -25,9 +27,9 @@ class ShowSettingsWindow : public QDialog {
     Q_OBJECT
 public:
     // The player is taken over (a QtMediaPlayer when null). Previews go out
-    // through the sequencer.
-    ShowSettingsWindow(QWidget* parent, CommandSequencer& sequencer, ShowSetupLogic::Dialogs dialogs,
-                       MediaPlayer* player = nullptr);
+    // through the sequencer, messages through the presenter.
+    ShowSettingsWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
+                       ShowSetupLogic::Dialogs dialogs, MediaPlayer* player = nullptr);
     ~ShowSettingsWindow() override;
 
     ShowSetupLogic& logic() { return *m_logic; }
@@ -84,5 +86,8 @@ private:
 };
 
 // Opens the show settings window modally, sending previews through the
-// sequencer. True when stored data changed.
-bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer);
+// sequencer; it and the dialogs it opens show their messages through the
+// presenter, and the show dialog's "Open..." asks the file chooser. True
+// when stored data changed.
+bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
+                        FileChooser& files);

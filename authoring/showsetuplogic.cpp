@@ -18,12 +18,15 @@ bool ToId(const QString& text, int* id)
 
 } // namespace
 
-ShowSetupLogic::ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer, Dialogs dialogs, QWidget* owner)
+ShowSetupLogic::ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer, MessagePresenter& messages,
+                               Dialogs dialogs, QWidget* owner)
     : m_player(player),
       m_sequencer(sequencer),
+      m_messages(messages),
       m_dialogs(std::move(dialogs)),
       m_owner(owner),
       m_commands(
+          messages,
           [this] {
               using Missing = CommandListOperations::Missing;
               int showId = 0, timePointId = 0;
@@ -130,7 +133,7 @@ bool ShowSetupLogic::RequireCurrentShow()
 {
     if (!CurShowID.isEmpty())
         return true;
-    ShowNotice(m_owner, QStringLiteral("Please select show first!"));
+    m_messages.tell(m_owner, QStringLiteral("Please select show first!"));
     return false;
 }
 
@@ -249,11 +252,11 @@ bool ShowSetupLogic::addShow()
 bool ShowSetupLogic::editShow()
 {
     if (m_shows.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("No show!"));
+        m_messages.tell(m_owner, QStringLiteral("No show!"));
         return false;
     }
     if (CurShowID.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("Please select show that you want to edit!"));
+        m_messages.tell(m_owner, QStringLiteral("Please select show that you want to edit!"));
         return false;
     }
     pausePlaying();
@@ -270,23 +273,24 @@ bool ShowSetupLogic::editShow()
 bool ShowSetupLogic::deleteShow()
 {
     if (m_shows.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("No show!"));
+        m_messages.tell(m_owner, QStringLiteral("No show!"));
         return false;
     }
     int showId = 0;
     if (CurShowID.isEmpty() || !ToId(CurShowID, &showId)) {
-        ShowNotice(m_owner, QStringLiteral("Please select show that you want to delete!"));
+        m_messages.tell(m_owner, QStringLiteral("Please select show that you want to delete!"));
         return false;
     }
     const QString question =
         QStringLiteral("The time point and commands of current show will delete too,\r\nare you sure you want to "
                        "delete show (") +
         CurShowName + QStringLiteral(")?");
-    if (AskQuestion(m_owner, question) != MessageAnswer::Yes)
+    if (m_messages.ask(m_owner, question) != MessageAnswer::Yes)
         return false;
     const auto deleted = ShowStore::DeleteShow(showId);
     if (!deleted) {
-        ShowError(QStringLiteral("The show was not deleted, nothing was removed: ") + deleted.error);
+        m_messages.error(nullptr,
+                         QStringLiteral("The show was not deleted, nothing was removed: ") + deleted.error);
         return false;
     }
     // The player lets go of the show's media: nothing can be captured for
@@ -326,14 +330,14 @@ bool ShowSetupLogic::captureTimePoint()
     const int second = int(std::trunc(qMax(0.0, m_player.currentPosition())));
     const auto exists = ShowStore::TimePointExistsAt(showId, second);
     if (!exists) {
-        ShowError(QStringLiteral("The time point was not added: ") + exists.error);
+        m_messages.error(nullptr, QStringLiteral("The time point was not added: ") + exists.error);
         return false;
     }
     if (*exists)
         return false;
     const auto added = ShowStore::AddTimePoint(showId, second);
     if (!added) {
-        ShowError(QStringLiteral("The time point was not added: ") + added.error);
+        m_messages.error(nullptr, QStringLiteral("The time point was not added: ") + added.error);
         return false;
     }
     CurTimePointID = QString::number(*added);
@@ -354,7 +358,7 @@ bool ShowSetupLogic::editTimePoint()
     if (!RequireCurrentShow() || m_timePoints.isEmpty())
         return false;
     if (CurTimePointID.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("Please select the time point that you want to edit!"));
+        m_messages.tell(m_owner, QStringLiteral("Please select the time point that you want to edit!"));
         return false;
     }
     if (!m_dialogs.modifyTimePoint ||
@@ -370,24 +374,25 @@ bool ShowSetupLogic::deleteTimePoint()
     if (!RequireCurrentShow())
         return false;
     if (m_timePoints.isEmpty()) {
-        ShowNotice(m_owner, QStringLiteral("No time point for current show!"));
+        m_messages.tell(m_owner, QStringLiteral("No time point for current show!"));
         return false;
     }
     if (m_selectedTimePoint < 0) {
-        ShowNotice(m_owner, QStringLiteral("Please select the time point that you want to delete!"));
+        m_messages.tell(m_owner, QStringLiteral("Please select the time point that you want to delete!"));
         return false;
     }
     const TTimePoint point = m_timePoints[m_selectedTimePoint];
     const QString question = QStringLiteral("The commands of current time point will be delete too,\r\nare you sure "
                                             "you want to delete current point (") +
                              FormatTimePoint(point.SecondOfTimePoint) + QStringLiteral(")?");
-    if (AskQuestion(m_owner, question) != MessageAnswer::Yes)
+    if (m_messages.ask(m_owner, question) != MessageAnswer::Yes)
         return false;
     int showId = 0;
     ToId(CurShowID, &showId);
     const auto deleted = ShowStore::DeleteTimePoint(showId, point.TimePointID);
     if (!deleted) {
-        ShowError(QStringLiteral("The time point was not deleted, nothing was removed: ") + deleted.error);
+        m_messages.error(nullptr, QStringLiteral("The time point was not deleted, nothing was removed: ")
+                                      + deleted.error);
         return false;
     }
     if (CurTimePointID == QString::number(point.TimePointID))

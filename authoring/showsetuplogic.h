@@ -10,6 +10,7 @@
 
 class CommandSequencer;
 class MediaPlayer;
+class MessagePresenter;
 class QWidget;
 
 // What the show settings window does, without widgets: the list of shows,
@@ -29,7 +30,9 @@ public:
         CommandListOperations::Dialogs commands;
     };
 
-    ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer, Dialogs dialogs, QWidget* owner = nullptr);
+    // Refusals, questions and failures go through the presenter.
+    ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer, MessagePresenter& messages, Dialogs dialogs,
+                   QWidget* owner = nullptr);
     ~ShowSetupLogic();
 
     // "0:1:15" for 75 seconds: hours, minutes and seconds without leading zeros.
@@ -101,6 +104,7 @@ private:
 
     MediaPlayer& m_player;
     CommandSequencer& m_sequencer;
+    MessagePresenter& m_messages;
     Dialogs m_dialogs;
     QWidget* m_owner;
     CommandListOperations m_commands;

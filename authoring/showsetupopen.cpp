@@ -3,16 +3,20 @@
 #include "addeditshow.h"
 #include "edittimepointdialog.h"
 
-bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer)
+bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
+                        FileChooser& files)
 {
     ShowSetupLogic::Dialogs dialogs;
-    dialogs.addEditShow = [](QWidget* owner, int mode, const QString& showId,
-                             const ShowSetupLogic::ShowNameCheck& nameExists) {
-        return RunAddEditShowDialog(owner, mode, showId, nameExists);
+    dialogs.addEditShow = [&messages, &files](QWidget* owner, int mode, const QString& showId,
+                                              const ShowSetupLogic::ShowNameCheck& nameExists) {
+        return RunAddEditShowDialog(owner, messages, files, mode, showId, nameExists);
     };
-    dialogs.modifyTimePoint = &RunEditTimePointDialog;
-    dialogs.commands = DefaultCommandListDialogs();
-    ShowSettingsWindow window(parent, sequencer, std::move(dialogs));
+    dialogs.modifyTimePoint = [&messages](QWidget* owner, const QString& showId, const QString& showName,
+                                          const QString& timePointId, const QString& remark) {
+        return RunEditTimePointDialog(owner, messages, showId, showName, timePointId, remark);
+    };
+    dialogs.commands = DefaultCommandListDialogs(messages);
+    ShowSettingsWindow window(parent, sequencer, messages, std::move(dialogs));
     window.setWindowState(Qt::WindowMaximized);
     window.exec();
     return window.logic().storedDataChanged();

@@ -29,6 +29,7 @@
 #include "busmonitorwindow.h"
 #include "commandsequencer.h"
 #include "fakemediaplayer.h"
+#include "messages.h"
 #include "publicvariable.h"
 #include "showrunner.h"
 #include "showswitchtarget.h"
@@ -98,9 +99,10 @@ Result run(UdpBusLink& receiver, int total, bool withMonitor, bool withShow)
 {
     Result r;
     const quint64 readBefore = receiver.datagramsRead();
+    LogMessagePresenter log; // what the monitor would tell the operator
     std::unique_ptr<BusMonitorWindow> monitor;
     if (withMonitor) {
-        monitor = std::make_unique<BusMonitorWindow>(receiver);
+        monitor = std::make_unique<BusMonitorWindow>(receiver, log);
         monitor->show();
         // Drawn once before the clock starts: an operator's monitor is
         // already on screen when traffic comes.
@@ -366,9 +368,10 @@ SustainedResult runSustained(UdpBusLink& receiver, AckListener& listener, int ra
                              bool withMonitor)
 {
     SustainedResult r;
+    LogMessagePresenter log; // what the monitor would tell the operator
     std::unique_ptr<BusMonitorWindow> monitor;
     if (withMonitor) {
-        monitor = std::make_unique<BusMonitorWindow>(receiver);
+        monitor = std::make_unique<BusMonitorWindow>(receiver, log);
         monitor->show();
         QTimer::singleShot(300, qApp, &QCoreApplication::quit);
         QCoreApplication::exec();

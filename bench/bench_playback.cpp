@@ -309,8 +309,11 @@ int main(int argc, char* argv[])
         return 1;
     }
     SetProgramFolder(folder);
-    if (!OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb"))))
+    QString failure;
+    if (!OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb")), &failure)) {
+        std::fprintf(stderr, "%s\n", qPrintable(failure));
         return 1;
+    }
 
     benchShowList(folder);
     benchLoadShow();

@@ -20,6 +20,14 @@ std::array<quint8, 4> BusIdentity::localOctets() const
     return octets;
 }
 
+namespace {
+// The send path reports to the log: a box would hold up the bus.
+void logFailure(const QString& text)
+{
+    LogMessagePresenter().error(nullptr, text);
+}
+} // namespace
+
 BusLink::~BusLink() = default;
 
 void BusLink::sendPacket(const quint8* payload, int count, quint16 operationCode, quint8 targetSubnet,
@@ -27,7 +35,7 @@ void BusLink::sendPacket(const quint8* payload, int count, quint16 operationCode
 {
     try {
         if (count < 0 || count > BusWire::MaxPayload) {
-            ShowError(QStringLiteral("A payload of %1 bytes does not fit in one datagram").arg(count)
+            logFailure(QStringLiteral("A payload of %1 bytes does not fit in one datagram").arg(count)
                       + QStringLiteral("(pblSendBUF)"));
             return;
         }
@@ -44,7 +52,7 @@ void BusLink::sendPacket(const quint8* payload, int count, quint16 operationCode
             m_observer->busDatagram(BusDirection::Sent, reinterpret_cast<const quint8*>(datagram.constData()),
                                     int(datagram.size()), int(datagram.size()), peer, port);
     } catch (const std::exception& e) {
-        ShowError(QString::fromLocal8Bit(e.what()) + QStringLiteral("(pblSendBUF)"));
+        logFailure(QString::fromLocal8Bit(e.what()) + QStringLiteral("(pblSendBUF)"));
     }
 }
 
@@ -81,7 +89,7 @@ void SendCommand(BusLink& link, quint8 subnet, quint8 device, quint8 kind, quint
         link.sendPacket(reinterpret_cast<const quint8*>(command->payload.constData()), int(command->payload.size()),
                         command->operationCode, subnet, device, false);
     } catch (const std::exception& e) {
-        ShowError(QString::fromLocal8Bit(e.what()));
+        logFailure(QString::fromLocal8Bit(e.what()));
     } catch (...) {
         // The caller carries on with its next command whatever happened here.
     }

@@ -20,6 +20,12 @@ constexpr std::array<quint16, 256> makeCrcTable()
 
 constexpr std::array<quint16, 256> crcTable = makeCrcTable();
 
+// Reported to the log: a box would hold up the bus.
+void logFailure(const QString& text)
+{
+    LogMessagePresenter().error(nullptr, text);
+}
+
 QString errorText(const std::exception& e)
 {
     return QString::fromLocal8Bit(e.what());
@@ -43,7 +49,7 @@ std::array<quint8, 2> BusCrcBytes(const quint8* bytes, int count)
         const quint16 crc = BusCrc16(bytes, count);
         return {quint8(crc >> 8), quint8(crc & 0xFF)};
     } catch (const std::exception& e) {
-        ShowError(errorText(e) + QStringLiteral("(pblPackCRC)"));
+        logFailure(errorText(e) + QStringLiteral("(pblPackCRC)"));
         return {0, 0};
     }
 }
@@ -58,7 +64,7 @@ bool BusCrcMatches(const quint8* bytes, int count)
         const std::array<quint8, 2> crc = BusCrcBytes(bytes, count);
         return bytes[count] == crc[0] && bytes[count + 1] == crc[1];
     } catch (const std::exception& e) {
-        ShowError(errorText(e) + QStringLiteral("(pblCheckCRC)"));
+        logFailure(errorText(e) + QStringLiteral("(pblCheckCRC)"));
         return false;
     }
 }

@@ -20,8 +20,13 @@
 ProgramSession::ProgramSession(Dependencies deps, QObject* parent)
     : QObject(parent), m_player(*deps.player),
       m_link(deps.busLink ? std::move(deps.busLink) : std::make_unique<UdpBusLink>()),
-      m_hostAddresses(std::move(deps.hostAddresses))
+      m_hostAddresses(std::move(deps.hostAddresses)), m_messages(deps.messages),
+      m_beforeSettingsReplace(std::move(deps.beforeSettingsReplace))
 {
+    if (!m_messages) {
+        m_ownMessages = std::make_unique<LogMessagePresenter>();
+        m_messages = m_ownMessages.get();
+    }
     CommandSequencer::Sender sender = std::move(deps.sender);
     if (!sender)
         sender = [link = m_link.get()](quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second,
@@ -61,8 +66,11 @@ bool ProgramSession::start()
     m_shows.currentIndex = -1;
     m_ended = false;
 
-    OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb")));
-    OpenSettingsFiles();
+    QString failure;
+    if (!OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb")), &failure))
+        m_messages->error(nullptr, failure);
+    for (const QString& unread : OpenSettingsFiles(m_beforeSettingsReplace))
+        m_messages->error(nullptr, unread);
     reloadShowList();
 
     // Only the switch-status and security-mode tables end this step when
@@ -77,7 +85,7 @@ bool ProgramSession::start()
     applySettings();
 
     if (!m_link->open(m_link->localAddress(), m_port)) {
-        ShowNotice(nullptr, QStringLiteral("Fail to initialize UDP socket!"));
+        m_messages->tell(nullptr, QStringLiteral("Fail to initialize UDP socket!"));
         m_ended = true;
         return false;
     }

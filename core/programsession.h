@@ -2,6 +2,7 @@
 
 #include "buslink.h"
 #include "commandsequencer.h"
+#include "inifile.h"
 #include "showlist.h"
 #include "showswitchtarget.h"
 
@@ -14,6 +15,7 @@
 #include <memory>
 
 class MediaPlayer;
+class MessagePresenter;
 class ShowRunner;
 
 // What the session works with. Everything but the player has a default for
@@ -30,6 +32,12 @@ struct ProgramSessionDependencies {
     std::function<QStringList()> hostAddresses;
     // Paces the commands sent; a QtPacingTimer when null.
     std::unique_ptr<PacingTimer> pacingTimer;
+    // How start-up tells the operator what went wrong (not owned); the log
+    // when null.
+    MessagePresenter* messages = nullptr;
+    // Given to the settings files start-up opens; tests make their writes
+    // fail.
+    IniFile::BeforeReplaceHook beforeSettingsReplace;
 };
 
 // The program at work, without a window: it owns the settings read at
@@ -49,8 +57,9 @@ public:
     // Start-up after the window's layout: database, settings files, show
     // list, lookup lists, System.ini settings (address, port, generation,
     // mute and volume, firing), the own address, the bus link, receiving and
-    // the 100 ms show timer. False when the port could not be taken: the
-    // operator has been told ("Fail to initialize UDP socket!") and the
+    // the 100 ms show timer. A database or settings file that cannot be read
+    // is told and start-up goes on. False when the port could not be taken:
+    // the operator has been told ("Fail to initialize UDP socket!") and the
     // program must end.
     bool start();
 
@@ -112,6 +121,9 @@ private:
     MediaPlayer& m_player;
     std::unique_ptr<BusLink> m_link;
     std::function<QStringList()> m_hostAddresses;
+    std::unique_ptr<MessagePresenter> m_ownMessages;
+    MessagePresenter* m_messages = nullptr;
+    IniFile::BeforeReplaceHook m_beforeSettingsReplace;
     std::unique_ptr<CommandSequencer> m_sequencer;
     std::unique_ptr<ShowRunner> m_runner;
     QTimer m_showTimer;

@@ -13,12 +13,6 @@
 
 namespace {
 
-AboutBox::UrlOpener& urlOpener()
-{
-    static AboutBox::UrlOpener opener;
-    return opener;
-}
-
 QLabel* textLabel(QWidget* parent, const char* name, const QString& text, int x, int y)
 {
     auto* label = new QLabel(text, parent);
@@ -31,13 +25,8 @@ QLabel* textLabel(QWidget* parent, const char* name, const QString& text, int x,
 
 } // namespace
 
-void AboutBox::SetUrlOpener(UrlOpener opener)
-{
-    urlOpener() = std::move(opener);
-}
-
-AboutBox::AboutBox(QWidget* parent)
-    : QDialog(parent, FixedDialogFlags)
+AboutBox::AboutBox(UrlOpener openUrl, QWidget* parent)
+    : QDialog(parent, FixedDialogFlags), m_openUrl(std::move(openUrl))
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About"));
@@ -101,17 +90,15 @@ AboutBox::AboutBox(QWidget* parent)
 
 void AboutBox::Execute(QWidget* parent)
 {
-    AboutBox about(parent);
+    AboutBox about(&QDesktopServices::openUrl, parent);
     about.exec();
 }
 
 void AboutBox::Label4Click()
 {
     const QUrl url = QUrl::fromUserInput(Label4->text());
-    if (urlOpener())
-        urlOpener()(url);
-    else
-        QDesktopServices::openUrl(url);
+    if (m_openUrl)
+        m_openUrl(url);
     // Visited mark.
     QPalette visited = Label4->palette();
     visited.setColor(QPalette::WindowText, QColor(128, 64, 0));

@@ -12,15 +12,15 @@ class QUrl;
 class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit AboutBox(QWidget* parent = nullptr);
-
-    // Opens the about box modally and releases it when it closes.
-    static void Execute(QWidget* parent);
-
-    // How the web address is opened; the desktop's browser by default.
-    // Tests install their own; an empty function restores the default.
+    // How the web address is opened: QDesktopServices::openUrl in the
+    // program.
     using UrlOpener = std::function<bool(const QUrl&)>;
-    static void SetUrlOpener(UrlOpener opener);
+
+    explicit AboutBox(UrlOpener openUrl, QWidget* parent = nullptr);
+
+    // Opens the about box modally, with the desktop's browser for the web
+    // address, and releases it when it closes.
+    static void Execute(QWidget* parent);
 
     QLabel* lblAppName = nullptr;
     QLabel* lblVersion = nullptr;
@@ -32,4 +32,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    UrlOpener m_openUrl;
 };

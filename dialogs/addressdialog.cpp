@@ -99,9 +99,9 @@ void AddressDialog::bitbtnSaveClick()
         accept();
 }
 
-bool AddressDialog::Execute(QWidget* parent, BusLink& link)
+bool AddressDialog::Execute(QWidget* parent, BusLink& link, MessagePresenter& messages)
 {
     // Only a save closes the dialog with Accepted.
-    AddressDialog dialog(parent, AddressSettings(link));
+    AddressDialog dialog(parent, AddressSettings(messages, link));
     return dialog.exec() == QDialog::Accepted;
 }

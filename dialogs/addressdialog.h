@@ -18,10 +18,10 @@ class AddressDialog : public QDialog {
 public:
     AddressDialog(QWidget* parent, AddressSettings settings);
 
-    // Opens the dialog modally and releases it when it closes. True when it
-    // was saved.
-    // Saving moves the bus link to the chosen port.
-    static bool Execute(QWidget* parent, BusLink& link);
+    // Opens the dialog modally on the program's two ports and releases it
+    // when it closes. True when it was saved; saving moves the bus link to
+    // the chosen port.
+    static bool Execute(QWidget* parent, BusLink& link, MessagePresenter& messages);
 
     QLabel* Label1 = nullptr;
     QLineEdit* editSubnetID = nullptr;

@@ -5,13 +5,14 @@
 #include "settingsfiles.h"
 #include "textops.h"
 
-AddressSettings::AddressSettings(BusLink& link)
-    : AddressSettings(link, Ports{})
+AddressSettings::AddressSettings(MessagePresenter& messages, BusLink& link)
+    : AddressSettings(messages, link, Ports{})
 {
 }
 
-AddressSettings::AddressSettings(BusLink& link, Ports ports)
-    : m_ports(ports)
+AddressSettings::AddressSettings(MessagePresenter& messages, BusLink& link, Ports ports)
+    : m_messages(messages)
+    , m_ports(ports)
     , m_link(link)
 {
 }
@@ -42,17 +43,20 @@ QString AddressSettings::portBusyMessage(quint16 port)
 AddressSettings::SaveResult AddressSettings::save(const QString& subnetText, const QString& deviceText,
                                                   bool orvaneChecked, QWidget* owner)
 {
-    if (!CheckNumber(subnetText, true, 0, 254, true, owner))
-        return SaveResult::Refused;
-    if (!CheckNumber(deviceText, true, 0, 254, true, owner))
-        return SaveResult::Refused;
+    for (const QString& number : {subnetText, deviceText}) {
+        QString refusal;
+        if (!CheckNumber(number, true, 0, 254, &refusal)) {
+            m_messages.tell(owner, refusal);
+            return SaveResult::Refused;
+        }
+    }
 
     const quint16 chosen = orvaneChecked ? m_ports.orvane : m_ports.showControl;
     if (chosen != m_link.port()) {
         // The new port is bound before the old one is let go; on failure the
         // program goes on listening where it did.
         if (!m_link.movePort(chosen)) {
-            ShowNotice(owner, portBusyMessage(chosen));
+            m_messages.tell(owner, portBusyMessage(chosen));
             return SaveResult::PortBusy;
         }
         WritePort(chosen);

@@ -5,6 +5,7 @@
 
 
 class BusLink;
+class MessagePresenter;
 class QWidget;
 
 // What the address and port dialog does, without its widgets: the values it
@@ -20,9 +21,9 @@ public:
         quint16 orvane = 6000;
     };
     // The values shown and saved are the bus link's: its identity and the
-    // port it holds.
-    explicit AddressSettings(BusLink& link);
-    AddressSettings(BusLink& link, Ports ports);
+    // port it holds. Refusals are shown through the presenter.
+    AddressSettings(MessagePresenter& messages, BusLink& link);
+    AddressSettings(MessagePresenter& messages, BusLink& link, Ports ports);
 
     const Ports& ports() const { return m_ports; }
 
@@ -49,6 +50,7 @@ public:
     static QString portBusyMessage(quint16 port);
 
 private:
+    MessagePresenter& m_messages;
     Ports m_ports;
     BusLink& m_link;
 };

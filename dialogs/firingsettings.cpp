@@ -13,17 +13,17 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-bool ParseFiringOffset(const QString& text, int* offsetMS, QWidget* owner)
+bool ParseFiringOffset(MessagePresenter& messages, const QString& text, int* offsetMS, QWidget* owner)
 {
     qint32 n = 0;
     if (!ParseSettingsInteger(text, &n)) {
-        ShowNotice(owner, QStringLiteral("The offset must be a whole number of milliseconds."));
+        messages.tell(owner, QStringLiteral("The offset must be a whole number of milliseconds."));
         return false;
     }
     if (n < FiringSettings::MinOffsetMS || n > FiringSettings::MaxOffsetMS) {
-        ShowNotice(owner, QStringLiteral("The offset must lie between %1 and %2 milliseconds.")
-                              .arg(FiringSettings::MinOffsetMS)
-                              .arg(FiringSettings::MaxOffsetMS));
+        messages.tell(owner, QStringLiteral("The offset must lie between %1 and %2 milliseconds.")
+                                 .arg(FiringSettings::MinOffsetMS)
+                                 .arg(FiringSettings::MaxOffsetMS));
         return false;
     }
     if (offsetMS)
@@ -31,14 +31,15 @@ bool ParseFiringOffset(const QString& text, int* offsetMS, QWidget* owner)
     return true;
 }
 
-bool SaveFiringSettings(bool precise, const QString& offsetText, FiringSettings* saved, QWidget* owner)
+bool SaveFiringSettings(MessagePresenter& messages, bool precise, const QString& offsetText,
+                        FiringSettings* saved, QWidget* owner)
 {
     FiringSettings s;
     s.mode = precise ? FiringSettings::Precise : FiringSettings::Tick;
-    if (!ParseFiringOffset(offsetText, &s.offsetMS, owner))
+    if (!ParseFiringOffset(messages, offsetText, &s.offsetMS, owner))
         return false;
     if (!WriteFiringSettings(s)) {
-        ShowError(QStringLiteral("The firing settings could not be written to Database/System.ini"));
+        messages.error(nullptr, QStringLiteral("The firing settings could not be written to Database/System.ini"));
         return false;
     }
     if (saved)
@@ -46,9 +47,10 @@ bool SaveFiringSettings(bool precise, const QString& offsetText, FiringSettings*
     return true;
 }
 
-FiringSettingsDialog::FiringSettingsDialog(QWidget* parent)
+FiringSettingsDialog::FiringSettingsDialog(MessagePresenter& messages, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_messages(messages)
 {
     setObjectName(QStringLiteral("frmFiringSettings"));
     setWindowTitle(QStringLiteral("Firing Settings"));
@@ -91,15 +93,15 @@ FiringSettingsDialog::FiringSettingsDialog(QWidget* parent)
     ApplyFormLayout(this);
 }
 
-bool FiringSettingsDialog::Execute(QWidget* parent)
+bool FiringSettingsDialog::Execute(QWidget* parent, MessagePresenter& messages)
 {
-    FiringSettingsDialog dialog(parent);
+    FiringSettingsDialog dialog(messages, parent);
     return dialog.exec() == QDialog::Accepted;
 }
 
 void FiringSettingsDialog::bitbtnSaveClick()
 {
-    if (SaveFiringSettings(rdobtnPrecise->isChecked(), editOffset->text(), nullptr, this)) {
+    if (SaveFiringSettings(m_messages, rdobtnPrecise->isChecked(), editOffset->text(), nullptr, this)) {
         accept();
         return;
     }

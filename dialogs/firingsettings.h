@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class MessagePresenter;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -12,14 +13,15 @@ class QRadioButton;
 
 // The offset as typed: a whole number of milliseconds within
 // FiringSettings::MinOffsetMS..MaxOffsetMS. Otherwise the operator is told
-// why and the result is false.
-bool ParseFiringOffset(const QString& text, int* offsetMS, QWidget* owner = nullptr);
+// why through the presenter and the result is false.
+bool ParseFiringOffset(MessagePresenter& messages, const QString& text, int* offsetMS,
+                       QWidget* owner = nullptr);
 
 // Checks the typed offset and writes the mode and offset to System.ini.
 // False, with the operator told why, when the offset is refused or the file
 // cannot be written; nothing is written then.
-bool SaveFiringSettings(bool precise, const QString& offsetText, FiringSettings* saved = nullptr,
-                        QWidget* owner = nullptr);
+bool SaveFiringSettings(MessagePresenter& messages, bool precise, const QString& offsetText,
+                        FiringSettings* saved = nullptr, QWidget* owner = nullptr);
 
 // ---- The dialog -------------------------------------------------------------
 
@@ -28,10 +30,10 @@ bool SaveFiringSettings(bool precise, const QString& offsetText, FiringSettings*
 class FiringSettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit FiringSettingsDialog(QWidget* parent = nullptr);
+    explicit FiringSettingsDialog(MessagePresenter& messages, QWidget* parent = nullptr);
 
     // Opens the dialog modally; true when it was closed with Save.
-    static bool Execute(QWidget* parent);
+    static bool Execute(QWidget* parent, MessagePresenter& messages);
 
     QRadioButton* rdobtnTick = nullptr;
     QRadioButton* rdobtnPrecise = nullptr;
@@ -41,4 +43,7 @@ public:
 
     // Saves and closes; a refused offset keeps the dialog open.
     void bitbtnSaveClick();
+
+private:
+    MessagePresenter& m_messages;
 };

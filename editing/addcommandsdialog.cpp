@@ -25,8 +25,8 @@ AddCommandsForm::AddOutcome AddCommandsForm::AddBlankCommands(const QString& qua
     const QString text = quantityText.trimmed();
     if (text.isEmpty() || !m_addEnabled)
         return AddOutcome::Nothing;
-    if (!CheckNumber(text, true, 0, 30, false)) {
-        ShowNotice(nullptr, QStringLiteral("QTY of commands only can be numeric,and range is 0-30"));
+    if (!CheckNumber(text, true, 0, 30)) {
+        m_messages.tell(nullptr, QStringLiteral("QTY of commands only can be numeric,and range is 0-30"));
         return AddOutcome::Refused;
     }
     const int count = text.toInt();
@@ -40,7 +40,7 @@ AddCommandsForm::AddOutcome AddCommandsForm::AddBlankCommands(const QString& qua
     // The batch was rolled back whole: nothing to reload, and Add stays off
     // so the same failure is not repeated.
     m_addEnabled = false;
-    ShowError(QStringLiteral("The commands were not added, nothing was written: ") + added.error);
+    m_messages.error(nullptr, QStringLiteral("The commands were not added, nothing was written: ") + added.error);
     return AddOutcome::Failed;
 }
 
@@ -55,8 +55,8 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int
 
 } // namespace
 
-AddCommandsDialog::AddCommandsDialog(QWidget* parent)
-    : QDialog(parent, FixedDialogFlags)
+AddCommandsDialog::AddCommandsDialog(MessagePresenter& messages, QWidget* parent)
+    : QDialog(parent, FixedDialogFlags), form(messages)
 {
     setObjectName(QStringLiteral("frmsettings_Add_object"));
     setWindowTitle(QStringLiteral("Add Commands"));
@@ -108,9 +108,9 @@ void AddCommandsDialog::bitbtnAddClick()
         accept();
 }
 
-bool RunAddCommandsDialog(QWidget* parent, const NamedCommandList& list)
+bool RunAddCommandsDialog(QWidget* parent, MessagePresenter& messages, const NamedCommandList& list)
 {
-    AddCommandsDialog dialog(parent);
+    AddCommandsDialog dialog(messages, parent);
     dialog.PrepareAddCommands(list);
     dialog.exec();
     return dialog.form.saved();

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVector>
 
+class MessagePresenter;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -14,6 +15,9 @@ class QPushButton;
 // go to, the context line, and the Add button's action.
 class AddCommandsForm {
 public:
+    // A refused quantity and a failed add are told through the presenter.
+    explicit AddCommandsForm(MessagePresenter& messages) : m_messages(messages) {}
+
     enum class AddOutcome {
         Nothing, // empty quantity: nothing happens
         Refused, // not a number 0 to 30: the operator was told
@@ -39,6 +43,7 @@ public:
     bool secondLineVisible() const { return m_target.setCode == CommandsForShowSet; }
 
 private:
+    MessagePresenter& m_messages;
     ShowStore::CommandTarget m_target = ShowStore::CommandTarget::set(CommandsForPlaySet);
     CommandListCaptions m_captions;
     bool m_addEnabled = true;
@@ -50,7 +55,7 @@ private:
 class AddCommandsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit AddCommandsDialog(QWidget* parent = nullptr);
+    explicit AddCommandsDialog(MessagePresenter& messages, QWidget* parent = nullptr);
 
     void PrepareAddCommands(const NamedCommandList& list);
     void bitbtnAddClick();
@@ -66,4 +71,4 @@ public:
 };
 
 // Opens the dialog modally; true when commands were added.
-bool RunAddCommandsDialog(QWidget* parent, const NamedCommandList& list);
+bool RunAddCommandsDialog(QWidget* parent, MessagePresenter& messages, const NamedCommandList& list);

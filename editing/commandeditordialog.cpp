@@ -79,8 +79,8 @@ int CommandEditorDialog::EditorColumn(GridEditor editor)
     }
 }
 
-CommandEditorDialog::CommandEditorDialog(QWidget* parent)
-    : QDialog(parent, FixedDialogFlags)
+CommandEditorDialog::CommandEditorDialog(MessagePresenter& messages, QWidget* parent)
+    : QDialog(parent, FixedDialogFlags), m_model(messages)
 {
     setObjectName(QStringLiteral("frmSettings_Object_Of_Scene_Setup"));
     setWindowTitle(QStringLiteral("Modify commands"));
@@ -428,9 +428,10 @@ void CommandEditorDialog::reject()
         QDialog::reject();
 }
 
-bool RunCommandEditorDialog(QWidget* parent, const NamedCommandList& list, const QList<int>& checkedIds)
+bool RunCommandEditorDialog(QWidget* parent, MessagePresenter& messages, const NamedCommandList& list,
+                            const QList<int>& checkedIds)
 {
-    CommandEditorDialog window(parent);
+    CommandEditorDialog window(messages, parent);
     window.LoadCheckedCommands(list, checkedIds);
     window.exec();
     return window.model().saved();

@@ -16,8 +16,8 @@ GridWriteResult WriteCommandRows(const ShowStore::CommandTarget& target, const Q
     return {result.ok, result.error};
 }
 
-CommandGridModel::CommandGridModel(QObject* parent)
-    : QObject(parent)
+CommandGridModel::CommandGridModel(MessagePresenter& messages, QObject* parent)
+    : QObject(parent), m_messages(messages)
 {
 }
 
@@ -304,9 +304,14 @@ void CommandGridModel::changed(GridEditor e)
         }
         return;
     }
-    case GridEditor::Delay:
-        if (text.isEmpty() || !CheckNumber(trimmed, true, 0, 600000, true))
+    case GridEditor::Delay: {
+        if (text.isEmpty())
             return;
+        QString refusal;
+        if (!CheckNumber(trimmed, true, 0, 600000, &refusal)) {
+            m_messages.tell(nullptr, refusal);
+            return;
+        }
         if (syncChecked(SyncBox::Delay)) {
             for (int row = 1; row <= rowCount(); ++row) {
                 setCell(row, ColDelay, trimmed);
@@ -314,6 +319,7 @@ void CommandGridModel::changed(GridEditor e)
             }
         }
         return;
+    }
     case GridEditor::Minute:
     case GridEditor::Second:
         syncRunningTime();
@@ -547,7 +553,8 @@ bool CommandGridModel::Save()
         const GridWriteResult result = m_writer ? m_writer(m_target, changedRows)
                                                 : GridWriteResult{false, QStringLiteral("Nothing to save to.")};
         if (!result.ok) {
-            ShowError(QStringLiteral("The commands were not saved, nothing was written: ") + result.reason);
+            m_messages.error(nullptr, QStringLiteral("The commands were not saved, nothing was written: ")
+                                          + result.reason);
             return false;
         }
         for (Row& r : m_rows)
@@ -561,7 +568,7 @@ bool CommandGridModel::CloseQuery()
 {
     if (!anyRowModified())
         return true;
-    switch (AskQuestion(nullptr, QStringLiteral("Do you need to save data?"))) {
+    switch (m_messages.ask(nullptr, QStringLiteral("Do you need to save data?"))) {
     case MessageAnswer::Yes:
         // A save that failed keeps the window, so the changes are not lost.
         return Save();

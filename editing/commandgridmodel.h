@@ -14,6 +14,8 @@
 #include <array>
 #include <functional>
 
+class MessagePresenter;
+
 // The state of the command editor grid without its widgets: the rows of
 // display texts, which rows were changed, the current row, and the floating
 // editors laid over the selected row (which show, what they hold). The
@@ -72,7 +74,9 @@ GridWriteResult WriteCommandRows(const ShowStore::CommandTarget& target, const Q
 class CommandGridModel : public QObject {
     Q_OBJECT
 public:
-    explicit CommandGridModel(QObject* parent = nullptr);
+    // Refusals, failed saves and the question on closing go through the
+    // presenter.
+    explicit CommandGridModel(MessagePresenter& messages, QObject* parent = nullptr);
 
     // Column headings (language file) and width shares of the data columns.
     static QString ColumnHeader(int column);
@@ -187,6 +191,7 @@ private:
     void syncRunningTime();
     TControlObject rowForSave(int row) const;
 
+    MessagePresenter& m_messages;
     ShowStore::CommandTarget m_target = ShowStore::CommandTarget::set(CommandsForPlaySet);
     CommandListCaptions m_captions;
     QVector<Row> m_rows;

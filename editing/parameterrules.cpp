@@ -49,12 +49,12 @@ QString CellValue(const QString& cell)
 
 bool IsNumber(const QString& text)
 {
-    return CheckNumber(text, false, 0, 0, false);
+    return CheckNumber(text, false, 0, 0);
 }
 
 bool IsNumberIn(const QString& text, int minimum, int maximum)
 {
-    return CheckNumber(text, true, minimum, maximum, false);
+    return CheckNumber(text, true, minimum, maximum);
 }
 
 ParameterEditors ShowEditorsForKind(int kind)

@@ -37,8 +37,8 @@ QString hexDump(const BusMonitorEntry& e)
 
 } // namespace
 
-BusMonitorWindow::BusMonitorWindow(BusLink& link, QWidget* parent, int capacity)
-    : QWidget(parent, Qt::Window), m_link(&link), m_log(capacity), m_filter(m_log)
+BusMonitorWindow::BusMonitorWindow(BusLink& link, MessagePresenter& messages, QWidget* parent, int capacity)
+    : QWidget(parent, Qt::Window), m_link(&link), m_messages(messages), m_log(capacity), m_filter(m_log)
 {
     setObjectName(QStringLiteral("frmBusMonitor"));
     setWindowTitle(QStringLiteral("Bus Monitor"));
@@ -208,6 +208,6 @@ bool BusMonitorWindow::exportTo(const QString& path)
     QString error;
     if (ExportBusMonitorCsv(m_filter, path, &error))
         return true;
-    ShowNotice(this, QStringLiteral("Could not write %1: %2").arg(path, error));
+    m_messages.tell(this, QStringLiteral("Could not write %1: %2").arg(path, error));
     return false;
 }

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class BusLink;
+class MessagePresenter;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -20,9 +21,10 @@ class QTableView;
 class BusMonitorWindow : public QWidget {
     Q_OBJECT
 public:
-    // Watches the link's datagrams while it is open.
-    explicit BusMonitorWindow(BusLink& link, QWidget* parent = nullptr,
-                              int capacity = BusMonitorLog::DefaultCapacity);
+    // Watches the link's datagrams while it is open; a failed export is told
+    // through the presenter.
+    BusMonitorWindow(BusLink& link, MessagePresenter& messages, QWidget* parent = nullptr,
+                     int capacity = BusMonitorLog::DefaultCapacity);
     ~BusMonitorWindow() override;
 
     BusMonitorLog& log() { return m_log; }
@@ -53,6 +55,7 @@ private:
     void rowsArrived();
 
     QPointer<BusLink> m_link;
+    MessagePresenter& m_messages;
     BusMonitorLog m_log;
     BusMonitorFilter m_filter;
     bool m_followNewest = true;

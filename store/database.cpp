@@ -1,7 +1,5 @@
 #include "database.h"
 
-#include "messages.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -77,8 +75,10 @@ QStringList RequiredTables()
             QStringLiteral("Define_Curtain_Status")};
 }
 
-bool OpenDatabase(const QString& databasePath)
+bool OpenDatabase(const QString& databasePath, QString* failureText)
 {
+    if (failureText)
+        failureText->clear();
     const QFileInfo file(databasePath);
     if (IsDatabaseOpen() && file.isFile() && QFileInfo(openPath()) == file)
         return true;
@@ -87,7 +87,9 @@ bool OpenDatabase(const QString& databasePath)
     if (!file.isFile()) {
         // Opening would otherwise make a new, empty database in its place,
         // and every show would silently be gone.
-        ShowError(QStringLiteral("The show database was not found: ") + QDir::toNativeSeparators(databasePath));
+        if (failureText)
+            *failureText = QStringLiteral("The show database was not found: ")
+                           + QDir::toNativeSeparators(databasePath);
         return false;
     }
 
@@ -136,7 +138,8 @@ bool OpenDatabase(const QString& databasePath)
     }
     if (!opened) {
         CloseDatabase();
-        ShowError(failure);
+        if (failureText)
+            *failureText = failure;
     }
     return opened;
 }

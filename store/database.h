@@ -9,10 +9,12 @@
 
 // Opens Database/DB.mdb (or the given file). A missing file, or one that is
 // not a show database (no database at all, or lacking a table the program
-// reads), is an error: it is reported, naming what is missing, and nothing
-// is created or written in its place. Returns true when the connection to
-// that very file is ready; a connection to another file is closed first.
-bool OpenDatabase(const QString& databasePath);
+// reads), is an error: *failure tells why, naming what is missing, for the
+// caller to show (empty text when it opened), and nothing is created or
+// written in its place. Returns
+// true when the connection to that very file is ready; a connection to
+// another file is closed first.
+bool OpenDatabase(const QString& databasePath, QString* failure = nullptr);
 void CloseDatabase();
 bool IsDatabaseOpen();
 

@@ -156,21 +156,10 @@ bool validKey(const QString& key)
         && !isComment(trimmed);
 }
 
-IniFile::BeforeReplaceHook& beforeReplaceHook()
-{
-    static IniFile::BeforeReplaceHook hook;
-    return hook;
-}
-
 } // namespace
 
-void IniFile::setBeforeReplaceHook(BeforeReplaceHook hook)
-{
-    beforeReplaceHook() = std::move(hook);
-}
-
-IniFile::IniFile(const QString& path)
-    : m_path(path)
+IniFile::IniFile(const QString& path, BeforeReplaceHook beforeReplace)
+    : m_path(path), m_beforeReplace(std::move(beforeReplace))
 {
     reload();
 }
@@ -331,7 +320,7 @@ bool IniFile::save(const QVector<QString>& lines) const
         file.commit();
         return false;
     }
-    if (beforeReplaceHook() && !beforeReplaceHook()()) {
+    if (m_beforeReplace && !m_beforeReplace()) {
         file.cancelWriting();
         file.commit();
         return false;

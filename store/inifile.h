@@ -15,7 +15,13 @@
 // first write.
 class IniFile {
 public:
-    explicit IniFile(const QString& path);
+    // Called after new contents were written and flushed to the temporary
+    // file, just before it replaces the file; returning false abandons the
+    // write there, as a crash at that moment would. Tests use it to check
+    // that an interrupted write leaves the old file whole.
+    using BeforeReplaceHook = std::function<bool()>;
+
+    explicit IniFile(const QString& path, BeforeReplaceHook beforeReplace = {});
 
     const QString& path() const { return m_path; }
 
@@ -38,19 +44,13 @@ public:
     // written key alone.
     const QString& readError() const { return m_readError; }
 
-    // Called after new contents were written and flushed to the temporary
-    // file, just before it replaces the file; returning false abandons the
-    // write there, as a crash at that moment would. Tests use it to check
-    // that an interrupted write leaves the old file whole. Empty removes it.
-    using BeforeReplaceHook = std::function<bool()>;
-    static void setBeforeReplaceHook(BeforeReplaceHook hook);
-
 private:
     bool save(const QVector<QString>& lines) const;
     void rebuildIndex();
     qsizetype lineOf(const QString& section, const QString& key) const;
 
     QString m_path;
+    BeforeReplaceHook m_beforeReplace;
     QVector<QString> m_lines;
     // (section, key) in folded case -> line of the first match, so that a
     // lookup does not walk the file (Show.ini holds two keys per show).

@@ -2,57 +2,28 @@
 
 #include <QDebug>
 
-namespace {
-
-class LogPresenter : public MessagePresenter {
-public:
-    MessageAnswer question(QWidget*, const QString& text, const QString& caption) override
-    {
-        qWarning().noquote() << caption << text << "(no one to answer: Cancel)";
-        return MessageAnswer::Cancel;
-    }
-    void notice(QWidget*, const QString& text, const QString& caption) override
-    {
-        qWarning().noquote() << caption << text;
-    }
-    void error(QWidget*, const QString& text) override { qWarning().noquote() << text; }
-};
-
-MessagePresenter* installed = nullptr;
-MessagePresenter* fallback = nullptr;
-
-} // namespace
-
-void SetMessagePresenter(MessagePresenter* presenter)
+MessageAnswer MessagePresenter::ask(QWidget* owner, const QString& text)
 {
-    installed = presenter;
+    return question(owner, text, QStringLiteral("Inquire"));
 }
 
-void SetDefaultMessagePresenter(MessagePresenter* presenter)
+void MessagePresenter::tell(QWidget* owner, const QString& text)
 {
-    fallback = presenter;
+    notice(owner, text, QString());
 }
 
-MessagePresenter& CurrentMessagePresenter()
+MessageAnswer LogMessagePresenter::question(QWidget*, const QString& text, const QString& caption)
 {
-    static LogPresenter log;
-    if (installed)
-        return *installed;
-    return fallback ? *fallback : log;
+    qWarning().noquote() << caption << text << "(no one to answer: Cancel)";
+    return MessageAnswer::Cancel;
 }
 
-MessageAnswer AskQuestion(QWidget* owner, const QString& text, const QString& caption)
+void LogMessagePresenter::notice(QWidget*, const QString& text, const QString& caption)
 {
-    return CurrentMessagePresenter().question(owner, text,
-                                              caption.isEmpty() ? QStringLiteral("Inquire") : caption);
+    qWarning().noquote() << caption << text;
 }
 
-void ShowNotice(QWidget* owner, const QString& text, const QString& caption)
+void LogMessagePresenter::error(QWidget*, const QString& text)
 {
-    CurrentMessagePresenter().notice(owner, text, caption);
-}
-
-void ShowError(const QString& text)
-{
-    CurrentMessagePresenter().error(nullptr, text);
+    qWarning().noquote() << text;
 }

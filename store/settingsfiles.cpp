@@ -1,7 +1,6 @@
 #include "settingsfiles.h"
 
 #include "inifile.h"
-#include "messages.h"
 #include "publicvariable.h"
 #include "textops.h"
 
@@ -60,17 +59,19 @@ bool ParseSettingsInteger(const QString& text, qint32* value)
     return true;
 }
 
-void OpenSettingsFiles()
+QStringList OpenSettingsFiles(const IniFile::BeforeReplaceHook& beforeReplace)
 {
     auto& pv = mPublicVariable();
-    pv.ShowIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Database/Show.ini")));
-    pv.SystemIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Database/System.ini")));
-    pv.LanguageIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Language/English.ini")));
+    pv.ShowIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Database/Show.ini")), beforeReplace);
+    pv.SystemIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Database/System.ini")), beforeReplace);
+    pv.LanguageIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Language/English.ini")), beforeReplace);
+    QStringList failures;
     for (const IniFile* ini : {pv.ShowIni.get(), pv.SystemIni.get(), pv.LanguageIni.get()}) {
         if (!ini->readError().isEmpty())
-            ShowError(ini->readError() + QStringLiteral(" (") + QDir::toNativeSeparators(ini->path())
-                      + QLatin1Char(')'));
+            failures << ini->readError() + QStringLiteral(" (") + QDir::toNativeSeparators(ini->path())
+                            + QLatin1Char(')');
     }
+    return failures;
 }
 
 SystemSettings ReadSystemSettings(const IniFile& ini)

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "inifile.h"
+
 #include <QString>
 #include <QStringList>
-
-class IniFile;
 
 // The three settings files beside the program: Database/Show.ini (show names
 // and media paths), Database/System.ini (own bus address, port, generation,
@@ -11,10 +11,12 @@ class IniFile;
 // once at start-up into mPublicVariable() and stay open.
 
 // Opens Show.ini, System.ini and English.ini, in that order, into
-// ShowIni, SystemIni and LanguageIni. A missing file reads as empty; one
-// that exists but cannot be read is reported with ShowError, reads as empty
-// and refuses writes.
-void OpenSettingsFiles();
+// ShowIni, SystemIni and LanguageIni, each with the given hook before it
+// replaces its file. A missing file reads as empty; one that exists but
+// cannot be read reads as empty and refuses writes. Returns, in the same
+// order, why each file that could not be read was refused (with its path),
+// for the caller to show.
+QStringList OpenSettingsFiles(const IniFile::BeforeReplaceHook& beforeReplace = {});
 
 // ---- System.ini ----------------------------------------------------------
 

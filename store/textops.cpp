@@ -1,7 +1,5 @@
 #include "textops.h"
 
-#include "messages.h"
-
 #include <QCoreApplication>
 #include <QDir>
 
@@ -56,8 +54,7 @@ QString GetDelimitedField(const QString& text, int n, const QString& separator, 
     }
 }
 
-bool CheckNumber(const QString& text, bool checkRange, qint64 minimum, qint64 maximum, bool tellUser,
-                 QWidget* owner)
+bool CheckNumber(const QString& text, bool checkRange, qint64 minimum, qint64 maximum, QString* refusal)
 {
     // A number is a decimal integer that fits 32 bits, blanks around it
     // allowed (the same texts QString::toInt accepts for base 10). -1 stands
@@ -65,14 +62,14 @@ bool CheckNumber(const QString& text, bool checkRange, qint64 minimum, qint64 ma
     bool ok = false;
     const int value = text.trimmed().toInt(&ok, 10);
     if (!ok || value == -1) {
-        if (tellUser)
-            ShowNotice(owner, QStringLiteral("Date type is incorrect, only numbers!"));
+        if (refusal)
+            *refusal = QStringLiteral("Date type is incorrect, only numbers!");
         return false;
     }
     if (checkRange && (value < minimum || value > maximum)) {
-        if (tellUser)
-            ShowNotice(owner, QStringLiteral("Invalid number, scope is within ") + QString::number(minimum)
-                                  + QLatin1Char('-') + QString::number(maximum));
+        if (refusal)
+            *refusal = QStringLiteral("Invalid number, scope is within ") + QString::number(minimum)
+                       + QLatin1Char('-') + QString::number(maximum);
         return false;
     }
     return true;

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-class QWidget;
-
 // The program's own folder (with its trailing separator) followed by the
 // relative path.
 QString ProgramPath(const QString& relativePath = QString());
@@ -15,6 +13,7 @@ void SetProgramFolder(const QString& folder);
 QString GetDelimitedField(const QString& text, int n, const QString& separator, bool restOfText = false);
 
 // True when the text is a decimal integer (and within min..max when asked).
-// "-1" counts as not a number. Tells the user why when asked.
-bool CheckNumber(const QString& text, bool checkRange, qint64 minimum, qint64 maximum, bool tellUser,
-                 QWidget* owner = nullptr);
+// "-1" counts as not a number. Otherwise *refusal tells why, in the words
+// the operator is shown.
+bool CheckNumber(const QString& text, bool checkRange, qint64 minimum, qint64 maximum,
+                 QString* refusal = nullptr);

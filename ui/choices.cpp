@@ -39,10 +39,10 @@ void FillSecurityAlarmChoices(QComboBox* choices)
     fillChoices(mPublicVariable().SecurityAlarmTypeList, choices);
 }
 
-int GetItemIndexIncboCtrl(const QComboBox* choices, const QString& text)
+int GetItemIndexIncboCtrl(const QComboBox* choices, const QString& text, MessagePresenter& messages)
 {
     if (!choices) {
-        ShowError(QStringLiteral("No choice list") + QStringLiteral("(GetItemIndexIncboCtrl)"));
+        messages.error(nullptr, QStringLiteral("No choice list") + QStringLiteral("(GetItemIndexIncboCtrl)"));
         return -1;
     }
     for (int i = 0; i < choices->count(); ++i) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class MessagePresenter;
 class QComboBox;
 
 // Choice lists on combo boxes over the lookup lists of lookups.h. Each fill
@@ -13,4 +14,5 @@ void FillSecurityModeChoices(QComboBox* choices);
 void FillSecurityAlarmChoices(QComboBox* choices);
 
 // Index of the first item whose trimmed text equals the text exactly, or -1.
-int GetItemIndexIncboCtrl(const QComboBox* choices, const QString& text);
+// Without a box the error is shown.
+int GetItemIndexIncboCtrl(const QComboBox* choices, const QString& text, MessagePresenter& messages);

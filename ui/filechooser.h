@@ -4,9 +4,9 @@
 
 class QWidget;
 
-// Every open-file dialog of the program goes through one chooser. The
-// program uses QFileDialog; tests install a scripted chooser that answers
-// with a path of their choosing.
+// The open-file dialogs are asked of a chooser that whoever opens them is
+// handed: the program hands QtFileChooser, tests a scripted chooser that
+// answers with a path of their choosing.
 class FileChooser {
 public:
     virtual ~FileChooser() = default;
@@ -22,11 +22,3 @@ public:
     QString openFileName(QWidget* owner, const QString& caption, const QString& filter,
                          const QString& startDir) override;
 };
-
-// Installs a chooser (not owned); nullptr restores the QFileDialog one.
-void SetFileChooser(FileChooser* chooser);
-FileChooser& CurrentFileChooser();
-
-// Asks the current chooser for a file to open.
-QString ChooseFileToOpen(QWidget* owner, const QString& caption, const QString& filter,
-                         const QString& startDir = QString());

@@ -239,7 +239,7 @@ void ApplyFormLayout(QWidget* window, QSize screen)
     }
 }
 
-bool SaveFormLayouts(const QList<QWidget*>& windows)
+bool SaveFormLayouts(const QList<QWidget*>& windows, MessagePresenter& messages)
 {
     for (QWidget* window : windows) {
         if (!window || window->objectName().isEmpty())
@@ -267,22 +267,22 @@ bool SaveFormLayouts(const QList<QWidget*>& windows)
         QSaveFile file(path);
         const QByteArray bytes = text.toUtf8();
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-            ShowError(QStringLiteral("Cannot create file \"%1\". %2")
-                          .arg(QDir::toNativeSeparators(path), file.errorString()));
+            messages.error(nullptr, QStringLiteral("Cannot create file \"%1\". %2")
+                                        .arg(QDir::toNativeSeparators(path), file.errorString()));
             return false;
         }
     }
     return true;
 }
 
-bool SaveFormLayouts()
+bool SaveFormLayouts(MessagePresenter& messages)
 {
     QList<QWidget*> open;
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w->isVisible() && !w->objectName().isEmpty())
             open.append(w);
     }
-    return SaveFormLayouts(open);
+    return SaveFormLayouts(open, messages);
 }
 
 void ApplyFixedFormLayout(QWidget* window)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <Qt>
 
+class MessagePresenter;
 class QWidget;
 
 // Window layouts: one file per window, FormsDesignPosition/<window's
@@ -44,10 +45,10 @@ void CentreOnScreen(QWidget* window, const QWidget* parent);
 
 // Writes the layout file of each window, replacing an existing one, from the
 // live controls. On a failure (for example a missing FormsDesignPosition
-// folder) shows the failure's text with ShowError and returns false.
-bool SaveFormLayouts(const QList<QWidget*>& windows);
+// folder) shows the failure's text as an error and returns false.
+bool SaveFormLayouts(const QList<QWidget*>& windows, MessagePresenter& messages);
 // The same for every open top-level window that has a name.
-bool SaveFormLayouts();
+bool SaveFormLayouts(MessagePresenter& messages);
 
 // Rounds to the nearest integer, halves to the even neighbour.
 int RoundHalfToEven(double value);

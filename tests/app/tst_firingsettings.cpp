@@ -85,7 +85,7 @@ private Q_SLOTS:
         QFETCH(bool, saved);
         writeIni("[Firing]\nMode=tick\nOffsetMS=40\n");
         FiringSettings written;
-        QCOMPARE(SaveFiringSettings(true, typed, &written), saved);
+        QCOMPARE(SaveFiringSettings(*messages, true, typed, &written), saved);
         const FiringSettings stored = ReadFiringSettings(IniFile(iniPath()));
         if (saved) {
             QVERIFY(messages->shown.isEmpty());
@@ -102,7 +102,7 @@ private Q_SLOTS:
     void dialogShowsAndSaves()
     {
         writeIni("[Firing]\nMode=precise\nOffsetMS=250\n");
-        FiringSettingsDialog dialog;
+        FiringSettingsDialog dialog(*messages);
         QVERIFY(dialog.rdobtnPrecise->isChecked());
         QCOMPARE(dialog.editOffset->text(), QStringLiteral("250"));
 

@@ -67,6 +67,7 @@ private:
     QList<SentCommand> m_sent;
     QStringList m_hosts{QStringLiteral("127.0.0.1")};
     std::optional<bool> m_trayAvailable = false;
+    bool m_settingsRefused = false; // the settings files refuse every write
 
     void writeSystemIni(const QString& body)
     {
@@ -102,10 +103,13 @@ private:
         m_link = link.get();
         m_link->setPortsTakenElsewhere(m_portsTaken);
         deps.busLink = std::move(link);
+        deps.messages = m_messages.get();
+        deps.beforeSettingsReplace = [this] { return !m_settingsRefused; };
         m_session = std::make_unique<ProgramSession>(std::move(deps));
         MainWindowDependencies windowDeps;
         windowDeps.trayAvailable = m_trayAvailable;
         windowDeps.showWindow = false;
+        windowDeps.messages = m_messages.get();
         windowDeps.windows.showSettings = [this] {
             if (m_menus.onShowSettings)
                 m_menus.onShowSettings();
@@ -179,11 +183,11 @@ private Q_SLOTS:
         m_trayAvailable = false;
         m_portsTaken.clear();
         m_menus = {};
+        m_settingsRefused = false;
     }
 
     void cleanup()
     {
-        IniFile::setBeforeReplaceHook({});
         m_window.reset();
         m_session.reset();
         m_player.reset();
@@ -434,7 +438,7 @@ private Q_SLOTS:
     {
         // The configured address is not the host's, so start-up writes the
         // host's back; the file refuses every write.
-        IniFile::setBeforeReplaceHook([] { return false; });
+        m_settingsRefused = true;
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral("address 127\\.0\\.0\\.1 could not be written to .*System\\.ini")));
         MainWindow& w =
@@ -445,7 +449,6 @@ private Q_SLOTS:
         m_messages->answerNext(MessageAnswer::Yes);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("volume 70 could not be written")));
         QVERIFY(w.ExitProgram());
-        IniFile::setBeforeReplaceHook({});
         QCOMPARE(systemIni(QStringLiteral("IP"), QStringLiteral("VOL")), QStringLiteral("35"));
         QCOMPARE(systemIni(QStringLiteral("ip"), QStringLiteral("ip")), QStringLiteral("10.1.2.3"));
     }
@@ -538,7 +541,7 @@ private Q_SLOTS:
         AddressSettings::Ports ports{15000, 6000};
         m_link->setPortsTakenElsewhere({6000});
         m_menus.onAddress = [&] {
-            AddressSettings settings(*m_link, ports);
+            AddressSettings settings(*m_messages, *m_link, ports);
             return settings.save(QStringLiteral("4"), QStringLiteral("5"), true) == AddressSettings::SaveResult::Saved;
         };
 

@@ -21,27 +21,30 @@ int value(const QString& statement)
     return q.exec(statement) && q.next() ? q.value(0).toInt() : -1;
 }
 
-AddEditShowLogic filled(const QString& name, int mode = 1, const QString& showId = {})
-{
-    AddEditShowLogic logic(mode, showId);
-    logic.load();
-    logic.showName = name;
-    logic.path = QStringLiteral("/media/") + name + QStringLiteral(".mp4");
-    return logic;
-}
-
 } // namespace
 
 class TestAddEditShow : public QObject, protected StoredDataFixture {
     Q_OBJECT
 
+    std::unique_ptr<ScriptedFileChooser> files;
+
     QString iniPath() const { return folder->path(QStringLiteral("Database/Show.ini")); }
+
+    AddEditShowLogic filled(const QString& name, int mode = 1, const QString& showId = {})
+    {
+        AddEditShowLogic logic(*boxes, *files, mode, showId);
+        logic.load();
+        logic.showName = name;
+        logic.path = QStringLiteral("/media/") + name + QStringLiteral(".mp4");
+        return logic;
+    }
 
 private Q_SLOTS:
     void init()
     {
         QVERIFY(openStore());
         OpenShowIni(iniPath());
+        files = std::make_unique<ScriptedFileChooser>();
     }
     void cleanup()
     {
@@ -50,7 +53,7 @@ private Q_SLOTS:
 
     void checksInOrderOneMessageEach()
     {
-        AddEditShowLogic logic(AddEditShowLogic::AddMode, QString());
+        AddEditShowLogic logic(*boxes, *files, AddEditShowLogic::AddMode, QString());
         logic.load();
         QCOMPARE(logic.sequenceNo, QStringLiteral("1")); // empty database
         const QString switchRefusal = QStringLiteral("Universal switch No only can be numeric and range is 0-255");
@@ -98,7 +101,7 @@ private Q_SLOTS:
         QVERIFY(AddShow(2, 9));
         WriteShowIni(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
         WriteShowIni(2, QStringLiteral("Closing"), QStringLiteral("/media/closing.avi"));
-        AddEditShowLogic logic(AddEditShowLogic::EditMode, QStringLiteral("1"));
+        AddEditShowLogic logic(*boxes, *files, AddEditShowLogic::EditMode, QStringLiteral("1"));
         logic.load();
         QCOMPARE(QStringList({logic.showName, logic.path, logic.sequenceNo, logic.universalSwitchId}),
                  QStringList({"Opening", "/media/opening.avi", "5", "17"}));
@@ -112,10 +115,11 @@ private Q_SLOTS:
 
         // The opener's check decides, asked with the mode, trimmed name and id.
         QList<std::tuple<int, QString, QString>> asked;
-        AddEditShowLogic checked(2, QStringLiteral("2"), [&](int mode, const QString& name, const QString& id) {
-            asked.append({mode, name, id});
-            return true;
-        });
+        AddEditShowLogic checked(*boxes, *files, 2, QStringLiteral("2"),
+                                 [&](int mode, const QString& name, const QString& id) {
+                                     asked.append({mode, name, id});
+                                     return true;
+                                 });
         checked.load();
         checked.showName = QStringLiteral(" Listed ");
         QVERIFY(!checked.save());
@@ -124,11 +128,12 @@ private Q_SLOTS:
 
     void chosenFileGivesPathAndName()
     {
-        ScriptedFileChooser chooser;
-        AddEditShowLogic logic(AddEditShowLogic::EditMode, QStringLiteral("1"));
-        chooser.answerNext(QStringLiteral(" /media/Bridge Opening.avi "));
-        chooser.answerNext(QStringLiteral("/media/Finale"));
+        AddEditShowLogic logic(*boxes, *files, AddEditShowLogic::EditMode, QStringLiteral("1"));
+        files->answerNext(QStringLiteral(" /media/Bridge Opening.avi "));
+        files->answerNext(QStringLiteral("/media/Finale"));
         QVERIFY(logic.chooseMediaFile());
+        QCOMPARE(files->asked.first().caption, QStringLiteral("Open"));
+        QCOMPARE(files->asked.first().filter, QStringLiteral("All(*.*) (*)"));
         QCOMPARE(QStringList({logic.path, logic.fileName, logic.showName}),
                  QStringList({"/media/Bridge Opening.avi", "Bridge Opening.avi", "Bridge Opening"}));
         QVERIFY(logic.chooseMediaFile());
@@ -153,7 +158,7 @@ private Q_SLOTS:
         logic.path = QStringLiteral(u"/media/Ωμέγα/it's.mkv");
         QVERIFY(logic.save());
         OpenShowIni(iniPath()); // read back from disk
-        AddEditShowLogic reopened(AddEditShowLogic::EditMode, QStringLiteral("1"));
+        AddEditShowLogic reopened(*boxes, *files, AddEditShowLogic::EditMode, QStringLiteral("1"));
         reopened.load();
         QCOMPARE(reopened.showName, name);
         QCOMPARE(reopened.path, QStringLiteral(u"/media/Ωμέγα/it's.mkv"));
@@ -185,8 +190,7 @@ private Q_SLOTS:
 
     void dialogForwardsToItsLogic()
     {
-        ScriptedFileChooser chooser;
-        AddEditShowDialog dialog(nullptr, 1, QString(), {});
+        AddEditShowDialog dialog(nullptr, *boxes, *files, 1, QString(), {});
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Add Show"));
         auto* check = dialog.findChild<QCheckBox*>(QStringLiteral("chkActiveUniversalSwitch"));
@@ -195,7 +199,7 @@ private Q_SLOTS:
         QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(4, check->height() / 2));
         QVERIFY(switchId->isVisible());
 
-        chooser.answerNext(QStringLiteral("/media/Bridge Opening.avi"));
+        files->answerNext(QStringLiteral("/media/Bridge Opening.avi"));
         dialog.findChild<QPushButton*>(QStringLiteral("bitbtnOpenFile"))->click();
         QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("editShowName"))->text(), QStringLiteral("Bridge Opening"));
         switchId->setText(QStringLiteral("300"));

@@ -38,7 +38,7 @@ private Q_SLOTS:
 
     void opensSplitAndSavesThroughTheControls()
     {
-        EditTimePointDialog dialog(nullptr, "1", "Finale", "1", "cue");
+        EditTimePointDialog dialog(nullptr, *boxes, "1", "Finale", "1", "cue");
         dialog.show();
         auto* hour = dialog.findChild<QLineEdit*>(QStringLiteral("editHour"));
         auto* minute = dialog.findChild<QLineEdit*>(QStringLiteral("editMinute"));
@@ -53,12 +53,12 @@ private Q_SLOTS:
         QCOMPARE((*ShowStore::ReadTimePoint(1, 1))->Remark, QStringLiteral("Lights' \"cue\" Ωμέγα"));
 
         // Another time point's second is accepted; a missing one opens at 0.
-        EditTimePointLogic logic("1", "Finale", "1", QString());
+        EditTimePointLogic logic(*boxes, "1", "Finale", "1", QString());
         logic.hour = logic.minute = QStringLiteral("0");
         logic.second = QStringLiteral("40");
         QVERIFY(logic.save());
         QCOMPARE(storedSecond(1), 40);
-        EditTimePointLogic gone("1", "Finale", "9", QString());
+        EditTimePointLogic gone(*boxes, "1", "Finale", "9", QString());
         gone.load();
         QCOMPARE(QStringList({gone.hour, gone.minute, gone.second}), QStringList({"0", "0", "0"}));
     }
@@ -72,7 +72,7 @@ private Q_SLOTS:
             {{"1", "ten", "0"}, {notNumber, "Minute is invalid, it should be 0  to 59"}},
             {{"1", "59", "60"}, {"Invalid number, scope is within 0-59", "Second is invalid, it should be 0  to 59"}},
         };
-        EditTimePointLogic logic("1", QString(), "2", QString());
+        EditTimePointLogic logic(*boxes, "1", QString(), "2", QString());
         for (const auto& [fields, messages] : cases) {
             boxes->clear();
             logic.hour = fields[0];
@@ -92,7 +92,7 @@ private Q_SLOTS:
     {
         QVERIFY(RunSql(QStringLiteral("create trigger no before update on TimePoint "
                                       "begin select raise(abort, 'point locked'); end")));
-        EditTimePointDialog dialog(nullptr, "1", "Finale", "2", "cue");
+        EditTimePointDialog dialog(nullptr, *boxes, "1", "Finale", "2", "cue");
         dialog.show();
         dialog.findChild<QLineEdit*>(QStringLiteral("editMinute"))->setText(QStringLiteral("5"));
         dialog.findChild<QPushButton*>(QStringLiteral("bitbtnSave"))->click();

@@ -1,5 +1,4 @@
 #include "publicvariable.h"
-#include "scriptedmessages.h"
 #include "udpbuslink.h"
 
 #include <QNetworkDatagram>
@@ -36,6 +35,9 @@ private Q_SLOTS:
     void init()
     {
         ResetPublicVariables();
+        // What the bus layer reports goes to the log as a warning; a warning
+        // a test does not expect fails it.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
         gateway = new QUdpSocket(this);
         QVERIFY(gateway->bind(QHostAddress::AnyIPv4, 0));
         link = std::make_unique<UdpBusLink>(gateway->localPort());
@@ -51,7 +53,6 @@ private Q_SLOTS:
 
     void sendsToTheClassBroadcastOnTheGatewayPort()
     {
-        ScriptedMessages boxes;
         QVERIFY(openOwnSocket());
         const quint16 ownPort = link->port();
         QVERIFY(ownPort != 0);
@@ -77,26 +78,21 @@ private Q_SLOTS:
         QCOMPARE(ack.size(), 29);
         QCOMPARE(ack.mid(4, 10), QByteArray("VORTELUMEN"));
         QCOMPARE(ack.mid(16, 11).toHex(), QByteArray("0d0708fffde01d030405ff"));
-        QVERIFY(boxes.shown.isEmpty());
     }
 
     void refusesPayloadsThatDoNotFit()
     {
-        ScriptedMessages boxes;
         QVERIFY(openOwnSocket());
         QByteArray payload(1274, '\x11');
+        QTest::ignoreMessage(QtWarningMsg, "A payload of 1274 bytes does not fit in one datagram(pblSendBUF)");
         link->sendPacket(reinterpret_cast<const quint8*>(payload.constData()), 1274, 0x1234, 1, 2);
-        QCOMPARE(boxes.shown.size(), 1);
-        QVERIFY(boxes.shown[0].text.endsWith(QStringLiteral("(pblSendBUF)")));
 
         link->sendPacket(reinterpret_cast<const quint8*>(payload.constData()), 1273, 0x1234, 1, 2);
         QCOMPARE(nextAtGateway().data().size(), 1300);
-        QCOMPARE(boxes.shown.size(), 1);
     }
 
     void busyPortFailsToBind()
     {
-        ScriptedMessages boxes;
         QUdpSocket other;
         QVERIFY(other.bind(QHostAddress::AnyIPv4, 0, QAbstractSocket::DontShareAddress));
         const quint16 taken = other.localPort();
@@ -108,7 +104,6 @@ private Q_SLOTS:
 
         // Sending without a socket does nothing and says nothing.
         SendCommand(*link, 1, 2, 4, 1, 2, 3);
-        QVERIFY(boxes.shown.isEmpty());
 
         // Opening on a free port works, and closing twice is harmless.
         QVERIFY(link->open(QStringLiteral("127.0.0.1"), 0));
@@ -126,7 +121,6 @@ private Q_SLOTS:
 
     void moveKeepsTheSocketWhenTheNewPortIsTaken()
     {
-        ScriptedMessages boxes;
         QVERIFY(openOwnSocket());
         const int handle = link->handle();
         const quint16 port = link->port();
@@ -137,13 +131,11 @@ private Q_SLOTS:
         QVERIFY(link->isOpen());
         QCOMPARE(link->handle(), handle);
         QCOMPARE(link->port(), port);
-        QVERIFY(boxes.shown.isEmpty()); // the caller tells the operator
         QCOMPARE(sendAndSeeSenderPort(), int(port));
     }
 
     void moveBindsTheNewPortThenLetsGoOfTheOld()
     {
-        ScriptedMessages boxes;
         QVERIFY(openOwnSocket());
         const quint16 oldPort = link->port();
 
@@ -164,7 +156,6 @@ private Q_SLOTS:
         QVERIFY(link->movePort(0));
         QVERIFY(link->isOpen());
         QVERIFY(sendAndSeeSenderPort() > 0);
-        QVERIFY(boxes.shown.isEmpty());
     }
 };
 

@@ -47,6 +47,7 @@ class TestProgramSession : public QObject {
         }
         deps.busLink = std::move(link);
         deps.hostAddresses = [] { return QStringList{QStringLiteral("127.0.0.1")}; };
+        deps.messages = boxes.get();
         session = std::make_unique<ProgramSession>(std::move(deps));
     }
 

@@ -59,10 +59,10 @@ class TestAddressDialog : public QObject {
     QUdpSocket* device = nullptr; // a bus device behind a gateway
     AddressSettings::Ports ports;
 
-    AddressSettings settings() { return AddressSettings(*link, ports); }
+    AddressSettings settings() { return AddressSettings(*boxes, *link, ports); }
 
     // The program's own pair of ports.
-    AddressSettings realPorts() { return AddressSettings(*link); }
+    AddressSettings realPorts() { return AddressSettings(*boxes, *link); }
 
     QString systemIni(const QString& section, const QString& key) const
     {

@@ -65,6 +65,8 @@ const NamedCommandList play{ShowStore::CommandTarget::set(CommandsForPlaySet), {
 
 class TestCommandGridModel : public QObject {
     Q_OBJECT
+
+    LogMessagePresenter logMessages; // where the test does not read the messages
 private Q_SLOTS:
     void init()
     {
@@ -79,7 +81,7 @@ private Q_SLOTS:
     {
         for (int id = 1; id <= 5; ++id)
             QVERIFY(put(id, 0, 1, 1, 0, 2, 6 - id)); // listed 5, 4, 3, 2, 1
-        CommandGridModel m;
+        CommandGridModel m(logMessages);
         QCOMPARE(m.LoadCheckedCommands(play, {1, 3, 5}), 3);
         QCOMPARE(column(m, ColCommandID), (QStringList{"5", "3", "1"}));
         QCOMPARE(m.firstCaption() + m.firstValue(), QStringLiteral("Current mode:Play"));
@@ -98,7 +100,7 @@ private Q_SLOTS:
     void editorsWriteBackOnlyWhatTheyAccept()
     {
         QVERIFY(put(1, 2, 5, 1) && put(2, 0, 5, 1));
-        CommandGridModel m;
+        CommandGridModel m(logMessages);
         m.LoadCheckedCommands(play, {});
         QVERIFY(!m.SelectCell(0, 3));
         QVERIFY(m.SelectCell(1, 9));
@@ -127,7 +129,7 @@ private Q_SLOTS:
     void subnetAndDeviceFollowEveryRow()
     {
         QVERIFY(put(1, 0, 1, 1, 0, 2) && put(2, 0, 1, 1, 0, 3) && put(3, 0, 1, 1, 0, 4));
-        CommandGridModel m;
+        CommandGridModel m(logMessages);
         m.LoadCheckedCommands(play, {});
         m.SetSyncChecked(SyncBox::SubNetID, true);
         QVERIFY(m.SelectCell(1, 1));
@@ -151,7 +153,7 @@ private Q_SLOTS:
     {
         ScriptedMessages boxes;
         QVERIFY(put(1, 0, 1, 1) && put(2, 0, 1, 1));
-        CommandGridModel m;
+        CommandGridModel m(boxes);
         m.LoadCheckedCommands(play, {});
         m.SetSyncChecked(SyncBox::Delay, true);
         QVERIFY(m.SelectCell(1, 1));
@@ -167,7 +169,7 @@ private Q_SLOTS:
     void runningTimeFollowsRowsOfTheSameTypeOnly()
     {
         QVERIFY(put(1, 4, 1, 1, 65) && put(2, 0, 1, 1) && put(3, 4, 1, 1, 10));
-        CommandGridModel m;
+        CommandGridModel m(logMessages);
         m.LoadCheckedCommands(play, {});
         QVERIFY(m.SelectCell(1, 1));
         QCOMPARE(QStringList({m.editorText(E::Minute), m.editorText(E::Second)}), (QStringList{"1", "5"}));
@@ -190,7 +192,7 @@ private Q_SLOTS:
     void typeChangeRewritesTheParameters()
     {
         QVERIFY(put(1, 0, 5, 300) && put(2, 0, 5, 3));
-        CommandGridModel m;
+        CommandGridModel m(logMessages);
         m.LoadCheckedCommands(play, {});
         QVERIFY(m.SelectCell(1, 1));
         m.ChooseItem(E::Type, 4);
@@ -217,7 +219,7 @@ private Q_SLOTS:
     void securityModeOnEveryRow()
     {
         QVERIFY(put(1, 0, 1, 50) && put(2, 0, 1, 50) && put(3, 0, 1, 50));
-        CommandGridModel m;
+        CommandGridModel m(logMessages);
         m.LoadCheckedCommands(play, {});
         m.SetSyncChecked(SyncBox::Kind, true);
         QVERIFY(m.SelectCell(1, 1));
@@ -236,7 +238,7 @@ private Q_SLOTS:
     void unknownStatusNamesOnSelection()
     {
         QVERIFY(put(1, 7, 1, 9) && put(2, 12, 1, 999) && put(3, 2, 1, 9) && put(4, 0, 1, 1));
-        CommandGridModel m;
+        CommandGridModel m(logMessages);
         m.LoadCheckedCommands(play, {});
         for (int row = 1; row <= 4; ++row)
             QVERIFY(m.SelectCell(row, 1));
@@ -248,7 +250,7 @@ private Q_SLOTS:
     void theListIsTheRowKindsLookupsWithItsOwnChoice()
     {
         QVERIFY(put(1, 7, 1, 2) && put(2, 12, 1, 257));
-        CommandGridModel m;
+        CommandGridModel m(logMessages);
         m.LoadCheckedCommands(play, {});
         QVERIFY(m.SelectCell(1, 1));
         QCOMPARE(m.EditorItems(E::List), (QStringList{"Stop", "Open", "Close"}));
@@ -266,7 +268,7 @@ private Q_SLOTS:
     void runningTimeBeyondAnHour()
     {
         QVERIFY(put(1, 4, 1, 1, 0));
-        CommandGridModel m;
+        CommandGridModel m(logMessages);
         m.LoadCheckedCommands(play, {});
         QVERIFY(m.SelectCell(1, 1));
         m.EditText(E::Minute, "61");
@@ -284,7 +286,7 @@ private Q_SLOTS:
     {
         ScriptedMessages boxes;
         QVERIFY(put(1, 0, 1, 1));
-        CommandGridModel m;
+        CommandGridModel m(boxes);
         m.LoadCheckedCommands(play, {});
         QVERIFY(m.CloseQuery());
         QVERIFY(boxes.shown.isEmpty());
@@ -309,7 +311,7 @@ private Q_SLOTS:
     void saveWithoutChangesWritesNothing()
     {
         QVERIFY(put(1, 0, 1, 1));
-        CommandGridModel m;
+        CommandGridModel m(logMessages);
         int calls = 0;
         m.setWriter([&calls](const ShowStore::CommandTarget&, const QList<TControlObject>&) {
             ++calls;
@@ -327,7 +329,7 @@ private Q_SLOTS:
         QVERIFY(put(1, 0, 1, 1) && put(2, 0, 1, 1) && put(3, 0, 1, 1));
         QVERIFY(RunSql("create trigger lockThree before update on CommandsForPlay when old.CommandID=3 "
                        "begin select raise(abort, 'command 3 is locked'); end"));
-        CommandGridModel m;
+        CommandGridModel m(boxes);
         m.LoadCheckedCommands(play, {});
         m.SetSyncChecked(SyncBox::DeviceID, true);
         QVERIFY(m.SelectCell(1, 1));
@@ -348,7 +350,7 @@ private Q_SLOTS:
     {
         QVERIFY(put(1, 0, 1, 1));
         const QString remark = QStringLiteral("it's \"on\" (a)");
-        CommandGridModel m;
+        CommandGridModel m(logMessages);
         m.LoadCheckedCommands(play, {});
         QVERIFY(m.SelectCell(1, 1));
         m.EditText(E::Remark, remark + QStringLiteral(" and far too long"));
@@ -364,7 +366,7 @@ private Q_SLOTS:
     void unknownTypeNameKeepsTheStoredKind()
     {
         QVERIFY(put(1, 9, 4, 5));
-        CommandGridModel m;
+        CommandGridModel m(logMessages);
         m.LoadCheckedCommands(play, {});
         mPublicVariable().CommandTypeList[9].Note = QStringLiteral("Renamed");
         QVERIFY(m.SelectCell(1, 1));

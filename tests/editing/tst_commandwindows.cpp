@@ -41,6 +41,8 @@ NamedCommandList setList(CommandSetCode code)
 
 class TestCommandWindows : public QObject {
     Q_OBJECT
+
+    LogMessagePresenter logMessages; // where the test does not read the messages
 private Q_SLOTS:
     void init()
     {
@@ -54,7 +56,7 @@ private Q_SLOTS:
     void quantityOutsideZeroToThirtyIsRefused()
     {
         ScriptedMessages boxes;
-        AddCommandsForm form;
+        AddCommandsForm form(boxes);
         form.PrepareAddCommands(setList(CommandsForStopSet));
         QCOMPARE(form.firstValue(), QStringLiteral("Stop"));
         QVERIFY(!form.secondLineVisible());
@@ -84,7 +86,7 @@ private Q_SLOTS:
         for (int id : {1, 2, 5})
             QVERIFY(AddShowCommand(1, 1, id, id, 9));
         QVERIFY(AddShowCommand(1, 2, 40, 40, 9)); // another time point's numbers do not count
-        AddCommandsForm form;
+        AddCommandsForm form(logMessages);
         form.PrepareAddCommands(
             {ShowStore::CommandTarget::timePoint(1, 1), QStringLiteral("Intro"), QStringLiteral("0:10")});
         QCOMPARE(form.secondValue(), QStringLiteral("0:10"));
@@ -99,7 +101,7 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         QVERIFY(RunSql(QStringLiteral("create trigger refuse before insert on CommandsForPlay when "
                                       "new.CommandID=3 begin select raise(abort, 'disk is full'); end")));
-        AddCommandsDialog dialog;
+        AddCommandsDialog dialog(boxes);
         dialog.PrepareAddCommands(setList(CommandsForPlaySet));
         QVERIFY(dialog.lblFirstValue->text() == QStringLiteral("Play") && dialog.lblSecond->isHidden());
         dialog.editQTY->setText(QStringLiteral("5"));
@@ -119,7 +121,7 @@ private Q_SLOTS:
     {
         for (int id = 1; id <= 5; ++id)
             QVERIFY(AddSetCommand(QStringLiteral("CommandsForPause"), id, id, 10 + id));
-        CommandEditorDialog window;
+        CommandEditorDialog window(logMessages);
         window.LoadCheckedCommands(setList(CommandsForPauseSet), {4, 2});
         QCOMPARE(window.strgrd->rowCount(), 2);
         // In list order, whatever order the caller gives them.
@@ -142,7 +144,7 @@ private Q_SLOTS:
             QVERIFY(AddSetCommand(QStringLiteral("CommandsForPlay"), id, id, id));
             ids << id;
         }
-        CommandEditorDialog window;
+        CommandEditorDialog window(logMessages);
         window.LoadCheckedCommands(setList(CommandsForPlaySet), QList<int>(ids.begin(), ids.end()));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -195,7 +197,7 @@ private Q_SLOTS:
         // A curtain and an alarm type, each with 100: a value no entry has.
         QVERIFY(AddShowCommand(1, 1, 1, 1, 9, QStringLiteral("0"), 7));
         QVERIFY(AddShowCommand(1, 1, 2, 2, 9, QStringLiteral("0"), 12));
-        CommandEditorDialog window;
+        CommandEditorDialog window(logMessages);
         window.LoadCheckedCommands({ShowStore::CommandTarget::timePoint(1, 1), QStringLiteral("Intro"),
                                     QStringLiteral("0:0:10")},
                                    {1, 2});

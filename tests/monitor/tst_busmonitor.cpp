@@ -46,6 +46,8 @@ QString cell(const BusMonitorLog& log, int row, int column)
 class TestBusMonitor : public QObject {
     Q_OBJECT
 
+    LogMessagePresenter logMessages; // where the test does not read the messages
+
     TestProgramFolder* folder = nullptr;
     // The program's end of a loopback bus and a gateway's.
     std::unique_ptr<LoopbackBusLink> program, gateway;
@@ -256,7 +258,7 @@ private Q_SLOTS:
     // either a row that entered the table or a skipped one.
     void floodIsTakenInBoundedBatches()
     {
-        BusMonitorWindow window(*program, nullptr, 500);
+        BusMonitorWindow window(*program, logMessages, nullptr, 500);
         BusMonitorLog& log = window.log();
         log.setMaxRowsPerFlush(50);
         QSignalSpy inserted(&log, &QAbstractItemModel::rowsInserted);
@@ -286,7 +288,7 @@ private Q_SLOTS:
     // a few rows; the monitor still counts every datagram in each direction.
     void receiverIsUnaffectedByWhatTheMonitorSkips()
     {
-        BusMonitorWindow window(*program);
+        BusMonitorWindow window(*program, logMessages);
         window.log().setMaxRowsPerFlush(5);
         window.log().setFlushInterval(3600 * 1000); // nothing enters the table but by hand
         RecordingSwitchTarget target;
@@ -325,7 +327,7 @@ private Q_SLOTS:
         const QByteArray unwatched = nextAtGateway();
         QVERIFY(!unwatched.isEmpty());
 
-        QPointer<BusMonitorWindow> window = new BusMonitorWindow(*program);
+        QPointer<BusMonitorWindow> window = new BusMonitorWindow(*program, logMessages);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
         QCOMPARE(program->observer(), static_cast<BusObserver*>(&window->log()));
@@ -357,7 +359,7 @@ private Q_SLOTS:
     void filtersAndExports()
     {
         ScriptedMessages boxes;
-        BusMonitorWindow window(*program);
+        BusMonitorWindow window(*program, boxes);
         BusMonitorLog& log = window.log();
         feed(log, frame(0x0002, QByteArray::fromHex("0102"), 1, 99, 7, 9), BusDirection::Sent);
         feed(log, frame(0x0031, QByteArray::fromHex("05640003"), 1, 99, 7, 10), BusDirection::Sent);

@@ -36,7 +36,6 @@ private slots:
     void init()
     {
         ResetPublicVariables();
-        IniFile::setBeforeReplaceHook({});
         for (const QString& name : folderEntries())
             QFile::remove(m_dir.filePath(name));
     }
@@ -166,24 +165,29 @@ private slots:
     {
         const QByteArray before = "[IP]\nMUTE=0\nVOL=20\n";
         put(path(), before);
-        IniFile ini(path());
 
         // The hook runs once the new contents are written aside: the old file
         // must still be whole then, and stay whole when the write dies there.
         QByteArray seenDuringWrite;
-        IniFile::setBeforeReplaceHook([&] {
+        bool refuse = true;
+        IniFile ini(path(), [&] {
             seenDuringWrite = contents(path());
-            return false;
+            return !refuse;
         });
         QVERIFY(!ini.write("IP", {{"MUTE", "1"}, {"VOL", "35"}}));
-        IniFile::setBeforeReplaceHook({});
 
         QCOMPARE(seenDuringWrite, before);
         QCOMPARE(contents(path()), before);
         QCOMPARE(folderEntries(), QStringList{"test.ini"});
         QCOMPARE(ini.read("IP", "MUTE"), QStringLiteral("0"));
+        // Another file of the same path has a hook of its own.
+        seenDuringWrite.clear();
+        QVERIFY(IniFile(path()).write("Other", "Key", "1"));
+        QVERIFY(seenDuringWrite.isEmpty());
+        put(path(), before);
 
         // The next write goes through and takes both keys together.
+        refuse = false;
         QVERIFY(ini.write("IP", {{"MUTE", "1"}, {"VOL", "35"}}));
         QCOMPARE(contents(path()), QByteArray("[IP]\nMUTE=1\nVOL=35\n"));
         QCOMPARE(folderEntries(), QStringList{"test.ini"});

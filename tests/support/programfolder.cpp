@@ -54,7 +54,7 @@ QString TestProgramFolder::path(const QString& relativePath) const
     return folder() + relativePath;
 }
 
-bool TestProgramFolder::openDatabase()
+bool TestProgramFolder::openDatabase(QString* failure)
 {
-    return OpenDatabase(path(QStringLiteral("Database/DB.mdb")));
+    return OpenDatabase(path(QStringLiteral("Database/DB.mdb")), failure);
 }

@@ -21,7 +21,7 @@ public:
     // The folder followed by the relative path.
     QString path(const QString& relativePath) const;
     // OpenDatabase on this folder's Database/DB.mdb.
-    bool openDatabase();
+    bool openDatabase(QString* failure = nullptr);
 
 private:
     QTemporaryDir m_dir;

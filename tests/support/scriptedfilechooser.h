@@ -5,17 +5,14 @@
 #include <QList>
 #include <QStringList>
 
-// Answers the program's open-file dialogs with the paths queued by the
-// test (empty text, as a cancel, once the queue is empty) and records what
-// each dialog asked for. Installed for its lifetime.
+// Answers the open-file dialogs of whatever it is handed to with the paths
+// queued by the test (empty text, as a cancel, once the queue is empty) and
+// records what each dialog asked for.
 class ScriptedFileChooser : public FileChooser {
 public:
     struct Asked {
         QString caption, filter, startDir;
     };
-
-    ScriptedFileChooser() { SetFileChooser(this); }
-    ~ScriptedFileChooser() override { SetFileChooser(nullptr); }
 
     void answerNext(const QString& path) { m_answers << path; }
 

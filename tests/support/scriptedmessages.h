@@ -5,9 +5,9 @@
 #include <QQueue>
 #include <QStringList>
 
-// Records every message the code under test shows and answers questions
-// from a queue (No when the queue is empty). Installs itself for its
-// lifetime.
+// Records every message shown through it by the code under test it is
+// handed to, and answers questions from a queue (No when the queue is
+// empty).
 class ScriptedMessages : public MessagePresenter {
 public:
     struct Shown {
@@ -15,9 +15,6 @@ public:
         QString text;
         QString caption;
     };
-
-    ScriptedMessages() { SetMessagePresenter(this); }
-    ~ScriptedMessages() override { SetMessagePresenter(nullptr); }
 
     void answerNext(MessageAnswer answer) { answers.enqueue(answer); }
 

@@ -11,9 +11,10 @@
 #include <memory>
 
 // What a test of stored data sets up for each test function: the public
-// variables reset, the message boxes scripted and a fresh program folder
-// with its database open. A test class derives from it after QObject and
-// calls openStore() in init() and closeStore() in cleanup().
+// variables reset, a scripted presenter for what the test makes to show its
+// messages through, and a fresh program folder with its database open. A
+// test class derives from it after QObject and calls openStore() in init()
+// and closeStore() in cleanup().
 class StoredDataFixture {
 protected:
     // False when the database did not open.

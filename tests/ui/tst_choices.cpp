@@ -35,11 +35,11 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         QComboBox box;
         box.addItems({QStringLiteral("Off"), QStringLiteral(" On "), QStringLiteral("On")});
-        QCOMPARE(GetItemIndexIncboCtrl(&box, QStringLiteral("On")), 1);
-        QCOMPARE(GetItemIndexIncboCtrl(&box, QStringLiteral("off")), -1);
-        QCOMPARE(GetItemIndexIncboCtrl(&box, QStringLiteral("Gone")), -1);
+        QCOMPARE(GetItemIndexIncboCtrl(&box, QStringLiteral("On"), boxes), 1);
+        QCOMPARE(GetItemIndexIncboCtrl(&box, QStringLiteral("off"), boxes), -1);
+        QCOMPARE(GetItemIndexIncboCtrl(&box, QStringLiteral("Gone"), boxes), -1);
         QVERIFY(boxes.shown.isEmpty());
-        QCOMPARE(GetItemIndexIncboCtrl(nullptr, QStringLiteral("On")), -1);
+        QCOMPARE(GetItemIndexIncboCtrl(nullptr, QStringLiteral("On"), boxes), -1);
         QCOMPARE(boxes.shown.size(), 1);
         QVERIFY(boxes.shown[0].text.endsWith(QStringLiteral("(GetItemIndexIncboCtrl)")));
     }

@@ -5,7 +5,6 @@
 #include "programfolder.h"
 #include "publicvariable.h"
 #include "rawsql.h"
-#include "scriptedmessages.h"
 
 #include <QTreeWidget>
 #include <QtTest>
@@ -48,7 +47,6 @@ private Q_SLOTS:
 
     void cellsForEveryKind()
     {
-        ScriptedMessages boxes;
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
         mPublicVariable().LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
@@ -89,7 +87,6 @@ private Q_SLOTS:
         QCOMPARE(cells(11), (QStringList{"3", "65535", "17", "N/A", "0"}));
         QCOMPARE(cells(12).at(3), QStringLiteral("60:0(Running Time)"));
         QCOMPARE(CountCheckedItems(&list), 0);
-        QVERIFY(boxes.shown.isEmpty());
     }
 
     void withoutLanguageFileLabelsAreEmpty()

@@ -240,7 +240,8 @@ private slots:
         spin->setGeometry(0, 0, 60, 20);
         new QTextEdit(&window);
 
-        QVERIFY(SaveFormLayouts({&window}));
+        ScriptedMessages messages;
+        QVERIFY(SaveFormLayouts({&window}, messages));
         QCOMPARE(readLayout("frmSmall"), QByteArray("FormName=frmSmall\n[Form]\nWidth=400\nHeight=300\n"
                                                     "[lblA]\nleft=1\ntop=2\nwidth=30\nheight=40\nclassname=TLabel\n\n"
                                                     "[grpB]\nleft=10\ntop=20\nwidth=100\nheight=80\nclassname=TGroupBox\n\n"
@@ -252,7 +253,8 @@ private slots:
     {
         TestWindow saved;
         putLayout("stale contents\n");
-        QVERIFY(SaveFormLayouts({&saved.window}));
+        ScriptedMessages messages;
+        QVERIFY(SaveFormLayouts({&saved.window}, messages));
         QCOMPARE(QDir(m_dir->filePath("FormsDesignPosition")).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"frmTest.ini"});
 
@@ -274,7 +276,7 @@ private slots:
         ScriptedMessages messages;
         QDir(m_dir->filePath("FormsDesignPosition")).removeRecursively();
         TestWindow t;
-        QVERIFY(!SaveFormLayouts({&t.window}));
+        QVERIFY(!SaveFormLayouts({&t.window}, messages));
         QCOMPARE(messages.shown.size(), 1);
         QCOMPARE(messages.shown[0].kind, ScriptedMessages::Shown::Error);
         QVERIFY2(messages.shown[0].text.contains("frmTest.ini"), qPrintable(messages.shown[0].text));
