@@ -533,7 +533,7 @@ BusMonitorWindow* MainWindow::busMonitor() const
 void MainWindow::BusMonitorClick()
 {
     if (!m_busMonitor) {
-        m_busMonitor = new BusMonitorWindow(m_session.busLink(), *m_deps.messages, this);
+        m_busMonitor = new BusMonitorWindow(m_session.busLink(), *m_deps.messages, *m_deps.files, this);
         m_busMonitor->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_busMonitor->show();

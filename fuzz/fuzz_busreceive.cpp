@@ -56,15 +56,15 @@ public:
 };
 
 FakeSession session;
-LoopbackBusLink* link = nullptr;
+LoopbackBusLink* busLink = nullptr;
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     qInstallMessageHandler(failOnWarnings);
-    link = new LoopbackBusLink;
-    link->setIdentity({1, 99, 3, QStringLiteral("127.0.0.1")});
+    busLink = new LoopbackBusLink;
+    busLink->setIdentity({1, 99, 3, QStringLiteral("127.0.0.1")});
     return 0;
 }
 
@@ -77,8 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const quint8* data, size_t size)
     const int n = int(size);
 
     // Two passes: once for the show that is not loaded, once with it loaded.
-    AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), link->identity(), session, *link);
-    AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), link->identity(), session, *link);
+    AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), busLink->identity(), session, *busLink);
+    AcceptBusDatagram(data, n, QStringLiteral("127.0.0.2"), busLink->identity(), session, *busLink);
 
     // The monitor's reading of a datagram: frame check, packet head and the
     // command decoded from the payload, all within the datagram's bytes.

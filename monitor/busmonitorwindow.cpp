@@ -1,11 +1,11 @@
 #include "busmonitorwindow.h"
 
 #include "buslink.h"
+#include "filechooser.h"
 #include "messages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -37,8 +37,10 @@ QString hexDump(const BusMonitorEntry& e)
 
 } // namespace
 
-BusMonitorWindow::BusMonitorWindow(BusLink& link, MessagePresenter& messages, QWidget* parent, int capacity)
-    : QWidget(parent, Qt::Window), m_link(&link), m_messages(messages), m_log(capacity), m_filter(m_log)
+BusMonitorWindow::BusMonitorWindow(BusLink& link, MessagePresenter& messages, FileChooser& files, QWidget* parent,
+                                   int capacity)
+    : QWidget(parent, Qt::Window), m_link(&link), m_messages(messages), m_files(files), m_log(capacity),
+      m_filter(m_log)
 {
     setObjectName(QStringLiteral("frmBusMonitor"));
     setWindowTitle(QStringLiteral("Bus Monitor"));
@@ -189,15 +191,10 @@ void BusMonitorWindow::showSelectedBytes()
     txtBytes->setPlainText(hexDump(e));
 }
 
-QString BusMonitorWindow::chooseExportPath()
-{
-    return QFileDialog::getSaveFileName(this, QStringLiteral("Export Bus Monitor"), QString(),
-                                        QStringLiteral("CSV files (*.csv)"));
-}
-
 void BusMonitorWindow::exportClicked()
 {
-    const QString path = chooseExportPath();
+    const QString path = m_files.saveFileName(this, QStringLiteral("Export Bus Monitor"),
+                                              QStringLiteral("CSV files (*.csv)"), QString());
     if (!path.isEmpty())
         exportTo(path);
 }

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class BusLink;
+class FileChooser;
 class MessagePresenter;
 class QCheckBox;
 class QComboBox;
@@ -21,9 +22,9 @@ class QTableView;
 class BusMonitorWindow : public QWidget {
     Q_OBJECT
 public:
-    // Watches the link's datagrams while it is open; a failed export is told
-    // through the presenter.
-    BusMonitorWindow(BusLink& link, MessagePresenter& messages, QWidget* parent = nullptr,
+    // Watches the link's datagrams while it is open; the export asks the
+    // chooser where to write and tells a failure through the presenter.
+    BusMonitorWindow(BusLink& link, MessagePresenter& messages, FileChooser& files, QWidget* parent = nullptr,
                      int capacity = BusMonitorLog::DefaultCapacity);
     ~BusMonitorWindow() override;
 
@@ -43,10 +44,6 @@ public:
     QTableView* tblDatagrams = nullptr;
     QPlainTextEdit* txtBytes = nullptr;
 
-protected:
-    // The CSV file to write, empty when the operator cancelled.
-    virtual QString chooseExportPath();
-
 private:
     void applyFilter();
     void showCounters();
@@ -56,6 +53,7 @@ private:
 
     QPointer<BusLink> m_link;
     MessagePresenter& m_messages;
+    FileChooser& m_files;
     BusMonitorLog m_log;
     BusMonitorFilter m_filter;
     bool m_followNewest = true;

@@ -7,3 +7,9 @@ QString QtFileChooser::openFileName(QWidget* owner, const QString& caption, cons
 {
     return QFileDialog::getOpenFileName(owner, caption, startDir, filter);
 }
+
+QString QtFileChooser::saveFileName(QWidget* owner, const QString& caption, const QString& filter,
+                                    const QString& startDir)
+{
+    return QFileDialog::getSaveFileName(owner, caption, startDir, filter);
+}

@@ -4,8 +4,8 @@
 
 class QWidget;
 
-// The open-file dialogs are asked of a chooser that whoever opens them is
-// handed: the program hands QtFileChooser, tests a scripted chooser that
+// The open-file and save-file dialogs are asked of a chooser that whoever
+// opens them is handed: the program hands QtFileChooser, tests a scripted chooser that
 // answers with a path of their choosing.
 class FileChooser {
 public:
@@ -14,11 +14,16 @@ public:
     // The filter takes QFileDialog's form ("Media files (*.avi *.mp4)").
     virtual QString openFileName(QWidget* owner, const QString& caption, const QString& filter,
                                  const QString& startDir) = 0;
+    // The path to write, or empty text when the operator cancelled.
+    virtual QString saveFileName(QWidget* owner, const QString& caption, const QString& filter,
+                                 const QString& startDir) = 0;
 };
 
 // The chooser on QFileDialog.
 class QtFileChooser : public FileChooser {
 public:
     QString openFileName(QWidget* owner, const QString& caption, const QString& filter,
+                         const QString& startDir) override;
+    QString saveFileName(QWidget* owner, const QString& caption, const QString& filter,
                          const QString& startDir) override;
 };

@@ -2,6 +2,7 @@
 #include "loopbackbuslink.h"
 #include "programfolder.h"
 #include "publicvariable.h"
+#include "scriptedfilechooser.h"
 #include "scriptedmessages.h"
 #include "settingsfiles.h"
 #include "recordingswitchtarget.h"
@@ -47,6 +48,7 @@ class TestBusMonitor : public QObject {
     Q_OBJECT
 
     LogMessagePresenter logMessages; // where the test does not read the messages
+    ScriptedFileChooser files;
 
     TestProgramFolder* folder = nullptr;
     // The program's end of a loopback bus and a gateway's.
@@ -258,7 +260,7 @@ private Q_SLOTS:
     // either a row that entered the table or a skipped one.
     void floodIsTakenInBoundedBatches()
     {
-        BusMonitorWindow window(*program, logMessages, nullptr, 500);
+        BusMonitorWindow window(*program, logMessages, files, nullptr, 500);
         BusMonitorLog& log = window.log();
         log.setMaxRowsPerFlush(50);
         QSignalSpy inserted(&log, &QAbstractItemModel::rowsInserted);
@@ -288,7 +290,7 @@ private Q_SLOTS:
     // a few rows; the monitor still counts every datagram in each direction.
     void receiverIsUnaffectedByWhatTheMonitorSkips()
     {
-        BusMonitorWindow window(*program, logMessages);
+        BusMonitorWindow window(*program, logMessages, files);
         window.log().setMaxRowsPerFlush(5);
         window.log().setFlushInterval(3600 * 1000); // nothing enters the table but by hand
         RecordingSwitchTarget target;
@@ -327,7 +329,7 @@ private Q_SLOTS:
         const QByteArray unwatched = nextAtGateway();
         QVERIFY(!unwatched.isEmpty());
 
-        QPointer<BusMonitorWindow> window = new BusMonitorWindow(*program, logMessages);
+        QPointer<BusMonitorWindow> window = new BusMonitorWindow(*program, logMessages, files);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
         QCOMPARE(program->observer(), static_cast<BusObserver*>(&window->log()));
@@ -359,7 +361,7 @@ private Q_SLOTS:
     void filtersAndExports()
     {
         ScriptedMessages boxes;
-        BusMonitorWindow window(*program, boxes);
+        BusMonitorWindow window(*program, boxes, files);
         BusMonitorLog& log = window.log();
         feed(log, frame(0x0002, QByteArray::fromHex("0102"), 1, 99, 7, 9), BusDirection::Sent);
         feed(log, frame(0x0031, QByteArray::fromHex("05640003"), 1, 99, 7, 10), BusDirection::Sent);
@@ -391,9 +393,13 @@ private Q_SLOTS:
         log.flush();
         QCOMPARE(shown.rowCount(), 2);
 
+        // Export asks where to write.
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("bus.csv"));
-        QVERIFY(window.exportTo(path));
+        files.answerNext(path);
+        window.btnExport->click();
+        QCOMPARE(files.asked.size(), 1);
+        QVERIFY(files.asked[0].filter.contains(QStringLiteral("*.csv")));
         QFile csv(path);
         QVERIFY(csv.open(QIODevice::ReadOnly | QIODevice::Text));
         const QStringList lines = QString::fromUtf8(csv.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);

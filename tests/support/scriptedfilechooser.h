@@ -5,7 +5,7 @@
 #include <QList>
 #include <QStringList>
 
-// Answers the open-file dialogs of whatever it is handed to with the paths
+// Answers the file dialogs of whatever it is handed to with the paths
 // queued by the test (empty text, as a cancel, once the queue is empty) and
 // records what each dialog asked for.
 class ScriptedFileChooser : public FileChooser {
@@ -21,6 +21,11 @@ public:
     {
         asked.append({caption, filter, startDir});
         return m_answers.isEmpty() ? QString() : m_answers.takeFirst();
+    }
+    QString saveFileName(QWidget* owner, const QString& caption, const QString& filter,
+                         const QString& startDir) override
+    {
+        return openFileName(owner, caption, filter, startDir);
     }
 
     QList<Asked> asked;
