@@ -533,7 +533,7 @@ BusMonitorWindow* MainWindow::busMonitor() const
 void MainWindow::BusMonitorClick()
 {
     if (!m_busMonitor) {
-        m_busMonitor = new BusMonitorWindow(m_session.busLink(), *m_deps.messages, this);
+        m_busMonitor = new BusMonitorWindow(m_session.busLink(), *m_deps.messages, m_session.settingsFiles(), this);
         m_busMonitor->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_busMonitor->show();
@@ -553,26 +553,26 @@ void MainWindow::ExitClick()
 
 OpenedWindowResult MainWindow::openShowSettingsWindow()
 {
-    return {RunShowSetupWindow(this, sequencer(), *m_deps.messages, *m_deps.files), false};
+    return {RunShowSetupWindow(this, sequencer(), *m_deps.messages, *m_deps.files, m_session.settingsFiles()), false};
 }
 
 OpenedWindowResult MainWindow::openPlaySettingsWindow()
 {
     // The sets are read afresh whenever they are sent, so nothing comes back.
-    PlaySettingsWindow::Execute(this, sequencer(), *m_deps.messages);
+    PlaySettingsWindow::Execute(this, sequencer(), *m_deps.messages, m_session.settingsFiles());
     return {};
 }
 
 OpenedWindowResult MainWindow::openAddressDialog()
 {
     OpenedWindowResult result;
-    result.saved = AddressDialog::Execute(this, m_session.busLink(), *m_deps.messages);
+    result.saved = AddressDialog::Execute(this, m_session.busLink(), *m_deps.messages, m_session.settingsFiles());
     return result;
 }
 
 OpenedWindowResult MainWindow::openFiringSettingsDialog()
 {
     OpenedWindowResult result;
-    result.saved = FiringSettingsDialog::Execute(this, *m_deps.messages);
+    result.saved = FiringSettingsDialog::Execute(this, *m_deps.messages, m_session.settingsFiles());
     return result;
 }

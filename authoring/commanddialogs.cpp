@@ -3,14 +3,15 @@
 #include "addcommandsdialog.h"
 #include "commandeditordialog.h"
 
-CommandListOperations::Dialogs DefaultCommandListDialogs(MessagePresenter& messages)
+CommandListOperations::Dialogs DefaultCommandListDialogs(MessagePresenter& messages, const SettingsFiles& files)
 {
     CommandListOperations::Dialogs dialogs;
     dialogs.addCommands = [&messages](QWidget* parent, const NamedCommandList& list) {
         return RunAddCommandsDialog(parent, messages, list);
     };
-    dialogs.modifyCommands = [&messages](QWidget* parent, const NamedCommandList& list, const QList<int>& checkedIds) {
-        return RunCommandEditorDialog(parent, messages, list, checkedIds);
+    dialogs.modifyCommands = [&messages, &files](QWidget* parent, const NamedCommandList& list,
+                                                 const QList<int>& checkedIds) {
+        return RunCommandEditorDialog(parent, messages, files, list, checkedIds);
     };
     return dialogs;
 }

@@ -6,9 +6,9 @@
 
 #include <QSet>
 
-CommandListOperations::CommandListOperations(MessagePresenter& messages, CurrentSource current, Dialogs dialogs,
-                                             QWidget* owner)
-    : m_messages(messages), m_current(std::move(current)), m_dialogs(std::move(dialogs)), m_owner(owner)
+CommandListOperations::CommandListOperations(MessagePresenter& messages, const SettingsFiles& files,
+                                             CurrentSource current, Dialogs dialogs, QWidget* owner)
+    : m_messages(messages), m_files(files), m_current(std::move(current)), m_dialogs(std::move(dialogs)), m_owner(owner)
 {
 }
 
@@ -38,7 +38,7 @@ QList<int> CommandListOperations::checkedCommandIds() const
 QStringList CommandListOperations::rowTexts(int i) const
 {
     const CommandListRow& r = m_rows.at(i);
-    return QStringList{QString::number(r.command.CommandID)} + CommandListCells(r.command, r.delayIsEmpty);
+    return QStringList{QString::number(r.command.CommandID)} + CommandListCells(m_files, r.command, r.delayIsEmpty);
 }
 
 int CommandListOperations::reload()

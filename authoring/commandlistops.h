@@ -10,6 +10,7 @@
 #include <functional>
 
 class MessagePresenter;
+struct SettingsFiles;
 class QWidget;
 
 // The command list of an authoring window and the operations on it: check
@@ -46,9 +47,10 @@ public:
         EditDialog modifyCommands;
     };
 
-    // Refusals, questions and failures go through the presenter.
-    CommandListOperations(MessagePresenter& messages, CurrentSource current, Dialogs dialogs = {},
-                          QWidget* owner = nullptr);
+    // Refusals, questions and failures go through the presenter; the rows
+    // are described by the language file of the settings files.
+    CommandListOperations(MessagePresenter& messages, const SettingsFiles& files, CurrentSource current,
+                          Dialogs dialogs = {}, QWidget* owner = nullptr);
 
     // ---- The list -------------------------------------------------------
     int rowCount() const { return int(m_rows.size()); }
@@ -94,6 +96,7 @@ private:
     void notify();
 
     MessagePresenter& m_messages;
+    const SettingsFiles& m_files;
     CurrentSource m_current;
     Dialogs m_dialogs;
     QWidget* m_owner = nullptr;
@@ -104,5 +107,6 @@ private:
 };
 
 // The real add commands dialog and command editor (authoring/commanddialogs.cpp),
-// showing their messages through the presenter.
-CommandListOperations::Dialogs DefaultCommandListDialogs(MessagePresenter& messages);
+// showing their messages through the presenter and their texts from the
+// language file of the settings files.
+CommandListOperations::Dialogs DefaultCommandListDialogs(MessagePresenter& messages, const SettingsFiles& files);

@@ -5,11 +5,11 @@
 #include "showstore.h"
 #include "publicvariable.h"
 
-PlaySetup::PlaySetup(CommandSequencer& sequencer, MessagePresenter& messages,
+PlaySetup::PlaySetup(CommandSequencer& sequencer, MessagePresenter& messages, const SettingsFiles& files,
                      CommandListOperations::Dialogs dialogs, QWidget* owner)
     : m_sequencer(sequencer)
     , m_ops(
-          messages,
+          messages, files,
           [this] {
               return CommandListOperations::Current{{ShowStore::CommandTarget::set(CommandSetCode(m_mode)), {}, {}}};
           },

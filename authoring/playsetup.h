@@ -14,8 +14,9 @@ class QWidget;
 // command operations, and the on-site preview that sends the whole list.
 class PlaySetup {
 public:
-    // The command list's refusals and questions go through the presenter.
-    PlaySetup(CommandSequencer& sequencer, MessagePresenter& messages,
+    // The command list's refusals and questions go through the presenter;
+    // its rows are described by the language file of the settings files.
+    PlaySetup(CommandSequencer& sequencer, MessagePresenter& messages, const SettingsFiles& files,
               CommandListOperations::Dialogs dialogs = {}, QWidget* owner = nullptr);
     ~PlaySetup();
     PlaySetup(const PlaySetup&) = delete;

@@ -2,8 +2,9 @@
 
 // Apart from the window itself, so that code using the window with dialogs
 // of its own does not pull in the real command dialogs.
-void PlaySettingsWindow::Execute(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages)
+void PlaySettingsWindow::Execute(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
+                                 const SettingsFiles& files)
 {
-    PlaySettingsWindow window(sequencer, messages, DefaultCommandListDialogs(messages), parent);
+    PlaySettingsWindow window(sequencer, messages, files, DefaultCommandListDialogs(messages, files), parent);
     window.exec();
 }

@@ -102,7 +102,7 @@ Result run(UdpBusLink& receiver, int total, bool withMonitor, bool withShow)
     LogMessagePresenter log; // what the monitor would tell the operator
     std::unique_ptr<BusMonitorWindow> monitor;
     if (withMonitor) {
-        monitor = std::make_unique<BusMonitorWindow>(receiver, log);
+        monitor = std::make_unique<BusMonitorWindow>(receiver, log, BenchSettings());
         monitor->show();
         // Drawn once before the clock starts: an operator's monitor is
         // already on screen when traffic comes.
@@ -135,7 +135,7 @@ Result run(UdpBusLink& receiver, int total, bool withMonitor, bool withShow)
         sends.append({device, clock.nsecsElapsed() / 1e6});
         SendCommand(receiver, subnet, device, kind, first, second, third);
     });
-    ShowRunner runner(BenchShows(), player, sequencer);
+    ShowRunner runner(BenchShows(), player, sequencer, BenchSettings());
     QTimer showTick;
     showTick.setInterval(100);
     const auto wallMsAt = [](int second) { return second * 1000.0 / MediaSpeed; };
@@ -371,7 +371,7 @@ SustainedResult runSustained(UdpBusLink& receiver, AckListener& listener, int ra
     LogMessagePresenter log; // what the monitor would tell the operator
     std::unique_ptr<BusMonitorWindow> monitor;
     if (withMonitor) {
-        monitor = std::make_unique<BusMonitorWindow>(receiver, log);
+        monitor = std::make_unique<BusMonitorWindow>(receiver, log, BenchSettings());
         monitor->show();
         QTimer::singleShot(300, qApp, &QCoreApplication::quit);
         QCoreApplication::exec();
@@ -391,7 +391,7 @@ SustainedResult runSustained(UdpBusLink& receiver, AckListener& listener, int ra
             fired[device] = true;
         SendCommand(receiver, subnet, device, kind, first, second, third);
     });
-    ShowRunner runner(BenchShows(), player, sequencer);
+    ShowRunner runner(BenchShows(), player, sequencer, BenchSettings());
 
     QElapsedTimer clock;
     clock.start();

@@ -55,7 +55,7 @@ struct Lane {
               fired.append({int(first), (player.currentPosition() - first) * 1000.0 / rate, *segment});
               SendCommand(BenchBusLink(), subnet, device, kind, first, second, third);
           }),
-          runner(BenchShows(), player, sequencer)
+          runner(BenchShows(), player, sequencer, BenchSettings())
     {
         FiringSettings s;
         s.mode = mode;

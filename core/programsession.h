@@ -3,6 +3,7 @@
 #include "buslink.h"
 #include "commandsequencer.h"
 #include "inifile.h"
+#include "settingsfiles.h"
 #include "showlist.h"
 #include "showswitchtarget.h"
 
@@ -96,6 +97,10 @@ public:
     // (System.ini [Monitor] OpenAtStart=1).
     bool monitorAtStart() const;
 
+    // Show.ini, System.ini and the language file, open once start() ran.
+    SettingsFiles& settingsFiles() { return m_files; }
+    const SettingsFiles& settingsFiles() const { return m_files; }
+
     MediaPlayer& player() const { return m_player; }
     CommandSequencer& sequencer() const { return *m_sequencer; }
     ShowRunner& runner() const { return *m_runner; }
@@ -124,6 +129,7 @@ private:
     std::unique_ptr<MessagePresenter> m_ownMessages;
     MessagePresenter* m_messages = nullptr;
     IniFile::BeforeReplaceHook m_beforeSettingsReplace;
+    SettingsFiles m_files;
     std::unique_ptr<CommandSequencer> m_sequencer;
     std::unique_ptr<ShowRunner> m_runner;
     QTimer m_showTimer;

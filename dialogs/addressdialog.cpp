@@ -99,9 +99,9 @@ void AddressDialog::bitbtnSaveClick()
         accept();
 }
 
-bool AddressDialog::Execute(QWidget* parent, BusLink& link, MessagePresenter& messages)
+bool AddressDialog::Execute(QWidget* parent, BusLink& link, MessagePresenter& messages, SettingsFiles& files)
 {
     // Only a save closes the dialog with Accepted.
-    AddressDialog dialog(parent, AddressSettings(messages, link));
+    AddressDialog dialog(parent, AddressSettings(messages, files, link));
     return dialog.exec() == QDialog::Accepted;
 }

@@ -79,8 +79,8 @@ int CommandEditorDialog::EditorColumn(GridEditor editor)
     }
 }
 
-CommandEditorDialog::CommandEditorDialog(MessagePresenter& messages, QWidget* parent)
-    : QDialog(parent, FixedDialogFlags), m_model(messages)
+CommandEditorDialog::CommandEditorDialog(MessagePresenter& messages, const SettingsFiles& files, QWidget* parent)
+    : QDialog(parent, FixedDialogFlags), m_model(messages, files)
 {
     setObjectName(QStringLiteral("frmSettings_Object_Of_Scene_Setup"));
     setWindowTitle(QStringLiteral("Modify commands"));
@@ -125,7 +125,7 @@ CommandEditorDialog::CommandEditorDialog(MessagePresenter& messages, QWidget* pa
     strgrd->setWordWrap(false);
     QStringList headers;
     for (int c = 0; c < CommandGridColumns; ++c)
-        headers << CommandGridModel::ColumnHeader(c);
+        headers << m_model.ColumnHeader(c);
     strgrd->setHorizontalHeaderLabels(headers);
     strgrd->setColumnWidth(0, 20);
     // Narrow columns show the start of their heading.
@@ -428,10 +428,10 @@ void CommandEditorDialog::reject()
         QDialog::reject();
 }
 
-bool RunCommandEditorDialog(QWidget* parent, MessagePresenter& messages, const NamedCommandList& list,
-                            const QList<int>& checkedIds)
+bool RunCommandEditorDialog(QWidget* parent, MessagePresenter& messages, const SettingsFiles& files,
+                            const NamedCommandList& list, const QList<int>& checkedIds)
 {
-    CommandEditorDialog window(messages, parent);
+    CommandEditorDialog window(messages, files, parent);
     window.LoadCheckedCommands(list, checkedIds);
     window.exec();
     return window.model().saved();

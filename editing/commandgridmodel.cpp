@@ -16,15 +16,15 @@ GridWriteResult WriteCommandRows(const ShowStore::CommandTarget& target, const Q
     return {result.ok, result.error};
 }
 
-CommandGridModel::CommandGridModel(MessagePresenter& messages, QObject* parent)
-    : QObject(parent), m_messages(messages)
+CommandGridModel::CommandGridModel(MessagePresenter& messages, const SettingsFiles& files, QObject* parent)
+    : QObject(parent), m_messages(messages), m_files(files)
 {
 }
 
-QString CommandGridModel::ColumnHeader(int column)
+QString CommandGridModel::ColumnHeader(int column) const
 {
     // Column 0 is the row's check box and has no heading.
-    return column < 1 ? QString() : GridHeading(column - 1);
+    return column < 1 ? QString() : GridHeading(m_files, column - 1);
 }
 
 double CommandGridModel::ColumnShare(int column)
@@ -77,7 +77,7 @@ int CommandGridModel::LoadCheckedCommands(const NamedCommandList& list, const QL
     }
     QList<QStringList> listRows;
     for (const TControlObject& c : commands)
-        listRows.append(QStringList{QString::number(c.CommandID)} + CommandListCells(c));
+        listRows.append(QStringList{QString::number(c.CommandID)} + CommandListCells(m_files, c));
     LoadRows(list, listRows);
     for (int i = 0; i < m_rows.size(); ++i)
         m_rows[i].storedKind = commands[i].CommandTypeID;
@@ -381,7 +381,7 @@ void CommandGridModel::DeriveParameters(int kind, int row)
     const int last = row == 0 ? rowCount() : row;
     for (int r = first; r <= last && validRow(r); ++r) {
         const QStringList cells =
-            ::DeriveParameters(kind, cell(r, ColFirstPara), cell(r, ColSecondPara), cell(r, ColThirdPara));
+            ::DeriveParameters(m_files, kind, cell(r, ColFirstPara), cell(r, ColSecondPara), cell(r, ColThirdPara));
         setCell(r, ColFirstPara, cells[0]);
         setCell(r, ColSecondPara, cells[1]);
         setCell(r, ColThirdPara, cells[2]);
@@ -438,7 +438,7 @@ void CommandGridModel::leaveTextBox(GridEditor e)
             return;
         const int kind = rowKind(row);
         column = first ? ColFirstPara : ColSecondPara;
-        written = first ? FirstParameterText(kind, text) : SecondParameterText(kind, text);
+        written = first ? FirstParameterText(m_files, kind, text) : SecondParameterText(m_files, kind, text);
         break;
     }
     case GridEditor::OrderID:
@@ -472,7 +472,8 @@ void CommandGridModel::leaveList()
         return;
     if (text == CellValue(cell(row, ColSecondPara)))
         return;
-    setCell(row, ColSecondPara, DescribedValue(text, QString::fromLatin1(FactsOf(m_listLookup).descriptionKey)));
+    setCell(row, ColSecondPara,
+            DescribedValue(m_files, text, QString::fromLatin1(FactsOf(m_listLookup).descriptionKey)));
     markRow(row);
 }
 
@@ -490,7 +491,7 @@ void CommandGridModel::leaveTimeBoxes()
         state(GridEditor::Minute).text.trimmed() + QLatin1Char(':') + state(GridEditor::Second).text.trimmed();
     if (time == CellValue(cell(row, ColThirdPara)))
         return;
-    setCell(row, ColThirdPara, RunningTimeText(time));
+    setCell(row, ColThirdPara, RunningTimeText(m_files, time));
     markRow(row);
 }
 

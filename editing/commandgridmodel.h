@@ -15,6 +15,7 @@
 #include <functional>
 
 class MessagePresenter;
+struct SettingsFiles;
 
 // The state of the command editor grid without its widgets: the rows of
 // display texts, which rows were changed, the current row, and the floating
@@ -75,11 +76,12 @@ class CommandGridModel : public QObject {
     Q_OBJECT
 public:
     // Refusals, failed saves and the question on closing go through the
-    // presenter.
-    explicit CommandGridModel(MessagePresenter& messages, QObject* parent = nullptr);
+    // presenter; headings, kind names and parameter descriptions come from
+    // the language file of the settings files.
+    CommandGridModel(MessagePresenter& messages, const SettingsFiles& files, QObject* parent = nullptr);
 
     // Column headings (language file) and width shares of the data columns.
-    static QString ColumnHeader(int column);
+    QString ColumnHeader(int column) const;
     static double ColumnShare(int column);
     // The object name of an editor (of a lookup's list for List) or check
     // box, and the keyboard order of the window's controls by object name.
@@ -192,6 +194,7 @@ private:
     TControlObject rowForSave(int row) const;
 
     MessagePresenter& m_messages;
+    const SettingsFiles& m_files;
     ShowStore::CommandTarget m_target = ShowStore::CommandTarget::set(CommandsForPlaySet);
     CommandListCaptions m_captions;
     QVector<Row> m_rows;

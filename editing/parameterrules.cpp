@@ -12,9 +12,9 @@ QString key(const char* k)
     return QString::fromLatin1(k);
 }
 
-QString describedOrBare(const QString& value, const char* k)
+QString describedOrBare(const SettingsFiles& files, const QString& value, const char* k)
 {
-    return *k ? DescribedValue(value, key(k)) : value;
+    return *k ? DescribedValue(files, value, key(k)) : value;
 }
 
 int toNumberOrZero(const QString& text)
@@ -100,7 +100,8 @@ RowEditorFill EditorsForRow(int kind, const QString& firstCell, const QString& s
     return fill;
 }
 
-QStringList DeriveParameters(int kind, const QString& firstCell, const QString& secondCell, const QString& thirdCell)
+QStringList DeriveParameters(const SettingsFiles& files, int kind, const QString& firstCell, const QString& secondCell,
+                             const QString& thirdCell)
 {
     const CommandKindFacts& f = KindFacts(kind);
     QString p1 = CellValue(firstCell);
@@ -108,11 +109,11 @@ QStringList DeriveParameters(int kind, const QString& firstCell, const QString& 
     QString p3 = notApplicable;
 
     if (f.firstIsFixed) {
-        p1 = ParameterDescription(key(f.firstKey));
+        p1 = ParameterDescription(files, key(f.firstKey));
     } else {
         if (!IsNumberIn(p1, f.firstMinimum, 255))
             p1 = key(f.firstFallback);
-        p1 = describedOrBare(p1, f.firstKey);
+        p1 = describedOrBare(files, p1, f.firstKey);
     }
 
     if (f.lookup == ParameterLookup::None) {
@@ -135,7 +136,7 @@ QStringList DeriveParameters(int kind, const QString& firstCell, const QString& 
             break;
         }
     }
-    p2 = describedOrBare(p2, f.secondKey);
+    p2 = describedOrBare(files, p2, f.secondKey);
 
     if (f.runningTime) {
         auto [minutes, seconds] = splitRunningTime(thirdCell);
@@ -143,26 +144,26 @@ QStringList DeriveParameters(int kind, const QString& firstCell, const QString& 
             minutes = QStringLiteral("0");
         if (!IsNumberIn(seconds, 0, 59))
             seconds = QStringLiteral("0");
-        p3 = RunningTimeText(minutes + QLatin1Char(':') + seconds);
+        p3 = RunningTimeText(files, minutes + QLatin1Char(':') + seconds);
     }
     return {p1, p2, p3};
 }
 
-QString FirstParameterText(int kind, const QString& value)
+QString FirstParameterText(const SettingsFiles& files, int kind, const QString& value)
 {
     const CommandKindFacts& f = KindFacts(kind);
-    return f.firstIsFixed ? value : describedOrBare(value, f.firstKey);
+    return f.firstIsFixed ? value : describedOrBare(files, value, f.firstKey);
 }
 
-QString SecondParameterText(int kind, const QString& value)
+QString SecondParameterText(const SettingsFiles& files, int kind, const QString& value)
 {
     const CommandKindFacts& f = KindFacts(kind);
-    return f.lookup != ParameterLookup::None ? value : describedOrBare(value, f.secondKey);
+    return f.lookup != ParameterLookup::None ? value : describedOrBare(files, value, f.secondKey);
 }
 
-QString RunningTimeText(const QString& minutesSeconds)
+QString RunningTimeText(const SettingsFiles& files, const QString& minutesSeconds)
 {
-    return DescribedValue(minutesSeconds, key(RunningTimeKey));
+    return DescribedValue(files, minutesSeconds, key(RunningTimeKey));
 }
 
 StoredParameters ConvertForSave(int kind, const QString& firstCell, const QString& secondCell,

@@ -10,7 +10,8 @@
 // kind: which editors show them, what a value must be, what a parameter
 // falls back to when a row is given another kind, which description a value
 // carries and how the display texts turn back into stored numbers. The
-// per-kind facts themselves are the shared table of commandkinds.h.
+// per-kind facts themselves are the shared table of commandkinds.h, the
+// descriptions the texts of the language file among the settings files.
 //
 // A cell holds a display text; its value part is the text before the first
 // "(", trimmed.
@@ -52,13 +53,14 @@ struct RowEditorFill {
 RowEditorFill EditorsForRow(int kind, const QString& firstCell, const QString& secondCell, const QString& thirdCell);
 
 // The three parameter cells a row gets when it is given the kind.
-QStringList DeriveParameters(int kind, const QString& firstCell, const QString& secondCell, const QString& thirdCell);
+QStringList DeriveParameters(const SettingsFiles& files, int kind, const QString& firstCell, const QString& secondCell,
+                             const QString& thirdCell);
 
 // The cell texts written when the first or second box is left with a value,
 // and when the time boxes are left.
-QString FirstParameterText(int kind, const QString& value);
-QString SecondParameterText(int kind, const QString& value);
-QString RunningTimeText(const QString& minutesSeconds);
+QString FirstParameterText(const SettingsFiles& files, int kind, const QString& value);
+QString SecondParameterText(const SettingsFiles& files, int kind, const QString& value);
+QString RunningTimeText(const SettingsFiles& files, const QString& minutesSeconds);
 
 // The stored numbers of a row's parameter cells.
 struct StoredParameters {

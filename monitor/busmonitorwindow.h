@@ -22,9 +22,10 @@ class BusMonitorWindow : public QWidget {
     Q_OBJECT
 public:
     // Watches the link's datagrams while it is open; a failed export is told
-    // through the presenter.
-    BusMonitorWindow(BusLink& link, MessagePresenter& messages, QWidget* parent = nullptr,
-                     int capacity = BusMonitorLog::DefaultCapacity);
+    // through the presenter, kinds and parameters described by the language
+    // file of the settings files.
+    BusMonitorWindow(BusLink& link, MessagePresenter& messages, const SettingsFiles& files,
+                     QWidget* parent = nullptr, int capacity = BusMonitorLog::DefaultCapacity);
     ~BusMonitorWindow() override;
 
     BusMonitorLog& log() { return m_log; }

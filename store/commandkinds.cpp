@@ -137,14 +137,14 @@ const CommandKindFacts& KindFacts(int kind)
     return table[kind];
 }
 
-QString ParameterDescription(const QString& key)
+QString ParameterDescription(const SettingsFiles& files, const QString& key)
 {
-    return ParameterLabel(key);
+    return ParameterLabel(files, key);
 }
 
-QString DescribedValue(const QString& value, const QString& key)
+QString DescribedValue(const SettingsFiles& files, const QString& value, const QString& key)
 {
-    return value + QLatin1Char('(') + ParameterDescription(key) + QLatin1Char(')');
+    return value + QLatin1Char('(') + ParameterDescription(files, key) + QLatin1Char(')');
 }
 
 QString MinutesSeconds(int seconds)

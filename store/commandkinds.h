@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+struct SettingsFiles;
+
 #include <span>
 
 // What each command kind (CommandTypeID) keeps in its three parameters and
@@ -82,9 +84,9 @@ constexpr const char* RunningTimeKey = "00008";
 constexpr int FixedFirstParameter = 255;
 
 // The text of a description key, empty when the language file lacks it.
-QString ParameterDescription(const QString& key);
+QString ParameterDescription(const SettingsFiles& files, const QString& key);
 // value + "(" + description + ")".
-QString DescribedValue(const QString& value, const QString& key);
+QString DescribedValue(const SettingsFiles& files, const QString& value, const QString& key);
 
 // A running time in seconds as minutes ":" seconds, without leading zeros.
 QString MinutesSeconds(int seconds);

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVector>
 
+struct SettingsFiles;
+
 // The rows of the authoring windows' command lists, without the widgets
 // (those live in ui/commandlistwidget.h). A list has ten columns, one row
 // per command: column 0 is the CommandID; then SequenceNo, Remark, SubnetID,
@@ -37,7 +39,7 @@ CommandListCaptions CaptionsOf(const NamedCommandList& list);
 
 // The row texts of one command, columns 1 to 9 (display form: a parameter is
 // value + "(" + label + ")").
-QStringList CommandListCells(const TControlObject& command, bool delayIsEmpty = false);
+QStringList CommandListCells(const SettingsFiles& files, const TControlObject& command, bool delayIsEmpty = false);
 
 // The commands of the rows, in their order.
 QVector<TControlObject> CommandsOf(const QVector<CommandListRow>& rows);

@@ -83,14 +83,14 @@ bool LoadUniversalSwitchStatuses()
     return loadNotes("Define_Universal_Switch_Status", mPublicVariable().UniversalSwitchStatusList, false);
 }
 
-bool LoadCommandTypes()
+bool LoadCommandTypes(const SettingsFiles& files)
 {
     QVector<TDefineNote> rows;
     const LookupRead read = readLookup(
         "Define_Command_Type",
-        [](const QSqlQuery& q) {
+        [&files](const QSqlQuery& q) {
             const int id = FieldInt(q, QStringLiteral("ID"));
-            return TDefineNote{id, ControlTypeName(id)};
+            return TDefineNote{id, ControlTypeName(files, id)};
         },
         &rows);
     if (!rows.isEmpty())

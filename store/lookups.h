@@ -2,13 +2,15 @@
 
 #include <QString>
 
+struct SettingsFiles;
+
 // The five lookup lists of mPublicVariable(), filled once at start-up in
 // this order. Each loader returns false when its table could not be read;
 // the list then keeps the rows read before the failure. Start-up acts on
 // the result of LoadUniversalSwitchStatuses and LoadSecurityModes only: the
 // other three fail silently by design and their result may be ignored.
 bool LoadUniversalSwitchStatuses(); // filled only when the table has rows
-bool LoadCommandTypes();            // names from section ControlType of the language file
+bool LoadCommandTypes(const SettingsFiles& files); // names from section ControlType of the language file
 bool LoadSecurityAlarmTypes();      // sized to the row count, even 0
 bool LoadSecurityModes();           // sized to the row count, even 0
 bool LoadCurtainStatuses();         // filled only when the table has rows

@@ -2,7 +2,7 @@
 
 #include <QTreeWidget>
 
-int FillCommandList(QTreeWidget* list, const ShowStore::CommandTarget& commands)
+int FillCommandList(QTreeWidget* list, const SettingsFiles& files, const ShowStore::CommandTarget& commands)
 {
     if (!list)
         return 0;
@@ -19,7 +19,7 @@ int FillCommandList(QTreeWidget* list, const ShowStore::CommandTarget& commands)
     items.reserve(rows.size());
     for (const CommandListRow& row : rows) {
         QStringList texts{QString::number(row.command.CommandID)};
-        texts += CommandListCells(row.command, row.delayIsEmpty);
+        texts += CommandListCells(files, row.command, row.delayIsEmpty);
         auto* item = new QTreeWidgetItem(texts);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, initial);

@@ -55,15 +55,15 @@ private Q_SLOTS:
     {
         QVERIFY(openStore());
         bus = std::make_unique<RecordingSequencer>();
-        OpenShowIni(folder->path(QStringLiteral("Database/Show.ini")));
+        OpenShowIni(settings, folder->path(QStringLiteral("Database/Show.ini")));
         // Show 1 ("One", second in order) with time points at 3675 s (id 1)
         // and 0 s (id 2); show 2 ("Two", first) with one at 75 s (id 3);
         // show 3 without a Show.ini section.
         QVERIFY(AddShow(1, 2, 1, 9));
         QVERIFY(AddShow(2, 1));
         QVERIFY(AddShow(3, 3));
-        WriteShowIni(1, QStringLiteral("One"), QStringLiteral("/media/one.mp4"));
-        WriteShowIni(2, QStringLiteral("Two"), QStringLiteral("/media/two.mp4"));
+        WriteShowIni(settings, 1, QStringLiteral("One"), QStringLiteral("/media/one.mp4"));
+        WriteShowIni(settings, 2, QStringLiteral("Two"), QStringLiteral("/media/two.mp4"));
         QVERIFY(AddTimePoint(1, 1, 3675));
         QVERIFY(AddTimePoint(1, 2, 0));
         QVERIFY(AddTimePoint(2, 3, 75));
@@ -91,7 +91,7 @@ private Q_SLOTS:
 
     void listFillsAndReselectsWithoutLoadingPanes()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, dialogs());
         logic.LoadShowList(false);
         QCOMPARE(logic.shows().size(), 3);
         QCOMPARE(ShowSetupLogic::ShowRowTexts(logic.shows()[0]),
@@ -119,7 +119,7 @@ private Q_SLOTS:
 
     void showClickLoadsTimePointsAndReselectsTheRememberedOne()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, dialogs());
         logic.LoadShowList(false);
         logic.showClicked(-1); // the empty area
         QVERIFY(logic.CurShowID.isEmpty());
@@ -153,7 +153,7 @@ private Q_SLOTS:
 
     void previewSendsInOrderWithTheGaps()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, dialogs());
         QList<bool> busy;
         logic.previewBusy = [&](bool b) { busy << b; };
         logic.LoadShowList(false);
@@ -181,7 +181,7 @@ private Q_SLOTS:
 
     void captureTruncatesAndRefusesDuplicatesAndNoMedia()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, dialogs());
         logic.LoadShowList(false);
         QVERIFY(!logic.captureTimePoint());
         QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Please select show first!")});
@@ -217,7 +217,7 @@ private Q_SLOTS:
 
     void deletingTimePointsAndShowsForgetsThem()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, dialogs());
         logic.LoadShowList(false);
         logic.showClicked(1);
         QVERIFY(!logic.deleteTimePoint());
@@ -261,18 +261,18 @@ private Q_SLOTS:
 
     void dialogsReloadAfterSaving()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, dialogs());
         logic.LoadShowList(false);
         QVERIFY(!logic.editShow());
         QCOMPARE(boxes->texts().last(), QStringLiteral("Please select show that you want to edit!"));
         logic.showClicked(1);
         logic.timePointClicked(1);
         // Adding a show: the current show is highlighted again, panes stay empty.
-        dialogAction = [] {
+        dialogAction = [this] {
             ShowStore::ShowFields f;
             f.SequenceNo = 0;
             f.Name = QStringLiteral("New");
-            return bool(ShowStore::AddShow(f));
+            return bool(ShowStore::AddShow(settings, f));
         };
         QVERIFY(logic.addShow());
         QCOMPARE(player.playState(), int(MediaPlayer::Paused));
@@ -297,7 +297,7 @@ private Q_SLOTS:
     void windowRendersAndForwards()
     {
         auto* fake = new FakeMediaPlayer;
-        ShowSettingsWindow window(nullptr, *bus->sequencer, *boxes, dialogs(), fake);
+        ShowSettingsWindow window(nullptr, *bus->sequencer, *boxes, settings, dialogs(), fake);
         window.resize(1200, 900);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

@@ -1,4 +1,5 @@
 #include "fakemediaplayer.h"
+#include "settingsfiles.h"
 #include "programfolder.h"
 #include "publicvariable.h"
 #include "showdata.h"
@@ -25,6 +26,8 @@ void chooseInMemory(LoadedShows& loaded, QVector<TTimePoint> points)
 class TestShowRunner : public QObject {
     Q_OBJECT
 
+    SettingsFiles settings;
+
     LoadedShows loaded;
     std::unique_ptr<FakeMediaPlayer> player;
     std::unique_ptr<RecordingSequencer> bus;
@@ -45,12 +48,13 @@ private Q_SLOTS:
     void init()
     {
         ResetPublicVariables();
+        settings = SettingsFiles();
         loaded = {};
         player = std::make_unique<FakeMediaPlayer>();
         player->setUrlQuietly(QStringLiteral("/media/show.mp4"));
         player->setStateQuietly(MediaPlayer::Playing);
         bus = std::make_unique<RecordingSequencer>();
-        runner = std::make_unique<ShowRunner>(loaded, *player, *bus->sequencer);
+        runner = std::make_unique<ShowRunner>(loaded, *player, *bus->sequencer, settings);
     }
     void cleanup()
     {
@@ -58,6 +62,7 @@ private Q_SLOTS:
         bus.reset();
         player.reset();
         ResetPublicVariables();
+        settings = SettingsFiles();
     }
 
     void firesOnEveryTickWithinItsWholeSecond_data()

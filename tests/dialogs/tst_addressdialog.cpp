@@ -52,6 +52,8 @@ quint16 freePort()
 class TestAddressDialog : public QObject {
     Q_OBJECT
 
+    SettingsFiles files;
+
     std::unique_ptr<TestProgramFolder> folder;
     std::unique_ptr<ScriptedMessages> boxes;
     std::unique_ptr<SwitchWitness> witness;
@@ -59,10 +61,10 @@ class TestAddressDialog : public QObject {
     QUdpSocket* device = nullptr; // a bus device behind a gateway
     AddressSettings::Ports ports;
 
-    AddressSettings settings() { return AddressSettings(*boxes, *link, ports); }
+    AddressSettings settings() { return AddressSettings(*boxes, files, *link, ports); }
 
     // The program's own pair of ports.
-    AddressSettings realPorts() { return AddressSettings(*boxes, *link); }
+    AddressSettings realPorts() { return AddressSettings(*boxes, files, *link); }
 
     QString systemIni(const QString& section, const QString& key) const
     {
@@ -90,9 +92,10 @@ private Q_SLOTS:
     void init()
     {
         ResetPublicVariables();
+        files = SettingsFiles();
         folder = std::make_unique<TestProgramFolder>();
         QVERIFY(folder->isValid());
-        OpenSettingsFiles();
+        OpenSettingsFiles(files);
         boxes = std::make_unique<ScriptedMessages>();
 
         device = new QUdpSocket(this);
@@ -117,6 +120,7 @@ private Q_SLOTS:
         boxes.reset();
         folder.reset();
         ResetPublicVariables();
+        files = SettingsFiles();
     }
 
     void opensWithTheCurrentValues()

@@ -1,4 +1,5 @@
 #include "commandlist.h"
+#include "settingsfiles.h"
 #include "inifile.h"
 #include "lookups.h"
 #include "parameterrules.h"
@@ -13,12 +14,15 @@
 // modes Vacation=1 ...; alarm types Burglar (Value 256) ... Gas leak (258).
 class TestParameterRules : public QObject {
     Q_OBJECT
+
+    SettingsFiles settings;
 private Q_SLOTS:
     void initTestCase()
     {
         ResetPublicVariables();
+        settings = SettingsFiles();
         QVERIFY(m_folder.openDatabase());
-        QVERIFY(LoadLanguageAndLookups(m_folder));
+        QVERIFY(LoadLanguageAndLookups(settings, m_folder));
     }
 
     void typeNamesMatchExactly()
@@ -45,8 +49,8 @@ private Q_SLOTS:
             c.FirstParameter = quint16(k.first);
             c.SecondParameter = quint16(k.second);
             c.ThirdParameter = quint16(k.third);
-            const QStringList shown = CommandListCells(c).mid(5, 3);
-            QCOMPARE(DeriveParameters(k.kind, shown[0], shown[1], shown[2]), shown);
+            const QStringList shown = CommandListCells(settings, c).mid(5, 3);
+            QCOMPARE(DeriveParameters(settings, k.kind, shown[0], shown[1], shown[2]), shown);
             const StoredParameters stored = ConvertForSave(k.kind, shown[0], shown[1], shown[2]);
             QCOMPARE(stored.first, k.first);
             QCOMPARE(stored.second, k.second);
@@ -57,20 +61,20 @@ private Q_SLOTS:
     void aNewKindRewritesTheParameters()
     {
         // Kind 0 with 5 and 300 becomes kind 4: the second stays (a number).
-        QCOMPARE(DeriveParameters(4, "5(Area)", "300(Scene)", "N/A"),
+        QCOMPARE(DeriveParameters(settings, 4, "5(Area)", "300(Scene)", "N/A"),
                  (QStringList{"5(Channel)", "300(Level)", "0:0(Running Time)"}));
-        QCOMPARE(DeriveParameters(5, "5(Area)", "3(Scene)", "N/A"), (QStringList{"All Areas", "3(Scene)", "N/A"}));
+        QCOMPARE(DeriveParameters(settings, 5, "5(Area)", "3(Scene)", "N/A"), (QStringList{"All Areas", "3(Scene)", "N/A"}));
         // A number is no curtain state: the state with ID 0 is shown.
-        QCOMPARE(DeriveParameters(7, "5(Area)", "3(Scene)", "N/A")[1], QStringLiteral("Stop(Status)"));
-        QCOMPARE(DeriveParameters(2, "5(Area)", "Dim(Status)", "N/A")[1], QStringLiteral("Off(Status)"));
-        QCOMPARE(DeriveParameters(11, "0(Area)", "50(Scene)", "N/A"), (QStringList{"0(Area)", "50(Mode)", "N/A"}));
+        QCOMPARE(DeriveParameters(settings, 7, "5(Area)", "3(Scene)", "N/A")[1], QStringLiteral("Stop(Status)"));
+        QCOMPARE(DeriveParameters(settings, 2, "5(Area)", "Dim(Status)", "N/A")[1], QStringLiteral("Off(Status)"));
+        QCOMPARE(DeriveParameters(settings, 11, "0(Area)", "50(Scene)", "N/A"), (QStringList{"0(Area)", "50(Mode)", "N/A"}));
         // Running time: minutes 0 to 60, seconds 0 to 59; beyond, each is 0.
-        QCOMPARE(DeriveParameters(4, "5", "3", "61:30(Running Time)")[2], QStringLiteral("0:30(Running Time)"));
-        QCOMPARE(DeriveParameters(4, "5", "3", "60:59(Running Time)")[2], QStringLiteral("60:59(Running Time)"));
-        QCOMPARE(DeriveParameters(6, "5", "3", "7:60(Running Time)")[2], QStringLiteral("7:0(Running Time)"));
-        QCOMPARE(DeriveParameters(0, "0(Switch No)", "On(Status)", "N/A"), (QStringList{"1(Area)", "0(Scene)", "N/A"}));
-        QCOMPARE(DeriveParameters(3, "300", "7(Level)", "2:5(Running Time)"), (QStringList{"0", "7", "N/A"}));
-        QCOMPARE(DeriveParameters(-1, "0", "256", "N/A"), (QStringList{"0", "0", "N/A"}));
+        QCOMPARE(DeriveParameters(settings, 4, "5", "3", "61:30(Running Time)")[2], QStringLiteral("0:30(Running Time)"));
+        QCOMPARE(DeriveParameters(settings, 4, "5", "3", "60:59(Running Time)")[2], QStringLiteral("60:59(Running Time)"));
+        QCOMPARE(DeriveParameters(settings, 6, "5", "3", "7:60(Running Time)")[2], QStringLiteral("7:0(Running Time)"));
+        QCOMPARE(DeriveParameters(settings, 0, "0(Switch No)", "On(Status)", "N/A"), (QStringList{"1(Area)", "0(Scene)", "N/A"}));
+        QCOMPARE(DeriveParameters(settings, 3, "300", "7(Level)", "2:5(Running Time)"), (QStringList{"0", "7", "N/A"}));
+        QCOMPARE(DeriveParameters(settings, -1, "0", "256", "N/A"), (QStringList{"0", "0", "N/A"}));
     }
 
     void editorsByKind()
@@ -97,10 +101,10 @@ private Q_SLOTS:
 
     void leftBoxesAreDescribedByKind()
     {
-        QCOMPARE(FirstParameterText(2, "9"), QStringLiteral("9(Switch No)"));
-        QCOMPARE(FirstParameterText(9, "9"), QStringLiteral("9"));
-        QCOMPARE(SecondParameterText(5, "9"), QStringLiteral("9(Scene)"));
-        QCOMPARE(SecondParameterText(7, "9"), QStringLiteral("9"));
+        QCOMPARE(FirstParameterText(settings, 2, "9"), QStringLiteral("9(Switch No)"));
+        QCOMPARE(FirstParameterText(settings, 9, "9"), QStringLiteral("9"));
+        QCOMPARE(SecondParameterText(settings, 5, "9"), QStringLiteral("9(Scene)"));
+        QCOMPARE(SecondParameterText(settings, 7, "9"), QStringLiteral("9"));
     }
 
     void saveConversion()

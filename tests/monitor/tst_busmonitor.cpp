@@ -36,7 +36,7 @@ void feed(BusMonitorLog& log, const QByteArray& bytes, BusDirection direction = 
 
 QString cell(const BusMonitorLog& log, int row, int column)
 {
-    return BusMonitorLog::cellText(log.entry(row), column);
+    return log.cellText(log.entry(row), column);
 }
 
 } // namespace
@@ -45,6 +45,8 @@ QString cell(const BusMonitorLog& log, int row, int column)
 // watches only while its window exists, and its filter and export.
 class TestBusMonitor : public QObject {
     Q_OBJECT
+
+    SettingsFiles settings;
 
     LogMessagePresenter logMessages; // where the test does not read the messages
 
@@ -56,9 +58,10 @@ private Q_SLOTS:
     void init()
     {
         ResetPublicVariables();
+        settings = SettingsFiles();
         folder = new TestProgramFolder;
         QVERIFY(folder->isValid());
-        OpenSettingsFiles(); // kind names and parameter labels of the language file
+        OpenSettingsFiles(settings); // kind names and parameter labels of the language file
         program = std::make_unique<LoopbackBusLink>(0x7F000001);
         gateway = std::make_unique<LoopbackBusLink>(0x7F000002);
         LoopbackBusLink::join(*program, *gateway);
@@ -119,7 +122,7 @@ private Q_SLOTS:
         QCOMPARE(int(f.command->second), second);
         QCOMPARE(int(f.command->third), third);
 
-        BusMonitorLog log;
+        BusMonitorLog log(settings);
         feed(log, bytes);
         log.flush();
         QCOMPARE(cell(log, 0, BusMonitorLog::Kind), name);
@@ -130,7 +133,7 @@ private Q_SLOTS:
 
     void decodesParametersAndAnswers()
     {
-        BusMonitorLog log;
+        BusMonitorLog log(settings);
         feed(log, frame(0x0031, QByteArray::fromHex("05640258"))); // kind 4, run time 10:0
         feed(log, frame(0xE01D, QByteArray::fromHex("0501")));      // switch acknowledgement
         feed(log, frame(0x1234, QByteArray::fromHex("0102")));      // an operation we do not know
@@ -195,7 +198,7 @@ private Q_SLOTS:
         // An exact-size copy on the heap, so a read past the end is a read
         // past the allocation.
         std::vector<quint8> exact(bytes.begin(), bytes.end());
-        BusMonitorLog log;
+        BusMonitorLog log(settings);
         log.busDatagram(BusDirection::Received, exact.data(), int(exact.size()), size, 0, 0);
         log.flush();
         QCOMPARE(log.rowCount(), 1);
@@ -213,7 +216,7 @@ private Q_SLOTS:
     // (what does not fit is skipped), and the counters see everything.
     void keepsOnlyTheLatestEntries()
     {
-        BusMonitorLog log(100);
+        BusMonitorLog log(settings, 100);
         QSignalSpy removed(&log, &QAbstractItemModel::rowsRemoved);
         for (int i = 0; i < 250; ++i) {
             feed(log, frame(0x0002, QByteArray::fromHex("0102"), 1, quint8(i)), BusDirection::Sent);
@@ -258,7 +261,7 @@ private Q_SLOTS:
     // either a row that entered the table or a skipped one.
     void floodIsTakenInBoundedBatches()
     {
-        BusMonitorWindow window(*program, logMessages, nullptr, 500);
+        BusMonitorWindow window(*program, logMessages, settings, nullptr, 500);
         BusMonitorLog& log = window.log();
         log.setMaxRowsPerFlush(50);
         QSignalSpy inserted(&log, &QAbstractItemModel::rowsInserted);
@@ -288,7 +291,7 @@ private Q_SLOTS:
     // a few rows; the monitor still counts every datagram in each direction.
     void receiverIsUnaffectedByWhatTheMonitorSkips()
     {
-        BusMonitorWindow window(*program, logMessages);
+        BusMonitorWindow window(*program, logMessages, settings);
         window.log().setMaxRowsPerFlush(5);
         window.log().setFlushInterval(3600 * 1000); // nothing enters the table but by hand
         RecordingSwitchTarget target;
@@ -327,7 +330,7 @@ private Q_SLOTS:
         const QByteArray unwatched = nextAtGateway();
         QVERIFY(!unwatched.isEmpty());
 
-        QPointer<BusMonitorWindow> window = new BusMonitorWindow(*program, logMessages);
+        QPointer<BusMonitorWindow> window = new BusMonitorWindow(*program, logMessages, settings);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
         QCOMPARE(program->observer(), static_cast<BusObserver*>(&window->log()));
@@ -359,7 +362,7 @@ private Q_SLOTS:
     void filtersAndExports()
     {
         ScriptedMessages boxes;
-        BusMonitorWindow window(*program, boxes);
+        BusMonitorWindow window(*program, boxes, settings);
         BusMonitorLog& log = window.log();
         feed(log, frame(0x0002, QByteArray::fromHex("0102"), 1, 99, 7, 9), BusDirection::Sent);
         feed(log, frame(0x0031, QByteArray::fromHex("05640003"), 1, 99, 7, 10), BusDirection::Sent);

@@ -4,21 +4,29 @@
 #include "programfolder.h"
 #include "publicvariable.h"
 #include "rawsql.h"
+#include "settingsfiles.h"
 
 #include <QtTest>
 
 class TestLookups : public QObject {
     Q_OBJECT
+
+    SettingsFiles settings;
+
 private Q_SLOTS:
-    void init() { ResetPublicVariables(); }
+    void init()
+    {
+        ResetPublicVariables();
+        settings = SettingsFiles();
+    }
 
     void shippedTablesLoadWithLanguageNames()
     {
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
-        mPublicVariable().LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
+        settings.LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
         QVERIFY(LoadUniversalSwitchStatuses());
-        QVERIFY(LoadCommandTypes());
+        QVERIFY(LoadCommandTypes(settings));
         QVERIFY(LoadSecurityAlarmTypes());
         QVERIFY(LoadSecurityModes());
         QVERIFY(LoadCurtainStatuses());
@@ -43,14 +51,14 @@ private Q_SLOTS:
     {
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
-        QVERIFY(LoadCommandTypes());
+        QVERIFY(LoadCommandTypes(settings));
         QCOMPARE(mPublicVariable().CommandTypeList.size(), 13);
         QCOMPARE(mPublicVariable().CommandTypeList[0].Note, QString());
 
         // A language file that lacks a kind leaves just that name empty.
         QVERIFY(RunSql(QStringLiteral("insert into Define_Command_Type(ID) values(40)")));
-        mPublicVariable().LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
-        QVERIFY(LoadCommandTypes());
+        settings.LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
+        QVERIFY(LoadCommandTypes(settings));
         QCOMPARE(mPublicVariable().CommandTypeList.size(), 14);
         QCOMPARE(CommandTypeNameById(40), QString());
         QCOMPARE(CommandTypeNameById(0), QStringLiteral("Scene Control"));
@@ -71,7 +79,7 @@ private Q_SLOTS:
         pv.SecurityModeList = {{5, QStringLiteral("gone")}};
         pv.CurtainStatusList = {{5, QStringLiteral("kept")}};
         QVERIFY(LoadUniversalSwitchStatuses());
-        QVERIFY(LoadCommandTypes());
+        QVERIFY(LoadCommandTypes(settings));
         QVERIFY(LoadSecurityAlarmTypes());
         QVERIFY(LoadSecurityModes());
         QVERIFY(LoadCurtainStatuses());

@@ -7,12 +7,14 @@
 #include "publicvariable.h"
 #include "rawsql.h"
 #include "scriptedmessages.h"
+#include "settingsfiles.h"
 
 #include <memory>
 
 // What a test of stored data sets up for each test function: the public
-// variables reset, a scripted presenter for what the test makes to show its
-// messages through, and a fresh program folder with its database open. A
+// variables reset, settings files none of which is open yet, a scripted
+// presenter for what the test makes to show its messages through, and a
+// fresh program folder with its database open. A
 // test class derives from it after QObject and calls openStore() in init()
 // and closeStore() in cleanup().
 class StoredDataFixture {
@@ -21,6 +23,7 @@ protected:
     bool openStore()
     {
         ResetPublicVariables();
+        settings = SettingsFiles();
         boxes = std::make_unique<ScriptedMessages>();
         folder = std::make_unique<TestProgramFolder>();
         return folder->openDatabase();
@@ -29,19 +32,22 @@ protected:
     {
         boxes.reset();
         folder.reset();
+        settings = SettingsFiles();
         ResetPublicVariables();
     }
+
+    SettingsFiles settings;
 
     std::unique_ptr<TestProgramFolder> folder;
     std::unique_ptr<ScriptedMessages> boxes;
 };
 
-// Opens the folder's Language/English.ini and loads the five lookup tables
-// (switch statuses, command types, alarm types, security modes, curtain
-// statuses) from its open database.
-inline bool LoadLanguageAndLookups(const TestProgramFolder& folder)
+// Opens the folder's Language/English.ini into the settings files and loads
+// the five lookup tables (switch statuses, command types, alarm types,
+// security modes, curtain statuses) from its open database.
+inline bool LoadLanguageAndLookups(SettingsFiles& settings, const TestProgramFolder& folder)
 {
-    mPublicVariable().LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
-    return LoadUniversalSwitchStatuses() && LoadCommandTypes() && LoadSecurityAlarmTypes() && LoadSecurityModes() &&
+    settings.LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
+    return LoadUniversalSwitchStatuses() && LoadCommandTypes(settings) && LoadSecurityAlarmTypes() && LoadSecurityModes() &&
            LoadCurtainStatuses();
 }

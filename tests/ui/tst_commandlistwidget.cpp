@@ -1,4 +1,5 @@
 #include "commandlistwidget.h"
+#include "settingsfiles.h"
 #include "database.h"
 #include "inifile.h"
 #include "lookups.h"
@@ -42,14 +43,21 @@ QStringList row(const QTreeWidget& list, int i)
 
 class TestCommandList : public QObject {
     Q_OBJECT
+
+    SettingsFiles settings;
+
 private Q_SLOTS:
-    void init() { ResetPublicVariables(); }
+    void init()
+    {
+        ResetPublicVariables();
+        settings = SettingsFiles();
+    }
 
     void cellsForEveryKind()
     {
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
-        mPublicVariable().LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
+        settings.LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
         QVERIFY(LoadUniversalSwitchStatuses());
         QVERIFY(LoadSecurityAlarmTypes());
         QVERIFY(LoadSecurityModes());
@@ -70,7 +78,7 @@ private Q_SLOTS:
         store(13, 4, 1, 1, 3600);
 
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, playSet), 13);
+        QCOMPARE(FillCommandList(&list, settings, playSet), 13);
         QCOMPARE(list.columnCount(), CommandListColumns);
         const auto cells = [&](int i) { return row(list, i).mid(5); };
         QCOMPARE(row(list, 0), (QStringList{"1", "1", "", "1", "2", "Scene Control", "3(Area)", "4(Scene)", "N/A", "0"}));
@@ -96,7 +104,7 @@ private Q_SLOTS:
         store(1, 4, 1, 2, 61);
         store(2, 5, 1, 2, 0);
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, playSet), 2);
+        QCOMPARE(FillCommandList(&list, settings, playSet), 2);
         QCOMPARE(row(list, 0).mid(5), (QStringList{"3", "1()", "2()", "1:1()", "0"}));
         QCOMPARE(row(list, 1).at(6), QString());
     }
@@ -106,24 +114,24 @@ private Q_SLOTS:
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, playSet), 0);
+        QCOMPARE(FillCommandList(&list, settings, playSet), 0);
         QCOMPARE(list.topLevelItemCount(), 0);
 
         store(1, 3, 0, 0, 0);
-        QCOMPARE(FillCommandList(&list, playSet), 1);
+        QCOMPARE(FillCommandList(&list, settings, playSet), 1);
         QCOMPARE(list.topLevelItem(0)->checkState(0), Qt::Checked);
         QVERIFY(list.topLevelItem(0)->flags() & Qt::ItemIsUserCheckable);
         QCOMPARE(CountCheckedItems(&list), 1);
 
         store(2, 3, 0, 0, 0);
-        QCOMPARE(FillCommandList(&list, playSet), 2);
+        QCOMPARE(FillCommandList(&list, settings, playSet), 2);
         QCOMPARE(list.topLevelItemCount(), 2);
         QCOMPARE(CountCheckedItems(&list), 0);
         QCOMPARE(CountCheckedItems(nullptr), 0);
 
         // A list that cannot be read leaves no stale rows behind.
         QVERIFY(RunSql(QStringLiteral("drop table CommandsForPlay")));
-        QCOMPARE(FillCommandList(&list, playSet), 0);
+        QCOMPARE(FillCommandList(&list, settings, playSet), 0);
         QCOMPARE(list.topLevelItemCount(), 0);
     }
 
@@ -134,7 +142,7 @@ private Q_SLOTS:
         store(1, 3, 0, 0, 0, QStringLiteral("NULL"), QStringLiteral("'last'"), 9);
         store(2, 3, 0, 0, 0, QStringLiteral("NULL"), QStringLiteral("'first'"), 1);
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, playSet), 2);
+        QCOMPARE(FillCommandList(&list, settings, playSet), 2);
         QCOMPARE(list.topLevelItem(0)->text(0), QStringLiteral("2"));
         QCOMPARE(list.topLevelItem(0)->text(2), QStringLiteral("first"));
         QCOMPARE(list.topLevelItem(1)->text(1), QStringLiteral("9"));
@@ -148,7 +156,7 @@ private Q_SLOTS:
         store(2, 3, 0, 0, 0);
         store(3, 12, 1, 70000, 0); // wider than 16 bits: the low bits are kept
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, playSet), 3);
+        QCOMPARE(FillCommandList(&list, settings, playSet), 3);
 
         auto& clipboard = mPublicVariable().CommandClipboard;
         clipboard = {TControlObject{}};
