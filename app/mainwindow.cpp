@@ -533,7 +533,8 @@ BusMonitorWindow* MainWindow::busMonitor() const
 void MainWindow::BusMonitorClick()
 {
     if (!m_busMonitor) {
-        m_busMonitor = new BusMonitorWindow(m_session.busLink(), *m_deps.messages, m_session.settingsFiles(), this);
+        m_busMonitor = new BusMonitorWindow(m_session.busLink(), *m_deps.messages, m_session.settingsFiles(),
+                                            m_session.lookups(), this);
         m_busMonitor->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_busMonitor->show();
@@ -553,13 +554,14 @@ void MainWindow::ExitClick()
 
 OpenedWindowResult MainWindow::openShowSettingsWindow()
 {
-    return {RunShowSetupWindow(this, sequencer(), *m_deps.messages, *m_deps.files, m_session.settingsFiles()), false};
+    return {RunShowSetupWindow(this, sequencer(), *m_deps.messages, *m_deps.files, m_session.settingsFiles(),
+                               m_session.lookups()), false};
 }
 
 OpenedWindowResult MainWindow::openPlaySettingsWindow()
 {
     // The sets are read afresh whenever they are sent, so nothing comes back.
-    PlaySettingsWindow::Execute(this, sequencer(), *m_deps.messages, m_session.settingsFiles());
+    PlaySettingsWindow::Execute(this, sequencer(), *m_deps.messages, m_session.settingsFiles(), m_session.lookups());
     return {};
 }
 

@@ -7,8 +7,10 @@
 #include <QSet>
 
 CommandListOperations::CommandListOperations(MessagePresenter& messages, const SettingsFiles& files,
-                                             CurrentSource current, Dialogs dialogs, QWidget* owner)
-    : m_messages(messages), m_files(files), m_current(std::move(current)), m_dialogs(std::move(dialogs)), m_owner(owner)
+                                             const LookupLists& lookups, CurrentSource current, Dialogs dialogs,
+                                             QWidget* owner)
+    : m_messages(messages), m_files(files), m_lookups(lookups), m_current(std::move(current)),
+      m_dialogs(std::move(dialogs)), m_owner(owner)
 {
 }
 
@@ -38,7 +40,8 @@ QList<int> CommandListOperations::checkedCommandIds() const
 QStringList CommandListOperations::rowTexts(int i) const
 {
     const CommandListRow& r = m_rows.at(i);
-    return QStringList{QString::number(r.command.CommandID)} + CommandListCells(m_files, r.command, r.delayIsEmpty);
+    return QStringList{QString::number(r.command.CommandID)}
+           + CommandListCells(m_files, m_lookups, r.command, r.delayIsEmpty);
 }
 
 int CommandListOperations::reload()

@@ -10,6 +10,7 @@
 #include <functional>
 
 class MessagePresenter;
+struct LookupLists;
 struct SettingsFiles;
 class QWidget;
 
@@ -48,9 +49,10 @@ public:
     };
 
     // Refusals, questions and failures go through the presenter; the rows
-    // are described by the language file of the settings files.
-    CommandListOperations(MessagePresenter& messages, const SettingsFiles& files, CurrentSource current,
-                          Dialogs dialogs = {}, QWidget* owner = nullptr);
+    // are described by the language file of the settings files and the
+    // lookup lists.
+    CommandListOperations(MessagePresenter& messages, const SettingsFiles& files, const LookupLists& lookups,
+                          CurrentSource current, Dialogs dialogs = {}, QWidget* owner = nullptr);
 
     // ---- The list -------------------------------------------------------
     int rowCount() const { return int(m_rows.size()); }
@@ -97,6 +99,7 @@ private:
 
     MessagePresenter& m_messages;
     const SettingsFiles& m_files;
+    const LookupLists& m_lookups;
     CurrentSource m_current;
     Dialogs m_dialogs;
     QWidget* m_owner = nullptr;
@@ -107,6 +110,7 @@ private:
 };
 
 // The real add commands dialog and command editor (authoring/commanddialogs.cpp),
-// showing their messages through the presenter and their texts from the
-// language file of the settings files.
-CommandListOperations::Dialogs DefaultCommandListDialogs(MessagePresenter& messages, const SettingsFiles& files);
+// showing their messages through the presenter, their texts from the
+// language file of the settings files and their names from the lookup lists.
+CommandListOperations::Dialogs DefaultCommandListDialogs(MessagePresenter& messages, const SettingsFiles& files,
+                                                         const LookupLists& lookups);

@@ -6,10 +6,10 @@
 #include "publicvariable.h"
 
 PlaySetup::PlaySetup(CommandSequencer& sequencer, MessagePresenter& messages, const SettingsFiles& files,
-                     CommandListOperations::Dialogs dialogs, QWidget* owner)
+                     const LookupLists& lookups, CommandListOperations::Dialogs dialogs, QWidget* owner)
     : m_sequencer(sequencer)
     , m_ops(
-          messages, files,
+          messages, files, lookups,
           [this] {
               return CommandListOperations::Current{{ShowStore::CommandTarget::set(CommandSetCode(m_mode)), {}, {}}};
           },

@@ -15,9 +15,10 @@ class QWidget;
 class PlaySetup {
 public:
     // The command list's refusals and questions go through the presenter;
-    // its rows are described by the language file of the settings files.
+    // its rows are described by the language file of the settings files and
+    // the lookup lists.
     PlaySetup(CommandSequencer& sequencer, MessagePresenter& messages, const SettingsFiles& files,
-              CommandListOperations::Dialogs dialogs = {}, QWidget* owner = nullptr);
+              const LookupLists& lookups, CommandListOperations::Dialogs dialogs = {}, QWidget* owner = nullptr);
     ~PlaySetup();
     PlaySetup(const PlaySetup&) = delete;
     PlaySetup& operator=(const PlaySetup&) = delete;

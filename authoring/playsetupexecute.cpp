@@ -3,8 +3,9 @@
 // Apart from the window itself, so that code using the window with dialogs
 // of its own does not pull in the real command dialogs.
 void PlaySettingsWindow::Execute(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
-                                 const SettingsFiles& files)
+                                 const SettingsFiles& files, const LookupLists& lookups)
 {
-    PlaySettingsWindow window(sequencer, messages, files, DefaultCommandListDialogs(messages, files), parent);
+    PlaySettingsWindow window(sequencer, messages, files, lookups, DefaultCommandListDialogs(messages, files, lookups),
+                              parent);
     window.exec();
 }

@@ -28,10 +28,10 @@ Widget* placed(Widget* widget, const char* name, int x, int y, int w, int h)
 } // namespace
 
 PlaySettingsWindow::PlaySettingsWindow(CommandSequencer& sequencer, MessagePresenter& messages,
-                                       const SettingsFiles& files, CommandListOperations::Dialogs dialogs,
-                                       QWidget* parent)
+                                       const SettingsFiles& files, const LookupLists& lookups,
+                                       CommandListOperations::Dialogs dialogs, QWidget* parent)
     : QDialog(parent, FixedDialogFlags)
-    , m_logic(sequencer, messages, files, std::move(dialogs), this)
+    , m_logic(sequencer, messages, files, lookups, std::move(dialogs), this)
 {
     buildWindow();
     ApplyFixedFormLayout(this);

@@ -72,8 +72,8 @@ int RowOf(const QTreeWidget* list, QTreeWidgetItem* item)
 } // namespace
 
 ShowSettingsWindow::ShowSettingsWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
-                                       const SettingsFiles& settings, ShowSetupLogic::Dialogs dialogs,
-                                       MediaPlayer* player)
+                                       const SettingsFiles& settings, const LookupLists& lookups,
+                                       ShowSetupLogic::Dialogs dialogs, MediaPlayer* player)
     : QDialog(parent), m_player(player ? player : new QtMediaPlayer)
 {
     setObjectName(QStringLiteral("frmShowSetup"));
@@ -82,7 +82,8 @@ ShowSettingsWindow::ShowSettingsWindow(QWidget* parent, CommandSequencer& sequen
                    Qt::WindowCloseButtonHint);
     setFont(QFont(QStringLiteral("Arial"), font().pointSize()));
     m_player->setVolume(50);
-    m_logic = std::make_unique<ShowSetupLogic>(*m_player, sequencer, messages, settings, std::move(dialogs), this);
+    m_logic = std::make_unique<ShowSetupLogic>(*m_player, sequencer, messages, settings, lookups,
+                                               std::move(dialogs), this);
 
     buildWindow();
     buildMenus();

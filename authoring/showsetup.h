@@ -29,7 +29,8 @@ public:
     // The player is taken over (a QtMediaPlayer when null). Previews go out
     // through the sequencer, messages through the presenter.
     ShowSettingsWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
-                       const SettingsFiles& settings, ShowSetupLogic::Dialogs dialogs, MediaPlayer* player = nullptr);
+                       const SettingsFiles& settings, const LookupLists& lookups, ShowSetupLogic::Dialogs dialogs,
+                       MediaPlayer* player = nullptr);
     ~ShowSettingsWindow() override;
 
     ShowSetupLogic& logic() { return *m_logic; }
@@ -89,6 +90,7 @@ private:
 // sequencer; it and the dialogs it opens show their messages through the
 // presenter, and the show dialog's "Open..." asks the file chooser. Show
 // names, media paths and texts are read from and written to the settings
-// files. True when stored data changed.
+// files, the names of the commands' lists from the lookup lists. True
+// when stored data changed.
 bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
-                        FileChooser& files, SettingsFiles& settings);
+                        FileChooser& files, SettingsFiles& settings, const LookupLists& lookups);

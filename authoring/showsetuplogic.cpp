@@ -19,7 +19,8 @@ bool ToId(const QString& text, int* id)
 } // namespace
 
 ShowSetupLogic::ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer, MessagePresenter& messages,
-                               const SettingsFiles& settings, Dialogs dialogs, QWidget* owner)
+                               const SettingsFiles& settings, const LookupLists& lookups, Dialogs dialogs,
+                               QWidget* owner)
     : m_player(player),
       m_sequencer(sequencer),
       m_messages(messages),
@@ -27,7 +28,7 @@ ShowSetupLogic::ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer,
       m_dialogs(std::move(dialogs)),
       m_owner(owner),
       m_commands(
-          messages, settings,
+          messages, settings, lookups,
           [this] {
               using Missing = CommandListOperations::Missing;
               int showId = 0, timePointId = 0;

@@ -32,9 +32,10 @@ public:
 
     // Refusals, questions and failures go through the presenter; the shows'
     // names and media paths and the command texts come from the settings
-    // files.
+    // files, the names of the commands' lists from the lookup lists.
     ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer, MessagePresenter& messages,
-                   const SettingsFiles& settings, Dialogs dialogs, QWidget* owner = nullptr);
+                   const SettingsFiles& settings, const LookupLists& lookups, Dialogs dialogs,
+                   QWidget* owner = nullptr);
     ~ShowSetupLogic();
 
     // "0:1:15" for 75 seconds: hours, minutes and seconds without leading zeros.

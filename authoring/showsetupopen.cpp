@@ -4,7 +4,7 @@
 #include "edittimepointdialog.h"
 
 bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
-                        FileChooser& files, SettingsFiles& settings)
+                        FileChooser& files, SettingsFiles& settings, const LookupLists& lookups)
 {
     ShowSetupLogic::Dialogs dialogs;
     dialogs.addEditShow = [&messages, &files, &settings](QWidget* owner, int mode, const QString& showId,
@@ -15,8 +15,8 @@ bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePre
                                           const QString& timePointId, const QString& remark) {
         return RunEditTimePointDialog(owner, messages, showId, showName, timePointId, remark);
     };
-    dialogs.commands = DefaultCommandListDialogs(messages, settings);
-    ShowSettingsWindow window(parent, sequencer, messages, settings, std::move(dialogs));
+    dialogs.commands = DefaultCommandListDialogs(messages, settings, lookups);
+    ShowSettingsWindow window(parent, sequencer, messages, settings, lookups, std::move(dialogs));
     window.setWindowState(Qt::WindowMaximized);
     window.exec();
     return window.logic().storedDataChanged();

@@ -29,6 +29,7 @@
 #include "busmonitorwindow.h"
 #include "commandsequencer.h"
 #include "fakemediaplayer.h"
+#include "lookups.h"
 #include "messages.h"
 #include "publicvariable.h"
 #include "showrunner.h"
@@ -100,9 +101,10 @@ Result run(UdpBusLink& receiver, int total, bool withMonitor, bool withShow)
     Result r;
     const quint64 readBefore = receiver.datagramsRead();
     LogMessagePresenter log; // what the monitor would tell the operator
+    const LookupLists lookups; // the monitor names no lookup entries here
     std::unique_ptr<BusMonitorWindow> monitor;
     if (withMonitor) {
-        monitor = std::make_unique<BusMonitorWindow>(receiver, log, BenchSettings());
+        monitor = std::make_unique<BusMonitorWindow>(receiver, log, BenchSettings(), lookups);
         monitor->show();
         // Drawn once before the clock starts: an operator's monitor is
         // already on screen when traffic comes.
@@ -369,9 +371,10 @@ SustainedResult runSustained(UdpBusLink& receiver, AckListener& listener, int ra
 {
     SustainedResult r;
     LogMessagePresenter log; // what the monitor would tell the operator
+    const LookupLists lookups; // the monitor names no lookup entries here
     std::unique_ptr<BusMonitorWindow> monitor;
     if (withMonitor) {
-        monitor = std::make_unique<BusMonitorWindow>(receiver, log, BenchSettings());
+        monitor = std::make_unique<BusMonitorWindow>(receiver, log, BenchSettings(), lookups);
         monitor->show();
         QTimer::singleShot(300, qApp, &QCoreApplication::quit);
         QCoreApplication::exec();

@@ -74,11 +74,11 @@ bool ProgramSession::start()
 
     // Only the switch-status and security-mode tables end this step when
     // they cannot be read; the other loaders fail quietly.
-    if (LoadUniversalSwitchStatuses()) {
-        LoadCommandTypes(m_files);
-        LoadSecurityAlarmTypes();
-        if (LoadSecurityModes())
-            LoadCurtainStatuses();
+    if (LoadUniversalSwitchStatuses(m_lookups)) {
+        LoadCommandTypes(m_lookups, m_files);
+        LoadSecurityAlarmTypes(m_lookups);
+        if (LoadSecurityModes(m_lookups))
+            LoadCurtainStatuses(m_lookups);
     }
 
     applySettings();

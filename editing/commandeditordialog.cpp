@@ -79,8 +79,9 @@ int CommandEditorDialog::EditorColumn(GridEditor editor)
     }
 }
 
-CommandEditorDialog::CommandEditorDialog(MessagePresenter& messages, const SettingsFiles& files, QWidget* parent)
-    : QDialog(parent, FixedDialogFlags), m_model(messages, files)
+CommandEditorDialog::CommandEditorDialog(MessagePresenter& messages, const SettingsFiles& files,
+                                         const LookupLists& lookups, QWidget* parent)
+    : QDialog(parent, FixedDialogFlags), m_model(messages, files, lookups)
 {
     setObjectName(QStringLiteral("frmSettings_Object_Of_Scene_Setup"));
     setWindowTitle(QStringLiteral("Modify commands"));
@@ -230,7 +231,7 @@ void CommandEditorDialog::createEditors()
 QComboBox* CommandEditorDialog::createList(QWidget* parent, ParameterLookup lookup)
 {
     auto* box = new QComboBox(parent);
-    box->addItems(FactsOf(lookup).names());
+    box->addItems(FactsOf(lookup).names(m_model.lookups()));
     box->setCurrentIndex(-1);
     // Only the list of the model's lookup stands for its list editor.
     connect(box, &QComboBox::currentIndexChanged, this, [this, lookup](int index) {
@@ -429,9 +430,9 @@ void CommandEditorDialog::reject()
 }
 
 bool RunCommandEditorDialog(QWidget* parent, MessagePresenter& messages, const SettingsFiles& files,
-                            const NamedCommandList& list, const QList<int>& checkedIds)
+                            const LookupLists& lookups, const NamedCommandList& list, const QList<int>& checkedIds)
 {
-    CommandEditorDialog window(messages, files, parent);
+    CommandEditorDialog window(messages, files, lookups, parent);
     window.LoadCheckedCommands(list, checkedIds);
     window.exec();
     return window.model().saved();

@@ -38,7 +38,8 @@ protected:
 class CommandEditorDialog : public QDialog {
     Q_OBJECT
 public:
-    CommandEditorDialog(MessagePresenter& messages, const SettingsFiles& files, QWidget* parent = nullptr);
+    CommandEditorDialog(MessagePresenter& messages, const SettingsFiles& files, const LookupLists& lookups,
+                        QWidget* parent = nullptr);
 
     // Loads the checked commands (CommandIDs) of the list. No checked
     // command: an empty grid.
@@ -91,4 +92,4 @@ private:
 // Opens the window modally over the checked commands of the list; true when
 // it saved.
 bool RunCommandEditorDialog(QWidget* parent, MessagePresenter& messages, const SettingsFiles& files,
-                            const NamedCommandList& list, const QList<int>& checkedIds);
+                            const LookupLists& lookups, const NamedCommandList& list, const QList<int>& checkedIds);

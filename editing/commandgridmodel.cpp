@@ -3,7 +3,7 @@
 #include "commandlist.h"
 #include "showstore.h"
 #include "messages.h"
-#include "publicvariable.h"
+#include "lookups.h"
 #include "settingsfiles.h"
 #include "textops.h"
 
@@ -16,8 +16,9 @@ GridWriteResult WriteCommandRows(const ShowStore::CommandTarget& target, const Q
     return {result.ok, result.error};
 }
 
-CommandGridModel::CommandGridModel(MessagePresenter& messages, const SettingsFiles& files, QObject* parent)
-    : QObject(parent), m_messages(messages), m_files(files)
+CommandGridModel::CommandGridModel(MessagePresenter& messages, const SettingsFiles& files,
+                                   const LookupLists& lookups, QObject* parent)
+    : QObject(parent), m_messages(messages), m_files(files), m_lookups(lookups)
 {
 }
 
@@ -77,7 +78,7 @@ int CommandGridModel::LoadCheckedCommands(const NamedCommandList& list, const QL
     }
     QList<QStringList> listRows;
     for (const TControlObject& c : commands)
-        listRows.append(QStringList{QString::number(c.CommandID)} + CommandListCells(m_files, c));
+        listRows.append(QStringList{QString::number(c.CommandID)} + CommandListCells(m_files, m_lookups, c));
     LoadRows(list, listRows);
     for (int i = 0; i < m_rows.size(); ++i)
         m_rows[i].storedKind = commands[i].CommandTypeID;
@@ -143,10 +144,10 @@ int CommandGridModel::editorIndex(GridEditor editor) const
 QStringList CommandGridModel::EditorItems(GridEditor editor) const
 {
     if (editor == GridEditor::List)
-        return FactsOf(m_listLookup).names();
+        return FactsOf(m_listLookup).names(m_lookups);
     QStringList names;
     if (editor == GridEditor::Type) {
-        for (const TDefineNote& type : mPublicVariable().CommandTypeList)
+        for (const TDefineNote& type : m_lookups.CommandTypeList)
             names << type.Note;
     }
     return names;
@@ -159,7 +160,7 @@ bool CommandGridModel::IsListEditor(GridEditor editor)
 
 int CommandGridModel::rowKind(int row) const
 {
-    return KindOfTypeName(cell(row, ColType).trimmed());
+    return KindOfTypeName(m_lookups, cell(row, ColType).trimmed());
 }
 
 void CommandGridModel::setCell(int row, int column, const QString& text)
@@ -253,7 +254,7 @@ bool CommandGridModel::SelectCell(int row, int column)
 
     const int kind = rowKind(row);
     const RowEditorFill fill =
-        EditorsForRow(kind, cell(row, ColFirstPara), cell(row, ColSecondPara), cell(row, ColThirdPara));
+        EditorsForRow(m_lookups, kind, cell(row, ColFirstPara), cell(row, ColSecondPara), cell(row, ColThirdPara));
     if (fill.shown.testFlag(ParameterEditor::FirstPara))
         fillEditor(GridEditor::FirstPara, fill.first);
     if (fill.shown.testFlag(ParameterEditor::SecondPara))
@@ -340,7 +341,7 @@ void CommandGridModel::syncRunningTime()
     const QString typeName = editorText(GridEditor::Type).trimmed();
     if (typeName.isEmpty())
         return;
-    const int kind = KindOfTypeName(typeName);
+    const int kind = KindOfTypeName(m_lookups, typeName);
     const QString time = minutes + QLatin1Char(':') + seconds;
     // Only rows of the type shown in the type list take the running time.
     for (int row = 1; row <= rowCount(); ++row) {
@@ -359,7 +360,7 @@ void CommandGridModel::typeChanged()
     const QString typeName = editorText(GridEditor::Type).trimmed();
     if (typeName.isEmpty())
         return;
-    const int kind = KindOfTypeName(typeName);
+    const int kind = KindOfTypeName(m_lookups, typeName);
     showParameterEditors(kind, ShowEditorsForKind(kind));
 
     if (syncChecked(SyncBox::Kind)) {
@@ -381,7 +382,8 @@ void CommandGridModel::DeriveParameters(int kind, int row)
     const int last = row == 0 ? rowCount() : row;
     for (int r = first; r <= last && validRow(r); ++r) {
         const QStringList cells =
-            ::DeriveParameters(m_files, kind, cell(r, ColFirstPara), cell(r, ColSecondPara), cell(r, ColThirdPara));
+            ::DeriveParameters(m_files, m_lookups, kind, cell(r, ColFirstPara), cell(r, ColSecondPara),
+                               cell(r, ColThirdPara));
         setCell(r, ColFirstPara, cells[0]);
         setCell(r, ColSecondPara, cells[1]);
         setCell(r, ColThirdPara, cells[2]);
@@ -525,7 +527,7 @@ TControlObject CommandGridModel::rowForSave(int row) const
     if (kind < 0 && m_rows[row - 1].storedKind >= 0)
         kind = m_rows[row - 1].storedKind;
     const StoredParameters p =
-        ConvertForSave(kind, cell(row, ColFirstPara), cell(row, ColSecondPara), cell(row, ColThirdPara));
+        ConvertForSave(m_lookups, kind, cell(row, ColFirstPara), cell(row, ColSecondPara), cell(row, ColThirdPara));
     const auto number = [this, row](int column) { return cell(row, column).trimmed().toInt(); };
     TControlObject c;
     c.CommandID = number(ColCommandID);

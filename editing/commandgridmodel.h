@@ -15,6 +15,7 @@
 #include <functional>
 
 class MessagePresenter;
+struct LookupLists;
 struct SettingsFiles;
 
 // The state of the command editor grid without its widgets: the rows of
@@ -77,8 +78,12 @@ class CommandGridModel : public QObject {
 public:
     // Refusals, failed saves and the question on closing go through the
     // presenter; headings, kind names and parameter descriptions come from
-    // the language file of the settings files.
-    CommandGridModel(MessagePresenter& messages, const SettingsFiles& files, QObject* parent = nullptr);
+    // the language file of the settings files, the kinds and the names of a
+    // parameter's list from the lookup lists.
+    CommandGridModel(MessagePresenter& messages, const SettingsFiles& files, const LookupLists& lookups,
+                     QObject* parent = nullptr);
+
+    const LookupLists& lookups() const { return m_lookups; }
 
     // Column headings (language file) and width shares of the data columns.
     QString ColumnHeader(int column) const;
@@ -195,6 +200,7 @@ private:
 
     MessagePresenter& m_messages;
     const SettingsFiles& m_files;
+    const LookupLists& m_lookups;
     ShowStore::CommandTarget m_target = ShowStore::CommandTarget::set(CommandsForPlaySet);
     CommandListCaptions m_captions;
     QVector<Row> m_rows;

@@ -1,6 +1,6 @@
 #include "parameterrules.h"
 
-#include "publicvariable.h"
+#include "lookups.h"
 #include "textops.h"
 
 namespace {
@@ -33,9 +33,9 @@ std::pair<QString, QString> splitRunningTime(const QString& thirdCell)
 
 } // namespace
 
-int KindOfTypeName(const QString& text)
+int KindOfTypeName(const LookupLists& lookups, const QString& text)
 {
-    for (const TDefineNote& type : mPublicVariable().CommandTypeList) {
+    for (const TDefineNote& type : lookups.CommandTypeList) {
         if (type.Note == text)
             return type.ID;
     }
@@ -70,7 +70,8 @@ ParameterEditors ShowEditorsForKind(int kind)
     return shown;
 }
 
-RowEditorFill EditorsForRow(int kind, const QString& firstCell, const QString& secondCell, const QString& thirdCell)
+RowEditorFill EditorsForRow(const LookupLists& lookups, int kind, const QString& firstCell, const QString& secondCell,
+                            const QString& thirdCell)
 {
     RowEditorFill fill;
     // A row of kind 3 sends no parameters: nothing to edit until its kind changes.
@@ -92,7 +93,7 @@ RowEditorFill EditorsForRow(int kind, const QString& firstCell, const QString& s
         std::tie(fill.minute, fill.seconds) = splitRunningTime(thirdCell);
     if (f.lookup != ParameterLookup::None) {
         const LookupFacts& list = FactsOf(f.lookup);
-        const QStringList names = list.names();
+        const QStringList names = list.names(lookups);
         fill.listIndex = int(names.indexOf(second));
         if (fill.listIndex < 0 && list.offersFirstEntry && !names.isEmpty())
             fill.listIndex = 0;
@@ -100,8 +101,8 @@ RowEditorFill EditorsForRow(int kind, const QString& firstCell, const QString& s
     return fill;
 }
 
-QStringList DeriveParameters(const SettingsFiles& files, int kind, const QString& firstCell, const QString& secondCell,
-                             const QString& thirdCell)
+QStringList DeriveParameters(const SettingsFiles& files, const LookupLists& lookups, int kind,
+                             const QString& firstCell, const QString& secondCell, const QString& thirdCell)
 {
     const CommandKindFacts& f = KindFacts(kind);
     QString p1 = CellValue(firstCell);
@@ -123,14 +124,14 @@ QStringList DeriveParameters(const SettingsFiles& files, int kind, const QString
         const LookupFacts& list = FactsOf(f.lookup);
         switch (list.forNewKind) {
         case NameForNewKind::Listed: {
-            const QStringList names = list.names();
+            const QStringList names = list.names(lookups);
             if (!names.contains(p2))
                 p2 = names.value(0);
             break;
         }
         case NameForNewKind::IdZero:
             if (p2.isEmpty() || IsNumber(p2))
-                p2 = list.nameOf(0);
+                p2 = list.nameOf(lookups, 0);
             break;
         case NameForNewKind::Kept:
             break;
@@ -166,8 +167,8 @@ QString RunningTimeText(const SettingsFiles& files, const QString& minutesSecond
     return DescribedValue(files, minutesSeconds, key(RunningTimeKey));
 }
 
-StoredParameters ConvertForSave(int kind, const QString& firstCell, const QString& secondCell,
-                                const QString& thirdCell)
+StoredParameters ConvertForSave(const LookupLists& lookups, int kind, const QString& firstCell,
+                                const QString& secondCell, const QString& thirdCell)
 {
     const CommandKindFacts& f = KindFacts(kind);
     StoredParameters out;
@@ -178,7 +179,7 @@ StoredParameters ConvertForSave(int kind, const QString& firstCell, const QStrin
         out.second = toNumberOrZero(second);
     } else {
         const LookupFacts& list = FactsOf(f.lookup);
-        out.second = list.valueOf(second);
+        out.second = list.valueOf(lookups, second);
         if (out.second == -1)
             out.second = list.unknownValue;
     }

@@ -45,7 +45,7 @@ QString kindText(const SettingsFiles& files, const BusDatagramFacts& f)
     return name.isEmpty() ? QStringLiteral("Kind %1").arg(f.command->kind) : name;
 }
 
-QString parameterText(const SettingsFiles& files, const BusMonitorEntry& e)
+QString parameterText(const SettingsFiles& files, const LookupLists& lookups, const BusMonitorEntry& e)
 {
     const BusDatagramFacts& f = e.facts();
     const auto* payload = reinterpret_cast<const quint8*>(e.bytes.constData()) + f.payloadOffset;
@@ -59,7 +59,7 @@ QString parameterText(const SettingsFiles& files, const BusMonitorEntry& e)
     c.FirstParameter = f.command->first;
     c.SecondParameter = f.command->second;
     c.ThirdParameter = f.command->third;
-    const QStringList cells = CommandListCells(files, c);
+    const QStringList cells = CommandListCells(files, lookups, c);
     QStringList shown{cells.value(5), cells.value(6)};
     if (KindFacts(c.CommandTypeID).runningTime)
         shown << cells.value(7);
@@ -168,8 +168,8 @@ const BusDatagramFacts& BusMonitorEntry::facts() const
     return *m_facts;
 }
 
-BusMonitorLog::BusMonitorLog(const SettingsFiles& files, int capacity, QObject* parent)
-    : QAbstractTableModel(parent), m_files(files), m_capacity(std::max(1, capacity))
+BusMonitorLog::BusMonitorLog(const SettingsFiles& files, const LookupLists& lookups, int capacity, QObject* parent)
+    : QAbstractTableModel(parent), m_files(files), m_lookups(lookups), m_capacity(std::max(1, capacity))
 {
     m_ring.resize(size_t(m_capacity));
     m_stagedBytes.reserve(StagingBytes);
@@ -324,7 +324,7 @@ QString BusMonitorLog::cellText(const BusMonitorEntry& e, int column) const
     case Kind:
         return kindText(m_files, f);
     case Parameters:
-        return parameterText(m_files, e);
+        return parameterText(m_files, m_lookups, e);
     case Frame:
         return frameText(f);
     case Crc:

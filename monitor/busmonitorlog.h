@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+struct LookupLists;
 struct SettingsFiles;
 
 // The bus monitor's record of datagrams, without widgets: what one datagram
@@ -84,8 +85,9 @@ public:
     static constexpr int ExportRole = Qt::UserRole + 2;
 
     // Kind names and parameter descriptions come from the language file of
-    // the settings files.
-    explicit BusMonitorLog(const SettingsFiles& files, int capacity = DefaultCapacity, QObject* parent = nullptr);
+    // the settings files, parameter names from the lookup lists.
+    BusMonitorLog(const SettingsFiles& files, const LookupLists& lookups, int capacity = DefaultCapacity,
+                  QObject* parent = nullptr);
 
     void busDatagram(BusDirection direction, const quint8* bytes, int count, int size, quint32 peer,
                      quint16 port) override;
@@ -139,6 +141,7 @@ private:
     };
 
     const SettingsFiles& m_files;
+    const LookupLists& m_lookups;
     int m_capacity;
     std::vector<BusMonitorEntry> m_ring;
     int m_head = 0;

@@ -38,8 +38,9 @@ QString hexDump(const BusMonitorEntry& e)
 } // namespace
 
 BusMonitorWindow::BusMonitorWindow(BusLink& link, MessagePresenter& messages, const SettingsFiles& files,
-                                   QWidget* parent, int capacity)
-    : QWidget(parent, Qt::Window), m_link(&link), m_messages(messages), m_log(files, capacity), m_filter(m_log)
+                                   const LookupLists& lookups, QWidget* parent, int capacity)
+    : QWidget(parent, Qt::Window), m_link(&link), m_messages(messages), m_log(files, lookups, capacity),
+      m_filter(m_log)
 {
     setObjectName(QStringLiteral("frmBusMonitor"));
     setWindowTitle(QStringLiteral("Bus Monitor"));

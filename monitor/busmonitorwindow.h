@@ -23,9 +23,10 @@ class BusMonitorWindow : public QWidget {
 public:
     // Watches the link's datagrams while it is open; a failed export is told
     // through the presenter, kinds and parameters described by the language
-    // file of the settings files.
+    // file of the settings files and the lookup lists.
     BusMonitorWindow(BusLink& link, MessagePresenter& messages, const SettingsFiles& files,
-                     QWidget* parent = nullptr, int capacity = BusMonitorLog::DefaultCapacity);
+                     const LookupLists& lookups, QWidget* parent = nullptr,
+                     int capacity = BusMonitorLog::DefaultCapacity);
     ~BusMonitorWindow() override;
 
     BusMonitorLog& log() { return m_log; }

@@ -19,7 +19,8 @@ CommandListCaptions CaptionsOf(const NamedCommandList& list)
     }
 }
 
-QStringList CommandListCells(const SettingsFiles& files, const TControlObject& c, bool delayIsEmpty)
+QStringList CommandListCells(const SettingsFiles& files, const LookupLists& lookups, const TControlObject& c,
+                             bool delayIsEmpty)
 {
     const CommandKindFacts& kind = KindFacts(c.CommandTypeID);
     const QString na = QStringLiteral("N/A");
@@ -28,8 +29,9 @@ QStringList CommandListCells(const SettingsFiles& files, const TControlObject& c
     };
     const QString p1 = kind.firstIsFixed ? ParameterDescription(files, QString::fromLatin1(kind.firstKey))
                                          : described(QString::number(c.FirstParameter), kind.firstKey);
-    const QString second = kind.lookup != ParameterLookup::None ? FactsOf(kind.lookup).nameOf(c.SecondParameter)
-                                                                 : QString::number(c.SecondParameter);
+    const QString second = kind.lookup != ParameterLookup::None
+                               ? FactsOf(kind.lookup).nameOf(lookups, c.SecondParameter)
+                               : QString::number(c.SecondParameter);
     const QString p2 = described(second, kind.secondKey);
     const QString p3 = kind.runningTime ? described(MinutesSeconds(c.ThirdParameter), RunningTimeKey) : na;
     const QString kindName = ControlTypeName(files, c.CommandTypeID, QStringLiteral("3"));

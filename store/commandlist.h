@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVector>
 
+struct LookupLists;
 struct SettingsFiles;
 
 // The rows of the authoring windows' command lists, without the widgets
@@ -38,8 +39,10 @@ struct CommandListCaptions {
 CommandListCaptions CaptionsOf(const NamedCommandList& list);
 
 // The row texts of one command, columns 1 to 9 (display form: a parameter is
-// value + "(" + label + ")").
-QStringList CommandListCells(const SettingsFiles& files, const TControlObject& command, bool delayIsEmpty = false);
+// value + "(" + label + ")"), with the texts of the language file and the
+// names of the lookup lists.
+QStringList CommandListCells(const SettingsFiles& files, const LookupLists& lookups, const TControlObject& command,
+                             bool delayIsEmpty = false);
 
 // The commands of the rows, in their order.
 QVector<TControlObject> CommandsOf(const QVector<CommandListRow>& rows);

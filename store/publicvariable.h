@@ -20,13 +20,6 @@ struct PublicVariables {
     // Copied commands, shared by both authoring windows
     QVector<TControlObject> CommandClipboard;
 
-    // Lookup lists, filled once at start-up
-    QVector<TDefineNote> UniversalSwitchStatusList;
-    QVector<TDefineNote> CommandTypeList;
-    QVector<TSecurityAlarmType> SecurityAlarmTypeList;
-    QVector<TDefineNote> SecurityModeList;
-    QVector<TDefineNote> CurtainStatusList;
-
     // Settings files, opened once at start-up (null until then)
     std::unique_ptr<IniFile> ShowIni;
     std::unique_ptr<IniFile> SystemIni;

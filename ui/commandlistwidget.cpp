@@ -2,7 +2,8 @@
 
 #include <QTreeWidget>
 
-int FillCommandList(QTreeWidget* list, const SettingsFiles& files, const ShowStore::CommandTarget& commands)
+int FillCommandList(QTreeWidget* list, const SettingsFiles& files, const LookupLists& lookups,
+                    const ShowStore::CommandTarget& commands)
 {
     if (!list)
         return 0;
@@ -19,7 +20,7 @@ int FillCommandList(QTreeWidget* list, const SettingsFiles& files, const ShowSto
     items.reserve(rows.size());
     for (const CommandListRow& row : rows) {
         QStringList texts{QString::number(row.command.CommandID)};
-        texts += CommandListCells(files, row.command, row.delayIsEmpty);
+        texts += CommandListCells(files, lookups, row.command, row.delayIsEmpty);
         auto* item = new QTreeWidgetItem(texts);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, initial);

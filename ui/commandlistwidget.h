@@ -10,10 +10,12 @@ class QTreeWidget;
 // on each row. The owning window sets the column headings.
 
 // Reads the command list (commands in display order), clears the widget and
-// adds one row per command, described by the language file of the files. A row starts checked only when the list holds
+// adds one row per command, described by the language file of the files
+// and the lookup lists. A row starts checked only when the list holds
 // exactly one command. Returns the number of rows; a list that cannot be
 // read leaves the widget empty and gives 0.
-int FillCommandList(QTreeWidget* list, const SettingsFiles& files, const ShowStore::CommandTarget& commands);
+int FillCommandList(QTreeWidget* list, const SettingsFiles& files, const LookupLists& lookups,
+                    const ShowStore::CommandTarget& commands);
 
 // Number of checked rows (0 without a list).
 int CountCheckedItems(const QTreeWidget* list);

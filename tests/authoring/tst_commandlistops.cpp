@@ -57,7 +57,7 @@ class TestCommandListOps : public QObject, protected StoredDataFixture {
             opened << QStringLiteral("edit %1 [%2] %3").arg(checked.size()).arg(ids.join(','), given(list));
             return dialogSaves;
         };
-        return std::make_unique<CommandListOperations>(*boxes, settings, [this] { return current; }, dialogs);
+        return std::make_unique<CommandListOperations>(*boxes, settings, lookups, [this] { return current; }, dialogs);
     }
 
 private Q_SLOTS:

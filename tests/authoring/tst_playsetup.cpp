@@ -68,7 +68,7 @@ class TestPlaySetup : public QObject, protected StoredDataFixture {
 
     std::unique_ptr<PlaySettingsWindow> openWindow()
     {
-        return std::make_unique<PlaySettingsWindow>(*bus->sequencer, *boxes, settings, dialogs());
+        return std::make_unique<PlaySettingsWindow>(*bus->sequencer, *boxes, settings, lookups, dialogs());
     }
 
 private Q_SLOTS:
@@ -196,7 +196,7 @@ private Q_SLOTS:
         QVERIFY(AddShow(1, 1));
         QVERIFY(AddTimePoint(1, 1, 10));
         QVERIFY(AddShowCommand(1, 1, 7, 7, 70));
-        CommandListOperations timePoint(*boxes, settings, [] {
+        CommandListOperations timePoint(*boxes, settings, lookups, [] {
             return CommandListOperations::Current{{ShowStore::CommandTarget::timePoint(1, 1), "Opening", "00:00:10"},
                                                   CommandListOperations::Missing::Nothing};
         });

@@ -91,7 +91,7 @@ private Q_SLOTS:
 
     void listFillsAndReselectsWithoutLoadingPanes()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, dialogs());
         logic.LoadShowList(false);
         QCOMPARE(logic.shows().size(), 3);
         QCOMPARE(ShowSetupLogic::ShowRowTexts(logic.shows()[0]),
@@ -119,7 +119,7 @@ private Q_SLOTS:
 
     void showClickLoadsTimePointsAndReselectsTheRememberedOne()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, dialogs());
         logic.LoadShowList(false);
         logic.showClicked(-1); // the empty area
         QVERIFY(logic.CurShowID.isEmpty());
@@ -153,7 +153,7 @@ private Q_SLOTS:
 
     void previewSendsInOrderWithTheGaps()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, dialogs());
         QList<bool> busy;
         logic.previewBusy = [&](bool b) { busy << b; };
         logic.LoadShowList(false);
@@ -181,7 +181,7 @@ private Q_SLOTS:
 
     void captureTruncatesAndRefusesDuplicatesAndNoMedia()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, dialogs());
         logic.LoadShowList(false);
         QVERIFY(!logic.captureTimePoint());
         QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Please select show first!")});
@@ -217,7 +217,7 @@ private Q_SLOTS:
 
     void deletingTimePointsAndShowsForgetsThem()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, dialogs());
         logic.LoadShowList(false);
         logic.showClicked(1);
         QVERIFY(!logic.deleteTimePoint());
@@ -261,7 +261,7 @@ private Q_SLOTS:
 
     void dialogsReloadAfterSaving()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, dialogs());
         logic.LoadShowList(false);
         QVERIFY(!logic.editShow());
         QCOMPARE(boxes->texts().last(), QStringLiteral("Please select show that you want to edit!"));
@@ -297,7 +297,7 @@ private Q_SLOTS:
     void windowRendersAndForwards()
     {
         auto* fake = new FakeMediaPlayer;
-        ShowSettingsWindow window(nullptr, *bus->sequencer, *boxes, settings, dialogs(), fake);
+        ShowSettingsWindow window(nullptr, *bus->sequencer, *boxes, settings, lookups, dialogs(), fake);
         window.resize(1200, 900);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

@@ -116,6 +116,8 @@ private Q_SLOTS:
         QCOMPARE(session->busLink().port(), quint16(6000));
         QCOMPARE(fake->volume(), 40);
         QVERIFY(session->showTimer().isActive());
+        // The lookup lists were loaded, with the kind names of the language file.
+        QCOMPARE(CommandTypeNameById(session->lookups(), 12), QStringLiteral("Security Alarm"));
 
         QSignalSpy current(session.get(), &ProgramSession::currentShowChanged);
         switchFromBus(5, 1);

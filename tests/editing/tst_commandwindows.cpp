@@ -44,6 +44,7 @@ class TestCommandWindows : public QObject {
     Q_OBJECT
 
     SettingsFiles settings;
+    LookupLists lookups;
 
     LogMessagePresenter logMessages; // where the test does not read the messages
 private Q_SLOTS:
@@ -51,9 +52,10 @@ private Q_SLOTS:
     {
         ResetPublicVariables();
         settings = SettingsFiles();
+        lookups = LookupLists();
         m_folder = std::make_unique<TestProgramFolder>();
         QVERIFY(m_folder->openDatabase());
-        QVERIFY(LoadLanguageAndLookups(settings, *m_folder));
+        QVERIFY(LoadLanguageAndLookups(settings, lookups, *m_folder));
     }
     void cleanup() { m_folder.reset(); }
 
@@ -125,7 +127,7 @@ private Q_SLOTS:
     {
         for (int id = 1; id <= 5; ++id)
             QVERIFY(AddSetCommand(QStringLiteral("CommandsForPause"), id, id, 10 + id));
-        CommandEditorDialog window(logMessages, settings);
+        CommandEditorDialog window(logMessages, settings, lookups);
         window.LoadCheckedCommands(setList(CommandsForPauseSet), {4, 2});
         QCOMPARE(window.strgrd->rowCount(), 2);
         // In list order, whatever order the caller gives them.
@@ -148,7 +150,7 @@ private Q_SLOTS:
             QVERIFY(AddSetCommand(QStringLiteral("CommandsForPlay"), id, id, id));
             ids << id;
         }
-        CommandEditorDialog window(logMessages, settings);
+        CommandEditorDialog window(logMessages, settings, lookups);
         window.LoadCheckedCommands(setList(CommandsForPlaySet), QList<int>(ids.begin(), ids.end()));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -201,7 +203,7 @@ private Q_SLOTS:
         // A curtain and an alarm type, each with 100: a value no entry has.
         QVERIFY(AddShowCommand(1, 1, 1, 1, 9, QStringLiteral("0"), 7));
         QVERIFY(AddShowCommand(1, 1, 2, 2, 9, QStringLiteral("0"), 12));
-        CommandEditorDialog window(logMessages, settings);
+        CommandEditorDialog window(logMessages, settings, lookups);
         window.LoadCheckedCommands({ShowStore::CommandTarget::timePoint(1, 1), QStringLiteral("Intro"),
                                     QStringLiteral("0:0:10")},
                                    {1, 2});

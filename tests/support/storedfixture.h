@@ -12,9 +12,9 @@
 #include <memory>
 
 // What a test of stored data sets up for each test function: the public
-// variables reset, settings files none of which is open yet, a scripted
-// presenter for what the test makes to show its messages through, and a
-// fresh program folder with its database open. A
+// variables reset, settings files none of which is open yet, empty lookup
+// lists, a scripted presenter for what the test makes to show its messages
+// through, and a fresh program folder with its database open. A
 // test class derives from it after QObject and calls openStore() in init()
 // and closeStore() in cleanup().
 class StoredDataFixture {
@@ -24,6 +24,7 @@ protected:
     {
         ResetPublicVariables();
         settings = SettingsFiles();
+        lookups = LookupLists();
         boxes = std::make_unique<ScriptedMessages>();
         folder = std::make_unique<TestProgramFolder>();
         return folder->openDatabase();
@@ -37,6 +38,7 @@ protected:
     }
 
     SettingsFiles settings;
+    LookupLists lookups;
 
     std::unique_ptr<TestProgramFolder> folder;
     std::unique_ptr<ScriptedMessages> boxes;
@@ -44,10 +46,10 @@ protected:
 
 // Opens the folder's Language/English.ini into the settings files and loads
 // the five lookup tables (switch statuses, command types, alarm types,
-// security modes, curtain statuses) from its open database.
-inline bool LoadLanguageAndLookups(SettingsFiles& settings, const TestProgramFolder& folder)
+// security modes, curtain statuses) from its open database into the lists.
+inline bool LoadLanguageAndLookups(SettingsFiles& settings, LookupLists& lookups, const TestProgramFolder& folder)
 {
     settings.LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
-    return LoadUniversalSwitchStatuses() && LoadCommandTypes(settings) && LoadSecurityAlarmTypes() && LoadSecurityModes() &&
-           LoadCurtainStatuses();
+    return LoadUniversalSwitchStatuses(lookups) && LoadCommandTypes(lookups, settings) &&
+           LoadSecurityAlarmTypes(lookups) && LoadSecurityModes(lookups) && LoadCurtainStatuses(lookups);
 }

@@ -1,4 +1,5 @@
 #include "choices.h"
+#include "lookups.h"
 #include "publicvariable.h"
 #include "scriptedmessages.h"
 
@@ -13,21 +14,21 @@ private Q_SLOTS:
 
     void fillsKeepListOrderAndReplaceOldItems()
     {
-        PublicVariables& pv = mPublicVariable();
-        pv.UniversalSwitchStatusList = {{0, QStringLiteral("Off")}, {1, QStringLiteral("On")},
-                                        {2, QStringLiteral("On")}, {1, QStringLiteral("Again")}};
+        LookupLists lookups;
+        lookups.UniversalSwitchStatusList = {{0, QStringLiteral("Off")}, {1, QStringLiteral("On")},
+                                             {2, QStringLiteral("On")}, {1, QStringLiteral("Again")}};
         QComboBox box;
         box.addItem(QStringLiteral("stale"));
-        FillUniversalSwitchStatusChoices(&box);
+        FillUniversalSwitchStatusChoices(lookups, &box);
         QCOMPARE(box.count(), 4);
         QCOMPARE(box.itemText(0), QStringLiteral("Off"));
         QCOMPARE(box.itemText(3), QStringLiteral("Again"));
 
-        pv.SecurityAlarmTypeList = {{1, QStringLiteral("Gas leak"), 258}};
-        FillSecurityAlarmChoices(&box);
+        lookups.SecurityAlarmTypeList = {{1, QStringLiteral("Gas leak"), 258}};
+        FillSecurityAlarmChoices(lookups, &box);
         QCOMPARE(box.count(), 1);
         QCOMPARE(box.itemText(0), QStringLiteral("Gas leak"));
-        FillCurtainStatusChoices(nullptr); // no box: nothing happens
+        FillCurtainStatusChoices(lookups, nullptr); // no box: nothing happens
     }
 
     void comboIndexMatchesTrimmedItemExactly()

@@ -45,12 +45,14 @@ class TestCommandList : public QObject {
     Q_OBJECT
 
     SettingsFiles settings;
+    LookupLists lookups;
 
 private Q_SLOTS:
     void init()
     {
         ResetPublicVariables();
         settings = SettingsFiles();
+        lookups = LookupLists();
     }
 
     void cellsForEveryKind()
@@ -58,10 +60,10 @@ private Q_SLOTS:
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
         settings.LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
-        QVERIFY(LoadUniversalSwitchStatuses());
-        QVERIFY(LoadSecurityAlarmTypes());
-        QVERIFY(LoadSecurityModes());
-        QVERIFY(LoadCurtainStatuses());
+        QVERIFY(LoadUniversalSwitchStatuses(lookups));
+        QVERIFY(LoadSecurityAlarmTypes(lookups));
+        QVERIFY(LoadSecurityModes(lookups));
+        QVERIFY(LoadCurtainStatuses(lookups));
 
         store(1, 0, 3, 4, 9, QStringLiteral("0"));
         store(2, 1, 3, 5, 9);
@@ -78,7 +80,7 @@ private Q_SLOTS:
         store(13, 4, 1, 1, 3600);
 
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, settings, playSet), 13);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 13);
         QCOMPARE(list.columnCount(), CommandListColumns);
         const auto cells = [&](int i) { return row(list, i).mid(5); };
         QCOMPARE(row(list, 0), (QStringList{"1", "1", "", "1", "2", "Scene Control", "3(Area)", "4(Scene)", "N/A", "0"}));
@@ -104,7 +106,7 @@ private Q_SLOTS:
         store(1, 4, 1, 2, 61);
         store(2, 5, 1, 2, 0);
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, settings, playSet), 2);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 2);
         QCOMPARE(row(list, 0).mid(5), (QStringList{"3", "1()", "2()", "1:1()", "0"}));
         QCOMPARE(row(list, 1).at(6), QString());
     }
@@ -114,24 +116,24 @@ private Q_SLOTS:
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, settings, playSet), 0);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 0);
         QCOMPARE(list.topLevelItemCount(), 0);
 
         store(1, 3, 0, 0, 0);
-        QCOMPARE(FillCommandList(&list, settings, playSet), 1);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 1);
         QCOMPARE(list.topLevelItem(0)->checkState(0), Qt::Checked);
         QVERIFY(list.topLevelItem(0)->flags() & Qt::ItemIsUserCheckable);
         QCOMPARE(CountCheckedItems(&list), 1);
 
         store(2, 3, 0, 0, 0);
-        QCOMPARE(FillCommandList(&list, settings, playSet), 2);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 2);
         QCOMPARE(list.topLevelItemCount(), 2);
         QCOMPARE(CountCheckedItems(&list), 0);
         QCOMPARE(CountCheckedItems(nullptr), 0);
 
         // A list that cannot be read leaves no stale rows behind.
         QVERIFY(RunSql(QStringLiteral("drop table CommandsForPlay")));
-        QCOMPARE(FillCommandList(&list, settings, playSet), 0);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 0);
         QCOMPARE(list.topLevelItemCount(), 0);
     }
 
@@ -142,7 +144,7 @@ private Q_SLOTS:
         store(1, 3, 0, 0, 0, QStringLiteral("NULL"), QStringLiteral("'last'"), 9);
         store(2, 3, 0, 0, 0, QStringLiteral("NULL"), QStringLiteral("'first'"), 1);
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, settings, playSet), 2);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 2);
         QCOMPARE(list.topLevelItem(0)->text(0), QStringLiteral("2"));
         QCOMPARE(list.topLevelItem(0)->text(2), QStringLiteral("first"));
         QCOMPARE(list.topLevelItem(1)->text(1), QStringLiteral("9"));
@@ -156,7 +158,7 @@ private Q_SLOTS:
         store(2, 3, 0, 0, 0);
         store(3, 12, 1, 70000, 0); // wider than 16 bits: the low bits are kept
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, settings, playSet), 3);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 3);
 
         auto& clipboard = mPublicVariable().CommandClipboard;
         clipboard = {TControlObject{}};
