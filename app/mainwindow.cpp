@@ -555,13 +555,15 @@ void MainWindow::ExitClick()
 OpenedWindowResult MainWindow::openShowSettingsWindow()
 {
     return {RunShowSetupWindow(this, sequencer(), *m_deps.messages, *m_deps.files, m_session.settingsFiles(),
-                               m_session.lookups()), false};
+                               m_session.lookups(), m_clipboard),
+            false};
 }
 
 OpenedWindowResult MainWindow::openPlaySettingsWindow()
 {
     // The sets are read afresh whenever they are sent, so nothing comes back.
-    PlaySettingsWindow::Execute(this, sequencer(), *m_deps.messages, m_session.settingsFiles(), m_session.lookups());
+    PlaySettingsWindow::Execute(this, sequencer(), *m_deps.messages, m_session.settingsFiles(), m_session.lookups(),
+                                m_clipboard);
     return {};
 }
 

@@ -50,9 +50,10 @@ public:
 
     // Refusals, questions and failures go through the presenter; the rows
     // are described by the language file of the settings files and the
-    // lookup lists.
+    // lookup lists. Copy and paste go through the clipboard.
     CommandListOperations(MessagePresenter& messages, const SettingsFiles& files, const LookupLists& lookups,
-                          CurrentSource current, Dialogs dialogs = {}, QWidget* owner = nullptr);
+                          CommandClipboard& clipboard, CurrentSource current, Dialogs dialogs = {},
+                          QWidget* owner = nullptr);
 
     // ---- The list -------------------------------------------------------
     int rowCount() const { return int(m_rows.size()); }
@@ -100,6 +101,7 @@ private:
     MessagePresenter& m_messages;
     const SettingsFiles& m_files;
     const LookupLists& m_lookups;
+    CommandClipboard& m_clipboard;
     CurrentSource m_current;
     Dialogs m_dialogs;
     QWidget* m_owner = nullptr;

@@ -29,9 +29,10 @@ Widget* placed(Widget* widget, const char* name, int x, int y, int w, int h)
 
 PlaySettingsWindow::PlaySettingsWindow(CommandSequencer& sequencer, MessagePresenter& messages,
                                        const SettingsFiles& files, const LookupLists& lookups,
-                                       CommandListOperations::Dialogs dialogs, QWidget* parent)
+                                       CommandClipboard& clipboard, CommandListOperations::Dialogs dialogs,
+                                       QWidget* parent)
     : QDialog(parent, FixedDialogFlags)
-    , m_logic(sequencer, messages, files, lookups, std::move(dialogs), this)
+    , m_logic(sequencer, messages, files, lookups, clipboard, std::move(dialogs), this)
 {
     buildWindow();
     ApplyFixedFormLayout(this);

@@ -22,12 +22,13 @@ class PlaySettingsWindow : public QDialog {
     Q_OBJECT
 public:
     PlaySettingsWindow(CommandSequencer& sequencer, MessagePresenter& messages, const SettingsFiles& files,
-                       const LookupLists& lookups, CommandListOperations::Dialogs dialogs, QWidget* parent = nullptr);
+                       const LookupLists& lookups, CommandClipboard& clipboard,
+                       CommandListOperations::Dialogs dialogs, QWidget* parent = nullptr);
     ~PlaySettingsWindow() override;
 
     // Opens the window modally over the parent and releases it on close.
     static void Execute(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
-                        const SettingsFiles& files, const LookupLists& lookups);
+                        const SettingsFiles& files, const LookupLists& lookups, CommandClipboard& clipboard);
 
     PlaySetup& logic() { return m_logic; }
 

@@ -73,7 +73,8 @@ int RowOf(const QTreeWidget* list, QTreeWidgetItem* item)
 
 ShowSettingsWindow::ShowSettingsWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
                                        const SettingsFiles& settings, const LookupLists& lookups,
-                                       ShowSetupLogic::Dialogs dialogs, MediaPlayer* player)
+                                       CommandClipboard& clipboard, ShowSetupLogic::Dialogs dialogs,
+                                       MediaPlayer* player)
     : QDialog(parent), m_player(player ? player : new QtMediaPlayer)
 {
     setObjectName(QStringLiteral("frmShowSetup"));
@@ -82,7 +83,7 @@ ShowSettingsWindow::ShowSettingsWindow(QWidget* parent, CommandSequencer& sequen
                    Qt::WindowCloseButtonHint);
     setFont(QFont(QStringLiteral("Arial"), font().pointSize()));
     m_player->setVolume(50);
-    m_logic = std::make_unique<ShowSetupLogic>(*m_player, sequencer, messages, settings, lookups,
+    m_logic = std::make_unique<ShowSetupLogic>(*m_player, sequencer, messages, settings, lookups, clipboard,
                                                std::move(dialogs), this);
 
     buildWindow();

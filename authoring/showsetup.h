@@ -29,8 +29,8 @@ public:
     // The player is taken over (a QtMediaPlayer when null). Previews go out
     // through the sequencer, messages through the presenter.
     ShowSettingsWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
-                       const SettingsFiles& settings, const LookupLists& lookups, ShowSetupLogic::Dialogs dialogs,
-                       MediaPlayer* player = nullptr);
+                       const SettingsFiles& settings, const LookupLists& lookups, CommandClipboard& clipboard,
+                       ShowSetupLogic::Dialogs dialogs, MediaPlayer* player = nullptr);
     ~ShowSettingsWindow() override;
 
     ShowSetupLogic& logic() { return *m_logic; }
@@ -90,7 +90,8 @@ private:
 // sequencer; it and the dialogs it opens show their messages through the
 // presenter, and the show dialog's "Open..." asks the file chooser. Show
 // names, media paths and texts are read from and written to the settings
-// files, the names of the commands' lists from the lookup lists. True
-// when stored data changed.
+// files, the names of the commands' lists from the lookup lists; copied
+// commands go into the clipboard. True when stored data changed.
 bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
-                        FileChooser& files, SettingsFiles& settings, const LookupLists& lookups);
+                        FileChooser& files, SettingsFiles& settings, const LookupLists& lookups,
+                        CommandClipboard& clipboard);

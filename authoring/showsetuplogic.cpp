@@ -3,7 +3,6 @@
 #include "commandsequencer.h"
 #include "mediaplayer.h"
 #include "messages.h"
-#include "publicvariable.h"
 
 #include <cmath>
 
@@ -19,8 +18,8 @@ bool ToId(const QString& text, int* id)
 } // namespace
 
 ShowSetupLogic::ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer, MessagePresenter& messages,
-                               const SettingsFiles& settings, const LookupLists& lookups, Dialogs dialogs,
-                               QWidget* owner)
+                               const SettingsFiles& settings, const LookupLists& lookups,
+                               CommandClipboard& clipboard, Dialogs dialogs, QWidget* owner)
     : m_player(player),
       m_sequencer(sequencer),
       m_messages(messages),
@@ -28,7 +27,7 @@ ShowSetupLogic::ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer,
       m_dialogs(std::move(dialogs)),
       m_owner(owner),
       m_commands(
-          messages, settings, lookups,
+          messages, settings, lookups, clipboard,
           [this] {
               using Missing = CommandListOperations::Missing;
               int showId = 0, timePointId = 0;

@@ -32,10 +32,11 @@ public:
 
     // Refusals, questions and failures go through the presenter; the shows'
     // names and media paths and the command texts come from the settings
-    // files, the names of the commands' lists from the lookup lists.
+    // files, the names of the commands' lists from the lookup lists; copy
+    // and paste go through the clipboard.
     ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer, MessagePresenter& messages,
-                   const SettingsFiles& settings, const LookupLists& lookups, Dialogs dialogs,
-                   QWidget* owner = nullptr);
+                   const SettingsFiles& settings, const LookupLists& lookups, CommandClipboard& clipboard,
+                   Dialogs dialogs, QWidget* owner = nullptr);
     ~ShowSetupLogic();
 
     // "0:1:15" for 75 seconds: hours, minutes and seconds without leading zeros.

@@ -4,7 +4,8 @@
 #include "edittimepointdialog.h"
 
 bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
-                        FileChooser& files, SettingsFiles& settings, const LookupLists& lookups)
+                        FileChooser& files, SettingsFiles& settings, const LookupLists& lookups,
+                        CommandClipboard& clipboard)
 {
     ShowSetupLogic::Dialogs dialogs;
     dialogs.addEditShow = [&messages, &files, &settings](QWidget* owner, int mode, const QString& showId,
@@ -16,7 +17,7 @@ bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePre
         return RunEditTimePointDialog(owner, messages, showId, showName, timePointId, remark);
     };
     dialogs.commands = DefaultCommandListDialogs(messages, settings, lookups);
-    ShowSettingsWindow window(parent, sequencer, messages, settings, lookups, std::move(dialogs));
+    ShowSettingsWindow window(parent, sequencer, messages, settings, lookups, clipboard, std::move(dialogs));
     window.setWindowState(Qt::WindowMaximized);
     window.exec();
     return window.logic().storedDataChanged();

@@ -1,7 +1,6 @@
 #include "commandlist.h"
 
 #include "commandkinds.h"
-#include "publicvariable.h"
 #include "settingsfiles.h"
 
 CommandListCaptions CaptionsOf(const NamedCommandList& list)
@@ -55,7 +54,8 @@ QVector<TControlObject> CommandsOf(const QVector<CommandListRow>& rows)
     return commands;
 }
 
-int CopyCommandsToClipboard(const QSet<int>& commandIds, const ShowStore::CommandTarget& list)
+int CopyCommandsToClipboard(CommandClipboard& clipboard, const QSet<int>& commandIds,
+                            const ShowStore::CommandTarget& list)
 {
     if (commandIds.isEmpty())
         return 0;
@@ -71,6 +71,6 @@ int CopyCommandsToClipboard(const QSet<int>& commandIds, const ShowStore::Comman
     }
     if (copied.isEmpty())
         return 0;
-    mPublicVariable().CommandClipboard = copied;
+    clipboard.commands = copied;
     return copied.size();
 }

@@ -47,9 +47,17 @@ QStringList CommandListCells(const SettingsFiles& files, const LookupLists& look
 // The commands of the rows, in their order.
 QVector<TControlObject> CommandsOf(const QVector<CommandListRow>& rows);
 
-// Copies the commands whose CommandID is among the given ones into
-// mPublicVariable().CommandClipboard, reading the list again, in its order.
+// Commands copied in one authoring window to be pasted in either: the show
+// settings window and the play/pause/stop settings window share one, which
+// the main window owns.
+struct CommandClipboard {
+    QVector<TControlObject> commands;
+};
+
+// Copies the commands whose CommandID is among the given ones into the
+// clipboard, reading the list again, in its order.
 // With no identifier, or when the list cannot be read, or none of them is
 // still stored, the clipboard stays as it was. Returns the number of
 // commands copied.
-int CopyCommandsToClipboard(const QSet<int>& commandIds, const ShowStore::CommandTarget& list);
+int CopyCommandsToClipboard(CommandClipboard& clipboard, const QSet<int>& commandIds,
+                            const ShowStore::CommandTarget& list);

@@ -17,9 +17,6 @@ struct PublicVariables {
     PublicVariables();
     ~PublicVariables();
 
-    // Copied commands, shared by both authoring windows
-    QVector<TControlObject> CommandClipboard;
-
     // Settings files, opened once at start-up (null until then)
     std::unique_ptr<IniFile> ShowIni;
     std::unique_ptr<IniFile> SystemIni;

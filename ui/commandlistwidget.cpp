@@ -42,7 +42,8 @@ int CountCheckedItems(const QTreeWidget* list)
     return checked;
 }
 
-int CopyCheckedCommands(const QTreeWidget* list, const ShowStore::CommandTarget& commands)
+int CopyCheckedCommands(const QTreeWidget* list, CommandClipboard& clipboard,
+                        const ShowStore::CommandTarget& commands)
 {
     if (!list)
         return 0;
@@ -54,5 +55,5 @@ int CopyCheckedCommands(const QTreeWidget* list, const ShowStore::CommandTarget&
         if (item->checkState(0) == Qt::Checked && numeric)
             checkedIds.insert(id);
     }
-    return CopyCommandsToClipboard(checkedIds, commands);
+    return CopyCommandsToClipboard(clipboard, checkedIds, commands);
 }

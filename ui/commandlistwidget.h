@@ -20,6 +20,7 @@ int FillCommandList(QTreeWidget* list, const SettingsFiles& files, const LookupL
 // Number of checked rows (0 without a list).
 int CountCheckedItems(const QTreeWidget* list);
 
-// Copies the commands of the checked rows into the command clipboard (see
+// Copies the commands of the checked rows into the clipboard (see
 // CopyCommandsToClipboard). Returns the number of commands copied.
-int CopyCheckedCommands(const QTreeWidget* list, const ShowStore::CommandTarget& commands);
+int CopyCheckedCommands(const QTreeWidget* list, CommandClipboard& clipboard,
+                        const ShowStore::CommandTarget& commands);

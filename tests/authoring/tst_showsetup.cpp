@@ -91,7 +91,7 @@ private Q_SLOTS:
 
     void listFillsAndReselectsWithoutLoadingPanes()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs());
         logic.LoadShowList(false);
         QCOMPARE(logic.shows().size(), 3);
         QCOMPARE(ShowSetupLogic::ShowRowTexts(logic.shows()[0]),
@@ -119,7 +119,7 @@ private Q_SLOTS:
 
     void showClickLoadsTimePointsAndReselectsTheRememberedOne()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs());
         logic.LoadShowList(false);
         logic.showClicked(-1); // the empty area
         QVERIFY(logic.CurShowID.isEmpty());
@@ -153,7 +153,7 @@ private Q_SLOTS:
 
     void previewSendsInOrderWithTheGaps()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs());
         QList<bool> busy;
         logic.previewBusy = [&](bool b) { busy << b; };
         logic.LoadShowList(false);
@@ -181,7 +181,7 @@ private Q_SLOTS:
 
     void captureTruncatesAndRefusesDuplicatesAndNoMedia()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs());
         logic.LoadShowList(false);
         QVERIFY(!logic.captureTimePoint());
         QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Please select show first!")});
@@ -217,7 +217,7 @@ private Q_SLOTS:
 
     void deletingTimePointsAndShowsForgetsThem()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs());
         logic.LoadShowList(false);
         logic.showClicked(1);
         QVERIFY(!logic.deleteTimePoint());
@@ -231,7 +231,7 @@ private Q_SLOTS:
         QCOMPARE(column(logic.timePoints()), QStringList{"0:0:0"});
         QVERIFY(logic.CurTimePointID.isEmpty());
         QCOMPARE(logic.selectedTimePointRow(), -1);
-        mPublicVariable().CommandClipboard = {TControlObject{}};
+        clipboard.commands = {TControlObject{}};
         QVERIFY(!logic.commands().paste()); // nothing addresses the deleted one
         QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForShow")), 0);
 
@@ -261,7 +261,7 @@ private Q_SLOTS:
 
     void dialogsReloadAfterSaving()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs());
         logic.LoadShowList(false);
         QVERIFY(!logic.editShow());
         QCOMPARE(boxes->texts().last(), QStringLiteral("Please select show that you want to edit!"));
@@ -297,7 +297,7 @@ private Q_SLOTS:
     void windowRendersAndForwards()
     {
         auto* fake = new FakeMediaPlayer;
-        ShowSettingsWindow window(nullptr, *bus->sequencer, *boxes, settings, lookups, dialogs(), fake);
+        ShowSettingsWindow window(nullptr, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs(), fake);
         window.resize(1200, 900);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -327,7 +327,7 @@ private Q_SLOTS:
         QCOMPARE(window.logic().commands().checkedCommandIds(), QList<int>{2});
         auto* copy = window.findChild<QPushButton*>(QStringLiteral("bitbtnCopySelectedCMD"));
         copy->click();
-        QCOMPARE(mPublicVariable().CommandClipboard.size(), 1);
+        QCOMPARE(clipboard.commands.size(), 1);
         QCOMPARE(copy->palette().color(QPalette::ButtonText), QColor(0, 128, 0));
         window.findChild<QPushButton*>(QStringLiteral("bitbtnPasteCMD"))->click();
         QCOMPARE(commands->topLevelItemCount(), 4);

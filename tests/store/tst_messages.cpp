@@ -32,13 +32,6 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtWarningMsg, "Cannot write");
         log.error(nullptr, QStringLiteral("Cannot write"));
     }
-
-    void resetGivesFreshState()
-    {
-        mPublicVariable().CommandClipboard.resize(3);
-        ResetPublicVariables();
-        QVERIFY(mPublicVariable().CommandClipboard.isEmpty());
-    }
 };
 
 QTEST_MAIN(TestMessages)

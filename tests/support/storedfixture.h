@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commandlist.h"
 #include "database.h"
 #include "inifile.h"
 #include "lookups.h"
@@ -13,7 +14,7 @@
 
 // What a test of stored data sets up for each test function: the public
 // variables reset, settings files none of which is open yet, empty lookup
-// lists, a scripted presenter for what the test makes to show its messages
+// lists, an empty command clipboard, a scripted presenter for what the test makes to show its messages
 // through, and a fresh program folder with its database open. A
 // test class derives from it after QObject and calls openStore() in init()
 // and closeStore() in cleanup().
@@ -25,6 +26,7 @@ protected:
         ResetPublicVariables();
         settings = SettingsFiles();
         lookups = LookupLists();
+        clipboard = CommandClipboard();
         boxes = std::make_unique<ScriptedMessages>();
         folder = std::make_unique<TestProgramFolder>();
         return folder->openDatabase();
@@ -39,6 +41,7 @@ protected:
 
     SettingsFiles settings;
     LookupLists lookups;
+    CommandClipboard clipboard;
 
     std::unique_ptr<TestProgramFolder> folder;
     std::unique_ptr<ScriptedMessages> boxes;

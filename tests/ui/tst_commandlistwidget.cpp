@@ -160,15 +160,16 @@ private Q_SLOTS:
         QTreeWidget list;
         QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 3);
 
-        auto& clipboard = mPublicVariable().CommandClipboard;
+        CommandClipboard copied;
+        auto& clipboard = copied.commands;
         clipboard = {TControlObject{}};
         // Nothing checked: the clipboard keeps what it had.
-        QCOMPARE(CopyCheckedCommands(&list, playSet), 0);
+        QCOMPARE(CopyCheckedCommands(&list, copied, playSet), 0);
         QCOMPARE(clipboard.size(), 1);
 
         list.topLevelItem(0)->setCheckState(0, Qt::Checked);
         list.topLevelItem(2)->setCheckState(0, Qt::Checked);
-        QCOMPARE(CopyCheckedCommands(&list, playSet), 2);
+        QCOMPARE(CopyCheckedCommands(&list, copied, playSet), 2);
         QCOMPARE(clipboard.size(), 2);
         const TControlObject& a = clipboard[0];
         QCOMPARE(a.CommandID, 1);
@@ -186,13 +187,13 @@ private Q_SLOTS:
 
         // A checked command deleted meanwhile is left out, not copied blank.
         QVERIFY(RunSql(QStringLiteral("delete from CommandsForPlay where CommandID=3")));
-        QCOMPARE(CopyCheckedCommands(&list, playSet), 1);
+        QCOMPARE(CopyCheckedCommands(&list, copied, playSet), 1);
         QCOMPARE(clipboard.size(), 1);
         QCOMPARE(clipboard[0].CommandID, 1);
 
         // A failing read leaves the clipboard as it was.
         QVERIFY(RunSql(QStringLiteral("drop table CommandsForPlay")));
-        QCOMPARE(CopyCheckedCommands(&list, playSet), 0);
+        QCOMPARE(CopyCheckedCommands(&list, copied, playSet), 0);
         QCOMPARE(clipboard.size(), 1);
     }
 };
