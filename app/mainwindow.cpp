@@ -11,7 +11,6 @@
 #include "messageboxes.h"
 #include "playsetupwindow.h"
 #include "programsession.h"
-#include "publicvariable.h"
 #include "showsetup.h"
 #include "version.h"
 

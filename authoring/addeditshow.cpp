@@ -5,7 +5,6 @@
 #include "formlayout.h"
 #include "placedwidgets.h"
 #include "messages.h"
-#include "publicvariable.h"
 #include "textops.h"
 
 #include <QCheckBox>

@@ -31,7 +31,6 @@
 #include "fakemediaplayer.h"
 #include "lookups.h"
 #include "messages.h"
-#include "publicvariable.h"
 #include "showrunner.h"
 #include "showswitchtarget.h"
 #include "udpbuslink.h"

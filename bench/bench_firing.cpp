@@ -20,7 +20,6 @@
 #include "commandcodec.h"
 #include "commandsequencer.h"
 #include "mediaplayer.h"
-#include "publicvariable.h"
 #include "qtmediaplayer.h"
 #include "showrunner.h"
 #include "wavfile.h"

@@ -21,7 +21,6 @@
 #include "commandsequencer.h"
 #include "database.h"
 #include "mediaplayer.h"
-#include "publicvariable.h"
 #include "rawsql.h"
 #include "settingsfiles.h"
 #include "showlist.h"

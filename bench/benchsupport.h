@@ -4,7 +4,6 @@
 // the show the playback figures fire.
 
 #include "mediaplayer.h"
-#include "publicvariable.h"
 #include "settingsfiles.h"
 #include "showmodel.h"
 #include "udpbuslink.h"

@@ -2,7 +2,6 @@
 
 #include "buslink.h"
 #include "formlayout.h"
-#include "publicvariable.h"
 
 #include <QButtonGroup>
 #include <QLabel>

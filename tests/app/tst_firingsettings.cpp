@@ -1,7 +1,6 @@
 #include "firingsettings.h"
 #include "settingsfiles.h"
 #include "inifile.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 
 #include <QLineEdit>
@@ -32,7 +31,6 @@ class TestFiringSettings : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         settings = SettingsFiles();
         dir = std::make_unique<QTemporaryDir>();
         messages = std::make_unique<ScriptedMessages>();
@@ -40,7 +38,6 @@ private Q_SLOTS:
     void cleanup()
     {
         messages.reset();
-        ResetPublicVariables();
         settings = SettingsFiles();
         dir.reset();
     }

@@ -9,7 +9,6 @@
 #include "manualpacingtimer.h"
 #include "programfolder.h"
 #include "programsession.h"
-#include "publicvariable.h"
 #include "rawsql.h"
 #include "scriptedmessages.h"
 #include "showrunner.h"
@@ -174,7 +173,6 @@ private:
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         m_folder = std::make_unique<TestProgramFolder>();
         QVERIFY(m_folder->isValid());
         m_messages = std::make_unique<ScriptedMessages>();
@@ -196,7 +194,6 @@ private Q_SLOTS:
         CloseDatabase();
         m_messages.reset();
         m_folder.reset();
-        ResetPublicVariables();
     }
 
     void windowStructure()

@@ -2,7 +2,6 @@
 #include "database.h"
 #include "showstore.h"
 #include "inifile.h"
-#include "publicvariable.h"
 #include "scriptedfilechooser.h"
 #include "scriptedmessages.h"
 #include "storedfixture.h"

@@ -1,7 +1,6 @@
 #include "commandlistops.h"
 #include "database.h"
 #include "playsetupwindow.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "storedfixture.h"
 #include "showdata.h"

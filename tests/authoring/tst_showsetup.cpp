@@ -3,7 +3,6 @@
 #include "fakemediaplayer.h"
 #include "formlayout.h"
 #include "inifile.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "storedfixture.h"
 #include "showdata.h"

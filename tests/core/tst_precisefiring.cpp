@@ -1,7 +1,6 @@
 #include "fakemediaplayer.h"
 #include "settingsfiles.h"
 #include "manualpacingtimer.h"
-#include "publicvariable.h"
 #include "showdata.h"
 #include "showrunner.h"
 
@@ -83,7 +82,6 @@ class TestPreciseFiring : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         settings = SettingsFiles();
         loaded = {};
         player = std::make_unique<FakeMediaPlayer>();
@@ -100,7 +98,6 @@ private Q_SLOTS:
         runner.reset();
         bus.reset();
         player.reset();
-        ResetPublicVariables();
         settings = SettingsFiles();
     }
 

@@ -1,7 +1,6 @@
 #include "fakemediaplayer.h"
 #include "settingsfiles.h"
 #include "programfolder.h"
-#include "publicvariable.h"
 #include "showdata.h"
 #include "showrunner.h"
 
@@ -35,7 +34,6 @@ class TestShowChoice : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         settings = SettingsFiles();
         loaded = {};
         folder = std::make_unique<TestProgramFolder>();
@@ -68,7 +66,6 @@ private Q_SLOTS:
         runner.reset();
         bus.reset();
         player.reset();
-        ResetPublicVariables();
         settings = SettingsFiles();
         folder.reset();
     }

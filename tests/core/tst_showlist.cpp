@@ -1,6 +1,5 @@
 #include "programfolder.h"
 #include "settingsfiles.h"
-#include "publicvariable.h"
 #include "showdata.h"
 #include "showlist.h"
 
@@ -34,7 +33,6 @@ class TestShowList : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         settings = SettingsFiles();
         loaded = {};
         folder = std::make_unique<TestProgramFolder>();
@@ -44,7 +42,6 @@ private Q_SLOTS:
     }
     void cleanup()
     {
-        ResetPublicVariables();
         settings = SettingsFiles();
         folder.reset();
     }

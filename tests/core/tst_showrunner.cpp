@@ -1,7 +1,6 @@
 #include "fakemediaplayer.h"
 #include "settingsfiles.h"
 #include "programfolder.h"
-#include "publicvariable.h"
 #include "showdata.h"
 #include "showrunner.h"
 
@@ -47,7 +46,6 @@ class TestShowRunner : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         settings = SettingsFiles();
         loaded = {};
         player = std::make_unique<FakeMediaPlayer>();
@@ -61,7 +59,6 @@ private Q_SLOTS:
         runner.reset();
         bus.reset();
         player.reset();
-        ResetPublicVariables();
         settings = SettingsFiles();
     }
 

@@ -2,7 +2,6 @@
 #include "busdispatch.h"
 #include "inifile.h"
 #include "programfolder.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "settingsfiles.h"
 #include "recordingswitchtarget.h"
@@ -91,7 +90,6 @@ class TestAddressDialog : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         files = SettingsFiles();
         folder = std::make_unique<TestProgramFolder>();
         QVERIFY(folder->isValid());
@@ -119,7 +117,6 @@ private Q_SLOTS:
         device = nullptr;
         boxes.reset();
         folder.reset();
-        ResetPublicVariables();
         files = SettingsFiles();
     }
 

@@ -7,7 +7,6 @@
 #include "lookups.h"
 #include "programfolder.h"
 #include "storedfixture.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "showdata.h"
 
@@ -74,7 +73,6 @@ class TestCommandGridModel : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         settings = SettingsFiles();
         lookups = LookupLists();
         m_folder = std::make_unique<TestProgramFolder>();

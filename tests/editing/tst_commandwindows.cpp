@@ -5,7 +5,6 @@
 #include "inifile.h"
 #include "lookups.h"
 #include "programfolder.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "showdata.h"
 #include "storedfixture.h"
@@ -50,7 +49,6 @@ class TestCommandWindows : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         settings = SettingsFiles();
         lookups = LookupLists();
         m_folder = std::make_unique<TestProgramFolder>();

@@ -5,7 +5,6 @@
 #include "parameterrules.h"
 #include "programfolder.h"
 #include "storedfixture.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 
 #include <QtTest>
@@ -20,7 +19,6 @@ class TestParameterRules : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        ResetPublicVariables();
         settings = SettingsFiles();
         lookups = LookupLists();
         QVERIFY(m_folder.openDatabase());

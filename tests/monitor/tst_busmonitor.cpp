@@ -2,7 +2,6 @@
 #include "lookups.h"
 #include "loopbackbuslink.h"
 #include "programfolder.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "settingsfiles.h"
 #include "recordingswitchtarget.h"
@@ -59,7 +58,6 @@ class TestBusMonitor : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         settings = SettingsFiles();
         lookups = LookupLists();
         folder = new TestProgramFolder;

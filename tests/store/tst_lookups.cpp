@@ -2,7 +2,6 @@
 #include "inifile.h"
 #include "lookups.h"
 #include "programfolder.h"
-#include "publicvariable.h"
 #include "rawsql.h"
 #include "settingsfiles.h"
 
@@ -17,7 +16,6 @@ class TestLookups : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         settings = SettingsFiles();
         lookups = LookupLists();
     }

@@ -1,5 +1,4 @@
 #include "messages.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 
 #include <QtTest>

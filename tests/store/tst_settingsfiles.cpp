@@ -1,5 +1,4 @@
 #include "inifile.h"
-#include "publicvariable.h"
 #include "settingsfiles.h"
 #include "textops.h"
 
@@ -32,7 +31,6 @@ private:
 private slots:
     void init()
     {
-        ResetPublicVariables();
         m_settings = SettingsFiles();
         m_dir = std::make_unique<QTemporaryDir>();
         QDir(m_dir->path()).mkpath("Database");
@@ -42,7 +40,6 @@ private slots:
     void cleanup()
     {
         SetProgramFolder(QString());
-        ResetPublicVariables();
     }
 
     void systemSettings_data()

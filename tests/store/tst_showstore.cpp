@@ -1,6 +1,5 @@
 #include "database.h"
 #include "showstore.h"
-#include "publicvariable.h"
 #include "settingsfiles.h"
 #include "statements.h"
 #include "storedfixture.h"

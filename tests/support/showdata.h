@@ -3,7 +3,6 @@
 #include "commandsequencer.h"
 #include "inifile.h"
 #include "manualpacingtimer.h"
-#include "publicvariable.h"
 #include "settingsfiles.h"
 #include "rawsql.h"
 

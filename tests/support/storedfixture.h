@@ -5,25 +5,23 @@
 #include "inifile.h"
 #include "lookups.h"
 #include "programfolder.h"
-#include "publicvariable.h"
 #include "rawsql.h"
 #include "scriptedmessages.h"
 #include "settingsfiles.h"
 
 #include <memory>
 
-// What a test of stored data sets up for each test function: the public
-// variables reset, settings files none of which is open yet, empty lookup
-// lists, an empty command clipboard, a scripted presenter for what the test makes to show its messages
-// through, and a fresh program folder with its database open. A
-// test class derives from it after QObject and calls openStore() in init()
-// and closeStore() in cleanup().
+// What a test of stored data sets up for each test function: settings files
+// none of which is open yet, empty lookup lists, an empty command clipboard,
+// a scripted presenter for what the test makes to show its messages through,
+// and a fresh program folder with its database open. A test class derives
+// from it after QObject and calls openStore() in init() and closeStore() in
+// cleanup().
 class StoredDataFixture {
 protected:
     // False when the database did not open.
     bool openStore()
     {
-        ResetPublicVariables();
         settings = SettingsFiles();
         lookups = LookupLists();
         clipboard = CommandClipboard();
@@ -36,7 +34,6 @@ protected:
         boxes.reset();
         folder.reset();
         settings = SettingsFiles();
-        ResetPublicVariables();
     }
 
     SettingsFiles settings;

@@ -1,6 +1,5 @@
 #include "choices.h"
 #include "lookups.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 
 #include <QComboBox>
@@ -10,7 +9,6 @@
 class TestChoices : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { ResetPublicVariables(); }
 
     void fillsKeepListOrderAndReplaceOldItems()
     {

@@ -4,7 +4,6 @@
 #include "inifile.h"
 #include "lookups.h"
 #include "programfolder.h"
-#include "publicvariable.h"
 #include "rawsql.h"
 
 #include <QTreeWidget>
@@ -50,7 +49,6 @@ class TestCommandList : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         settings = SettingsFiles();
         lookups = LookupLists();
     }
