@@ -1,7 +1,7 @@
 #include "choices.h"
 
-#include "messages.h"
 #include "lookups.h"
+#include "messages.h"
 
 #include <QComboBox>
 

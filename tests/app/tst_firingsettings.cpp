@@ -1,7 +1,7 @@
 #include "firingsettings.h"
-#include "settingsfiles.h"
 #include "inifile.h"
 #include "scriptedmessages.h"
+#include "settingsfiles.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include "fakemediaplayer.h"
-#include "settingsfiles.h"
 #include "programfolder.h"
+#include "settingsfiles.h"
 #include "showdata.h"
 #include "showrunner.h"
 

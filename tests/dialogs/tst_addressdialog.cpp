@@ -3,8 +3,8 @@
 #include "inifile.h"
 #include "programfolder.h"
 #include "scriptedmessages.h"
-#include "settingsfiles.h"
 #include "recordingswitchtarget.h"
+#include "settingsfiles.h"
 #include "udpbuslink.h"
 
 #include <QLineEdit>

@@ -1,9 +1,9 @@
 #include "commandlist.h"
-#include "settingsfiles.h"
 #include "inifile.h"
 #include "lookups.h"
 #include "parameterrules.h"
 #include "programfolder.h"
+#include "settingsfiles.h"
 #include "storedfixture.h"
 #include "scriptedmessages.h"
 

@@ -3,8 +3,8 @@
 #include "loopbackbuslink.h"
 #include "programfolder.h"
 #include "scriptedmessages.h"
-#include "settingsfiles.h"
 #include "recordingswitchtarget.h"
+#include "settingsfiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>

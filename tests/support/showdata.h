@@ -3,8 +3,8 @@
 #include "commandsequencer.h"
 #include "inifile.h"
 #include "manualpacingtimer.h"
-#include "settingsfiles.h"
 #include "rawsql.h"
+#include "settingsfiles.h"
 
 #include <QString>
 #include <QVector>

@@ -1,10 +1,10 @@
 #include "commandlistwidget.h"
-#include "settingsfiles.h"
 #include "database.h"
 #include "inifile.h"
 #include "lookups.h"
 #include "programfolder.h"
 #include "rawsql.h"
+#include "settingsfiles.h"
 
 #include <QTreeWidget>
 #include <QtTest>
