@@ -11,7 +11,6 @@
 #include "messageboxes.h"
 #include "playsetupwindow.h"
 #include "programsession.h"
-#include "publicvariable.h"
 #include "showsetup.h"
 #include "version.h"
 
@@ -533,7 +532,8 @@ BusMonitorWindow* MainWindow::busMonitor() const
 void MainWindow::BusMonitorClick()
 {
     if (!m_busMonitor) {
-        m_busMonitor = new BusMonitorWindow(m_session.busLink(), *m_deps.messages, *m_deps.files, this);
+        m_busMonitor = new BusMonitorWindow(m_session.busLink(), *m_deps.messages, *m_deps.files,
+                                            m_session.settingsFiles(), m_session.lookups(), this);
         m_busMonitor->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_busMonitor->show();
@@ -553,26 +553,29 @@ void MainWindow::ExitClick()
 
 OpenedWindowResult MainWindow::openShowSettingsWindow()
 {
-    return {RunShowSetupWindow(this, sequencer(), *m_deps.messages, *m_deps.files), false};
+    return {RunShowSetupWindow(this, sequencer(), *m_deps.messages, *m_deps.files, m_session.settingsFiles(),
+                               m_session.lookups(), m_clipboard),
+            false};
 }
 
 OpenedWindowResult MainWindow::openPlaySettingsWindow()
 {
     // The sets are read afresh whenever they are sent, so nothing comes back.
-    PlaySettingsWindow::Execute(this, sequencer(), *m_deps.messages);
+    PlaySettingsWindow::Execute(this, sequencer(), *m_deps.messages, m_session.settingsFiles(), m_session.lookups(),
+                                m_clipboard);
     return {};
 }
 
 OpenedWindowResult MainWindow::openAddressDialog()
 {
     OpenedWindowResult result;
-    result.saved = AddressDialog::Execute(this, m_session.busLink(), *m_deps.messages);
+    result.saved = AddressDialog::Execute(this, m_session.busLink(), *m_deps.messages, m_session.settingsFiles());
     return result;
 }
 
 OpenedWindowResult MainWindow::openFiringSettingsDialog()
 {
     OpenedWindowResult result;
-    result.saved = FiringSettingsDialog::Execute(this, *m_deps.messages);
+    result.saved = FiringSettingsDialog::Execute(this, *m_deps.messages, m_session.settingsFiles());
     return result;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "commandlist.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -167,6 +169,9 @@ private:
     std::unique_ptr<FileChooser> m_ownFiles;
     std::unique_ptr<MessagePresenter> m_ownMessages;
     QPointer<BusMonitorWindow> m_busMonitor;
+    // Commands copied in the show settings or play settings window, for
+    // pasting in either.
+    CommandClipboard m_clipboard;
     QList<QLabel*> m_statusPanels;
     bool m_exiting = false;
 };

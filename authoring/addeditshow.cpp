@@ -5,7 +5,6 @@
 #include "formlayout.h"
 #include "placedwidgets.h"
 #include "messages.h"
-#include "publicvariable.h"
 #include "textops.h"
 
 #include <QCheckBox>
@@ -33,10 +32,11 @@ std::optional<int> showIdOf(const QString& text)
 
 // ---- AddEditShowLogic -------------------------------------------------------
 
-AddEditShowLogic::AddEditShowLogic(MessagePresenter& messages, FileChooser& files, int mode,
-                                   const QString& showId, ShowNameCheck nameExists)
+AddEditShowLogic::AddEditShowLogic(MessagePresenter& messages, FileChooser& files, SettingsFiles& settings,
+                                   int mode, const QString& showId, ShowNameCheck nameExists)
     : m_messages(messages),
       m_files(files),
+      m_settings(settings),
       m_mode(mode == EditMode ? EditMode : AddMode),
       m_showId(showId),
       m_nameExists(std::move(nameExists))
@@ -61,7 +61,7 @@ void AddEditShowLogic::load()
     const auto id = showIdOf(m_showId);
     if (!id)
         return;
-    const auto show = ShowStore::ReadShow(*id);
+    const auto show = ShowStore::ReadShow(m_settings, *id);
     if (!show) {
         m_messages.error(nullptr, QStringLiteral("The show could not be read: ") + show.error);
         return;
@@ -104,7 +104,7 @@ bool AddEditShowLogic::nameTaken(const QString& name, QWidget* owner, bool* take
         return true;
     }
     const std::optional<int> except = m_mode == EditMode ? showIdOf(m_showId) : std::nullopt;
-    const auto exists = ShowStore::ShowNameExists(name, except);
+    const auto exists = ShowStore::ShowNameExists(m_settings, name, except);
     if (!exists) {
         m_messages.error(nullptr, QStringLiteral("The show names could not be read: ") + exists.error);
         return false;
@@ -164,9 +164,9 @@ bool AddEditShowLogic::save(QWidget* owner)
         const auto id = showIdOf(m_showId);
         if (!id)
             failure = QStringLiteral("There is no show ") + m_showId;
-        else if (const auto result = ShowStore::UpdateShow(*id, fields); !result)
+        else if (const auto result = ShowStore::UpdateShow(m_settings, *id, fields); !result)
             failure = result.error;
-    } else if (const auto added = ShowStore::AddShow(fields); !added) {
+    } else if (const auto added = ShowStore::AddShow(m_settings, fields); !added) {
         failure = added.error;
     }
     if (!failure.isEmpty()) {
@@ -178,10 +178,11 @@ bool AddEditShowLogic::save(QWidget* owner)
 
 // ---- AddEditShowDialog ------------------------------------------------------
 
-AddEditShowDialog::AddEditShowDialog(QWidget* parent, MessagePresenter& messages, FileChooser& files, int mode,
-                                     const QString& showId, const ShowNameCheck& nameExists)
+AddEditShowDialog::AddEditShowDialog(QWidget* parent, MessagePresenter& messages, FileChooser& files,
+                                     SettingsFiles& settings, int mode, const QString& showId,
+                                     const ShowNameCheck& nameExists)
     : QDialog(parent, FixedDialogFlags),
-      m_logic(messages, files, mode, showId, nameExists)
+      m_logic(messages, files, settings, mode, showId, nameExists)
 {
     setObjectName(QStringLiteral("frmAddEditShow"));
     resize(527, 343);
@@ -280,10 +281,10 @@ void AddEditShowDialog::bitbtnSaveClick()
         accept();
 }
 
-bool RunAddEditShowDialog(QWidget* parent, MessagePresenter& messages, FileChooser& files, int mode,
-                          const QString& showId, const ShowNameCheck& nameExists)
+bool RunAddEditShowDialog(QWidget* parent, MessagePresenter& messages, FileChooser& files, SettingsFiles& settings,
+                          int mode, const QString& showId, const ShowNameCheck& nameExists)
 {
     // Only a save closes the dialog with Accepted.
-    AddEditShowDialog dialog(parent, messages, files, mode, showId, nameExists);
+    AddEditShowDialog dialog(parent, messages, files, settings, mode, showId, nameExists);
     return dialog.exec() == QDialog::Accepted;
 }

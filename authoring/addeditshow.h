@@ -7,6 +7,7 @@
 
 class FileChooser;
 class MessagePresenter;
+struct SettingsFiles;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -20,8 +21,8 @@ using ShowNameCheck = std::function<bool(int mode, const QString& name, const QS
 // Opens the add/edit show dialog modally: mode 1 adds a show, mode 2 edits
 // the show showId; "Open..." asks the file chooser. Returns true when it
 // saved.
-bool RunAddEditShowDialog(QWidget* parent, MessagePresenter& messages, FileChooser& files, int mode,
-                          const QString& showId, const ShowNameCheck& nameExists);
+bool RunAddEditShowDialog(QWidget* parent, MessagePresenter& messages, FileChooser& files, SettingsFiles& settings,
+                          int mode, const QString& showId, const ShowNameCheck& nameExists);
 
 // What the add/edit show dialog does, without widgets: its fields as texts,
 // the media file choice and the save with its checks. The dialog copies its
@@ -30,10 +31,11 @@ class AddEditShowLogic {
 public:
     enum Mode { AddMode = 1, EditMode = 2 };
 
-    // Refusals and failures are shown through the presenter. An empty
-    // check uses the stored shows.
-    AddEditShowLogic(MessagePresenter& messages, FileChooser& files, int mode, const QString& showId,
-                     ShowNameCheck nameExists = {});
+    // Refusals and failures are shown through the presenter. The show's
+    // name and media path are read from and written to Show.ini of the
+    // settings files. An empty check uses the stored shows.
+    AddEditShowLogic(MessagePresenter& messages, FileChooser& files, SettingsFiles& settings, int mode,
+                     const QString& showId, ShowNameCheck nameExists = {});
 
     int mode() const { return m_mode; }
     QString title() const;
@@ -65,6 +67,7 @@ private:
 
     MessagePresenter& m_messages;
     FileChooser& m_files;
+    SettingsFiles& m_settings;
     int m_mode;
     QString m_showId;
     ShowNameCheck m_nameExists;
@@ -75,8 +78,8 @@ private:
 class AddEditShowDialog : public QDialog {
     Q_OBJECT
 public:
-    AddEditShowDialog(QWidget* parent, MessagePresenter& messages, FileChooser& files, int mode,
-                      const QString& showId, const ShowNameCheck& nameExists);
+    AddEditShowDialog(QWidget* parent, MessagePresenter& messages, FileChooser& files, SettingsFiles& settings,
+                      int mode, const QString& showId, const ShowNameCheck& nameExists);
 
     AddEditShowLogic& logic() { return m_logic; }
 

@@ -2,13 +2,14 @@
 
 #include "showstore.h"
 #include "messages.h"
-#include "publicvariable.h"
 
 #include <QSet>
 
-CommandListOperations::CommandListOperations(MessagePresenter& messages, CurrentSource current, Dialogs dialogs,
-                                             QWidget* owner)
-    : m_messages(messages), m_current(std::move(current)), m_dialogs(std::move(dialogs)), m_owner(owner)
+CommandListOperations::CommandListOperations(MessagePresenter& messages, const SettingsFiles& files,
+                                             const LookupLists& lookups, CommandClipboard& clipboard,
+                                             CurrentSource current, Dialogs dialogs, QWidget* owner)
+    : m_messages(messages), m_files(files), m_lookups(lookups), m_clipboard(clipboard), m_current(std::move(current)),
+      m_dialogs(std::move(dialogs)), m_owner(owner)
 {
 }
 
@@ -38,7 +39,8 @@ QList<int> CommandListOperations::checkedCommandIds() const
 QStringList CommandListOperations::rowTexts(int i) const
 {
     const CommandListRow& r = m_rows.at(i);
-    return QStringList{QString::number(r.command.CommandID)} + CommandListCells(r.command, r.delayIsEmpty);
+    return QStringList{QString::number(r.command.CommandID)}
+           + CommandListCells(m_files, m_lookups, r.command, r.delayIsEmpty);
 }
 
 int CommandListOperations::reload()
@@ -128,7 +130,7 @@ bool CommandListOperations::copyChecked()
         m_messages.tell(m_owner, QStringLiteral("Please check the commands that you want to copy!"));
         return false;
     }
-    if (CopyCommandsToClipboard(QSet<int>(ids.begin(), ids.end()), c.list.target) == 0)
+    if (CopyCommandsToClipboard(m_clipboard, QSet<int>(ids.begin(), ids.end()), c.list.target) == 0)
         return false;
     m_copyHighlighted = true;
     notify();
@@ -140,7 +142,7 @@ bool CommandListOperations::paste()
     const Current c = m_current();
     if (!requireShowAndTimePoint(c))
         return false;
-    const QVector<TControlObject> clipboard = mPublicVariable().CommandClipboard;
+    const QVector<TControlObject> clipboard = m_clipboard.commands;
     if (clipboard.isEmpty()) {
         m_messages.tell(m_owner, QStringLiteral("Memory is empty,you need copy the commands first!"));
         return false;

@@ -10,6 +10,8 @@
 #include <functional>
 
 class MessagePresenter;
+struct LookupLists;
+struct SettingsFiles;
 class QWidget;
 
 // The command list of an authoring window and the operations on it: check
@@ -46,8 +48,11 @@ public:
         EditDialog modifyCommands;
     };
 
-    // Refusals, questions and failures go through the presenter.
-    CommandListOperations(MessagePresenter& messages, CurrentSource current, Dialogs dialogs = {},
+    // Refusals, questions and failures go through the presenter; the rows
+    // are described by the language file of the settings files and the
+    // lookup lists. Copy and paste go through the clipboard.
+    CommandListOperations(MessagePresenter& messages, const SettingsFiles& files, const LookupLists& lookups,
+                          CommandClipboard& clipboard, CurrentSource current, Dialogs dialogs = {},
                           QWidget* owner = nullptr);
 
     // ---- The list -------------------------------------------------------
@@ -94,6 +99,9 @@ private:
     void notify();
 
     MessagePresenter& m_messages;
+    const SettingsFiles& m_files;
+    const LookupLists& m_lookups;
+    CommandClipboard& m_clipboard;
     CurrentSource m_current;
     Dialogs m_dialogs;
     QWidget* m_owner = nullptr;
@@ -104,5 +112,7 @@ private:
 };
 
 // The real add commands dialog and command editor (authoring/commanddialogs.cpp),
-// showing their messages through the presenter.
-CommandListOperations::Dialogs DefaultCommandListDialogs(MessagePresenter& messages);
+// showing their messages through the presenter, their texts from the
+// language file of the settings files and their names from the lookup lists.
+CommandListOperations::Dialogs DefaultCommandListDialogs(MessagePresenter& messages, const SettingsFiles& files,
+                                                         const LookupLists& lookups);

@@ -4,7 +4,6 @@
 #include "formlayout.h"
 #include "placedwidgets.h"
 #include "messages.h"
-#include "publicvariable.h"
 #include "textops.h"
 
 #include <QLabel>

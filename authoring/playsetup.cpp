@@ -3,13 +3,13 @@
 #include "commandlist.h"
 #include "commandsequencer.h"
 #include "showstore.h"
-#include "publicvariable.h"
 
-PlaySetup::PlaySetup(CommandSequencer& sequencer, MessagePresenter& messages,
+PlaySetup::PlaySetup(CommandSequencer& sequencer, MessagePresenter& messages, const SettingsFiles& files,
+                     const LookupLists& lookups, CommandClipboard& clipboard,
                      CommandListOperations::Dialogs dialogs, QWidget* owner)
     : m_sequencer(sequencer)
     , m_ops(
-          messages,
+          messages, files, lookups, clipboard,
           [this] {
               return CommandListOperations::Current{{ShowStore::CommandTarget::set(CommandSetCode(m_mode)), {}, {}}};
           },

@@ -14,9 +14,12 @@ class QWidget;
 // command operations, and the on-site preview that sends the whole list.
 class PlaySetup {
 public:
-    // The command list's refusals and questions go through the presenter.
-    PlaySetup(CommandSequencer& sequencer, MessagePresenter& messages,
-              CommandListOperations::Dialogs dialogs = {}, QWidget* owner = nullptr);
+    // The command list's refusals and questions go through the presenter;
+    // its rows are described by the language file of the settings files and
+    // the lookup lists; copy and paste go through the clipboard.
+    PlaySetup(CommandSequencer& sequencer, MessagePresenter& messages, const SettingsFiles& files,
+              const LookupLists& lookups, CommandClipboard& clipboard, CommandListOperations::Dialogs dialogs = {},
+              QWidget* owner = nullptr);
     ~PlaySetup();
     PlaySetup(const PlaySetup&) = delete;
     PlaySetup& operator=(const PlaySetup&) = delete;

@@ -2,8 +2,10 @@
 
 // Apart from the window itself, so that code using the window with dialogs
 // of its own does not pull in the real command dialogs.
-void PlaySettingsWindow::Execute(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages)
+void PlaySettingsWindow::Execute(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
+                                 const SettingsFiles& files, const LookupLists& lookups, CommandClipboard& clipboard)
 {
-    PlaySettingsWindow window(sequencer, messages, DefaultCommandListDialogs(messages), parent);
+    PlaySettingsWindow window(sequencer, messages, files, lookups, clipboard,
+                              DefaultCommandListDialogs(messages, files, lookups), parent);
     window.exec();
 }

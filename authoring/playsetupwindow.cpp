@@ -28,9 +28,11 @@ Widget* placed(Widget* widget, const char* name, int x, int y, int w, int h)
 } // namespace
 
 PlaySettingsWindow::PlaySettingsWindow(CommandSequencer& sequencer, MessagePresenter& messages,
-                                       CommandListOperations::Dialogs dialogs, QWidget* parent)
+                                       const SettingsFiles& files, const LookupLists& lookups,
+                                       CommandClipboard& clipboard, CommandListOperations::Dialogs dialogs,
+                                       QWidget* parent)
     : QDialog(parent, FixedDialogFlags)
-    , m_logic(sequencer, messages, std::move(dialogs), this)
+    , m_logic(sequencer, messages, files, lookups, clipboard, std::move(dialogs), this)
 {
     buildWindow();
     ApplyFixedFormLayout(this);

@@ -21,12 +21,14 @@ class QTreeWidget;
 class PlaySettingsWindow : public QDialog {
     Q_OBJECT
 public:
-    PlaySettingsWindow(CommandSequencer& sequencer, MessagePresenter& messages,
+    PlaySettingsWindow(CommandSequencer& sequencer, MessagePresenter& messages, const SettingsFiles& files,
+                       const LookupLists& lookups, CommandClipboard& clipboard,
                        CommandListOperations::Dialogs dialogs, QWidget* parent = nullptr);
     ~PlaySettingsWindow() override;
 
     // Opens the window modally over the parent and releases it on close.
-    static void Execute(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages);
+    static void Execute(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
+                        const SettingsFiles& files, const LookupLists& lookups, CommandClipboard& clipboard);
 
     PlaySetup& logic() { return m_logic; }
 

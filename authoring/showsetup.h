@@ -29,6 +29,7 @@ public:
     // The player is taken over (a QtMediaPlayer when null). Previews go out
     // through the sequencer, messages through the presenter.
     ShowSettingsWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
+                       const SettingsFiles& settings, const LookupLists& lookups, CommandClipboard& clipboard,
                        ShowSetupLogic::Dialogs dialogs, MediaPlayer* player = nullptr);
     ~ShowSettingsWindow() override;
 
@@ -87,7 +88,10 @@ private:
 
 // Opens the show settings window modally, sending previews through the
 // sequencer; it and the dialogs it opens show their messages through the
-// presenter, and the show dialog's "Open..." asks the file chooser. True
-// when stored data changed.
+// presenter, and the show dialog's "Open..." asks the file chooser. Show
+// names, media paths and texts are read from and written to the settings
+// files, the names of the commands' lists from the lookup lists; copied
+// commands go into the clipboard. True when stored data changed.
 bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
-                        FileChooser& files);
+                        FileChooser& files, SettingsFiles& settings, const LookupLists& lookups,
+                        CommandClipboard& clipboard);

@@ -3,7 +3,6 @@
 #include "commandsequencer.h"
 #include "mediaplayer.h"
 #include "messages.h"
-#include "publicvariable.h"
 
 #include <cmath>
 
@@ -19,14 +18,16 @@ bool ToId(const QString& text, int* id)
 } // namespace
 
 ShowSetupLogic::ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer, MessagePresenter& messages,
-                               Dialogs dialogs, QWidget* owner)
+                               const SettingsFiles& settings, const LookupLists& lookups,
+                               CommandClipboard& clipboard, Dialogs dialogs, QWidget* owner)
     : m_player(player),
       m_sequencer(sequencer),
       m_messages(messages),
+      m_settings(settings),
       m_dialogs(std::move(dialogs)),
       m_owner(owner),
       m_commands(
-          messages,
+          messages, settings, lookups, clipboard,
           [this] {
               using Missing = CommandListOperations::Missing;
               int showId = 0, timePointId = 0;
@@ -83,7 +84,7 @@ void ShowSetupLogic::LoadShowList(bool reselect)
     m_commands.clear();
     const QString remembered = CurShowID;
 
-    const auto read = ShowStore::ReadShows();
+    const auto read = ShowStore::ReadShows(m_settings);
     m_shows = read.value.value_or(QVector<ShowStore::ShowRow>{});
     m_selectedShow = -1;
     if (reselect) {

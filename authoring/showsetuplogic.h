@@ -30,9 +30,13 @@ public:
         CommandListOperations::Dialogs commands;
     };
 
-    // Refusals, questions and failures go through the presenter.
-    ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer, MessagePresenter& messages, Dialogs dialogs,
-                   QWidget* owner = nullptr);
+    // Refusals, questions and failures go through the presenter; the shows'
+    // names and media paths and the command texts come from the settings
+    // files, the names of the commands' lists from the lookup lists; copy
+    // and paste go through the clipboard.
+    ShowSetupLogic(MediaPlayer& player, CommandSequencer& sequencer, MessagePresenter& messages,
+                   const SettingsFiles& settings, const LookupLists& lookups, CommandClipboard& clipboard,
+                   Dialogs dialogs, QWidget* owner = nullptr);
     ~ShowSetupLogic();
 
     // "0:1:15" for 75 seconds: hours, minutes and seconds without leading zeros.
@@ -105,6 +109,7 @@ private:
     MediaPlayer& m_player;
     CommandSequencer& m_sequencer;
     MessagePresenter& m_messages;
+    const SettingsFiles& m_settings;
     Dialogs m_dialogs;
     QWidget* m_owner;
     CommandListOperations m_commands;

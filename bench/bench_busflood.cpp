@@ -30,8 +30,8 @@
 #include "commandsequencer.h"
 #include "fakemediaplayer.h"
 #include "filechooser.h"
+#include "lookups.h"
 #include "messages.h"
-#include "publicvariable.h"
 #include "showrunner.h"
 #include "showswitchtarget.h"
 #include "udpbuslink.h"
@@ -102,9 +102,10 @@ Result run(UdpBusLink& receiver, int total, bool withMonitor, bool withShow)
     const quint64 readBefore = receiver.datagramsRead();
     LogMessagePresenter log; // what the monitor would tell the operator
     QtFileChooser files;
+    const LookupLists lookups; // the monitor names no lookup entries here
     std::unique_ptr<BusMonitorWindow> monitor;
     if (withMonitor) {
-        monitor = std::make_unique<BusMonitorWindow>(receiver, log, files);
+        monitor = std::make_unique<BusMonitorWindow>(receiver, log, files, BenchSettings(), lookups);
         monitor->show();
         // Drawn once before the clock starts: an operator's monitor is
         // already on screen when traffic comes.
@@ -137,7 +138,7 @@ Result run(UdpBusLink& receiver, int total, bool withMonitor, bool withShow)
         sends.append({device, clock.nsecsElapsed() / 1e6});
         SendCommand(receiver, subnet, device, kind, first, second, third);
     });
-    ShowRunner runner(BenchShows(), player, sequencer);
+    ShowRunner runner(BenchShows(), player, sequencer, BenchSettings());
     QTimer showTick;
     showTick.setInterval(100);
     const auto wallMsAt = [](int second) { return second * 1000.0 / MediaSpeed; };
@@ -372,9 +373,10 @@ SustainedResult runSustained(UdpBusLink& receiver, AckListener& listener, int ra
     SustainedResult r;
     LogMessagePresenter log; // what the monitor would tell the operator
     QtFileChooser files;
+    const LookupLists lookups; // the monitor names no lookup entries here
     std::unique_ptr<BusMonitorWindow> monitor;
     if (withMonitor) {
-        monitor = std::make_unique<BusMonitorWindow>(receiver, log, files);
+        monitor = std::make_unique<BusMonitorWindow>(receiver, log, files, BenchSettings(), lookups);
         monitor->show();
         QTimer::singleShot(300, qApp, &QCoreApplication::quit);
         QCoreApplication::exec();
@@ -394,7 +396,7 @@ SustainedResult runSustained(UdpBusLink& receiver, AckListener& listener, int ra
             fired[device] = true;
         SendCommand(receiver, subnet, device, kind, first, second, third);
     });
-    ShowRunner runner(BenchShows(), player, sequencer);
+    ShowRunner runner(BenchShows(), player, sequencer, BenchSettings());
 
     QElapsedTimer clock;
     clock.start();

@@ -20,7 +20,6 @@
 #include "commandcodec.h"
 #include "commandsequencer.h"
 #include "mediaplayer.h"
-#include "publicvariable.h"
 #include "qtmediaplayer.h"
 #include "showrunner.h"
 #include "wavfile.h"
@@ -55,7 +54,7 @@ struct Lane {
               fired.append({int(first), (player.currentPosition() - first) * 1000.0 / rate, *segment});
               SendCommand(BenchBusLink(), subnet, device, kind, first, second, third);
           }),
-          runner(BenchShows(), player, sequencer)
+          runner(BenchShows(), player, sequencer, BenchSettings())
     {
         FiringSettings s;
         s.mode = mode;

@@ -21,7 +21,6 @@
 #include "commandsequencer.h"
 #include "database.h"
 #include "mediaplayer.h"
-#include "publicvariable.h"
 #include "rawsql.h"
 #include "settingsfiles.h"
 #include "showlist.h"
@@ -92,11 +91,11 @@ void benchShowList(const QString& folder)
     QVector<double> ours, bare;
     int rows = 0;
     for (int round = 0; round < 3; ++round) {
-        ResetPublicVariables();
+        BenchSettings() = SettingsFiles();
         QElapsedTimer t;
         t.start();
-        OpenSettingsFiles();
-        rows = ReloadShowList(BenchShows()).rows.size();
+        OpenSettingsFiles(BenchSettings());
+        rows = ReloadShowList(BenchSettings(), BenchShows()).rows.size();
         ours.append(msSince(t));
 
         t.start();
@@ -235,7 +234,7 @@ void benchFiring(double speed)
         sends.append({device, msSince(player.clock())});
         SendCommand(BenchBusLink(), subnet, device, kind, first, second, third);
     });
-    ShowRunner runner(BenchShows(), player, sequencer);
+    ShowRunner runner(BenchShows(), player, sequencer, BenchSettings());
     QTimer tick;
     tick.setInterval(100);
     QObject::connect(&tick, &QTimer::timeout, [&] { runner.tick(); });

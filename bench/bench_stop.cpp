@@ -73,7 +73,7 @@ Outcome run(FiringSettings::Mode mode, bool withTimePoints, int seconds)
         }
     });
     ClockPlayer player(1.0);
-    ShowRunner runner(BenchShows(), player, sequencer);
+    ShowRunner runner(BenchShows(), player, sequencer, BenchSettings());
     FiringSettings settings;
     settings.mode = mode;
     runner.setFiringSettings(settings);

@@ -4,7 +4,7 @@
 // the show the playback figures fire.
 
 #include "mediaplayer.h"
-#include "publicvariable.h"
+#include "settingsfiles.h"
 #include "showmodel.h"
 #include "udpbuslink.h"
 
@@ -35,6 +35,14 @@ inline LoadedShows& BenchShows()
 {
     static LoadedShows shows;
     return shows;
+}
+
+// The settings files a benchmark's runner and monitor read (none open until
+// a benchmark opens them).
+inline SettingsFiles& BenchSettings()
+{
+    static SettingsFiles files;
+    return files;
 }
 
 // The benchmark's own way onto the (loopback) bus.

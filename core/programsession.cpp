@@ -8,7 +8,6 @@
 #include "lookups.h"
 #include "mediaplayer.h"
 #include "messages.h"
-#include "publicvariable.h"
 #include "settingsfiles.h"
 #include "showrunner.h"
 #include "textops.h"
@@ -32,7 +31,7 @@ ProgramSession::ProgramSession(Dependencies deps, QObject* parent)
         sender = [link = m_link.get()](quint8 subnet, quint8 device, quint8 kind, quint16 first, quint16 second,
                                        quint16 third) { SendCommand(*link, subnet, device, kind, first, second, third); };
     m_sequencer = std::make_unique<CommandSequencer>(std::move(sender), std::move(deps.pacingTimer));
-    m_runner = std::make_unique<ShowRunner>(m_shows, m_player, *m_sequencer);
+    m_runner = std::make_unique<ShowRunner>(m_shows, m_player, *m_sequencer, m_files);
 
     m_showTimer.setObjectName(QStringLiteral("timerRunShow"));
     m_showTimer.setInterval(100);
@@ -69,17 +68,17 @@ bool ProgramSession::start()
     QString failure;
     if (!OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb")), &failure))
         m_messages->error(nullptr, failure);
-    for (const QString& unread : OpenSettingsFiles(m_beforeSettingsReplace))
+    for (const QString& unread : OpenSettingsFiles(m_files, m_beforeSettingsReplace))
         m_messages->error(nullptr, unread);
     reloadShowList();
 
     // Only the switch-status and security-mode tables end this step when
     // they cannot be read; the other loaders fail quietly.
-    if (LoadUniversalSwitchStatuses()) {
-        LoadCommandTypes();
-        LoadSecurityAlarmTypes();
-        if (LoadSecurityModes())
-            LoadCurtainStatuses();
+    if (LoadUniversalSwitchStatuses(m_lookups)) {
+        LoadCommandTypes(m_lookups, m_files);
+        LoadSecurityAlarmTypes(m_lookups);
+        if (LoadSecurityModes(m_lookups))
+            LoadCurtainStatuses(m_lookups);
     }
 
     applySettings();
@@ -96,10 +95,9 @@ bool ProgramSession::start()
 
 void ProgramSession::applySettings()
 {
-    auto& pv = mPublicVariable();
-    if (!pv.SystemIni)
+    if (!m_files.SystemIni)
         return;
-    const SystemSettings s = ReadSystemSettings(*pv.SystemIni);
+    const SystemSettings s = ReadSystemSettings(*m_files.SystemIni);
     BusIdentity identity;
     identity.subnet = s.subnetId;
     identity.device = s.deviceId;
@@ -117,11 +115,12 @@ void ProgramSession::applySettings()
             m_player.setVolume(s.volume);
         }
     }
-    m_runner->setFiringSettings(ReadFiringSettings(*pv.SystemIni));
+    m_runner->setFiringSettings(ReadFiringSettings(*m_files.SystemIni));
     // A subnet or device value that is not a number ends the reading before
     // the address; the address is still the operator's choice, and taking it
     // as empty would overwrite it with the host's first address.
-    chooseLocalAddress(s.complete ? s.configuredIp : pv.SystemIni->read(QStringLiteral("ip"), QStringLiteral("ip")));
+    chooseLocalAddress(s.complete ? s.configuredIp
+                                  : m_files.SystemIni->read(QStringLiteral("ip"), QStringLiteral("ip")));
 }
 
 void ProgramSession::chooseLocalAddress(const QString& configuredIp)
@@ -129,7 +128,7 @@ void ProgramSession::chooseLocalAddress(const QString& configuredIp)
     const QStringList hosts = m_hostAddresses ? m_hostAddresses() : LocalAddresses();
     bool writeFailed = false;
     BusIdentity identity = m_link->identity();
-    identity.localAddress = ApplyLocalAddress(*mPublicVariable().SystemIni, hosts, configuredIp, &writeFailed);
+    identity.localAddress = ApplyLocalAddress(*m_files.SystemIni, hosts, configuredIp, &writeFailed);
     m_link->setIdentity(identity);
     if (writeFailed)
         reportSettingsNotSaved(QStringLiteral("The address ") + identity.localAddress);
@@ -137,7 +136,7 @@ void ProgramSession::chooseLocalAddress(const QString& configuredIp)
 
 void ProgramSession::reportSettingsNotSaved(const QString& what)
 {
-    const IniFile* ini = mPublicVariable().SystemIni.get();
+    const IniFile* ini = m_files.SystemIni.get();
     const QString text = QStringLiteral("%1 could not be written to %2")
                              .arg(what, ini ? QDir::toNativeSeparators(ini->path()) : QStringLiteral("System.ini"));
     qWarning().noquote() << text;
@@ -151,7 +150,7 @@ void ProgramSession::end()
     m_ended = true;
     m_runner->end();
 
-    if (!WriteMuteAndVolume(m_player.mute(), m_player.volume()))
+    if (!WriteMuteAndVolume(m_files, m_player.mute(), m_player.volume()))
         reportSettingsNotSaved(QStringLiteral("The volume %1%2").arg(m_player.volume())
                                    .arg(m_player.mute() ? QStringLiteral(" (muted)") : QString()));
 
@@ -165,7 +164,7 @@ void ProgramSession::end()
 
 bool ProgramSession::monitorAtStart() const
 {
-    const auto& ini = mPublicVariable().SystemIni;
+    const auto& ini = m_files.SystemIni;
     return ini && ini->read(QStringLiteral("Monitor"), QStringLiteral("OpenAtStart")).trimmed() == QStringLiteral("1");
 }
 
@@ -193,7 +192,7 @@ int ProgramSession::currentShowIndex() const
 
 void ProgramSession::reloadShowList()
 {
-    ShowListReload reload = ::ReloadShowList(m_shows);
+    ShowListReload reload = ::ReloadShowList(m_files, m_shows);
     if (!reload.ok)
         return;
     m_rows = std::move(reload.rows);
@@ -209,7 +208,7 @@ void ProgramSession::showsEdited()
 
 void ProgramSession::reloadFiringSettings()
 {
-    if (const auto& ini = mPublicVariable().SystemIni)
+    if (const auto& ini = m_files.SystemIni)
         m_runner->setFiringSettings(ReadFiringSettings(*ini));
 }
 

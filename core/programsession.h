@@ -3,6 +3,8 @@
 #include "buslink.h"
 #include "commandsequencer.h"
 #include "inifile.h"
+#include "lookups.h"
+#include "settingsfiles.h"
 #include "showlist.h"
 #include "showswitchtarget.h"
 
@@ -96,6 +98,12 @@ public:
     // (System.ini [Monitor] OpenAtStart=1).
     bool monitorAtStart() const;
 
+    // Show.ini, System.ini and the language file, open once start() ran.
+    SettingsFiles& settingsFiles() { return m_files; }
+    const SettingsFiles& settingsFiles() const { return m_files; }
+    // The lookup lists, filled by start().
+    const LookupLists& lookups() const { return m_lookups; }
+
     MediaPlayer& player() const { return m_player; }
     CommandSequencer& sequencer() const { return *m_sequencer; }
     ShowRunner& runner() const { return *m_runner; }
@@ -124,6 +132,8 @@ private:
     std::unique_ptr<MessagePresenter> m_ownMessages;
     MessagePresenter* m_messages = nullptr;
     IniFile::BeforeReplaceHook m_beforeSettingsReplace;
+    SettingsFiles m_files;
+    LookupLists m_lookups;
     std::unique_ptr<CommandSequencer> m_sequencer;
     std::unique_ptr<ShowRunner> m_runner;
     QTimer m_showTimer;

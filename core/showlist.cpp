@@ -4,13 +4,13 @@
 
 #include <QHash>
 
-ShowListReload ReloadShowList(LoadedShows& loaded)
+ShowListReload ReloadShowList(const SettingsFiles& files, LoadedShows& loaded)
 {
     ShowListReload result;
 
     // A Show table that cannot be read at all changes nothing; a read that
     // broke off lists the shows read before it.
-    const auto read = ShowStore::ReadShowList();
+    const auto read = ShowStore::ReadShowList(files);
     if (!read.complete() && read.rows.isEmpty())
         return result;
 

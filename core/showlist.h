@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVector>
 
+struct SettingsFiles;
+
 // One row of the main window's show list.
 struct ShowListRow {
     QString name;   // ShowName from Show.ini
@@ -24,4 +26,4 @@ struct ShowListReload {
 // when it is still in the list, wherever it now stands, and a position taken
 // over by another show starts without any. The current index follows the
 // chosen show to its new position (-1 when the show is gone).
-ShowListReload ReloadShowList(LoadedShows& loaded);
+ShowListReload ReloadShowList(const SettingsFiles& files, LoadedShows& loaded);

@@ -43,8 +43,9 @@ QVector<TControlObject> CommandsDueAt(const TShow& show, qint64 second)
 }
 
 ShowRunner::ShowRunner(LoadedShows& shows, MediaPlayer& player, CommandSequencer& sequencer,
-                       std::unique_ptr<PacingTimer> firingTimer, Clock clock)
-    : m_shows(shows), m_player(player), m_sequencer(sequencer), m_timer(std::move(firingTimer)), m_clock(std::move(clock))
+                       const SettingsFiles& files, std::unique_ptr<PacingTimer> firingTimer, Clock clock)
+    : m_shows(shows), m_files(files), m_player(player), m_sequencer(sequencer), m_timer(std::move(firingTimer)),
+      m_clock(std::move(clock))
 {
     if (!m_timer)
         m_timer = std::make_unique<QtPacingTimer>();
@@ -97,7 +98,7 @@ void ShowRunner::chooseShow(const QString& showIdText)
     if (index >= 0)
         m_shows.currentIndex = index;
 
-    const QString path = ShowUrlOf(showId);
+    const QString path = ShowUrlOf(m_files, showId);
     if (m_player.url() != path) {
         // Nothing of the show that played goes out after the new one starts.
         m_sequencer.dropShowLists();

@@ -50,10 +50,11 @@ public:
     // Milliseconds on a steady clock.
     using Clock = std::function<qint64()>;
 
-    // Without a timer a precise QTimer sets the crossings; without a clock
-    // a steady clock started here measures time. Tests give a manual timer
-    // and its clock.
-    ShowRunner(LoadedShows& shows, MediaPlayer& player, CommandSequencer& sequencer,
+    // A chosen show's media path is read from the Show.ini of the settings
+    // files. Without a timer a precise QTimer sets the crossings; without a
+    // clock a steady clock started here measures time. Tests give a manual
+    // timer and its clock.
+    ShowRunner(LoadedShows& shows, MediaPlayer& player, CommandSequencer& sequencer, const SettingsFiles& files,
                std::unique_ptr<PacingTimer> firingTimer = {}, Clock clock = {});
     ~ShowRunner();
     ShowRunner(const ShowRunner&) = delete;
@@ -97,6 +98,7 @@ private:
     qint64 crossingOf(qint64 secondMS) const { return secondMS - m_settings.offsetMS; }
 
     LoadedShows& m_shows;
+    const SettingsFiles& m_files;
     MediaPlayer& m_player;
     CommandSequencer& m_sequencer;
     std::unique_ptr<PacingTimer> m_timer;

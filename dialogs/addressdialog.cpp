@@ -2,7 +2,6 @@
 
 #include "buslink.h"
 #include "formlayout.h"
-#include "publicvariable.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -99,9 +98,9 @@ void AddressDialog::bitbtnSaveClick()
         accept();
 }
 
-bool AddressDialog::Execute(QWidget* parent, BusLink& link, MessagePresenter& messages)
+bool AddressDialog::Execute(QWidget* parent, BusLink& link, MessagePresenter& messages, SettingsFiles& files)
 {
     // Only a save closes the dialog with Accepted.
-    AddressDialog dialog(parent, AddressSettings(messages, link));
+    AddressDialog dialog(parent, AddressSettings(messages, files, link));
     return dialog.exec() == QDialog::Accepted;
 }

@@ -21,7 +21,7 @@ public:
     // Opens the dialog modally on the program's two ports and releases it
     // when it closes. True when it was saved; saving moves the bus link to
     // the chosen port.
-    static bool Execute(QWidget* parent, BusLink& link, MessagePresenter& messages);
+    static bool Execute(QWidget* parent, BusLink& link, MessagePresenter& messages, SettingsFiles& files);
 
     QLabel* Label1 = nullptr;
     QLineEdit* editSubnetID = nullptr;

@@ -5,13 +5,14 @@
 #include "settingsfiles.h"
 #include "textops.h"
 
-AddressSettings::AddressSettings(MessagePresenter& messages, BusLink& link)
-    : AddressSettings(messages, link, Ports{})
+AddressSettings::AddressSettings(MessagePresenter& messages, SettingsFiles& files, BusLink& link)
+    : AddressSettings(messages, files, link, Ports{})
 {
 }
 
-AddressSettings::AddressSettings(MessagePresenter& messages, BusLink& link, Ports ports)
+AddressSettings::AddressSettings(MessagePresenter& messages, SettingsFiles& files, BusLink& link, Ports ports)
     : m_messages(messages)
+    , m_files(files)
     , m_ports(ports)
     , m_link(link)
 {
@@ -59,11 +60,11 @@ AddressSettings::SaveResult AddressSettings::save(const QString& subnetText, con
             m_messages.tell(owner, portBusyMessage(chosen));
             return SaveResult::PortBusy;
         }
-        WritePort(chosen);
+        WritePort(m_files, chosen);
     }
 
-    WriteSubnetId(subnetText);
-    WriteDeviceId(deviceText);
+    WriteSubnetId(m_files, subnetText);
+    WriteDeviceId(m_files, deviceText);
     BusIdentity own = m_link.identity();
     own.subnet = static_cast<quint8>(subnetText.trimmed().toInt());
     own.device = static_cast<quint8>(deviceText.trimmed().toInt());

@@ -6,6 +6,7 @@
 
 class BusLink;
 class MessagePresenter;
+struct SettingsFiles;
 class QWidget;
 
 // What the address and port dialog does, without its widgets: the values it
@@ -21,9 +22,10 @@ public:
         quint16 orvane = 6000;
     };
     // The values shown and saved are the bus link's: its identity and the
-    // port it holds. Refusals are shown through the presenter.
-    AddressSettings(MessagePresenter& messages, BusLink& link);
-    AddressSettings(MessagePresenter& messages, BusLink& link, Ports ports);
+    // port it holds; a save writes them to System.ini of the settings files.
+    // Refusals are shown through the presenter.
+    AddressSettings(MessagePresenter& messages, SettingsFiles& files, BusLink& link);
+    AddressSettings(MessagePresenter& messages, SettingsFiles& files, BusLink& link, Ports ports);
 
     const Ports& ports() const { return m_ports; }
 
@@ -51,6 +53,7 @@ public:
 
 private:
     MessagePresenter& m_messages;
+    SettingsFiles& m_files;
     Ports m_ports;
     BusLink& m_link;
 };

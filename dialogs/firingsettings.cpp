@@ -3,7 +3,6 @@
 #include "formlayout.h"
 #include "inifile.h"
 #include "messages.h"
-#include "publicvariable.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -31,14 +30,14 @@ bool ParseFiringOffset(MessagePresenter& messages, const QString& text, int* off
     return true;
 }
 
-bool SaveFiringSettings(MessagePresenter& messages, bool precise, const QString& offsetText,
+bool SaveFiringSettings(MessagePresenter& messages, SettingsFiles& files, bool precise, const QString& offsetText,
                         FiringSettings* saved, QWidget* owner)
 {
     FiringSettings s;
     s.mode = precise ? FiringSettings::Precise : FiringSettings::Tick;
     if (!ParseFiringOffset(messages, offsetText, &s.offsetMS, owner))
         return false;
-    if (!WriteFiringSettings(s)) {
+    if (!WriteFiringSettings(files, s)) {
         messages.error(nullptr, QStringLiteral("The firing settings could not be written to Database/System.ini"));
         return false;
     }
@@ -47,10 +46,11 @@ bool SaveFiringSettings(MessagePresenter& messages, bool precise, const QString&
     return true;
 }
 
-FiringSettingsDialog::FiringSettingsDialog(MessagePresenter& messages, QWidget* parent)
+FiringSettingsDialog::FiringSettingsDialog(MessagePresenter& messages, SettingsFiles& files, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_messages(messages)
+      m_messages(messages),
+      m_files(files)
 {
     setObjectName(QStringLiteral("frmFiringSettings"));
     setWindowTitle(QStringLiteral("Firing Settings"));
@@ -83,7 +83,7 @@ FiringSettingsDialog::FiringSettingsDialog(MessagePresenter& messages, QWidget* 
     column->addLayout(offsetRow);
     column->addLayout(buttons);
 
-    const IniFile* ini = mPublicVariable().SystemIni.get();
+    const IniFile* ini = files.SystemIni.get();
     const FiringSettings current = ini ? ReadFiringSettings(*ini) : FiringSettings();
     (current.mode == FiringSettings::Precise ? rdobtnPrecise : rdobtnTick)->setChecked(true);
     editOffset->setText(QString::number(current.offsetMS));
@@ -93,15 +93,15 @@ FiringSettingsDialog::FiringSettingsDialog(MessagePresenter& messages, QWidget* 
     ApplyFormLayout(this);
 }
 
-bool FiringSettingsDialog::Execute(QWidget* parent, MessagePresenter& messages)
+bool FiringSettingsDialog::Execute(QWidget* parent, MessagePresenter& messages, SettingsFiles& files)
 {
-    FiringSettingsDialog dialog(messages, parent);
+    FiringSettingsDialog dialog(messages, files, parent);
     return dialog.exec() == QDialog::Accepted;
 }
 
 void FiringSettingsDialog::bitbtnSaveClick()
 {
-    if (SaveFiringSettings(m_messages, rdobtnPrecise->isChecked(), editOffset->text(), nullptr, this)) {
+    if (SaveFiringSettings(m_messages, m_files, rdobtnPrecise->isChecked(), editOffset->text(), nullptr, this)) {
         accept();
         return;
     }

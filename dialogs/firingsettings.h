@@ -20,7 +20,7 @@ bool ParseFiringOffset(MessagePresenter& messages, const QString& text, int* off
 // Checks the typed offset and writes the mode and offset to System.ini.
 // False, with the operator told why, when the offset is refused or the file
 // cannot be written; nothing is written then.
-bool SaveFiringSettings(MessagePresenter& messages, bool precise, const QString& offsetText,
+bool SaveFiringSettings(MessagePresenter& messages, SettingsFiles& files, bool precise, const QString& offsetText,
                         FiringSettings* saved = nullptr, QWidget* owner = nullptr);
 
 // ---- The dialog -------------------------------------------------------------
@@ -30,10 +30,11 @@ bool SaveFiringSettings(MessagePresenter& messages, bool precise, const QString&
 class FiringSettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit FiringSettingsDialog(MessagePresenter& messages, QWidget* parent = nullptr);
+    // Shows and saves the settings of System.ini of the settings files.
+    FiringSettingsDialog(MessagePresenter& messages, SettingsFiles& files, QWidget* parent = nullptr);
 
     // Opens the dialog modally; true when it was closed with Save.
-    static bool Execute(QWidget* parent, MessagePresenter& messages);
+    static bool Execute(QWidget* parent, MessagePresenter& messages, SettingsFiles& files);
 
     QRadioButton* rdobtnTick = nullptr;
     QRadioButton* rdobtnPrecise = nullptr;
@@ -46,4 +47,5 @@ public:
 
 private:
     MessagePresenter& m_messages;
+    SettingsFiles& m_files;
 };

@@ -79,8 +79,9 @@ int CommandEditorDialog::EditorColumn(GridEditor editor)
     }
 }
 
-CommandEditorDialog::CommandEditorDialog(MessagePresenter& messages, QWidget* parent)
-    : QDialog(parent, FixedDialogFlags), m_model(messages)
+CommandEditorDialog::CommandEditorDialog(MessagePresenter& messages, const SettingsFiles& files,
+                                         const LookupLists& lookups, QWidget* parent)
+    : QDialog(parent, FixedDialogFlags), m_model(messages, files, lookups)
 {
     setObjectName(QStringLiteral("frmSettings_Object_Of_Scene_Setup"));
     setWindowTitle(QStringLiteral("Modify commands"));
@@ -125,7 +126,7 @@ CommandEditorDialog::CommandEditorDialog(MessagePresenter& messages, QWidget* pa
     strgrd->setWordWrap(false);
     QStringList headers;
     for (int c = 0; c < CommandGridColumns; ++c)
-        headers << CommandGridModel::ColumnHeader(c);
+        headers << m_model.ColumnHeader(c);
     strgrd->setHorizontalHeaderLabels(headers);
     strgrd->setColumnWidth(0, 20);
     // Narrow columns show the start of their heading.
@@ -230,7 +231,7 @@ void CommandEditorDialog::createEditors()
 QComboBox* CommandEditorDialog::createList(QWidget* parent, ParameterLookup lookup)
 {
     auto* box = new QComboBox(parent);
-    box->addItems(FactsOf(lookup).names());
+    box->addItems(FactsOf(lookup).names(m_model.lookups()));
     box->setCurrentIndex(-1);
     // Only the list of the model's lookup stands for its list editor.
     connect(box, &QComboBox::currentIndexChanged, this, [this, lookup](int index) {
@@ -428,10 +429,10 @@ void CommandEditorDialog::reject()
         QDialog::reject();
 }
 
-bool RunCommandEditorDialog(QWidget* parent, MessagePresenter& messages, const NamedCommandList& list,
-                            const QList<int>& checkedIds)
+bool RunCommandEditorDialog(QWidget* parent, MessagePresenter& messages, const SettingsFiles& files,
+                            const LookupLists& lookups, const NamedCommandList& list, const QList<int>& checkedIds)
 {
-    CommandEditorDialog window(messages, parent);
+    CommandEditorDialog window(messages, files, lookups, parent);
     window.LoadCheckedCommands(list, checkedIds);
     window.exec();
     return window.model().saved();

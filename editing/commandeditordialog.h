@@ -38,7 +38,8 @@ protected:
 class CommandEditorDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CommandEditorDialog(MessagePresenter& messages, QWidget* parent = nullptr);
+    CommandEditorDialog(MessagePresenter& messages, const SettingsFiles& files, const LookupLists& lookups,
+                        QWidget* parent = nullptr);
 
     // Loads the checked commands (CommandIDs) of the list. No checked
     // command: an empty grid.
@@ -90,5 +91,5 @@ private:
 
 // Opens the window modally over the checked commands of the list; true when
 // it saved.
-bool RunCommandEditorDialog(QWidget* parent, MessagePresenter& messages, const NamedCommandList& list,
-                            const QList<int>& checkedIds);
+bool RunCommandEditorDialog(QWidget* parent, MessagePresenter& messages, const SettingsFiles& files,
+                            const LookupLists& lookups, const NamedCommandList& list, const QList<int>& checkedIds);

@@ -3,7 +3,7 @@
 #include "commandlist.h"
 #include "showstore.h"
 #include "messages.h"
-#include "publicvariable.h"
+#include "lookups.h"
 #include "settingsfiles.h"
 #include "textops.h"
 
@@ -16,15 +16,16 @@ GridWriteResult WriteCommandRows(const ShowStore::CommandTarget& target, const Q
     return {result.ok, result.error};
 }
 
-CommandGridModel::CommandGridModel(MessagePresenter& messages, QObject* parent)
-    : QObject(parent), m_messages(messages)
+CommandGridModel::CommandGridModel(MessagePresenter& messages, const SettingsFiles& files,
+                                   const LookupLists& lookups, QObject* parent)
+    : QObject(parent), m_messages(messages), m_files(files), m_lookups(lookups)
 {
 }
 
-QString CommandGridModel::ColumnHeader(int column)
+QString CommandGridModel::ColumnHeader(int column) const
 {
     // Column 0 is the row's check box and has no heading.
-    return column < 1 ? QString() : GridHeading(column - 1);
+    return column < 1 ? QString() : GridHeading(m_files, column - 1);
 }
 
 double CommandGridModel::ColumnShare(int column)
@@ -77,7 +78,7 @@ int CommandGridModel::LoadCheckedCommands(const NamedCommandList& list, const QL
     }
     QList<QStringList> listRows;
     for (const TControlObject& c : commands)
-        listRows.append(QStringList{QString::number(c.CommandID)} + CommandListCells(c));
+        listRows.append(QStringList{QString::number(c.CommandID)} + CommandListCells(m_files, m_lookups, c));
     LoadRows(list, listRows);
     for (int i = 0; i < m_rows.size(); ++i)
         m_rows[i].storedKind = commands[i].CommandTypeID;
@@ -143,10 +144,10 @@ int CommandGridModel::editorIndex(GridEditor editor) const
 QStringList CommandGridModel::EditorItems(GridEditor editor) const
 {
     if (editor == GridEditor::List)
-        return FactsOf(m_listLookup).names();
+        return FactsOf(m_listLookup).names(m_lookups);
     QStringList names;
     if (editor == GridEditor::Type) {
-        for (const TDefineNote& type : mPublicVariable().CommandTypeList)
+        for (const TDefineNote& type : m_lookups.CommandTypeList)
             names << type.Note;
     }
     return names;
@@ -159,7 +160,7 @@ bool CommandGridModel::IsListEditor(GridEditor editor)
 
 int CommandGridModel::rowKind(int row) const
 {
-    return KindOfTypeName(cell(row, ColType).trimmed());
+    return KindOfTypeName(m_lookups, cell(row, ColType).trimmed());
 }
 
 void CommandGridModel::setCell(int row, int column, const QString& text)
@@ -253,7 +254,7 @@ bool CommandGridModel::SelectCell(int row, int column)
 
     const int kind = rowKind(row);
     const RowEditorFill fill =
-        EditorsForRow(kind, cell(row, ColFirstPara), cell(row, ColSecondPara), cell(row, ColThirdPara));
+        EditorsForRow(m_lookups, kind, cell(row, ColFirstPara), cell(row, ColSecondPara), cell(row, ColThirdPara));
     if (fill.shown.testFlag(ParameterEditor::FirstPara))
         fillEditor(GridEditor::FirstPara, fill.first);
     if (fill.shown.testFlag(ParameterEditor::SecondPara))
@@ -340,7 +341,7 @@ void CommandGridModel::syncRunningTime()
     const QString typeName = editorText(GridEditor::Type).trimmed();
     if (typeName.isEmpty())
         return;
-    const int kind = KindOfTypeName(typeName);
+    const int kind = KindOfTypeName(m_lookups, typeName);
     const QString time = minutes + QLatin1Char(':') + seconds;
     // Only rows of the type shown in the type list take the running time.
     for (int row = 1; row <= rowCount(); ++row) {
@@ -359,7 +360,7 @@ void CommandGridModel::typeChanged()
     const QString typeName = editorText(GridEditor::Type).trimmed();
     if (typeName.isEmpty())
         return;
-    const int kind = KindOfTypeName(typeName);
+    const int kind = KindOfTypeName(m_lookups, typeName);
     showParameterEditors(kind, ShowEditorsForKind(kind));
 
     if (syncChecked(SyncBox::Kind)) {
@@ -381,7 +382,8 @@ void CommandGridModel::DeriveParameters(int kind, int row)
     const int last = row == 0 ? rowCount() : row;
     for (int r = first; r <= last && validRow(r); ++r) {
         const QStringList cells =
-            ::DeriveParameters(kind, cell(r, ColFirstPara), cell(r, ColSecondPara), cell(r, ColThirdPara));
+            ::DeriveParameters(m_files, m_lookups, kind, cell(r, ColFirstPara), cell(r, ColSecondPara),
+                               cell(r, ColThirdPara));
         setCell(r, ColFirstPara, cells[0]);
         setCell(r, ColSecondPara, cells[1]);
         setCell(r, ColThirdPara, cells[2]);
@@ -438,7 +440,7 @@ void CommandGridModel::leaveTextBox(GridEditor e)
             return;
         const int kind = rowKind(row);
         column = first ? ColFirstPara : ColSecondPara;
-        written = first ? FirstParameterText(kind, text) : SecondParameterText(kind, text);
+        written = first ? FirstParameterText(m_files, kind, text) : SecondParameterText(m_files, kind, text);
         break;
     }
     case GridEditor::OrderID:
@@ -472,7 +474,8 @@ void CommandGridModel::leaveList()
         return;
     if (text == CellValue(cell(row, ColSecondPara)))
         return;
-    setCell(row, ColSecondPara, DescribedValue(text, QString::fromLatin1(FactsOf(m_listLookup).descriptionKey)));
+    setCell(row, ColSecondPara,
+            DescribedValue(m_files, text, QString::fromLatin1(FactsOf(m_listLookup).descriptionKey)));
     markRow(row);
 }
 
@@ -490,7 +493,7 @@ void CommandGridModel::leaveTimeBoxes()
         state(GridEditor::Minute).text.trimmed() + QLatin1Char(':') + state(GridEditor::Second).text.trimmed();
     if (time == CellValue(cell(row, ColThirdPara)))
         return;
-    setCell(row, ColThirdPara, RunningTimeText(time));
+    setCell(row, ColThirdPara, RunningTimeText(m_files, time));
     markRow(row);
 }
 
@@ -524,7 +527,7 @@ TControlObject CommandGridModel::rowForSave(int row) const
     if (kind < 0 && m_rows[row - 1].storedKind >= 0)
         kind = m_rows[row - 1].storedKind;
     const StoredParameters p =
-        ConvertForSave(kind, cell(row, ColFirstPara), cell(row, ColSecondPara), cell(row, ColThirdPara));
+        ConvertForSave(m_lookups, kind, cell(row, ColFirstPara), cell(row, ColSecondPara), cell(row, ColThirdPara));
     const auto number = [this, row](int column) { return cell(row, column).trimmed().toInt(); };
     TControlObject c;
     c.CommandID = number(ColCommandID);

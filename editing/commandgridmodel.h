@@ -15,6 +15,8 @@
 #include <functional>
 
 class MessagePresenter;
+struct LookupLists;
+struct SettingsFiles;
 
 // The state of the command editor grid without its widgets: the rows of
 // display texts, which rows were changed, the current row, and the floating
@@ -75,11 +77,16 @@ class CommandGridModel : public QObject {
     Q_OBJECT
 public:
     // Refusals, failed saves and the question on closing go through the
-    // presenter.
-    explicit CommandGridModel(MessagePresenter& messages, QObject* parent = nullptr);
+    // presenter; headings, kind names and parameter descriptions come from
+    // the language file of the settings files, the kinds and the names of a
+    // parameter's list from the lookup lists.
+    CommandGridModel(MessagePresenter& messages, const SettingsFiles& files, const LookupLists& lookups,
+                     QObject* parent = nullptr);
+
+    const LookupLists& lookups() const { return m_lookups; }
 
     // Column headings (language file) and width shares of the data columns.
-    static QString ColumnHeader(int column);
+    QString ColumnHeader(int column) const;
     static double ColumnShare(int column);
     // The object name of an editor (of a lookup's list for List) or check
     // box, and the keyboard order of the window's controls by object name.
@@ -192,6 +199,8 @@ private:
     TControlObject rowForSave(int row) const;
 
     MessagePresenter& m_messages;
+    const SettingsFiles& m_files;
+    const LookupLists& m_lookups;
     ShowStore::CommandTarget m_target = ShowStore::CommandTarget::set(CommandsForPlaySet);
     CommandListCaptions m_captions;
     QVector<Row> m_rows;

@@ -1,6 +1,6 @@
 #include "parameterrules.h"
 
-#include "publicvariable.h"
+#include "lookups.h"
 #include "textops.h"
 
 namespace {
@@ -12,9 +12,9 @@ QString key(const char* k)
     return QString::fromLatin1(k);
 }
 
-QString describedOrBare(const QString& value, const char* k)
+QString describedOrBare(const SettingsFiles& files, const QString& value, const char* k)
 {
-    return *k ? DescribedValue(value, key(k)) : value;
+    return *k ? DescribedValue(files, value, key(k)) : value;
 }
 
 int toNumberOrZero(const QString& text)
@@ -33,9 +33,9 @@ std::pair<QString, QString> splitRunningTime(const QString& thirdCell)
 
 } // namespace
 
-int KindOfTypeName(const QString& text)
+int KindOfTypeName(const LookupLists& lookups, const QString& text)
 {
-    for (const TDefineNote& type : mPublicVariable().CommandTypeList) {
+    for (const TDefineNote& type : lookups.CommandTypeList) {
         if (type.Note == text)
             return type.ID;
     }
@@ -70,7 +70,8 @@ ParameterEditors ShowEditorsForKind(int kind)
     return shown;
 }
 
-RowEditorFill EditorsForRow(int kind, const QString& firstCell, const QString& secondCell, const QString& thirdCell)
+RowEditorFill EditorsForRow(const LookupLists& lookups, int kind, const QString& firstCell, const QString& secondCell,
+                            const QString& thirdCell)
 {
     RowEditorFill fill;
     // A row of kind 3 sends no parameters: nothing to edit until its kind changes.
@@ -92,7 +93,7 @@ RowEditorFill EditorsForRow(int kind, const QString& firstCell, const QString& s
         std::tie(fill.minute, fill.seconds) = splitRunningTime(thirdCell);
     if (f.lookup != ParameterLookup::None) {
         const LookupFacts& list = FactsOf(f.lookup);
-        const QStringList names = list.names();
+        const QStringList names = list.names(lookups);
         fill.listIndex = int(names.indexOf(second));
         if (fill.listIndex < 0 && list.offersFirstEntry && !names.isEmpty())
             fill.listIndex = 0;
@@ -100,7 +101,8 @@ RowEditorFill EditorsForRow(int kind, const QString& firstCell, const QString& s
     return fill;
 }
 
-QStringList DeriveParameters(int kind, const QString& firstCell, const QString& secondCell, const QString& thirdCell)
+QStringList DeriveParameters(const SettingsFiles& files, const LookupLists& lookups, int kind,
+                             const QString& firstCell, const QString& secondCell, const QString& thirdCell)
 {
     const CommandKindFacts& f = KindFacts(kind);
     QString p1 = CellValue(firstCell);
@@ -108,11 +110,11 @@ QStringList DeriveParameters(int kind, const QString& firstCell, const QString& 
     QString p3 = notApplicable;
 
     if (f.firstIsFixed) {
-        p1 = ParameterDescription(key(f.firstKey));
+        p1 = ParameterDescription(files, key(f.firstKey));
     } else {
         if (!IsNumberIn(p1, f.firstMinimum, 255))
             p1 = key(f.firstFallback);
-        p1 = describedOrBare(p1, f.firstKey);
+        p1 = describedOrBare(files, p1, f.firstKey);
     }
 
     if (f.lookup == ParameterLookup::None) {
@@ -122,20 +124,20 @@ QStringList DeriveParameters(int kind, const QString& firstCell, const QString& 
         const LookupFacts& list = FactsOf(f.lookup);
         switch (list.forNewKind) {
         case NameForNewKind::Listed: {
-            const QStringList names = list.names();
+            const QStringList names = list.names(lookups);
             if (!names.contains(p2))
                 p2 = names.value(0);
             break;
         }
         case NameForNewKind::IdZero:
             if (p2.isEmpty() || IsNumber(p2))
-                p2 = list.nameOf(0);
+                p2 = list.nameOf(lookups, 0);
             break;
         case NameForNewKind::Kept:
             break;
         }
     }
-    p2 = describedOrBare(p2, f.secondKey);
+    p2 = describedOrBare(files, p2, f.secondKey);
 
     if (f.runningTime) {
         auto [minutes, seconds] = splitRunningTime(thirdCell);
@@ -143,30 +145,30 @@ QStringList DeriveParameters(int kind, const QString& firstCell, const QString& 
             minutes = QStringLiteral("0");
         if (!IsNumberIn(seconds, 0, 59))
             seconds = QStringLiteral("0");
-        p3 = RunningTimeText(minutes + QLatin1Char(':') + seconds);
+        p3 = RunningTimeText(files, minutes + QLatin1Char(':') + seconds);
     }
     return {p1, p2, p3};
 }
 
-QString FirstParameterText(int kind, const QString& value)
+QString FirstParameterText(const SettingsFiles& files, int kind, const QString& value)
 {
     const CommandKindFacts& f = KindFacts(kind);
-    return f.firstIsFixed ? value : describedOrBare(value, f.firstKey);
+    return f.firstIsFixed ? value : describedOrBare(files, value, f.firstKey);
 }
 
-QString SecondParameterText(int kind, const QString& value)
+QString SecondParameterText(const SettingsFiles& files, int kind, const QString& value)
 {
     const CommandKindFacts& f = KindFacts(kind);
-    return f.lookup != ParameterLookup::None ? value : describedOrBare(value, f.secondKey);
+    return f.lookup != ParameterLookup::None ? value : describedOrBare(files, value, f.secondKey);
 }
 
-QString RunningTimeText(const QString& minutesSeconds)
+QString RunningTimeText(const SettingsFiles& files, const QString& minutesSeconds)
 {
-    return DescribedValue(minutesSeconds, key(RunningTimeKey));
+    return DescribedValue(files, minutesSeconds, key(RunningTimeKey));
 }
 
-StoredParameters ConvertForSave(int kind, const QString& firstCell, const QString& secondCell,
-                                const QString& thirdCell)
+StoredParameters ConvertForSave(const LookupLists& lookups, int kind, const QString& firstCell,
+                                const QString& secondCell, const QString& thirdCell)
 {
     const CommandKindFacts& f = KindFacts(kind);
     StoredParameters out;
@@ -177,7 +179,7 @@ StoredParameters ConvertForSave(int kind, const QString& firstCell, const QStrin
         out.second = toNumberOrZero(second);
     } else {
         const LookupFacts& list = FactsOf(f.lookup);
-        out.second = list.valueOf(second);
+        out.second = list.valueOf(lookups, second);
         if (out.second == -1)
             out.second = list.unknownValue;
     }

@@ -10,7 +10,9 @@
 // kind: which editors show them, what a value must be, what a parameter
 // falls back to when a row is given another kind, which description a value
 // carries and how the display texts turn back into stored numbers. The
-// per-kind facts themselves are the shared table of commandkinds.h.
+// per-kind facts themselves are the shared table of commandkinds.h, the
+// descriptions the texts of the language file among the settings files, the
+// names those of the lookup lists.
 //
 // A cell holds a display text; its value part is the text before the first
 // "(", trimmed.
@@ -25,9 +27,9 @@ enum class ParameterEditor : unsigned {
 Q_DECLARE_FLAGS(ParameterEditors, ParameterEditor)
 Q_DECLARE_OPERATORS_FOR_FLAGS(ParameterEditors)
 
-// The ID of the first command type whose display name equals the text
-// exactly (case and blanks count); -1 when none does.
-int KindOfTypeName(const QString& text);
+// The ID of the first command type of the lookup lists whose display name
+// equals the text exactly (case and blanks count); -1 when none does.
+int KindOfTypeName(const LookupLists& lookups, const QString& text);
 
 // The value part of a cell.
 QString CellValue(const QString& cell);
@@ -49,16 +51,18 @@ struct RowEditorFill {
     QString seconds;
     int listIndex = -1;  // the shown list's selection, -1 for none
 };
-RowEditorFill EditorsForRow(int kind, const QString& firstCell, const QString& secondCell, const QString& thirdCell);
+RowEditorFill EditorsForRow(const LookupLists& lookups, int kind, const QString& firstCell, const QString& secondCell,
+                            const QString& thirdCell);
 
 // The three parameter cells a row gets when it is given the kind.
-QStringList DeriveParameters(int kind, const QString& firstCell, const QString& secondCell, const QString& thirdCell);
+QStringList DeriveParameters(const SettingsFiles& files, const LookupLists& lookups, int kind,
+                             const QString& firstCell, const QString& secondCell, const QString& thirdCell);
 
 // The cell texts written when the first or second box is left with a value,
 // and when the time boxes are left.
-QString FirstParameterText(int kind, const QString& value);
-QString SecondParameterText(int kind, const QString& value);
-QString RunningTimeText(const QString& minutesSeconds);
+QString FirstParameterText(const SettingsFiles& files, int kind, const QString& value);
+QString SecondParameterText(const SettingsFiles& files, int kind, const QString& value);
+QString RunningTimeText(const SettingsFiles& files, const QString& minutesSeconds);
 
 // The stored numbers of a row's parameter cells.
 struct StoredParameters {
@@ -66,5 +70,5 @@ struct StoredParameters {
     int second = 0;
     int third = 0;
 };
-StoredParameters ConvertForSave(int kind, const QString& firstCell, const QString& secondCell,
-                                const QString& thirdCell);
+StoredParameters ConvertForSave(const LookupLists& lookups, int kind, const QString& firstCell,
+                                const QString& secondCell, const QString& thirdCell);

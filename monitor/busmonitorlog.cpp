@@ -27,7 +27,7 @@ QString hex16(quint16 value)
     return QStringLiteral("0x") + QString::number(value, 16).toUpper().rightJustified(4, QLatin1Char('0'));
 }
 
-QString kindText(const BusDatagramFacts& f)
+QString kindText(const SettingsFiles& files, const BusDatagramFacts& f)
 {
     switch (f.check) {
     case BusFrameCheck::TooShort:
@@ -41,11 +41,11 @@ QString kindText(const BusDatagramFacts& f)
         return QStringLiteral("Universal switch acknowledgement");
     if (!f.command)
         return QString();
-    const QString name = ControlTypeName(f.command->kind);
+    const QString name = ControlTypeName(files, f.command->kind);
     return name.isEmpty() ? QStringLiteral("Kind %1").arg(f.command->kind) : name;
 }
 
-QString parameterText(const BusMonitorEntry& e)
+QString parameterText(const SettingsFiles& files, const LookupLists& lookups, const BusMonitorEntry& e)
 {
     const BusDatagramFacts& f = e.facts();
     const auto* payload = reinterpret_cast<const quint8*>(e.bytes.constData()) + f.payloadOffset;
@@ -59,7 +59,7 @@ QString parameterText(const BusMonitorEntry& e)
     c.FirstParameter = f.command->first;
     c.SecondParameter = f.command->second;
     c.ThirdParameter = f.command->third;
-    const QStringList cells = CommandListCells(c);
+    const QStringList cells = CommandListCells(files, lookups, c);
     QStringList shown{cells.value(5), cells.value(6)};
     if (KindFacts(c.CommandTypeID).runningTime)
         shown << cells.value(7);
@@ -168,8 +168,8 @@ const BusDatagramFacts& BusMonitorEntry::facts() const
     return *m_facts;
 }
 
-BusMonitorLog::BusMonitorLog(int capacity, QObject* parent)
-    : QAbstractTableModel(parent), m_capacity(std::max(1, capacity))
+BusMonitorLog::BusMonitorLog(const SettingsFiles& files, const LookupLists& lookups, int capacity, QObject* parent)
+    : QAbstractTableModel(parent), m_files(files), m_lookups(lookups), m_capacity(std::max(1, capacity))
 {
     m_ring.resize(size_t(m_capacity));
     m_stagedBytes.reserve(StagingBytes);
@@ -299,7 +299,7 @@ int BusMonitorLog::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QString BusMonitorLog::cellText(const BusMonitorEntry& e, int column)
+QString BusMonitorLog::cellText(const BusMonitorEntry& e, int column) const
 {
     switch (column) {
     case Time:
@@ -322,9 +322,9 @@ QString BusMonitorLog::cellText(const BusMonitorEntry& e, int column)
     case Operation:
         return f.hasHead ? hex16(f.head.operationCode) : QString();
     case Kind:
-        return kindText(f);
+        return kindText(m_files, f);
     case Parameters:
-        return parameterText(e);
+        return parameterText(m_files, m_lookups, e);
     case Frame:
         return frameText(f);
     case Crc:

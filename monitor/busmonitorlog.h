@@ -13,6 +13,9 @@
 #include <optional>
 #include <vector>
 
+struct LookupLists;
+struct SettingsFiles;
+
 // The bus monitor's record of datagrams, without widgets: what one datagram
 // says, a bounded log of the latest ones as a table model, a filter over it
 // and the CSV export.
@@ -81,7 +84,10 @@ public:
     // The cell as exported: the time with its date, the rest as shown.
     static constexpr int ExportRole = Qt::UserRole + 2;
 
-    explicit BusMonitorLog(int capacity = DefaultCapacity, QObject* parent = nullptr);
+    // Kind names and parameter descriptions come from the language file of
+    // the settings files, parameter names from the lookup lists.
+    BusMonitorLog(const SettingsFiles& files, const LookupLists& lookups, int capacity = DefaultCapacity,
+                  QObject* parent = nullptr);
 
     void busDatagram(BusDirection direction, const quint8* bytes, int count, int size, quint32 peer,
                      quint16 port) override;
@@ -116,7 +122,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     // The text of a cell, as shown (Time without the date).
-    static QString cellText(const BusMonitorEntry& entry, int column);
+    QString cellText(const BusMonitorEntry& entry, int column) const;
 
 Q_SIGNALS:
     // After every flush and clear.
@@ -134,6 +140,8 @@ private:
         int count;
     };
 
+    const SettingsFiles& m_files;
+    const LookupLists& m_lookups;
     int m_capacity;
     std::vector<BusMonitorEntry> m_ring;
     int m_head = 0;

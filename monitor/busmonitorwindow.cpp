@@ -37,9 +37,11 @@ QString hexDump(const BusMonitorEntry& e)
 
 } // namespace
 
-BusMonitorWindow::BusMonitorWindow(BusLink& link, MessagePresenter& messages, FileChooser& files, QWidget* parent,
+BusMonitorWindow::BusMonitorWindow(BusLink& link, MessagePresenter& messages, FileChooser& chooser,
+                                   const SettingsFiles& settings, const LookupLists& lookups, QWidget* parent,
                                    int capacity)
-    : QWidget(parent, Qt::Window), m_link(&link), m_messages(messages), m_files(files), m_log(capacity),
+    : QWidget(parent, Qt::Window), m_link(&link), m_messages(messages), m_files(chooser),
+      m_log(settings, lookups, capacity),
       m_filter(m_log)
 {
     setObjectName(QStringLiteral("frmBusMonitor"));

@@ -23,8 +23,11 @@ class BusMonitorWindow : public QWidget {
     Q_OBJECT
 public:
     // Watches the link's datagrams while it is open; the export asks the
-    // chooser where to write and tells a failure through the presenter.
-    BusMonitorWindow(BusLink& link, MessagePresenter& messages, FileChooser& files, QWidget* parent = nullptr,
+    // chooser where to write and tells a failure through the presenter;
+    // kinds and parameters are described by the language file of the
+    // settings files and the lookup lists.
+    BusMonitorWindow(BusLink& link, MessagePresenter& messages, FileChooser& chooser, const SettingsFiles& settings,
+                     const LookupLists& lookups, QWidget* parent = nullptr,
                      int capacity = BusMonitorLog::DefaultCapacity);
     ~BusMonitorWindow() override;
 

@@ -1,27 +1,26 @@
 #include "commandkinds.h"
 
 #include "lookups.h"
-#include "publicvariable.h"
 #include "settingsfiles.h"
 
 namespace {
 
-// The Notes of one of mPublicVariable()'s lookup lists, in list order.
-template <auto List> QStringList notesOf()
+// The Notes of one of the lookup lists, in list order.
+template <auto List> QStringList notesOf(const LookupLists& lists)
 {
     QStringList out;
-    for (const auto& entry : mPublicVariable().*List)
+    for (const auto& entry : lists.*List)
         out << entry.Note;
     return out;
 }
 
 constexpr LookupFacts lookupTable[] = {
-    {.names = [] { return QStringList(); },
-     .nameOf = [](int) { return QString(); },
-     .valueOf = [](const QString&) { return -1; }},
+    {.names = [](const LookupLists&) { return QStringList(); },
+     .nameOf = [](const LookupLists&, int) { return QString(); },
+     .valueOf = [](const LookupLists&, const QString&) { return -1; }},
     {.lookup = ParameterLookup::UniversalSwitchStatus,
      .descriptionKey = "00005",
-     .names = notesOf<&PublicVariables::UniversalSwitchStatusList>,
+     .names = notesOf<&LookupLists::UniversalSwitchStatusList>,
      .nameOf = UniversalSwitchStatusNoteById,
      .valueOf = UniversalSwitchStatusIdByNote,
      .unknownValue = 0,
@@ -30,7 +29,7 @@ constexpr LookupFacts lookupTable[] = {
      .editorName = "cboSwitchStatus"},
     {.lookup = ParameterLookup::CurtainStatus,
      .descriptionKey = "00005",
-     .names = notesOf<&PublicVariables::CurtainStatusList>,
+     .names = notesOf<&LookupLists::CurtainStatusList>,
      .nameOf = CurtainStatusNoteById,
      .valueOf = CurtainStatusIdByNote,
      .unknownValue = 0,
@@ -39,7 +38,7 @@ constexpr LookupFacts lookupTable[] = {
      .editorName = "cboCurtainStatus"},
     {.lookup = ParameterLookup::SecurityAlarmType,
      .descriptionKey = "00011",
-     .names = notesOf<&PublicVariables::SecurityAlarmTypeList>,
+     .names = notesOf<&LookupLists::SecurityAlarmTypeList>,
      .nameOf = SecurityAlarmNoteByValue,
      .valueOf = SecurityAlarmValueByNote,
      .unknownValue = -1,
@@ -48,7 +47,7 @@ constexpr LookupFacts lookupTable[] = {
      .editorName = "cboAlarmType"},
     {.lookup = ParameterLookup::SecurityMode,
      .descriptionKey = "00012",
-     .names = notesOf<&PublicVariables::SecurityModeList>,
+     .names = notesOf<&LookupLists::SecurityModeList>,
      .nameOf = SecurityModeNoteById,
      .valueOf = SecurityModeIdByNote,
      .unknownValue = -1,
@@ -137,14 +136,14 @@ const CommandKindFacts& KindFacts(int kind)
     return table[kind];
 }
 
-QString ParameterDescription(const QString& key)
+QString ParameterDescription(const SettingsFiles& files, const QString& key)
 {
-    return ParameterLabel(key);
+    return ParameterLabel(files, key);
 }
 
-QString DescribedValue(const QString& value, const QString& key)
+QString DescribedValue(const SettingsFiles& files, const QString& value, const QString& key)
 {
-    return value + QLatin1Char('(') + ParameterDescription(key) + QLatin1Char(')');
+    return value + QLatin1Char('(') + ParameterDescription(files, key) + QLatin1Char(')');
 }
 
 QString MinutesSeconds(int seconds)

@@ -3,6 +3,9 @@
 #include <QString>
 #include <QStringList>
 
+struct LookupLists;
+struct SettingsFiles;
+
 #include <span>
 
 // What each command kind (CommandTypeID) keeps in its three parameters and
@@ -36,10 +39,10 @@ struct LookupFacts {
     const char* descriptionKey = "";
     // The names in list order, the name of a stored value and the value
     // stored for a name (the first entry that matches exactly; empty text
-    // and -1 when none does).
-    QStringList (*names)() = nullptr;
-    QString (*nameOf)(int stored) = nullptr;
-    int (*valueOf)(const QString& name) = nullptr;
+    // and -1 when none does), read from the given lookup lists.
+    QStringList (*names)(const LookupLists& lists) = nullptr;
+    QString (*nameOf)(const LookupLists& lists, int stored) = nullptr;
+    int (*valueOf)(const LookupLists& lists, const QString& name) = nullptr;
     // The value stored for a name that no entry bears.
     int unknownValue = -1;
     // Command editor: whether its list shows the first entry for a name it
@@ -82,9 +85,9 @@ constexpr const char* RunningTimeKey = "00008";
 constexpr int FixedFirstParameter = 255;
 
 // The text of a description key, empty when the language file lacks it.
-QString ParameterDescription(const QString& key);
+QString ParameterDescription(const SettingsFiles& files, const QString& key);
 // value + "(" + description + ")".
-QString DescribedValue(const QString& value, const QString& key);
+QString DescribedValue(const SettingsFiles& files, const QString& value, const QString& key);
 
 // A running time in seconds as minutes ":" seconds, without leading zeros.
 QString MinutesSeconds(int seconds);

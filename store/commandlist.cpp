@@ -1,7 +1,6 @@
 #include "commandlist.h"
 
 #include "commandkinds.h"
-#include "publicvariable.h"
 #include "settingsfiles.h"
 
 CommandListCaptions CaptionsOf(const NamedCommandList& list)
@@ -19,20 +18,22 @@ CommandListCaptions CaptionsOf(const NamedCommandList& list)
     }
 }
 
-QStringList CommandListCells(const TControlObject& c, bool delayIsEmpty)
+QStringList CommandListCells(const SettingsFiles& files, const LookupLists& lookups, const TControlObject& c,
+                             bool delayIsEmpty)
 {
     const CommandKindFacts& kind = KindFacts(c.CommandTypeID);
     const QString na = QStringLiteral("N/A");
-    const auto described = [](const QString& value, const char* key) {
-        return *key ? DescribedValue(value, QString::fromLatin1(key)) : value;
+    const auto described = [&files](const QString& value, const char* key) {
+        return *key ? DescribedValue(files, value, QString::fromLatin1(key)) : value;
     };
-    const QString p1 = kind.firstIsFixed ? ParameterDescription(QString::fromLatin1(kind.firstKey))
+    const QString p1 = kind.firstIsFixed ? ParameterDescription(files, QString::fromLatin1(kind.firstKey))
                                          : described(QString::number(c.FirstParameter), kind.firstKey);
-    const QString second = kind.lookup != ParameterLookup::None ? FactsOf(kind.lookup).nameOf(c.SecondParameter)
-                                                                 : QString::number(c.SecondParameter);
+    const QString second = kind.lookup != ParameterLookup::None
+                               ? FactsOf(kind.lookup).nameOf(lookups, c.SecondParameter)
+                               : QString::number(c.SecondParameter);
     const QString p2 = described(second, kind.secondKey);
     const QString p3 = kind.runningTime ? described(MinutesSeconds(c.ThirdParameter), RunningTimeKey) : na;
-    const QString kindName = ControlTypeName(c.CommandTypeID, QStringLiteral("3"));
+    const QString kindName = ControlTypeName(files, c.CommandTypeID, QStringLiteral("3"));
     return {QString::number(c.SequenceNo),
             c.Remark,
             QString::number(c.SubnetID),
@@ -53,7 +54,8 @@ QVector<TControlObject> CommandsOf(const QVector<CommandListRow>& rows)
     return commands;
 }
 
-int CopyCommandsToClipboard(const QSet<int>& commandIds, const ShowStore::CommandTarget& list)
+int CopyCommandsToClipboard(CommandClipboard& clipboard, const QSet<int>& commandIds,
+                            const ShowStore::CommandTarget& list)
 {
     if (commandIds.isEmpty())
         return 0;
@@ -69,6 +71,6 @@ int CopyCommandsToClipboard(const QSet<int>& commandIds, const ShowStore::Comman
     }
     if (copied.isEmpty())
         return 0;
-    mPublicVariable().CommandClipboard = copied;
+    clipboard.commands = copied;
     return copied.size();
 }

@@ -1,6 +1,5 @@
 #include "lookups.h"
 
-#include "publicvariable.h"
 #include "settingsfiles.h"
 #include "statements.h"
 
@@ -78,27 +77,27 @@ QString normalize(const List& list, const QString& note)
 
 } // namespace
 
-bool LoadUniversalSwitchStatuses()
+bool LoadUniversalSwitchStatuses(LookupLists& lists)
 {
-    return loadNotes("Define_Universal_Switch_Status", mPublicVariable().UniversalSwitchStatusList, false);
+    return loadNotes("Define_Universal_Switch_Status", lists.UniversalSwitchStatusList, false);
 }
 
-bool LoadCommandTypes()
+bool LoadCommandTypes(LookupLists& lists, const SettingsFiles& files)
 {
     QVector<TDefineNote> rows;
     const LookupRead read = readLookup(
         "Define_Command_Type",
-        [](const QSqlQuery& q) {
+        [&files](const QSqlQuery& q) {
             const int id = FieldInt(q, QStringLiteral("ID"));
-            return TDefineNote{id, ControlTypeName(id)};
+            return TDefineNote{id, ControlTypeName(files, id)};
         },
         &rows);
     if (!rows.isEmpty())
-        mPublicVariable().CommandTypeList = rows;
+        lists.CommandTypeList = rows;
     return read == LookupRead::Whole;
 }
 
-bool LoadSecurityAlarmTypes()
+bool LoadSecurityAlarmTypes(LookupLists& lists)
 {
     QVector<TSecurityAlarmType> rows;
     const LookupRead read = readLookup(
@@ -110,85 +109,85 @@ bool LoadSecurityAlarmTypes()
         &rows);
     if (read == LookupRead::None)
         return false;
-    mPublicVariable().SecurityAlarmTypeList = rows;
+    lists.SecurityAlarmTypeList = rows;
     return read == LookupRead::Whole;
 }
 
-bool LoadSecurityModes()
+bool LoadSecurityModes(LookupLists& lists)
 {
-    return loadNotes("Define_Security_Mode", mPublicVariable().SecurityModeList, true);
+    return loadNotes("Define_Security_Mode", lists.SecurityModeList, true);
 }
 
-bool LoadCurtainStatuses()
+bool LoadCurtainStatuses(LookupLists& lists)
 {
-    return loadNotes("Define_Curtain_Status", mPublicVariable().CurtainStatusList, false);
+    return loadNotes("Define_Curtain_Status", lists.CurtainStatusList, false);
 }
 
-int UniversalSwitchStatusIdByNote(const QString& note)
+int UniversalSwitchStatusIdByNote(const LookupLists& lists, const QString& note)
 {
-    return idByNote(mPublicVariable().UniversalSwitchStatusList, note);
+    return idByNote(lists.UniversalSwitchStatusList, note);
 }
 
-QString UniversalSwitchStatusNoteById(int id)
+QString UniversalSwitchStatusNoteById(const LookupLists& lists, int id)
 {
-    return noteById(mPublicVariable().UniversalSwitchStatusList, id);
+    return noteById(lists.UniversalSwitchStatusList, id);
 }
 
-QString NormalizeUniversalSwitchStatusNote(const QString& note)
+QString NormalizeUniversalSwitchStatusNote(const LookupLists& lists, const QString& note)
 {
-    return normalize(mPublicVariable().UniversalSwitchStatusList, note);
+    return normalize(lists.UniversalSwitchStatusList, note);
 }
 
-int CurtainStatusIdByNote(const QString& note)
+int CurtainStatusIdByNote(const LookupLists& lists, const QString& note)
 {
-    return idByNote(mPublicVariable().CurtainStatusList, note);
+    return idByNote(lists.CurtainStatusList, note);
 }
 
-QString CurtainStatusNoteById(int id)
+QString CurtainStatusNoteById(const LookupLists& lists, int id)
 {
-    return noteById(mPublicVariable().CurtainStatusList, id);
+    return noteById(lists.CurtainStatusList, id);
 }
 
-QString NormalizeCurtainStatusNote(const QString& note)
+QString NormalizeCurtainStatusNote(const LookupLists& lists, const QString& note)
 {
-    return normalize(mPublicVariable().CurtainStatusList, note);
+    return normalize(lists.CurtainStatusList, note);
 }
 
-int SecurityModeIdByNote(const QString& note)
+int SecurityModeIdByNote(const LookupLists& lists, const QString& note)
 {
-    return idByNote(mPublicVariable().SecurityModeList, note);
+    return idByNote(lists.SecurityModeList, note);
 }
 
-QString SecurityModeNoteById(int id)
+QString SecurityModeNoteById(const LookupLists& lists, int id)
 {
-    return noteById(mPublicVariable().SecurityModeList, id);
+    return noteById(lists.SecurityModeList, id);
 }
 
-QString NormalizeSecurityModeNote(const QString& note)
+QString NormalizeSecurityModeNote(const LookupLists& lists, const QString& note)
 {
-    return normalize(mPublicVariable().SecurityModeList, note);
+    return normalize(lists.SecurityModeList, note);
 }
 
-int SecurityAlarmValueByNote(const QString& note)
+int SecurityAlarmValueByNote(const LookupLists& lists, const QString& note)
 {
-    const auto& list = mPublicVariable().SecurityAlarmTypeList;
+    const auto& list = lists.SecurityAlarmTypeList;
     auto it = findBy(list, [&](const TSecurityAlarmType& a) { return a.Note == note; });
     return it == list.cend() ? -1 : it->Value;
 }
 
-QString SecurityAlarmNoteByValue(int value)
+QString SecurityAlarmNoteByValue(const LookupLists& lists, int value)
 {
-    const auto& list = mPublicVariable().SecurityAlarmTypeList;
+    const auto& list = lists.SecurityAlarmTypeList;
     auto it = findBy(list, [&](const TSecurityAlarmType& a) { return a.Value == value; });
     return it == list.cend() ? QString() : it->Note;
 }
 
-QString NormalizeSecurityAlarmNote(const QString& note)
+QString NormalizeSecurityAlarmNote(const LookupLists& lists, const QString& note)
 {
-    return normalize(mPublicVariable().SecurityAlarmTypeList, note);
+    return normalize(lists.SecurityAlarmTypeList, note);
 }
 
-QString CommandTypeNameById(int id)
+QString CommandTypeNameById(const LookupLists& lists, int id)
 {
-    return noteById(mPublicVariable().CommandTypeList, id);
+    return noteById(lists.CommandTypeList, id);
 }

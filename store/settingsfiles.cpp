@@ -1,7 +1,6 @@
 #include "settingsfiles.h"
 
 #include "inifile.h"
-#include "publicvariable.h"
 #include "textops.h"
 
 #include <QDir>
@@ -12,11 +11,6 @@
 #include <memory>
 
 namespace {
-
-IniFile* systemIni()
-{
-    return mPublicVariable().SystemIni.get();
-}
 
 QString readFrom(const IniFile* ini, const QString& section, const QString& key,
                  const QString& defaultValue = QString())
@@ -59,9 +53,13 @@ bool ParseSettingsInteger(const QString& text, qint32* value)
     return true;
 }
 
-QStringList OpenSettingsFiles(const IniFile::BeforeReplaceHook& beforeReplace)
+SettingsFiles::SettingsFiles() = default;
+SettingsFiles::~SettingsFiles() = default;
+SettingsFiles::SettingsFiles(SettingsFiles&&) noexcept = default;
+SettingsFiles& SettingsFiles::operator=(SettingsFiles&&) noexcept = default;
+
+QStringList OpenSettingsFiles(SettingsFiles& pv, const IniFile::BeforeReplaceHook& beforeReplace)
 {
-    auto& pv = mPublicVariable();
     pv.ShowIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Database/Show.ini")), beforeReplace);
     pv.SystemIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Database/System.ini")), beforeReplace);
     pv.LanguageIni = std::make_unique<IniFile>(ProgramPath(QStringLiteral("Language/English.ini")), beforeReplace);
@@ -139,27 +137,27 @@ QString ApplyLocalAddress(IniFile& ini, const QStringList& hostAddresses, const 
     return choice.localAddress;
 }
 
-bool WriteMuteAndVolume(bool mute, int volume)
+bool WriteMuteAndVolume(SettingsFiles& files, bool mute, int volume)
 {
-    IniFile* ini = systemIni();
+    IniFile* ini = files.SystemIni.get();
     return ini
         && ini->write("IP", {{"MUTE", mute ? QStringLiteral("1") : QStringLiteral("0")},
                              {"VOL", QString::number(volume)}});
 }
 
-bool WritePort(quint16 port)
+bool WritePort(SettingsFiles& files, quint16 port)
 {
-    return writeTo(systemIni(), "Port", "Port", QString::number(port));
+    return writeTo(files.SystemIni.get(), "Port", "Port", QString::number(port));
 }
 
-bool WriteSubnetId(const QString& subnetId)
+bool WriteSubnetId(SettingsFiles& files, const QString& subnetId)
 {
-    return writeTo(systemIni(), "SubnetID", "SubnetID", subnetId);
+    return writeTo(files.SystemIni.get(), "SubnetID", "SubnetID", subnetId);
 }
 
-bool WriteDeviceId(const QString& deviceId)
+bool WriteDeviceId(SettingsFiles& files, const QString& deviceId)
 {
-    return writeTo(systemIni(), "DeviceID", "DeviceID", deviceId);
+    return writeTo(files.SystemIni.get(), "DeviceID", "DeviceID", deviceId);
 }
 
 FiringSettings ReadFiringSettings(const IniFile& ini)
@@ -177,9 +175,9 @@ FiringSettings ReadFiringSettings(const IniFile& ini)
     return s;
 }
 
-bool WriteFiringSettings(const FiringSettings& s)
+bool WriteFiringSettings(SettingsFiles& files, const FiringSettings& s)
 {
-    IniFile* ini = systemIni();
+    IniFile* ini = files.SystemIni.get();
     if (!ini || s.offsetMS < FiringSettings::MinOffsetMS || s.offsetMS > FiringSettings::MaxOffsetMS)
         return false;
     return ini->write(QStringLiteral("Firing"),
@@ -188,47 +186,48 @@ bool WriteFiringSettings(const FiringSettings& s)
                        {QStringLiteral("OffsetMS"), QString::number(s.offsetMS)}});
 }
 
-QString ShowNameOf(int showId)
+QString ShowNameOf(const SettingsFiles& files, int showId)
 {
-    return readFrom(mPublicVariable().ShowIni.get(), QString::number(showId), "ShowName");
+    return readFrom(files.ShowIni.get(), QString::number(showId), "ShowName");
 }
 
-QString ShowUrlOf(int showId)
+QString ShowUrlOf(const SettingsFiles& files, int showId)
 {
-    return readFrom(mPublicVariable().ShowIni.get(), QString::number(showId), "URL");
+    return readFrom(files.ShowIni.get(), QString::number(showId), "URL");
 }
 
-bool WriteShowEntry(int showId, const QString& name, const QString& url)
+bool WriteShowEntry(SettingsFiles& files, int showId, const QString& name, const QString& url)
 {
-    IniFile* ini = mPublicVariable().ShowIni.get();
+    IniFile* ini = files.ShowIni.get();
     return ini && ini->write(QString::number(showId), {{"ShowName", name}, {"URL", url}});
 }
 
-QString LanguageText(const QString& section, const QString& key, const QString& defaultValue)
+QString LanguageText(const SettingsFiles& files, const QString& section, const QString& key,
+                     const QString& defaultValue)
 {
-    return readFrom(mPublicVariable().LanguageIni.get(), section, key, defaultValue);
+    return readFrom(files.LanguageIni.get(), section, key, defaultValue);
 }
 
-QString ControlTypeName(int controlTypeId, const QString& defaultText)
+QString ControlTypeName(const SettingsFiles& files, int controlTypeId, const QString& defaultText)
 {
-    return LanguageText(QStringLiteral("ControlType"), QString::number(controlTypeId), defaultText);
+    return LanguageText(files, QStringLiteral("ControlType"), QString::number(controlTypeId), defaultText);
 }
 
-QString ParameterLabel(int number)
+QString ParameterLabel(const SettingsFiles& files, int number)
 {
-    return ParameterLabel(QStringLiteral("%1").arg(number, 5, 10, QLatin1Char('0')));
+    return ParameterLabel(files, QStringLiteral("%1").arg(number, 5, 10, QLatin1Char('0')));
 }
 
-QString ParameterLabel(const QString& key)
+QString ParameterLabel(const SettingsFiles& files, const QString& key)
 {
-    return LanguageText(QStringLiteral("ParameterOfControlType"), key);
+    return LanguageText(files, QStringLiteral("ParameterOfControlType"), key);
 }
 
-QString GridHeading(int column)
+QString GridHeading(const SettingsFiles& files, int column)
 {
     static const std::array<const char*, 10> keys{"00023", "00024", "00025", "00026", "00027",
                                                   "00028", "00029", "00030", "00031", "00035"};
     if (column < 0 || column >= static_cast<int>(keys.size()))
         return QString();
-    return LanguageText(QStringLiteral("Public"), QString::fromLatin1(keys[column]));
+    return LanguageText(files, QStringLiteral("Public"), QString::fromLatin1(keys[column]));
 }

@@ -5,10 +5,25 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 // The three settings files beside the program: Database/Show.ini (show names
 // and media paths), Database/System.ini (own bus address, port, generation,
-// player state) and Language/English.ini (display texts). They are opened
-// once at start-up into mPublicVariable() and stay open.
+// player state) and Language/English.ini (display texts). The program
+// session opens them once at start-up and keeps them open; what reads or
+// writes them is handed the session's SettingsFiles.
+struct SettingsFiles {
+    SettingsFiles();
+    ~SettingsFiles();
+    SettingsFiles(SettingsFiles&&) noexcept;
+    SettingsFiles& operator=(SettingsFiles&&) noexcept;
+
+    // Null until opened: a file that is not open reads as its defaults and
+    // refuses writes.
+    std::unique_ptr<IniFile> ShowIni;
+    std::unique_ptr<IniFile> SystemIni;
+    std::unique_ptr<IniFile> LanguageIni;
+};
 
 // Opens Show.ini, System.ini and English.ini, in that order, into
 // ShowIni, SystemIni and LanguageIni, each with the given hook before it
@@ -16,7 +31,7 @@
 // cannot be read reads as empty and refuses writes. Returns, in the same
 // order, why each file that could not be read was refused (with its path),
 // for the caller to show.
-QStringList OpenSettingsFiles(const IniFile::BeforeReplaceHook& beforeReplace = {});
+QStringList OpenSettingsFiles(SettingsFiles& files, const IniFile::BeforeReplaceHook& beforeReplace = {});
 
 // ---- System.ini ----------------------------------------------------------
 
@@ -57,10 +72,10 @@ QString ApplyLocalAddress(IniFile& systemIni, const QStringList& hostAddresses, 
 
 // Writers into the open System.ini; false when it is not open or the write
 // failed.
-bool WriteMuteAndVolume(bool mute, int volume);
-bool WritePort(quint16 port);
-bool WriteSubnetId(const QString& subnetId);
-bool WriteDeviceId(const QString& deviceId);
+bool WriteMuteAndVolume(SettingsFiles& files, bool mute, int volume);
+bool WritePort(SettingsFiles& files, quint16 port);
+bool WriteSubnetId(SettingsFiles& files, const QString& subnetId);
+bool WriteDeviceId(SettingsFiles& files, const QString& deviceId);
 
 // [Firing] of System.ini: how time points fire. A file without the section
 // fires on the 100 ms tick with no offset.
@@ -83,32 +98,33 @@ struct FiringSettings {
 FiringSettings ReadFiringSettings(const IniFile& systemIni);
 // Writes both keys in one write; false when System.ini is not open, the
 // offset is out of range or the write failed.
-bool WriteFiringSettings(const FiringSettings& settings);
+bool WriteFiringSettings(SettingsFiles& files, const FiringSettings& settings);
 
 // ---- Show.ini -------------------------------------------------------------
 
-QString ShowNameOf(int showId);
-QString ShowUrlOf(int showId);
+QString ShowNameOf(const SettingsFiles& files, int showId);
+QString ShowUrlOf(const SettingsFiles& files, int showId);
 // Writes the show's name and media path together; false (and nothing
 // written) when either holds a line break or the file cannot be written.
-bool WriteShowEntry(int showId, const QString& name, const QString& url);
+bool WriteShowEntry(SettingsFiles& files, int showId, const QString& name, const QString& url);
 
 // ---- English.ini ----------------------------------------------------------
 // Every display text of the language file is read through LanguageText.
 
 // A text of the language file; the default when the file is not open or
 // lacks the key.
-QString LanguageText(const QString& section, const QString& key, const QString& defaultValue = QString());
+QString LanguageText(const SettingsFiles& files, const QString& section, const QString& key,
+                     const QString& defaultValue = QString());
 
 // Display name of a command kind, or the default when the file has none.
-QString ControlTypeName(int controlTypeId, const QString& defaultText = QString());
+QString ControlTypeName(const SettingsFiles& files, int controlTypeId, const QString& defaultText = QString());
 // Label of a command parameter: keys "00001" to "00012" of
 // [ParameterOfControlType]. The number form is formatted to five digits.
-QString ParameterLabel(int number);
-QString ParameterLabel(const QString& key);
+QString ParameterLabel(const SettingsFiles& files, int number);
+QString ParameterLabel(const SettingsFiles& files, const QString& key);
 // Heading of command editor grid column 0..9 (keys "00023".."00031",
 // "00035" of [Public]); empty for any other column.
-QString GridHeading(int column);
+QString GridHeading(const SettingsFiles& files, int column);
 
 // Plain integer conversion as the settings files use it: optional sign and
 // decimal digits, within 32 bits. Blanks around the text are allowed.

@@ -286,16 +286,22 @@ Outcome<QVector<int>> insertBatch(const CommandTarget& target, int count, MakeSt
     return Outcome<QVector<int>>::success(ids);
 }
 
-ShowRow showRowOf(const QSqlQuery& row)
+ShowRow showRowOf(const SettingsFiles& files, const QSqlQuery& row)
 {
     ShowRow show;
     show.ShowID = FieldInt(row, QStringLiteral("ShowID"));
     show.SequenceNo = FieldInt(row, QStringLiteral("SequenceNo"));
     show.ActivedUniversalSwitch = FieldInt(row, QStringLiteral("ActivedUniversalSwitch"));
     show.UniversalSwitchID = FieldInt(row, QStringLiteral("UniversalSwitchID"));
-    show.Name = ShowNameOf(show.ShowID);
-    show.URL = ShowUrlOf(show.ShowID);
+    show.Name = ShowNameOf(files, show.ShowID);
+    show.URL = ShowUrlOf(files, show.ShowID);
     return show;
+}
+
+// Show rows, with their names and media paths from Show.ini.
+auto showRows(const SettingsFiles& files)
+{
+    return [&files](const QSqlQuery& row) { return showRowOf(files, row); };
 }
 
 TTimePoint timePointOf(const QSqlQuery& row)
@@ -368,9 +374,10 @@ int storedSwitchId(const ShowFields& fields)
 // Writes the show's Show.ini entry once its row is committed. When the file
 // refuses it, the statements take the committed change back, so that a
 // failure leaves both as they were.
-EditResult writeShowEntryOrTakeBack(int showId, const ShowFields& fields, const QVector<Statement>& takeBack)
+EditResult writeShowEntryOrTakeBack(SettingsFiles& files, int showId, const ShowFields& fields,
+                                    const QVector<Statement>& takeBack)
 {
-    if (WriteShowEntry(showId, fields.Name, fields.URL))
+    if (WriteShowEntry(files, showId, fields.Name, fields.URL))
         return EditResult::success();
     const EditResult undone = takeBack.isEmpty() ? EditResult::success() : runInTransaction(takeBack);
     if (undone)
@@ -383,19 +390,19 @@ EditResult writeShowEntryOrTakeBack(int showId, const ShowFields& fields, const 
 
 // ---- Shows ----------------------------------------------------------------
 
-Outcome<QVector<ShowRow>> ReadShows()
+Outcome<QVector<ShowRow>> ReadShows(const SettingsFiles& files)
 {
-    return whole(ReadShowList());
+    return whole(ReadShowList(files));
 }
 
-RowsRead<ShowRow> ReadShowList()
+RowsRead<ShowRow> ReadShowList(const SettingsFiles& files)
 {
-    return readRows<ShowRow>(selectShows(), byName(showRowOf));
+    return readRows<ShowRow>(selectShows(), byName(showRows(files)));
 }
 
-Outcome<std::optional<ShowRow>> ReadShow(int showId)
+Outcome<std::optional<ShowRow>> ReadShow(const SettingsFiles& files, int showId)
 {
-    return readFirst<ShowRow>(selectShow(showId), showRowOf);
+    return readFirst<ShowRow>(selectShow(showId), showRows(files));
 }
 
 IdResult NextShowSequenceNo()
@@ -408,9 +415,9 @@ IdResult NextShowId()
     return nextId(maxShowId());
 }
 
-Outcome<bool> ShowNameExists(const QString& name, std::optional<int> exceptShowId)
+Outcome<bool> ShowNameExists(const SettingsFiles& files, const QString& name, std::optional<int> exceptShowId)
 {
-    const auto shows = ReadShows();
+    const auto shows = ReadShows(files);
     if (!shows)
         return Outcome<bool>::failure(shows.error);
     for (const ShowRow& show : *shows) {
@@ -424,7 +431,7 @@ Outcome<bool> ShowNameExists(const QString& name, std::optional<int> exceptShowI
 // file refuses the entry, the committed change is taken back, so a failure
 // leaves both files as they were. (Writing the file first would leave an
 // entry behind for a row that a refused commit, or a kill, never kept.)
-IdResult AddShow(const ShowFields& fields)
+IdResult AddShow(SettingsFiles& files, const ShowFields& fields)
 {
     int showId = 0;
     {
@@ -445,18 +452,18 @@ IdResult AddShow(const ShowFields& fields)
         if (!tx.commit())
             return IdResult::failure(tx.failureText());
     }
-    const EditResult written = writeShowEntryOrTakeBack(showId, fields, deleteShow(showId));
+    const EditResult written = writeShowEntryOrTakeBack(files, showId, fields, deleteShow(showId));
     return written ? IdResult::success(showId) : IdResult::failure(written.error);
 }
 
-EditResult UpdateShow(int showId, const ShowFields& fields)
+EditResult UpdateShow(SettingsFiles& files, int showId, const ShowFields& fields)
 {
     std::optional<ShowRow> before;
     {
         DbTransaction tx;
         if (!tx.isActive())
             return EditResult::failure(tx.failureText());
-        const auto read = readFirst<ShowRow>(selectShow(showId), showRowOf);
+        const auto read = readFirst<ShowRow>(selectShow(showId), showRows(files));
         if (!read)
             return EditResult::failure(read.error);
         before = *read;
@@ -471,7 +478,7 @@ EditResult UpdateShow(int showId, const ShowFields& fields)
             return EditResult::failure(tx.failureText());
     }
     // Without a row there was nothing to change, and nothing to take back.
-    return writeShowEntryOrTakeBack(showId, fields,
+    return writeShowEntryOrTakeBack(files, showId, fields,
                                     before ? QVector<Statement>{updateShow(showId, before->SequenceNo,
                                                                             before->ActivedUniversalSwitch,
                                                                             before->UniversalSwitchID)}

@@ -8,6 +8,8 @@
 #include <optional>
 #include <utility>
 
+struct SettingsFiles;
+
 // The editing operations of the authoring windows: shows, time points, the
 // commands of a time point and the play, pause and stop sets. They work on
 // the open show database without any widget, so a window only gathers its
@@ -81,11 +83,11 @@ struct ShowFields {
 };
 
 // Every show, in SequenceNo order.
-Outcome<QVector<ShowRow>> ReadShows();
+Outcome<QVector<ShowRow>> ReadShows(const SettingsFiles& files);
 // The same shows, as far as they could be read.
-RowsRead<ShowRow> ReadShowList();
+RowsRead<ShowRow> ReadShowList(const SettingsFiles& files);
 // One show, or an empty optional when there is no such row.
-Outcome<std::optional<ShowRow>> ReadShow(int showId);
+Outcome<std::optional<ShowRow>> ReadShow(const SettingsFiles& files, int showId);
 // The sequence number offered to a new show: Max(SequenceNo)+1, 1 for none.
 IdResult NextShowSequenceNo();
 // The ShowID a new show gets: Max(ShowID)+1, 1 for none.
@@ -93,14 +95,15 @@ IdResult NextShowId();
 // Whether a listed show other than exceptShowId already has this name
 // (compared exactly, letter case counting). Without exceptShowId any show
 // counts.
-Outcome<bool> ShowNameExists(const QString& name, std::optional<int> exceptShowId = std::nullopt);
+Outcome<bool> ShowNameExists(const SettingsFiles& files, const QString& name,
+                            std::optional<int> exceptShowId = std::nullopt);
 // Inserts the show row and writes its name and path into Show.ini, both or
 // neither: the file is written only once the row is committed, and a file
 // that refuses the entry takes the row out again. Returns the new ShowID.
-IdResult AddShow(const ShowFields& fields);
+IdResult AddShow(SettingsFiles& files, const ShowFields& fields);
 // Updates the show row and its Show.ini entry, both or neither, in the same
 // order: a refused entry puts the row's earlier values back.
-EditResult UpdateShow(int showId, const ShowFields& fields);
+EditResult UpdateShow(SettingsFiles& files, int showId, const ShowFields& fields);
 // Deletes the show's commands, its time points and its row, all or none.
 // Its Show.ini section stays; a later show with the same ShowID overwrites it.
 EditResult DeleteShow(int showId);

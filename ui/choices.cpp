@@ -1,7 +1,7 @@
 #include "choices.h"
 
+#include "lookups.h"
 #include "messages.h"
-#include "publicvariable.h"
 
 #include <QComboBox>
 
@@ -19,24 +19,24 @@ void fillChoices(const List& list, QComboBox* choices)
 
 } // namespace
 
-void FillUniversalSwitchStatusChoices(QComboBox* choices)
+void FillUniversalSwitchStatusChoices(const LookupLists& lookups, QComboBox* choices)
 {
-    fillChoices(mPublicVariable().UniversalSwitchStatusList, choices);
+    fillChoices(lookups.UniversalSwitchStatusList, choices);
 }
 
-void FillCurtainStatusChoices(QComboBox* choices)
+void FillCurtainStatusChoices(const LookupLists& lookups, QComboBox* choices)
 {
-    fillChoices(mPublicVariable().CurtainStatusList, choices);
+    fillChoices(lookups.CurtainStatusList, choices);
 }
 
-void FillSecurityModeChoices(QComboBox* choices)
+void FillSecurityModeChoices(const LookupLists& lookups, QComboBox* choices)
 {
-    fillChoices(mPublicVariable().SecurityModeList, choices);
+    fillChoices(lookups.SecurityModeList, choices);
 }
 
-void FillSecurityAlarmChoices(QComboBox* choices)
+void FillSecurityAlarmChoices(const LookupLists& lookups, QComboBox* choices)
 {
-    fillChoices(mPublicVariable().SecurityAlarmTypeList, choices);
+    fillChoices(lookups.SecurityAlarmTypeList, choices);
 }
 
 int GetItemIndexIncboCtrl(const QComboBox* choices, const QString& text, MessagePresenter& messages)

@@ -4,14 +4,15 @@
 
 class MessagePresenter;
 class QComboBox;
+struct LookupLists;
 
-// Choice lists on combo boxes over the lookup lists of lookups.h. Each fill
+// Choice lists on combo boxes over the given lookup lists (lookups.h). Each fill
 // clears the choices and adds every Note in list order; a null box is left
 // alone.
-void FillUniversalSwitchStatusChoices(QComboBox* choices);
-void FillCurtainStatusChoices(QComboBox* choices);
-void FillSecurityModeChoices(QComboBox* choices);
-void FillSecurityAlarmChoices(QComboBox* choices);
+void FillUniversalSwitchStatusChoices(const LookupLists& lookups, QComboBox* choices);
+void FillCurtainStatusChoices(const LookupLists& lookups, QComboBox* choices);
+void FillSecurityModeChoices(const LookupLists& lookups, QComboBox* choices);
+void FillSecurityAlarmChoices(const LookupLists& lookups, QComboBox* choices);
 
 // Index of the first item whose trimmed text equals the text exactly, or -1.
 // Without a box the error is shown.

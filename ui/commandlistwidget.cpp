@@ -2,7 +2,8 @@
 
 #include <QTreeWidget>
 
-int FillCommandList(QTreeWidget* list, const ShowStore::CommandTarget& commands)
+int FillCommandList(QTreeWidget* list, const SettingsFiles& files, const LookupLists& lookups,
+                    const ShowStore::CommandTarget& commands)
 {
     if (!list)
         return 0;
@@ -19,7 +20,7 @@ int FillCommandList(QTreeWidget* list, const ShowStore::CommandTarget& commands)
     items.reserve(rows.size());
     for (const CommandListRow& row : rows) {
         QStringList texts{QString::number(row.command.CommandID)};
-        texts += CommandListCells(row.command, row.delayIsEmpty);
+        texts += CommandListCells(files, lookups, row.command, row.delayIsEmpty);
         auto* item = new QTreeWidgetItem(texts);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, initial);
@@ -41,7 +42,8 @@ int CountCheckedItems(const QTreeWidget* list)
     return checked;
 }
 
-int CopyCheckedCommands(const QTreeWidget* list, const ShowStore::CommandTarget& commands)
+int CopyCheckedCommands(const QTreeWidget* list, CommandClipboard& clipboard,
+                        const ShowStore::CommandTarget& commands)
 {
     if (!list)
         return 0;
@@ -53,5 +55,5 @@ int CopyCheckedCommands(const QTreeWidget* list, const ShowStore::CommandTarget&
         if (item->checkState(0) == Qt::Checked && numeric)
             checkedIds.insert(id);
     }
-    return CopyCommandsToClipboard(checkedIds, commands);
+    return CopyCommandsToClipboard(clipboard, checkedIds, commands);
 }

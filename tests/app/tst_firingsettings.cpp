@@ -1,7 +1,7 @@
 #include "firingsettings.h"
 #include "inifile.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
+#include "settingsfiles.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,6 +13,8 @@
 class TestFiringSettings : public QObject {
     Q_OBJECT
 
+    SettingsFiles settings;
+
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<ScriptedMessages> messages;
 
@@ -23,20 +25,20 @@ class TestFiringSettings : public QObject {
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(body);
         f.close();
-        mPublicVariable().SystemIni = std::make_unique<IniFile>(iniPath());
+        settings.SystemIni = std::make_unique<IniFile>(iniPath());
     }
 
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
+        settings = SettingsFiles();
         dir = std::make_unique<QTemporaryDir>();
         messages = std::make_unique<ScriptedMessages>();
     }
     void cleanup()
     {
         messages.reset();
-        ResetPublicVariables();
+        settings = SettingsFiles();
         dir.reset();
     }
 
@@ -63,7 +65,7 @@ private Q_SLOTS:
         QFETCH(int, mode);
         QFETCH(int, offset);
         writeIni(body);
-        const FiringSettings s = ReadFiringSettings(*mPublicVariable().SystemIni);
+        const FiringSettings s = ReadFiringSettings(*settings.SystemIni);
         QCOMPARE(int(s.mode), mode);
         QCOMPARE(s.offsetMS, offset);
     }
@@ -85,7 +87,7 @@ private Q_SLOTS:
         QFETCH(bool, saved);
         writeIni("[Firing]\nMode=tick\nOffsetMS=40\n");
         FiringSettings written;
-        QCOMPARE(SaveFiringSettings(*messages, true, typed, &written), saved);
+        QCOMPARE(SaveFiringSettings(*messages, settings, true, typed, &written), saved);
         const FiringSettings stored = ReadFiringSettings(IniFile(iniPath()));
         if (saved) {
             QVERIFY(messages->shown.isEmpty());
@@ -102,7 +104,7 @@ private Q_SLOTS:
     void dialogShowsAndSaves()
     {
         writeIni("[Firing]\nMode=precise\nOffsetMS=250\n");
-        FiringSettingsDialog dialog(*messages);
+        FiringSettingsDialog dialog(*messages, settings);
         QVERIFY(dialog.rdobtnPrecise->isChecked());
         QCOMPARE(dialog.editOffset->text(), QStringLiteral("250"));
 

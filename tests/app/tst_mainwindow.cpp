@@ -9,7 +9,6 @@
 #include "manualpacingtimer.h"
 #include "programfolder.h"
 #include "programsession.h"
-#include "publicvariable.h"
 #include "rawsql.h"
 #include "scriptedmessages.h"
 #include "showrunner.h"
@@ -174,7 +173,6 @@ private:
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         m_folder = std::make_unique<TestProgramFolder>();
         QVERIFY(m_folder->isValid());
         m_messages = std::make_unique<ScriptedMessages>();
@@ -196,7 +194,6 @@ private Q_SLOTS:
         CloseDatabase();
         m_messages.reset();
         m_folder.reset();
-        ResetPublicVariables();
     }
 
     void windowStructure()
@@ -232,8 +229,8 @@ private Q_SLOTS:
         QCOMPARE(w.runner().firingSettings(), precise);
 
         // Saved in the dialog: the runner fires the new way at once.
-        m_menus.onFiringSettings = [] {
-            WriteFiringSettings({FiringSettings::Tick, -50});
+        m_menus.onFiringSettings = [this] {
+            WriteFiringSettings(m_session->settingsFiles(), {FiringSettings::Tick, -50});
             return OpenedWindowResult{false, true};
         };
         w.FiringSettingsClick();
@@ -241,8 +238,8 @@ private Q_SLOTS:
         QCOMPARE(systemIni(QStringLiteral("firing"), QStringLiteral("offsetms")), QStringLiteral("-50"));
 
         // Cancelled: nothing changes.
-        m_menus.onFiringSettings = [] {
-            WriteFiringSettings({FiringSettings::Precise, 0});
+        m_menus.onFiringSettings = [this] {
+            WriteFiringSettings(m_session->settingsFiles(), {FiringSettings::Precise, 0});
             return OpenedWindowResult{};
         };
         w.FiringSettingsClick();
@@ -541,7 +538,7 @@ private Q_SLOTS:
         AddressSettings::Ports ports{15000, 6000};
         m_link->setPortsTakenElsewhere({6000});
         m_menus.onAddress = [&] {
-            AddressSettings settings(*m_messages, *m_link, ports);
+            AddressSettings settings(*m_messages, m_session->settingsFiles(), *m_link, ports);
             return settings.save(QStringLiteral("4"), QStringLiteral("5"), true) == AddressSettings::SaveResult::Saved;
         };
 

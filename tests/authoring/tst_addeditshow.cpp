@@ -2,7 +2,6 @@
 #include "database.h"
 #include "showstore.h"
 #include "inifile.h"
-#include "publicvariable.h"
 #include "scriptedfilechooser.h"
 #include "scriptedmessages.h"
 #include "storedfixture.h"
@@ -32,7 +31,7 @@ class TestAddEditShow : public QObject, protected StoredDataFixture {
 
     AddEditShowLogic filled(const QString& name, int mode = 1, const QString& showId = {})
     {
-        AddEditShowLogic logic(*boxes, *files, mode, showId);
+        AddEditShowLogic logic(*boxes, *files, settings, mode, showId);
         logic.load();
         logic.showName = name;
         logic.path = QStringLiteral("/media/") + name + QStringLiteral(".mp4");
@@ -43,7 +42,7 @@ private Q_SLOTS:
     void init()
     {
         QVERIFY(openStore());
-        OpenShowIni(iniPath());
+        OpenShowIni(settings, iniPath());
         files = std::make_unique<ScriptedFileChooser>();
     }
     void cleanup()
@@ -53,7 +52,7 @@ private Q_SLOTS:
 
     void checksInOrderOneMessageEach()
     {
-        AddEditShowLogic logic(*boxes, *files, AddEditShowLogic::AddMode, QString());
+        AddEditShowLogic logic(*boxes, *files, settings, AddEditShowLogic::AddMode, QString());
         logic.load();
         QCOMPARE(logic.sequenceNo, QStringLiteral("1")); // empty database
         const QString switchRefusal = QStringLiteral("Universal switch No only can be numeric and range is 0-255");
@@ -77,7 +76,7 @@ private Q_SLOTS:
 
         logic.universalSwitchId = QStringLiteral("255");
         QVERIFY(logic.save());
-        const auto stored = *ShowStore::ReadShow(1);
+        const auto stored = *ShowStore::ReadShow(settings, 1);
         QCOMPARE(std::make_tuple(stored->SequenceNo, stored->ActivedUniversalSwitch, stored->UniversalSwitchID,
                                  stored->Name),
                  std::make_tuple(-2, 1, 255, QStringLiteral("Finale")));
@@ -99,9 +98,9 @@ private Q_SLOTS:
     {
         QVERIFY(AddShow(1, 5, 1, 17));
         QVERIFY(AddShow(2, 9));
-        WriteShowIni(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
-        WriteShowIni(2, QStringLiteral("Closing"), QStringLiteral("/media/closing.avi"));
-        AddEditShowLogic logic(*boxes, *files, AddEditShowLogic::EditMode, QStringLiteral("1"));
+        WriteShowIni(settings, 1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
+        WriteShowIni(settings, 2, QStringLiteral("Closing"), QStringLiteral("/media/closing.avi"));
+        AddEditShowLogic logic(*boxes, *files, settings, AddEditShowLogic::EditMode, QStringLiteral("1"));
         logic.load();
         QCOMPARE(QStringList({logic.showName, logic.path, logic.sequenceNo, logic.universalSwitchId}),
                  QStringList({"Opening", "/media/opening.avi", "5", "17"}));
@@ -115,7 +114,7 @@ private Q_SLOTS:
 
         // The opener's check decides, asked with the mode, trimmed name and id.
         QList<std::tuple<int, QString, QString>> asked;
-        AddEditShowLogic checked(*boxes, *files, 2, QStringLiteral("2"),
+        AddEditShowLogic checked(*boxes, *files, settings, 2, QStringLiteral("2"),
                                  [&](int mode, const QString& name, const QString& id) {
                                      asked.append({mode, name, id});
                                      return true;
@@ -128,7 +127,7 @@ private Q_SLOTS:
 
     void chosenFileGivesPathAndName()
     {
-        AddEditShowLogic logic(*boxes, *files, AddEditShowLogic::EditMode, QStringLiteral("1"));
+        AddEditShowLogic logic(*boxes, *files, settings, AddEditShowLogic::EditMode, QStringLiteral("1"));
         files->answerNext(QStringLiteral(" /media/Bridge Opening.avi "));
         files->answerNext(QStringLiteral("/media/Finale"));
         QVERIFY(logic.chooseMediaFile());
@@ -157,8 +156,8 @@ private Q_SLOTS:
         logic.showName = name;
         logic.path = QStringLiteral(u"/media/Ωμέγα/it's.mkv");
         QVERIFY(logic.save());
-        OpenShowIni(iniPath()); // read back from disk
-        AddEditShowLogic reopened(*boxes, *files, AddEditShowLogic::EditMode, QStringLiteral("1"));
+        OpenShowIni(settings, iniPath()); // read back from disk
+        AddEditShowLogic reopened(*boxes, *files, settings, AddEditShowLogic::EditMode, QStringLiteral("1"));
         reopened.load();
         QCOMPARE(reopened.showName, name);
         QCOMPARE(reopened.path, QStringLiteral(u"/media/Ωμέγα/it's.mkv"));
@@ -190,7 +189,7 @@ private Q_SLOTS:
 
     void dialogForwardsToItsLogic()
     {
-        AddEditShowDialog dialog(nullptr, *boxes, *files, 1, QString(), {});
+        AddEditShowDialog dialog(nullptr, *boxes, *files, settings, 1, QString(), {});
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Add Show"));
         auto* check = dialog.findChild<QCheckBox*>(QStringLiteral("chkActiveUniversalSwitch"));

@@ -1,7 +1,6 @@
 #include "commandlistops.h"
 #include "database.h"
 #include "inifile.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "storedfixture.h"
 #include "showdata.h"
@@ -57,7 +56,8 @@ class TestCommandListOps : public QObject, protected StoredDataFixture {
             opened << QStringLiteral("edit %1 [%2] %3").arg(checked.size()).arg(ids.join(','), given(list));
             return dialogSaves;
         };
-        return std::make_unique<CommandListOperations>(*boxes, [this] { return current; }, dialogs);
+        return std::make_unique<CommandListOperations>(*boxes, settings, lookups, clipboard,
+                                                       [this] { return current; }, dialogs);
     }
 
 private Q_SLOTS:
@@ -108,10 +108,10 @@ private Q_SLOTS:
     {
         auto ops = makeOps();
         ops->reload();
-        mPublicVariable().CommandClipboard = {TControlObject{}};
+        clipboard.commands = {TControlObject{}};
         QVERIFY(!ops->copyChecked());
         QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Please check the commands that you want to copy!")});
-        QCOMPARE(mPublicVariable().CommandClipboard.size(), 1);
+        QCOMPARE(clipboard.commands.size(), 1);
         QVERIFY(!ops->copyHighlighted());
 
         // Rows 4 and 2 (CommandIDs 1 and 3), checked bottom first.
@@ -120,7 +120,7 @@ private Q_SLOTS:
         QCOMPARE(ops->checkedCommandIds(), (QList<int>{3, 1}));
         QVERIFY(ops->copyChecked());
         QVERIFY(ops->copyHighlighted());
-        const auto& clip = mPublicVariable().CommandClipboard;
+        const auto& clip = clipboard.commands;
         QCOMPARE(clip.size(), 2);
         QCOMPARE(int(clip[0].DeviceID), 13);
         QCOMPARE(int(clip[1].DeviceID), 11);
@@ -134,7 +134,7 @@ private Q_SLOTS:
     void showListOperationsNeedAShowAndATimePoint()
     {
         auto ops = makeOps();
-        mPublicVariable().CommandClipboard = {TControlObject{}};
+        clipboard.commands = {TControlObject{}};
         current.missing = Missing::TimePoint;
         QVERIFY(!ops->copyChecked());
         QVERIFY(!ops->paste());
@@ -163,7 +163,7 @@ private Q_SLOTS:
             c.Remark = QStringLiteral("it's \"quoted\"");
             clip.append(c);
         }
-        mPublicVariable().CommandClipboard = clip;
+        clipboard.commands = clip;
         auto ops = makeOps();
 
         // Into a list whose largest CommandID is 7: ids and sequence 8, 9, 10.
@@ -182,7 +182,7 @@ private Q_SLOTS:
         QVERIFY(ops->paste());
         QCOMPARE(stored(2), (QStringList{"1:4:40", "2:5:41", "3:6:42"}));
 
-        mPublicVariable().CommandClipboard.clear();
+        clipboard.commands.clear();
         QVERIFY(!ops->paste());
         QCOMPARE(boxes->texts().last(), QStringLiteral("Memory is empty,you need copy the commands first!"));
     }
@@ -194,7 +194,7 @@ private Q_SLOTS:
         QVector<TControlObject> clip(3);
         for (int i = 0; i < 3; ++i)
             clip[i].DeviceID = quint8(40 + i);
-        mPublicVariable().CommandClipboard = clip;
+        clipboard.commands = clip;
         auto ops = makeOps();
         ops->reload();
         QVERIFY(!ops->paste());

@@ -1,7 +1,6 @@
 #include "database.h"
 #include "showstore.h"
 #include "edittimepointdialog.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "showdata.h"
 #include "storedfixture.h"

@@ -1,7 +1,6 @@
 #include "commandlistops.h"
 #include "database.h"
 #include "playsetupwindow.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "storedfixture.h"
 #include "showdata.h"
@@ -68,7 +67,7 @@ class TestPlaySetup : public QObject, protected StoredDataFixture {
 
     std::unique_ptr<PlaySettingsWindow> openWindow()
     {
-        return std::make_unique<PlaySettingsWindow>(*bus->sequencer, *boxes, dialogs());
+        return std::make_unique<PlaySettingsWindow>(*bus->sequencer, *boxes, settings, lookups, clipboard, dialogs());
     }
 
 private Q_SLOTS:
@@ -196,7 +195,7 @@ private Q_SLOTS:
         QVERIFY(AddShow(1, 1));
         QVERIFY(AddTimePoint(1, 1, 10));
         QVERIFY(AddShowCommand(1, 1, 7, 7, 70));
-        CommandListOperations timePoint(*boxes, [] {
+        CommandListOperations timePoint(*boxes, settings, lookups, clipboard, [] {
             return CommandListOperations::Current{{ShowStore::CommandTarget::timePoint(1, 1), "Opening", "00:00:10"},
                                                   CommandListOperations::Missing::Nothing};
         });
@@ -208,7 +207,7 @@ private Q_SLOTS:
         pause.setChecked(0, true); // device 31, sequence 1
         pause.setChecked(1, true); // device 33, sequence 2
         w->bitbtnCopySelectedCMD->click();
-        QCOMPARE(mPublicVariable().CommandClipboard.size(), 2);
+        QCOMPARE(clipboard.commands.size(), 2);
 
         // Into the time point, after its own command.
         QVERIFY(timePoint.paste());

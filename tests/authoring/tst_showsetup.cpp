@@ -3,7 +3,6 @@
 #include "fakemediaplayer.h"
 #include "formlayout.h"
 #include "inifile.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "storedfixture.h"
 #include "showdata.h"
@@ -55,15 +54,15 @@ private Q_SLOTS:
     {
         QVERIFY(openStore());
         bus = std::make_unique<RecordingSequencer>();
-        OpenShowIni(folder->path(QStringLiteral("Database/Show.ini")));
+        OpenShowIni(settings, folder->path(QStringLiteral("Database/Show.ini")));
         // Show 1 ("One", second in order) with time points at 3675 s (id 1)
         // and 0 s (id 2); show 2 ("Two", first) with one at 75 s (id 3);
         // show 3 without a Show.ini section.
         QVERIFY(AddShow(1, 2, 1, 9));
         QVERIFY(AddShow(2, 1));
         QVERIFY(AddShow(3, 3));
-        WriteShowIni(1, QStringLiteral("One"), QStringLiteral("/media/one.mp4"));
-        WriteShowIni(2, QStringLiteral("Two"), QStringLiteral("/media/two.mp4"));
+        WriteShowIni(settings, 1, QStringLiteral("One"), QStringLiteral("/media/one.mp4"));
+        WriteShowIni(settings, 2, QStringLiteral("Two"), QStringLiteral("/media/two.mp4"));
         QVERIFY(AddTimePoint(1, 1, 3675));
         QVERIFY(AddTimePoint(1, 2, 0));
         QVERIFY(AddTimePoint(2, 3, 75));
@@ -91,7 +90,7 @@ private Q_SLOTS:
 
     void listFillsAndReselectsWithoutLoadingPanes()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs());
         logic.LoadShowList(false);
         QCOMPARE(logic.shows().size(), 3);
         QCOMPARE(ShowSetupLogic::ShowRowTexts(logic.shows()[0]),
@@ -119,7 +118,7 @@ private Q_SLOTS:
 
     void showClickLoadsTimePointsAndReselectsTheRememberedOne()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs());
         logic.LoadShowList(false);
         logic.showClicked(-1); // the empty area
         QVERIFY(logic.CurShowID.isEmpty());
@@ -153,7 +152,7 @@ private Q_SLOTS:
 
     void previewSendsInOrderWithTheGaps()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs());
         QList<bool> busy;
         logic.previewBusy = [&](bool b) { busy << b; };
         logic.LoadShowList(false);
@@ -181,7 +180,7 @@ private Q_SLOTS:
 
     void captureTruncatesAndRefusesDuplicatesAndNoMedia()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs());
         logic.LoadShowList(false);
         QVERIFY(!logic.captureTimePoint());
         QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Please select show first!")});
@@ -217,7 +216,7 @@ private Q_SLOTS:
 
     void deletingTimePointsAndShowsForgetsThem()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs());
         logic.LoadShowList(false);
         logic.showClicked(1);
         QVERIFY(!logic.deleteTimePoint());
@@ -231,7 +230,7 @@ private Q_SLOTS:
         QCOMPARE(column(logic.timePoints()), QStringList{"0:0:0"});
         QVERIFY(logic.CurTimePointID.isEmpty());
         QCOMPARE(logic.selectedTimePointRow(), -1);
-        mPublicVariable().CommandClipboard = {TControlObject{}};
+        clipboard.commands = {TControlObject{}};
         QVERIFY(!logic.commands().paste()); // nothing addresses the deleted one
         QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForShow")), 0);
 
@@ -261,18 +260,18 @@ private Q_SLOTS:
 
     void dialogsReloadAfterSaving()
     {
-        ShowSetupLogic logic(player, *bus->sequencer, *boxes, dialogs());
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs());
         logic.LoadShowList(false);
         QVERIFY(!logic.editShow());
         QCOMPARE(boxes->texts().last(), QStringLiteral("Please select show that you want to edit!"));
         logic.showClicked(1);
         logic.timePointClicked(1);
         // Adding a show: the current show is highlighted again, panes stay empty.
-        dialogAction = [] {
+        dialogAction = [this] {
             ShowStore::ShowFields f;
             f.SequenceNo = 0;
             f.Name = QStringLiteral("New");
-            return bool(ShowStore::AddShow(f));
+            return bool(ShowStore::AddShow(settings, f));
         };
         QVERIFY(logic.addShow());
         QCOMPARE(player.playState(), int(MediaPlayer::Paused));
@@ -297,7 +296,7 @@ private Q_SLOTS:
     void windowRendersAndForwards()
     {
         auto* fake = new FakeMediaPlayer;
-        ShowSettingsWindow window(nullptr, *bus->sequencer, *boxes, dialogs(), fake);
+        ShowSettingsWindow window(nullptr, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs(), fake);
         window.resize(1200, 900);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -327,7 +326,7 @@ private Q_SLOTS:
         QCOMPARE(window.logic().commands().checkedCommandIds(), QList<int>{2});
         auto* copy = window.findChild<QPushButton*>(QStringLiteral("bitbtnCopySelectedCMD"));
         copy->click();
-        QCOMPARE(mPublicVariable().CommandClipboard.size(), 1);
+        QCOMPARE(clipboard.commands.size(), 1);
         QCOMPARE(copy->palette().color(QPalette::ButtonText), QColor(0, 128, 0));
         window.findChild<QPushButton*>(QStringLiteral("bitbtnPasteCMD"))->click();
         QCOMPARE(commands->topLevelItemCount(), 4);

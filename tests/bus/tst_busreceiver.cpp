@@ -1,6 +1,5 @@
 #include "busdispatch.h"
 #include "localaddresses.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "recordingswitchtarget.h"
 #include "udpbuslink.h"
@@ -90,7 +89,6 @@ class TestBusReceiver : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         device = new QUdpSocket(this);
         QVERIFY(device->bind(QHostAddress::AnyIPv4, 0));
         link = new UdpBusLink(device->localPort(), this);

@@ -1,4 +1,3 @@
-#include "publicvariable.h"
 #include "udpbuslink.h"
 
 #include <QNetworkDatagram>
@@ -14,7 +13,6 @@ class TestGatewayPort : public QObject {
 private Q_SLOTS:
     void sendsToPort6000WhateverItsOwnPort()
     {
-        ResetPublicVariables();
         QUdpSocket gateway;
         QVERIFY(gateway.bind(QHostAddress::AnyIPv4, BusWire::GatewayPort));
         UdpBusLink link;

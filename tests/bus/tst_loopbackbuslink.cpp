@@ -1,7 +1,6 @@
 #include "busdispatch.h"
 #include "busobserver.h"
 #include "loopbackbuslink.h"
-#include "publicvariable.h"
 #include "recordingswitchtarget.h"
 
 #include <QtTest>
@@ -41,7 +40,6 @@ class TestLoopbackBusLink : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         target.list = {RecordingSwitchTarget::show(7, true, 5)};
         program = std::make_unique<LoopbackBusLink>(0x7F000001);
         device = std::make_unique<LoopbackBusLink>(0x7F000002);
@@ -57,7 +55,6 @@ private Q_SLOTS:
     {
         program.reset();
         device.reset();
-        ResetPublicVariables();
     }
 
     void aSwitchIsDispatchedAndAnsweredAsFromTheWire()

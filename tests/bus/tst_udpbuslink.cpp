@@ -1,4 +1,3 @@
-#include "publicvariable.h"
 #include "udpbuslink.h"
 
 #include <QNetworkDatagram>
@@ -34,7 +33,6 @@ class TestUdpBusLink : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         // What the bus layer reports goes to the log as a warning; a warning
         // a test does not expect fails it.
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));

@@ -1,7 +1,6 @@
 #include "commandsets.h"
 #include "fakemediaplayer.h"
 #include "programfolder.h"
-#include "publicvariable.h"
 #include "showdata.h"
 
 #include <QtTest>
@@ -23,7 +22,6 @@ class TestCommandSets : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         folder = std::make_unique<TestProgramFolder>();
         QVERIFY(folder->isValid());
         QVERIFY(folder->openDatabase());
@@ -42,7 +40,6 @@ private Q_SLOTS:
     {
         bus.reset();
         player.reset();
-        ResetPublicVariables();
         folder.reset();
     }
 

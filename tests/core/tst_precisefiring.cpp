@@ -1,6 +1,6 @@
 #include "fakemediaplayer.h"
 #include "manualpacingtimer.h"
-#include "publicvariable.h"
+#include "settingsfiles.h"
 #include "showdata.h"
 #include "showrunner.h"
 
@@ -20,6 +20,8 @@ using Sends = QVector<QPair<int, qint64>>; // device, clock ms
 // one millisecond at a time, with a tick every 100 ms.
 class TestPreciseFiring : public QObject {
     Q_OBJECT
+
+    SettingsFiles settings;
 
     LoadedShows loaded;
     std::unique_ptr<FakeMediaPlayer> player;
@@ -80,13 +82,13 @@ class TestPreciseFiring : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
+        settings = SettingsFiles();
         loaded = {};
         player = std::make_unique<FakeMediaPlayer>();
         bus = std::make_unique<RecordingSequencer>();
         auto timer = std::make_unique<ManualPacingTimer>();
         firing = timer.get();
-        runner = std::make_unique<ShowRunner>(loaded, *player, *bus->sequencer, std::move(timer),
+        runner = std::make_unique<ShowRunner>(loaded, *player, *bus->sequencer, settings, std::move(timer),
                                               [this] { return firing->now(); });
         mediaMS = 0;
         sinceTick = 0;
@@ -96,7 +98,7 @@ private Q_SLOTS:
         runner.reset();
         bus.reset();
         player.reset();
-        ResetPublicVariables();
+        settings = SettingsFiles();
     }
 
     void preciseFiresOnceAtEachCrossing()

@@ -4,7 +4,6 @@
 #include "loopbackbuslink.h"
 #include "programfolder.h"
 #include "programsession.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "showdata.h"
 #include "udpbuslink.h"
@@ -75,7 +74,6 @@ class TestProgramSession : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
         folder = std::make_unique<TestProgramFolder>();
         QVERIFY(folder->isValid());
         boxes = std::make_unique<ScriptedMessages>();
@@ -102,7 +100,6 @@ private Q_SLOTS:
         gateway.reset();
         program = nullptr;
         boxes.reset();
-        ResetPublicVariables();
         folder.reset();
     }
 
@@ -116,6 +113,8 @@ private Q_SLOTS:
         QCOMPARE(session->busLink().port(), quint16(6000));
         QCOMPARE(fake->volume(), 40);
         QVERIFY(session->showTimer().isActive());
+        // The lookup lists were loaded, with the kind names of the language file.
+        QCOMPARE(CommandTypeNameById(session->lookups(), 12), QStringLiteral("Security Alarm"));
 
         QSignalSpy current(session.get(), &ProgramSession::currentShowChanged);
         switchFromBus(5, 1);

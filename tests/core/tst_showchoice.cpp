@@ -1,6 +1,6 @@
 #include "fakemediaplayer.h"
 #include "programfolder.h"
-#include "publicvariable.h"
+#include "settingsfiles.h"
 #include "showdata.h"
 #include "showrunner.h"
 
@@ -9,6 +9,8 @@
 // Choosing and loading shows, with a real database and Show.ini.
 class TestShowChoice : public QObject {
     Q_OBJECT
+
+    SettingsFiles settings;
 
     LoadedShows loaded;
     std::unique_ptr<TestProgramFolder> folder;
@@ -32,22 +34,22 @@ class TestShowChoice : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
+        settings = SettingsFiles();
         loaded = {};
         folder = std::make_unique<TestProgramFolder>();
         QVERIFY(folder->isValid());
         QVERIFY(folder->openDatabase());
-        OpenShowIni(folder->path(QStringLiteral("Database/Show.ini")));
+        OpenShowIni(settings, folder->path(QStringLiteral("Database/Show.ini")));
         player = std::make_unique<FakeMediaPlayer>();
         bus = std::make_unique<RecordingSequencer>();
-        runner = std::make_unique<ShowRunner>(loaded, *player, *bus->sequencer);
+        runner = std::make_unique<ShowRunner>(loaded, *player, *bus->sequencer, settings);
 
         // Show 1 and show 2 share one media file; show 3 has its own.
         for (int id : {1, 2, 3})
             QVERIFY(AddShow(id, id));
-        WriteShowIni(1, QStringLiteral("Opening"), QStringLiteral("/media/a.mp4"));
-        WriteShowIni(2, QStringLiteral("Opening, late"), QStringLiteral("/media/a.mp4"));
-        WriteShowIni(3, QStringLiteral("Finale"), QStringLiteral("/media/b.mp4"));
+        WriteShowIni(settings, 1, QStringLiteral("Opening"), QStringLiteral("/media/a.mp4"));
+        WriteShowIni(settings, 2, QStringLiteral("Opening, late"), QStringLiteral("/media/a.mp4"));
+        WriteShowIni(settings, 3, QStringLiteral("Finale"), QStringLiteral("/media/b.mp4"));
         // Show 1: second 10 (commands out of SequenceNo order in the table), second 4.
         QVERIFY(AddTimePoint(1, 1, 10));
         QVERIFY(AddTimePoint(1, 2, 4));
@@ -64,7 +66,7 @@ private Q_SLOTS:
         runner.reset();
         bus.reset();
         player.reset();
-        ResetPublicVariables();
+        settings = SettingsFiles();
         folder.reset();
     }
 

@@ -1,5 +1,5 @@
 #include "programfolder.h"
-#include "publicvariable.h"
+#include "settingsfiles.h"
 #include "showdata.h"
 #include "showlist.h"
 
@@ -25,22 +25,24 @@ QVector<int> idsOf(const QVector<TShow>& shows)
 class TestShowList : public QObject {
     Q_OBJECT
 
+    SettingsFiles settings;
+
     LoadedShows loaded;
     std::unique_ptr<TestProgramFolder> folder;
 
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
+        settings = SettingsFiles();
         loaded = {};
         folder = std::make_unique<TestProgramFolder>();
         QVERIFY(folder->isValid());
         QVERIFY(folder->openDatabase());
-        OpenShowIni(folder->path(QStringLiteral("Database/Show.ini")));
+        OpenShowIni(settings, folder->path(QStringLiteral("Database/Show.ini")));
     }
     void cleanup()
     {
-        ResetPublicVariables();
+        settings = SettingsFiles();
         folder.reset();
     }
 
@@ -49,11 +51,11 @@ private Q_SLOTS:
         QVERIFY(AddShow(4, 20, 1, 300));
         QVERIFY(AddShow(7, 10, 0, 0));
         QVERIFY(AddShow(9, 30, 1, 5));
-        WriteShowIni(4, QStringLiteral("Evening"), QStringLiteral("/media/evening.mp4"));
-        WriteShowIni(7, QStringLiteral("Morning, it's early"), QStringLiteral("/media/morning.mp4"));
+        WriteShowIni(settings, 4, QStringLiteral("Evening"), QStringLiteral("/media/evening.mp4"));
+        WriteShowIni(settings, 7, QStringLiteral("Morning, it's early"), QStringLiteral("/media/morning.mp4"));
         // Show 9 has no Show.ini section: empty name and path.
 
-        const ShowListReload reload = ReloadShowList(loaded);
+        const ShowListReload reload = ReloadShowList(settings, loaded);
         QVERIFY(reload.ok);
         QCOMPARE(reload.rows.size(), 3);
         QCOMPARE(reload.rows[0].name, QStringLiteral("Morning, it's early"));
@@ -73,7 +75,7 @@ private Q_SLOTS:
     {
         for (int id : {1, 2, 3})
             QVERIFY(AddShow(id, id));
-        QVERIFY(ReloadShowList(loaded).ok);
+        QVERIFY(ReloadShowList(settings, loaded).ok);
         loaded.shows[0].TimePoints = {markedPoint(101)};
         loaded.shows[1].TimePoints = {markedPoint(102)};
         loaded.currentIndex = 1;
@@ -83,7 +85,7 @@ private Q_SLOTS:
         QVERIFY(RunSql(QStringLiteral("delete from Show where ShowID=1")));
         QVERIFY(RunSql(QStringLiteral("update Show set SequenceNo=0 where ShowID=3")));
         QVERIFY(AddShow(4, 9));
-        QVERIFY(ReloadShowList(loaded).ok);
+        QVERIFY(ReloadShowList(settings, loaded).ok);
         QCOMPARE(idsOf(loaded.shows), (QVector<int>{3, 2, 4}));
         // Show 3 now stands where show 1's time points were; it must not inherit them.
         QVERIFY(loaded.shows[0].TimePoints.isEmpty());
@@ -94,7 +96,7 @@ private Q_SLOTS:
 
         // Moving the chosen show carries its time points and its choice along.
         QVERIFY(RunSql(QStringLiteral("update Show set SequenceNo=50 where ShowID=2")));
-        QVERIFY(ReloadShowList(loaded).ok);
+        QVERIFY(ReloadShowList(settings, loaded).ok);
         QCOMPARE(idsOf(loaded.shows), (QVector<int>{3, 4, 2}));
         QCOMPARE(loaded.shows[2].TimePoints[0].SecondOfTimePoint, 102);
         QVERIFY(loaded.shows[1].TimePoints.isEmpty());
@@ -102,16 +104,16 @@ private Q_SLOTS:
 
         // Deleting the chosen show leaves none chosen.
         QVERIFY(RunSql(QStringLiteral("delete from Show where ShowID=2")));
-        QVERIFY(ReloadShowList(loaded).ok);
+        QVERIFY(ReloadShowList(settings, loaded).ok);
         QCOMPARE(loaded.currentIndex, -1);
     }
 
     void anUnreadableTableChangesNothing()
     {
         QVERIFY(AddShow(1, 1));
-        QVERIFY(ReloadShowList(loaded).ok);
+        QVERIFY(ReloadShowList(settings, loaded).ok);
         CloseDatabase();
-        const ShowListReload reload = ReloadShowList(loaded);
+        const ShowListReload reload = ReloadShowList(settings, loaded);
         QVERIFY(!reload.ok);
         QCOMPARE(loaded.shows.size(), 1);
     }

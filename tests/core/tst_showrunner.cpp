@@ -1,6 +1,6 @@
 #include "fakemediaplayer.h"
 #include "programfolder.h"
-#include "publicvariable.h"
+#include "settingsfiles.h"
 #include "showdata.h"
 #include "showrunner.h"
 
@@ -25,6 +25,8 @@ void chooseInMemory(LoadedShows& loaded, QVector<TTimePoint> points)
 class TestShowRunner : public QObject {
     Q_OBJECT
 
+    SettingsFiles settings;
+
     LoadedShows loaded;
     std::unique_ptr<FakeMediaPlayer> player;
     std::unique_ptr<RecordingSequencer> bus;
@@ -44,20 +46,20 @@ class TestShowRunner : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
+        settings = SettingsFiles();
         loaded = {};
         player = std::make_unique<FakeMediaPlayer>();
         player->setUrlQuietly(QStringLiteral("/media/show.mp4"));
         player->setStateQuietly(MediaPlayer::Playing);
         bus = std::make_unique<RecordingSequencer>();
-        runner = std::make_unique<ShowRunner>(loaded, *player, *bus->sequencer);
+        runner = std::make_unique<ShowRunner>(loaded, *player, *bus->sequencer, settings);
     }
     void cleanup()
     {
         runner.reset();
         bus.reset();
         player.reset();
-        ResetPublicVariables();
+        settings = SettingsFiles();
     }
 
     void firesOnEveryTickWithinItsWholeSecond_data()

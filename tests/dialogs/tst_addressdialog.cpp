@@ -2,10 +2,9 @@
 #include "busdispatch.h"
 #include "inifile.h"
 #include "programfolder.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
-#include "settingsfiles.h"
 #include "recordingswitchtarget.h"
+#include "settingsfiles.h"
 #include "udpbuslink.h"
 
 #include <QLineEdit>
@@ -52,6 +51,8 @@ quint16 freePort()
 class TestAddressDialog : public QObject {
     Q_OBJECT
 
+    SettingsFiles files;
+
     std::unique_ptr<TestProgramFolder> folder;
     std::unique_ptr<ScriptedMessages> boxes;
     std::unique_ptr<SwitchWitness> witness;
@@ -59,10 +60,10 @@ class TestAddressDialog : public QObject {
     QUdpSocket* device = nullptr; // a bus device behind a gateway
     AddressSettings::Ports ports;
 
-    AddressSettings settings() { return AddressSettings(*boxes, *link, ports); }
+    AddressSettings settings() { return AddressSettings(*boxes, files, *link, ports); }
 
     // The program's own pair of ports.
-    AddressSettings realPorts() { return AddressSettings(*boxes, *link); }
+    AddressSettings realPorts() { return AddressSettings(*boxes, files, *link); }
 
     QString systemIni(const QString& section, const QString& key) const
     {
@@ -89,10 +90,10 @@ class TestAddressDialog : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
+        files = SettingsFiles();
         folder = std::make_unique<TestProgramFolder>();
         QVERIFY(folder->isValid());
-        OpenSettingsFiles();
+        OpenSettingsFiles(files);
         boxes = std::make_unique<ScriptedMessages>();
 
         device = new QUdpSocket(this);
@@ -116,7 +117,7 @@ private Q_SLOTS:
         device = nullptr;
         boxes.reset();
         folder.reset();
-        ResetPublicVariables();
+        files = SettingsFiles();
     }
 
     void opensWithTheCurrentValues()

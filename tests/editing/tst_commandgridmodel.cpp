@@ -5,8 +5,8 @@
 #include "inifile.h"
 #include "lookups.h"
 #include "programfolder.h"
+#include "settingsfiles.h"
 #include "storedfixture.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "showdata.h"
 
@@ -66,14 +66,18 @@ const NamedCommandList play{ShowStore::CommandTarget::set(CommandsForPlaySet), {
 class TestCommandGridModel : public QObject {
     Q_OBJECT
 
+    SettingsFiles settings;
+    LookupLists lookups;
+
     LogMessagePresenter logMessages; // where the test does not read the messages
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
+        settings = SettingsFiles();
+        lookups = LookupLists();
         m_folder = std::make_unique<TestProgramFolder>();
         QVERIFY(m_folder->openDatabase());
-        QVERIFY(LoadLanguageAndLookups(*m_folder));
+        QVERIFY(LoadLanguageAndLookups(settings, lookups, *m_folder));
     }
     void cleanup() { m_folder.reset(); }
 
@@ -81,7 +85,7 @@ private Q_SLOTS:
     {
         for (int id = 1; id <= 5; ++id)
             QVERIFY(put(id, 0, 1, 1, 0, 2, 6 - id)); // listed 5, 4, 3, 2, 1
-        CommandGridModel m(logMessages);
+        CommandGridModel m(logMessages, settings, lookups);
         QCOMPARE(m.LoadCheckedCommands(play, {1, 3, 5}), 3);
         QCOMPARE(column(m, ColCommandID), (QStringList{"5", "3", "1"}));
         QCOMPARE(m.firstCaption() + m.firstValue(), QStringLiteral("Current mode:Play"));
@@ -89,7 +93,8 @@ private Q_SLOTS:
         QCOMPARE(m.LoadCheckedCommands(play, {}), 5);
         QCOMPARE(m.cell(1, ColType), sceneControl);
         QCOMPARE(marks(m), QList<bool>(5, false));
-        QCOMPARE(CommandGridModel::ColumnHeader(ColDelay), QStringLiteral("Delay(millisecond)"));
+        QCOMPARE(CommandGridModel(logMessages, settings, lookups).ColumnHeader(ColDelay),
+                 QStringLiteral("Delay(millisecond)"));
 
         QVERIFY(AddShowCommand(4, 2, 1, 1, 9));
         QCOMPARE(m.LoadCheckedCommands({ShowStore::CommandTarget::timePoint(4, 2), "Opening", "0:12"}, {}), 1);
@@ -100,7 +105,7 @@ private Q_SLOTS:
     void editorsWriteBackOnlyWhatTheyAccept()
     {
         QVERIFY(put(1, 2, 5, 1) && put(2, 0, 5, 1));
-        CommandGridModel m(logMessages);
+        CommandGridModel m(logMessages, settings, lookups);
         m.LoadCheckedCommands(play, {});
         QVERIFY(!m.SelectCell(0, 3));
         QVERIFY(m.SelectCell(1, 9));
@@ -129,7 +134,7 @@ private Q_SLOTS:
     void subnetAndDeviceFollowEveryRow()
     {
         QVERIFY(put(1, 0, 1, 1, 0, 2) && put(2, 0, 1, 1, 0, 3) && put(3, 0, 1, 1, 0, 4));
-        CommandGridModel m(logMessages);
+        CommandGridModel m(logMessages, settings, lookups);
         m.LoadCheckedCommands(play, {});
         m.SetSyncChecked(SyncBox::SubNetID, true);
         QVERIFY(m.SelectCell(1, 1));
@@ -153,7 +158,7 @@ private Q_SLOTS:
     {
         ScriptedMessages boxes;
         QVERIFY(put(1, 0, 1, 1) && put(2, 0, 1, 1));
-        CommandGridModel m(boxes);
+        CommandGridModel m(boxes, settings, lookups);
         m.LoadCheckedCommands(play, {});
         m.SetSyncChecked(SyncBox::Delay, true);
         QVERIFY(m.SelectCell(1, 1));
@@ -169,7 +174,7 @@ private Q_SLOTS:
     void runningTimeFollowsRowsOfTheSameTypeOnly()
     {
         QVERIFY(put(1, 4, 1, 1, 65) && put(2, 0, 1, 1) && put(3, 4, 1, 1, 10));
-        CommandGridModel m(logMessages);
+        CommandGridModel m(logMessages, settings, lookups);
         m.LoadCheckedCommands(play, {});
         QVERIFY(m.SelectCell(1, 1));
         QCOMPARE(QStringList({m.editorText(E::Minute), m.editorText(E::Second)}), (QStringList{"1", "5"}));
@@ -192,7 +197,7 @@ private Q_SLOTS:
     void typeChangeRewritesTheParameters()
     {
         QVERIFY(put(1, 0, 5, 300) && put(2, 0, 5, 3));
-        CommandGridModel m(logMessages);
+        CommandGridModel m(logMessages, settings, lookups);
         m.LoadCheckedCommands(play, {});
         QVERIFY(m.SelectCell(1, 1));
         m.ChooseItem(E::Type, 4);
@@ -219,7 +224,7 @@ private Q_SLOTS:
     void securityModeOnEveryRow()
     {
         QVERIFY(put(1, 0, 1, 50) && put(2, 0, 1, 50) && put(3, 0, 1, 50));
-        CommandGridModel m(logMessages);
+        CommandGridModel m(logMessages, settings, lookups);
         m.LoadCheckedCommands(play, {});
         m.SetSyncChecked(SyncBox::Kind, true);
         QVERIFY(m.SelectCell(1, 1));
@@ -238,7 +243,7 @@ private Q_SLOTS:
     void unknownStatusNamesOnSelection()
     {
         QVERIFY(put(1, 7, 1, 9) && put(2, 12, 1, 999) && put(3, 2, 1, 9) && put(4, 0, 1, 1));
-        CommandGridModel m(logMessages);
+        CommandGridModel m(logMessages, settings, lookups);
         m.LoadCheckedCommands(play, {});
         for (int row = 1; row <= 4; ++row)
             QVERIFY(m.SelectCell(row, 1));
@@ -250,7 +255,7 @@ private Q_SLOTS:
     void theListIsTheRowKindsLookupsWithItsOwnChoice()
     {
         QVERIFY(put(1, 7, 1, 2) && put(2, 12, 1, 257));
-        CommandGridModel m(logMessages);
+        CommandGridModel m(logMessages, settings, lookups);
         m.LoadCheckedCommands(play, {});
         QVERIFY(m.SelectCell(1, 1));
         QCOMPARE(m.EditorItems(E::List), (QStringList{"Stop", "Open", "Close"}));
@@ -268,7 +273,7 @@ private Q_SLOTS:
     void runningTimeBeyondAnHour()
     {
         QVERIFY(put(1, 4, 1, 1, 0));
-        CommandGridModel m(logMessages);
+        CommandGridModel m(logMessages, settings, lookups);
         m.LoadCheckedCommands(play, {});
         QVERIFY(m.SelectCell(1, 1));
         m.EditText(E::Minute, "61");
@@ -286,7 +291,7 @@ private Q_SLOTS:
     {
         ScriptedMessages boxes;
         QVERIFY(put(1, 0, 1, 1));
-        CommandGridModel m(boxes);
+        CommandGridModel m(boxes, settings, lookups);
         m.LoadCheckedCommands(play, {});
         QVERIFY(m.CloseQuery());
         QVERIFY(boxes.shown.isEmpty());
@@ -311,7 +316,7 @@ private Q_SLOTS:
     void saveWithoutChangesWritesNothing()
     {
         QVERIFY(put(1, 0, 1, 1));
-        CommandGridModel m(logMessages);
+        CommandGridModel m(logMessages, settings, lookups);
         int calls = 0;
         m.setWriter([&calls](const ShowStore::CommandTarget&, const QList<TControlObject>&) {
             ++calls;
@@ -329,7 +334,7 @@ private Q_SLOTS:
         QVERIFY(put(1, 0, 1, 1) && put(2, 0, 1, 1) && put(3, 0, 1, 1));
         QVERIFY(RunSql("create trigger lockThree before update on CommandsForPlay when old.CommandID=3 "
                        "begin select raise(abort, 'command 3 is locked'); end"));
-        CommandGridModel m(boxes);
+        CommandGridModel m(boxes, settings, lookups);
         m.LoadCheckedCommands(play, {});
         m.SetSyncChecked(SyncBox::DeviceID, true);
         QVERIFY(m.SelectCell(1, 1));
@@ -350,7 +355,7 @@ private Q_SLOTS:
     {
         QVERIFY(put(1, 0, 1, 1));
         const QString remark = QStringLiteral("it's \"on\" (a)");
-        CommandGridModel m(logMessages);
+        CommandGridModel m(logMessages, settings, lookups);
         m.LoadCheckedCommands(play, {});
         QVERIFY(m.SelectCell(1, 1));
         m.EditText(E::Remark, remark + QStringLiteral(" and far too long"));
@@ -366,9 +371,9 @@ private Q_SLOTS:
     void unknownTypeNameKeepsTheStoredKind()
     {
         QVERIFY(put(1, 9, 4, 5));
-        CommandGridModel m(logMessages);
+        CommandGridModel m(logMessages, settings, lookups);
         m.LoadCheckedCommands(play, {});
-        mPublicVariable().CommandTypeList[9].Note = QStringLiteral("Renamed");
+        lookups.CommandTypeList[9].Note = QStringLiteral("Renamed");
         QVERIFY(m.SelectCell(1, 1));
         QCOMPARE(m.editorIndex(E::Type), -1);
         m.EditText(E::DeviceID, "8");

@@ -1,10 +1,10 @@
 #include "addcommandsdialog.h"
 #include "commandeditordialog.h"
+#include "lookups.h"
+#include "settingsfiles.h"
 #include "showstore.h"
 #include "inifile.h"
-#include "lookups.h"
 #include "programfolder.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "showdata.h"
 #include "storedfixture.h"
@@ -42,14 +42,18 @@ NamedCommandList setList(CommandSetCode code)
 class TestCommandWindows : public QObject {
     Q_OBJECT
 
+    SettingsFiles settings;
+    LookupLists lookups;
+
     LogMessagePresenter logMessages; // where the test does not read the messages
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
+        settings = SettingsFiles();
+        lookups = LookupLists();
         m_folder = std::make_unique<TestProgramFolder>();
         QVERIFY(m_folder->openDatabase());
-        QVERIFY(LoadLanguageAndLookups(*m_folder));
+        QVERIFY(LoadLanguageAndLookups(settings, lookups, *m_folder));
     }
     void cleanup() { m_folder.reset(); }
 
@@ -121,7 +125,7 @@ private Q_SLOTS:
     {
         for (int id = 1; id <= 5; ++id)
             QVERIFY(AddSetCommand(QStringLiteral("CommandsForPause"), id, id, 10 + id));
-        CommandEditorDialog window(logMessages);
+        CommandEditorDialog window(logMessages, settings, lookups);
         window.LoadCheckedCommands(setList(CommandsForPauseSet), {4, 2});
         QCOMPARE(window.strgrd->rowCount(), 2);
         // In list order, whatever order the caller gives them.
@@ -144,7 +148,7 @@ private Q_SLOTS:
             QVERIFY(AddSetCommand(QStringLiteral("CommandsForPlay"), id, id, id));
             ids << id;
         }
-        CommandEditorDialog window(logMessages);
+        CommandEditorDialog window(logMessages, settings, lookups);
         window.LoadCheckedCommands(setList(CommandsForPlaySet), QList<int>(ids.begin(), ids.end()));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -197,7 +201,7 @@ private Q_SLOTS:
         // A curtain and an alarm type, each with 100: a value no entry has.
         QVERIFY(AddShowCommand(1, 1, 1, 1, 9, QStringLiteral("0"), 7));
         QVERIFY(AddShowCommand(1, 1, 2, 2, 9, QStringLiteral("0"), 12));
-        CommandEditorDialog window(logMessages);
+        CommandEditorDialog window(logMessages, settings, lookups);
         window.LoadCheckedCommands({ShowStore::CommandTarget::timePoint(1, 1), QStringLiteral("Intro"),
                                     QStringLiteral("0:0:10")},
                                    {1, 2});

@@ -3,8 +3,8 @@
 #include "lookups.h"
 #include "parameterrules.h"
 #include "programfolder.h"
+#include "settingsfiles.h"
 #include "storedfixture.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 
 #include <QtTest>
@@ -13,20 +13,24 @@
 // modes Vacation=1 ...; alarm types Burglar (Value 256) ... Gas leak (258).
 class TestParameterRules : public QObject {
     Q_OBJECT
+
+    SettingsFiles settings;
+    LookupLists lookups;
 private Q_SLOTS:
     void initTestCase()
     {
-        ResetPublicVariables();
+        settings = SettingsFiles();
+        lookups = LookupLists();
         QVERIFY(m_folder.openDatabase());
-        QVERIFY(LoadLanguageAndLookups(m_folder));
+        QVERIFY(LoadLanguageAndLookups(settings, lookups, m_folder));
     }
 
     void typeNamesMatchExactly()
     {
-        QCOMPARE(KindOfTypeName(QStringLiteral("Curtain Switch")), 7);
-        QCOMPARE(KindOfTypeName(QStringLiteral("curtain switch")), -1);
-        QCOMPARE(KindOfTypeName(QStringLiteral("Curtain Switch ")), -1);
-        QCOMPARE(KindOfTypeName(QString()), -1);
+        QCOMPARE(KindOfTypeName(lookups, QStringLiteral("Curtain Switch")), 7);
+        QCOMPARE(KindOfTypeName(lookups, QStringLiteral("curtain switch")), -1);
+        QCOMPARE(KindOfTypeName(lookups, QStringLiteral("Curtain Switch ")), -1);
+        QCOMPARE(KindOfTypeName(lookups, QString()), -1);
     }
 
     // What a command list shows is what the editor derives from it and what
@@ -45,9 +49,9 @@ private Q_SLOTS:
             c.FirstParameter = quint16(k.first);
             c.SecondParameter = quint16(k.second);
             c.ThirdParameter = quint16(k.third);
-            const QStringList shown = CommandListCells(c).mid(5, 3);
-            QCOMPARE(DeriveParameters(k.kind, shown[0], shown[1], shown[2]), shown);
-            const StoredParameters stored = ConvertForSave(k.kind, shown[0], shown[1], shown[2]);
+            const QStringList shown = CommandListCells(settings, lookups, c).mid(5, 3);
+            QCOMPARE(DeriveParameters(settings, lookups, k.kind, shown[0], shown[1], shown[2]), shown);
+            const StoredParameters stored = ConvertForSave(lookups, k.kind, shown[0], shown[1], shown[2]);
             QCOMPARE(stored.first, k.first);
             QCOMPARE(stored.second, k.second);
             QCOMPARE(stored.third, k.third);
@@ -57,20 +61,20 @@ private Q_SLOTS:
     void aNewKindRewritesTheParameters()
     {
         // Kind 0 with 5 and 300 becomes kind 4: the second stays (a number).
-        QCOMPARE(DeriveParameters(4, "5(Area)", "300(Scene)", "N/A"),
+        QCOMPARE(DeriveParameters(settings, lookups, 4, "5(Area)", "300(Scene)", "N/A"),
                  (QStringList{"5(Channel)", "300(Level)", "0:0(Running Time)"}));
-        QCOMPARE(DeriveParameters(5, "5(Area)", "3(Scene)", "N/A"), (QStringList{"All Areas", "3(Scene)", "N/A"}));
+        QCOMPARE(DeriveParameters(settings, lookups, 5, "5(Area)", "3(Scene)", "N/A"), (QStringList{"All Areas", "3(Scene)", "N/A"}));
         // A number is no curtain state: the state with ID 0 is shown.
-        QCOMPARE(DeriveParameters(7, "5(Area)", "3(Scene)", "N/A")[1], QStringLiteral("Stop(Status)"));
-        QCOMPARE(DeriveParameters(2, "5(Area)", "Dim(Status)", "N/A")[1], QStringLiteral("Off(Status)"));
-        QCOMPARE(DeriveParameters(11, "0(Area)", "50(Scene)", "N/A"), (QStringList{"0(Area)", "50(Mode)", "N/A"}));
+        QCOMPARE(DeriveParameters(settings, lookups, 7, "5(Area)", "3(Scene)", "N/A")[1], QStringLiteral("Stop(Status)"));
+        QCOMPARE(DeriveParameters(settings, lookups, 2, "5(Area)", "Dim(Status)", "N/A")[1], QStringLiteral("Off(Status)"));
+        QCOMPARE(DeriveParameters(settings, lookups, 11, "0(Area)", "50(Scene)", "N/A"), (QStringList{"0(Area)", "50(Mode)", "N/A"}));
         // Running time: minutes 0 to 60, seconds 0 to 59; beyond, each is 0.
-        QCOMPARE(DeriveParameters(4, "5", "3", "61:30(Running Time)")[2], QStringLiteral("0:30(Running Time)"));
-        QCOMPARE(DeriveParameters(4, "5", "3", "60:59(Running Time)")[2], QStringLiteral("60:59(Running Time)"));
-        QCOMPARE(DeriveParameters(6, "5", "3", "7:60(Running Time)")[2], QStringLiteral("7:0(Running Time)"));
-        QCOMPARE(DeriveParameters(0, "0(Switch No)", "On(Status)", "N/A"), (QStringList{"1(Area)", "0(Scene)", "N/A"}));
-        QCOMPARE(DeriveParameters(3, "300", "7(Level)", "2:5(Running Time)"), (QStringList{"0", "7", "N/A"}));
-        QCOMPARE(DeriveParameters(-1, "0", "256", "N/A"), (QStringList{"0", "0", "N/A"}));
+        QCOMPARE(DeriveParameters(settings, lookups, 4, "5", "3", "61:30(Running Time)")[2], QStringLiteral("0:30(Running Time)"));
+        QCOMPARE(DeriveParameters(settings, lookups, 4, "5", "3", "60:59(Running Time)")[2], QStringLiteral("60:59(Running Time)"));
+        QCOMPARE(DeriveParameters(settings, lookups, 6, "5", "3", "7:60(Running Time)")[2], QStringLiteral("7:0(Running Time)"));
+        QCOMPARE(DeriveParameters(settings, lookups, 0, "0(Switch No)", "On(Status)", "N/A"), (QStringList{"1(Area)", "0(Scene)", "N/A"}));
+        QCOMPARE(DeriveParameters(settings, lookups, 3, "300", "7(Level)", "2:5(Running Time)"), (QStringList{"0", "7", "N/A"}));
+        QCOMPARE(DeriveParameters(settings, lookups, -1, "0", "256", "N/A"), (QStringList{"0", "0", "N/A"}));
     }
 
     void editorsByKind()
@@ -81,37 +85,37 @@ private Q_SLOTS:
         QCOMPARE(ShowEditorsForKind(6), ParameterEditors(E::SecondPara | E::RunTime));
         QCOMPARE(ShowEditorsForKind(12), ParameterEditors(E::FirstPara | E::List));
 
-        QCOMPARE(EditorsForRow(3, "0", "0", "N/A").shown, ParameterEditors());
-        const RowEditorFill time = EditorsForRow(4, "1(Channel)", "0(Level)", "N/A");
+        QCOMPARE(EditorsForRow(lookups, 3, "0", "0", "N/A").shown, ParameterEditors());
+        const RowEditorFill time = EditorsForRow(lookups, 4, "1(Channel)", "0(Level)", "N/A");
         QCOMPARE(time.shown, ParameterEditors(E::FirstPara | E::SecondPara | E::RunTime));
         QCOMPARE(QStringList({time.first, time.second, time.minute, time.seconds}), (QStringList{"1", "0", "0", "0"}));
         // A name no entry bears: the switch list shows nothing, the others their first entry.
-        QCOMPARE(EditorsForRow(2, "1", "(Status)", "N/A").listIndex, -1);
-        QCOMPARE(EditorsForRow(2, "1", "On(Status)", "N/A").listIndex, 1);
-        QCOMPARE(EditorsForRow(7, "1", "(Status)", "N/A").listIndex, 0);
-        QCOMPARE(EditorsForRow(11, "1", "50(Mode)", "N/A").listIndex, 0);
-        QCOMPARE(EditorsForRow(12, "1", "Gas leak(Alarm Type)", "N/A").listIndex, 2);
-        const RowEditorFill other = EditorsForRow(9, "300", "x", "N/A");
+        QCOMPARE(EditorsForRow(lookups, 2, "1", "(Status)", "N/A").listIndex, -1);
+        QCOMPARE(EditorsForRow(lookups, 2, "1", "On(Status)", "N/A").listIndex, 1);
+        QCOMPARE(EditorsForRow(lookups, 7, "1", "(Status)", "N/A").listIndex, 0);
+        QCOMPARE(EditorsForRow(lookups, 11, "1", "50(Mode)", "N/A").listIndex, 0);
+        QCOMPARE(EditorsForRow(lookups, 12, "1", "Gas leak(Alarm Type)", "N/A").listIndex, 2);
+        const RowEditorFill other = EditorsForRow(lookups, 9, "300", "x", "N/A");
         QCOMPARE(QStringList({other.first, other.second}), (QStringList{"1", "0"}));
     }
 
     void leftBoxesAreDescribedByKind()
     {
-        QCOMPARE(FirstParameterText(2, "9"), QStringLiteral("9(Switch No)"));
-        QCOMPARE(FirstParameterText(9, "9"), QStringLiteral("9"));
-        QCOMPARE(SecondParameterText(5, "9"), QStringLiteral("9(Scene)"));
-        QCOMPARE(SecondParameterText(7, "9"), QStringLiteral("9"));
+        QCOMPARE(FirstParameterText(settings, 2, "9"), QStringLiteral("9(Switch No)"));
+        QCOMPARE(FirstParameterText(settings, 9, "9"), QStringLiteral("9"));
+        QCOMPARE(SecondParameterText(settings, 5, "9"), QStringLiteral("9(Scene)"));
+        QCOMPARE(SecondParameterText(settings, 7, "9"), QStringLiteral("9"));
     }
 
     void saveConversion()
     {
-        QCOMPARE(ConvertForSave(4, "1", "2", "75:10(Running Time)").third, 4510);
-        QCOMPARE(ConvertForSave(0, "1", "2", "N/A").third, 0);
-        QCOMPARE(ConvertForSave(5, "All Areas", "2", "N/A").first, 255);
-        QCOMPARE(ConvertForSave(11, "1", "50(Mode)", "N/A").second, -1);
-        QCOMPARE(ConvertForSave(12, "1", "Fire(Alarm Type)", "N/A").second, 257);
-        QCOMPARE(ConvertForSave(2, "1", "(Status)", "N/A").second, 0);
-        QCOMPARE(ConvertForSave(7, "1", "Close(Status)", "N/A").second, 2);
+        QCOMPARE(ConvertForSave(lookups, 4, "1", "2", "75:10(Running Time)").third, 4510);
+        QCOMPARE(ConvertForSave(lookups, 0, "1", "2", "N/A").third, 0);
+        QCOMPARE(ConvertForSave(lookups, 5, "All Areas", "2", "N/A").first, 255);
+        QCOMPARE(ConvertForSave(lookups, 11, "1", "50(Mode)", "N/A").second, -1);
+        QCOMPARE(ConvertForSave(lookups, 12, "1", "Fire(Alarm Type)", "N/A").second, 257);
+        QCOMPARE(ConvertForSave(lookups, 2, "1", "(Status)", "N/A").second, 0);
+        QCOMPARE(ConvertForSave(lookups, 7, "1", "Close(Status)", "N/A").second, 2);
     }
 
 private:

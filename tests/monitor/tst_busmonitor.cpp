@@ -1,11 +1,11 @@
 #include "busmonitorwindow.h"
+#include "lookups.h"
 #include "loopbackbuslink.h"
 #include "programfolder.h"
-#include "publicvariable.h"
+#include "recordingswitchtarget.h"
 #include "scriptedfilechooser.h"
 #include "scriptedmessages.h"
 #include "settingsfiles.h"
-#include "recordingswitchtarget.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,7 +37,7 @@ void feed(BusMonitorLog& log, const QByteArray& bytes, BusDirection direction = 
 
 QString cell(const BusMonitorLog& log, int row, int column)
 {
-    return BusMonitorLog::cellText(log.entry(row), column);
+    return log.cellText(log.entry(row), column);
 }
 
 } // namespace
@@ -46,6 +46,9 @@ QString cell(const BusMonitorLog& log, int row, int column)
 // watches only while its window exists, and its filter and export.
 class TestBusMonitor : public QObject {
     Q_OBJECT
+
+    SettingsFiles settings;
+    LookupLists lookups;
 
     LogMessagePresenter logMessages; // where the test does not read the messages
     ScriptedFileChooser files;
@@ -57,10 +60,11 @@ class TestBusMonitor : public QObject {
 private Q_SLOTS:
     void init()
     {
-        ResetPublicVariables();
+        settings = SettingsFiles();
+        lookups = LookupLists();
         folder = new TestProgramFolder;
         QVERIFY(folder->isValid());
-        OpenSettingsFiles(); // kind names and parameter labels of the language file
+        OpenSettingsFiles(settings); // kind names and parameter labels of the language file
         program = std::make_unique<LoopbackBusLink>(0x7F000001);
         gateway = std::make_unique<LoopbackBusLink>(0x7F000002);
         LoopbackBusLink::join(*program, *gateway);
@@ -121,7 +125,7 @@ private Q_SLOTS:
         QCOMPARE(int(f.command->second), second);
         QCOMPARE(int(f.command->third), third);
 
-        BusMonitorLog log;
+        BusMonitorLog log(settings, lookups);
         feed(log, bytes);
         log.flush();
         QCOMPARE(cell(log, 0, BusMonitorLog::Kind), name);
@@ -132,7 +136,7 @@ private Q_SLOTS:
 
     void decodesParametersAndAnswers()
     {
-        BusMonitorLog log;
+        BusMonitorLog log(settings, lookups);
         feed(log, frame(0x0031, QByteArray::fromHex("05640258"))); // kind 4, run time 10:0
         feed(log, frame(0xE01D, QByteArray::fromHex("0501")));      // switch acknowledgement
         feed(log, frame(0x1234, QByteArray::fromHex("0102")));      // an operation we do not know
@@ -197,7 +201,7 @@ private Q_SLOTS:
         // An exact-size copy on the heap, so a read past the end is a read
         // past the allocation.
         std::vector<quint8> exact(bytes.begin(), bytes.end());
-        BusMonitorLog log;
+        BusMonitorLog log(settings, lookups);
         log.busDatagram(BusDirection::Received, exact.data(), int(exact.size()), size, 0, 0);
         log.flush();
         QCOMPARE(log.rowCount(), 1);
@@ -215,7 +219,7 @@ private Q_SLOTS:
     // (what does not fit is skipped), and the counters see everything.
     void keepsOnlyTheLatestEntries()
     {
-        BusMonitorLog log(100);
+        BusMonitorLog log(settings, lookups, 100);
         QSignalSpy removed(&log, &QAbstractItemModel::rowsRemoved);
         for (int i = 0; i < 250; ++i) {
             feed(log, frame(0x0002, QByteArray::fromHex("0102"), 1, quint8(i)), BusDirection::Sent);
@@ -260,7 +264,7 @@ private Q_SLOTS:
     // either a row that entered the table or a skipped one.
     void floodIsTakenInBoundedBatches()
     {
-        BusMonitorWindow window(*program, logMessages, files, nullptr, 500);
+        BusMonitorWindow window(*program, logMessages, files, settings, lookups, nullptr, 500);
         BusMonitorLog& log = window.log();
         log.setMaxRowsPerFlush(50);
         QSignalSpy inserted(&log, &QAbstractItemModel::rowsInserted);
@@ -290,7 +294,7 @@ private Q_SLOTS:
     // a few rows; the monitor still counts every datagram in each direction.
     void receiverIsUnaffectedByWhatTheMonitorSkips()
     {
-        BusMonitorWindow window(*program, logMessages, files);
+        BusMonitorWindow window(*program, logMessages, files, settings, lookups);
         window.log().setMaxRowsPerFlush(5);
         window.log().setFlushInterval(3600 * 1000); // nothing enters the table but by hand
         RecordingSwitchTarget target;
@@ -329,7 +333,7 @@ private Q_SLOTS:
         const QByteArray unwatched = nextAtGateway();
         QVERIFY(!unwatched.isEmpty());
 
-        QPointer<BusMonitorWindow> window = new BusMonitorWindow(*program, logMessages, files);
+        QPointer<BusMonitorWindow> window = new BusMonitorWindow(*program, logMessages, files, settings, lookups);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
         QCOMPARE(program->observer(), static_cast<BusObserver*>(&window->log()));
@@ -361,7 +365,7 @@ private Q_SLOTS:
     void filtersAndExports()
     {
         ScriptedMessages boxes;
-        BusMonitorWindow window(*program, boxes, files);
+        BusMonitorWindow window(*program, boxes, files, settings, lookups);
         BusMonitorLog& log = window.log();
         feed(log, frame(0x0002, QByteArray::fromHex("0102"), 1, 99, 7, 9), BusDirection::Sent);
         feed(log, frame(0x0031, QByteArray::fromHex("05640003"), 1, 99, 7, 10), BusDirection::Sent);

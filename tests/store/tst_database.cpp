@@ -1,6 +1,5 @@
 #include "database.h"
 #include "programfolder.h"
-#include "publicvariable.h"
 #include "rawsql.h"
 #include "textops.h"
 
@@ -11,7 +10,6 @@
 class TestDatabase : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { ResetPublicVariables(); }
 
     void missingFileIsReportedAndNotCreated()
     {

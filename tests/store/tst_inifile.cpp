@@ -1,5 +1,4 @@
 #include "inifile.h"
-#include "publicvariable.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,7 +34,6 @@ private:
 private slots:
     void init()
     {
-        ResetPublicVariables();
         for (const QString& name : folderEntries())
             QFile::remove(m_dir.filePath(name));
     }

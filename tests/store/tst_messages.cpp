@@ -1,5 +1,4 @@
 #include "messages.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 
 #include <QtTest>
@@ -31,13 +30,6 @@ private Q_SLOTS:
         log.tell(nullptr, QStringLiteral("No show!"));
         QTest::ignoreMessage(QtWarningMsg, "Cannot write");
         log.error(nullptr, QStringLiteral("Cannot write"));
-    }
-
-    void resetGivesFreshState()
-    {
-        mPublicVariable().CommandClipboard.resize(3);
-        ResetPublicVariables();
-        QVERIFY(mPublicVariable().CommandClipboard.isEmpty());
     }
 };
 

@@ -1,5 +1,4 @@
 #include "inifile.h"
-#include "publicvariable.h"
 #include "settingsfiles.h"
 #include "textops.h"
 
@@ -13,6 +12,7 @@ class TestSettingsFiles : public QObject {
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
+    SettingsFiles m_settings;
 
     QString file(const QString& relative) const { return m_dir->filePath(relative); }
 
@@ -31,7 +31,7 @@ private:
 private slots:
     void init()
     {
-        ResetPublicVariables();
+        m_settings = SettingsFiles();
         m_dir = std::make_unique<QTemporaryDir>();
         QDir(m_dir->path()).mkpath("Database");
         QDir(m_dir->path()).mkpath("Language");
@@ -40,7 +40,6 @@ private slots:
     void cleanup()
     {
         SetProgramFolder(QString());
-        ResetPublicVariables();
     }
 
     void systemSettings_data()
@@ -129,8 +128,8 @@ private slots:
     void unknownAddressIsReplacedInTheFile()
     {
         put(file("Database/System.ini"), "[IP]\nMUTE=0\nVOL=20\n[ip]\nip=172.16.0.99\n");
-        OpenSettingsFiles();
-        IniFile& ini = *mPublicVariable().SystemIni;
+        OpenSettingsFiles(m_settings);
+        IniFile& ini = *m_settings.SystemIni;
         const SystemSettings s = ReadSystemSettings(ini);
         QCOMPARE(ApplyLocalAddress(ini, {"127.0.0.1", "127.0.0.2"}, s.configuredIp), QStringLiteral("127.0.0.1"));
         QCOMPARE(contents(file("Database/System.ini")), QByteArray("[IP]\nMUTE=0\nVOL=20\n[ip]\nip=127.0.0.1\n"));
@@ -149,11 +148,11 @@ private slots:
     void systemWritersShareSectionsWithTheReaders()
     {
         put(file("Database/System.ini"), "[ip]\nip=127.0.0.1\n");
-        OpenSettingsFiles();
-        QVERIFY(WriteMuteAndVolume(true, 35));
-        QVERIFY(WritePort(6000));
-        QVERIFY(WriteSubnetId("12"));
-        QVERIFY(WriteDeviceId("254"));
+        OpenSettingsFiles(m_settings);
+        QVERIFY(WriteMuteAndVolume(m_settings, true, 35));
+        QVERIFY(WritePort(m_settings, 6000));
+        QVERIFY(WriteSubnetId(m_settings, "12"));
+        QVERIFY(WriteDeviceId(m_settings, "254"));
         QCOMPARE(contents(file("Database/System.ini")),
                  QByteArray("[ip]\nip=127.0.0.1\nMUTE=1\nVOL=35\n[Port]\nPort=6000\n[SubnetID]\nSubnetID=12\n"
                             "[DeviceID]\nDeviceID=254\n"));
@@ -165,43 +164,43 @@ private slots:
         QCOMPARE(int(s.subnetId), 12);
         QCOMPARE(int(s.deviceId), 254);
 
-        QVERIFY(WriteMuteAndVolume(false, 0));
+        QVERIFY(WriteMuteAndVolume(m_settings, false, 0));
         QCOMPARE(IniFile(file("Database/System.ini")).read("IP", "MUTE"), QStringLiteral("0"));
-        QVERIFY(!WriteSubnetId("1\n[Port]\nPort=1"));
+        QVERIFY(!WriteSubnetId(m_settings, "1\n[Port]\nPort=1"));
     }
 
     void showEntries()
     {
         put(file("Database/Show.ini"), "[7]\nShowName=Opening\nURL=/media/opening.mp4\n");
-        OpenSettingsFiles();
-        QCOMPARE(ShowNameOf(7), QStringLiteral("Opening"));
-        QCOMPARE(ShowUrlOf(7), QStringLiteral("/media/opening.mp4"));
-        QCOMPARE(ShowNameOf(8), QString());
+        OpenSettingsFiles(m_settings);
+        QCOMPARE(ShowNameOf(m_settings, 7), QStringLiteral("Opening"));
+        QCOMPARE(ShowUrlOf(m_settings, 7), QStringLiteral("/media/opening.mp4"));
+        QCOMPARE(ShowNameOf(m_settings, 8), QString());
 
-        QVERIFY(WriteShowEntry(12, "Finale", "/media/finale.mp4"));
-        QVERIFY(WriteShowEntry(7, "Opening night", "/media/opening.mp4"));
+        QVERIFY(WriteShowEntry(m_settings, 12, "Finale", "/media/finale.mp4"));
+        QVERIFY(WriteShowEntry(m_settings, 7, "Opening night", "/media/opening.mp4"));
         QCOMPARE(contents(file("Database/Show.ini")),
                  QByteArray("[7]\nShowName=Opening night\nURL=/media/opening.mp4\n"
                             "[12]\nShowName=Finale\nURL=/media/finale.mp4\n"));
 
         // A name or path with a line break could forge other shows' entries.
         const QByteArray before = contents(file("Database/Show.ini"));
-        QVERIFY(!WriteShowEntry(12, "x\n[7]\nURL=/etc/passwd", "/media/finale.mp4"));
-        QVERIFY(!WriteShowEntry(12, "Finale", "/media/a.mp4\r\n[SubnetID]"));
+        QVERIFY(!WriteShowEntry(m_settings, 12, "x\n[7]\nURL=/etc/passwd", "/media/finale.mp4"));
+        QVERIFY(!WriteShowEntry(m_settings, 12, "Finale", "/media/a.mp4\r\n[SubnetID]"));
         QCOMPARE(contents(file("Database/Show.ini")), before);
-        QCOMPARE(ShowNameOf(12), QStringLiteral("Finale"));
+        QCOMPARE(ShowNameOf(m_settings, 12), QStringLiteral("Finale"));
     }
 
     void missingFilesReadEmptyAndWritesCreateThem()
     {
-        OpenSettingsFiles();
-        const SystemSettings s = ReadSystemSettings(*mPublicVariable().SystemIni);
+        OpenSettingsFiles(m_settings);
+        const SystemSettings s = ReadSystemSettings(*m_settings.SystemIni);
         QCOMPARE(int(s.port), 15000);
         QCOMPARE(s.volume, 20);
-        QCOMPARE(ShowUrlOf(1), QString());
-        QCOMPARE(ControlTypeName(3, "3"), QStringLiteral("3"));
+        QCOMPARE(ShowUrlOf(m_settings, 1), QString());
+        QCOMPARE(ControlTypeName(m_settings, 3, "3"), QStringLiteral("3"));
         QVERIFY(!QFile::exists(file("Database/Show.ini")));
-        QVERIFY(WriteShowEntry(1, "One", "/m/one.mp3"));
+        QVERIFY(WriteShowEntry(m_settings, 1, "One", "/m/one.mp3"));
         QVERIFY(QFile::exists(file("Database/Show.ini")));
         QVERIFY(!QFile::exists(file("Database/System.ini")));
     }
@@ -211,22 +210,22 @@ private slots:
         // A folder where the file should be cannot be read; writing into it
         // must not replace it with a file holding one key.
         QDir(m_dir->path()).mkpath("Database/System.ini");
-        const QStringList failures = OpenSettingsFiles();
+        const QStringList failures = OpenSettingsFiles(m_settings);
         QCOMPARE(failures.size(), 1);
         QVERIFY2(failures[0].contains("System.ini"), qPrintable(failures[0]));
-        QCOMPARE(int(ReadSystemSettings(*mPublicVariable().SystemIni).port), 15000);
-        QVERIFY(!WriteMuteAndVolume(true, 10));
+        QCOMPARE(int(ReadSystemSettings(*m_settings.SystemIni).port), 15000);
+        QVERIFY(!WriteMuteAndVolume(m_settings, true, 10));
         QVERIFY(QFileInfo(file("Database/System.ini")).isDir());
-        QVERIFY(WriteShowEntry(1, "Still fine", "/m/a.mp4"));
+        QVERIFY(WriteShowEntry(m_settings, 1, "Still fine", "/m/a.mp4"));
     }
 
     void nothingOpenMeansDefaultsAndRefusedWrites()
     {
-        QCOMPARE(ShowNameOf(1), QString());
-        QCOMPARE(ControlTypeName(1, "fallback"), QStringLiteral("fallback"));
-        QVERIFY(!WriteShowEntry(1, "a", "b"));
-        QVERIFY(!WriteMuteAndVolume(true, 1));
-        QVERIFY(!WritePort(6000));
+        QCOMPARE(ShowNameOf(m_settings, 1), QString());
+        QCOMPARE(ControlTypeName(m_settings, 1, "fallback"), QStringLiteral("fallback"));
+        QVERIFY(!WriteShowEntry(m_settings, 1, "a", "b"));
+        QVERIFY(!WriteMuteAndVolume(m_settings, true, 1));
+        QVERIFY(!WritePort(m_settings, 6000));
     }
 
     void languageTexts()
@@ -235,31 +234,31 @@ private slots:
             "[ControlType]\r\n0=Universal Switch\r\n12=Curtain\r\n"
             "[ParameterOfControlType]\r\n00001=Switch No.\r\n00012=Status\r\n"
             "[Public]\r\n00023=Subnet ID\r\n00031=Param 3\r\n00035=Remark\r\n00032=not a heading\r\n");
-        OpenSettingsFiles();
-        QCOMPARE(ControlTypeName(0), QStringLiteral("Universal Switch"));
-        QCOMPARE(ControlTypeName(12, "3"), QStringLiteral("Curtain"));
-        QCOMPARE(ControlTypeName(5, "3"), QStringLiteral("3"));
-        QCOMPARE(ParameterLabel(1), QStringLiteral("Switch No."));
-        QCOMPARE(ParameterLabel(12), QStringLiteral("Status"));
-        QCOMPARE(ParameterLabel("00012"), QStringLiteral("Status"));
-        QCOMPARE(ParameterLabel(2), QString());
-        QCOMPARE(GridHeading(0), QStringLiteral("Subnet ID"));
-        QCOMPARE(GridHeading(8), QStringLiteral("Param 3"));
-        QCOMPARE(GridHeading(9), QStringLiteral("Remark"));
-        QCOMPARE(GridHeading(10), QString());
-        QCOMPARE(GridHeading(-1), QString());
+        OpenSettingsFiles(m_settings);
+        QCOMPARE(ControlTypeName(m_settings, 0), QStringLiteral("Universal Switch"));
+        QCOMPARE(ControlTypeName(m_settings, 12, "3"), QStringLiteral("Curtain"));
+        QCOMPARE(ControlTypeName(m_settings, 5, "3"), QStringLiteral("3"));
+        QCOMPARE(ParameterLabel(m_settings, 1), QStringLiteral("Switch No."));
+        QCOMPARE(ParameterLabel(m_settings, 12), QStringLiteral("Status"));
+        QCOMPARE(ParameterLabel(m_settings, "00012"), QStringLiteral("Status"));
+        QCOMPARE(ParameterLabel(m_settings, 2), QString());
+        QCOMPARE(GridHeading(m_settings, 0), QStringLiteral("Subnet ID"));
+        QCOMPARE(GridHeading(m_settings, 8), QStringLiteral("Param 3"));
+        QCOMPARE(GridHeading(m_settings, 9), QStringLiteral("Remark"));
+        QCOMPARE(GridHeading(m_settings, 10), QString());
+        QCOMPARE(GridHeading(m_settings, -1), QString());
     }
 
     void shippedLanguageFileHasEveryText()
     {
         SetProgramFolder(TAVOLAN_SHIPPED_DIR);
-        OpenSettingsFiles();
+        OpenSettingsFiles(m_settings);
         for (int kind = 0; kind <= 12; ++kind)
-            QVERIFY2(!ControlTypeName(kind).isEmpty(), qPrintable(QString::number(kind)));
+            QVERIFY2(!ControlTypeName(m_settings, kind).isEmpty(), qPrintable(QString::number(kind)));
         for (int n = 1; n <= 12; ++n)
-            QVERIFY2(!ParameterLabel(n).isEmpty(), qPrintable(QString::number(n)));
+            QVERIFY2(!ParameterLabel(m_settings, n).isEmpty(), qPrintable(QString::number(n)));
         for (int column = 0; column < 10; ++column)
-            QVERIFY2(!GridHeading(column).isEmpty(), qPrintable(QString::number(column)));
+            QVERIFY2(!GridHeading(m_settings, column).isEmpty(), qPrintable(QString::number(column)));
     }
 };
 

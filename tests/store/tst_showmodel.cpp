@@ -1,6 +1,5 @@
 #include "database.h"
 #include "programfolder.h"
-#include "publicvariable.h"
 #include "rawsql.h"
 #include "showmodel.h"
 
@@ -54,7 +53,6 @@ bool putCommand(int showId, int timePointId, const TControlObject& c)
 class TestShowModel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { ResetPublicVariables(); }
 
     void loadsTimePointsAndCommandsInOrder()
     {

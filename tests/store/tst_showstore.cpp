@@ -1,6 +1,5 @@
 #include "database.h"
 #include "showstore.h"
-#include "publicvariable.h"
 #include "settingsfiles.h"
 #include "statements.h"
 #include "storedfixture.h"
@@ -138,7 +137,7 @@ private Q_SLOTS:
     void init()
     {
         QVERIFY(openStore());
-        mPublicVariable().ShowIni = std::make_unique<IniFile>(folder->path(QStringLiteral("Database/Show.ini")));
+        settings.ShowIni = std::make_unique<IniFile>(folder->path(QStringLiteral("Database/Show.ini")));
     }
     void cleanup()
     {
@@ -265,8 +264,8 @@ private Q_SLOTS:
 
     void deletingAShowRemovesItsTimePointsAndCommandsOnly()
     {
-        const auto first = ed::AddShow({1, true, 200, QStringLiteral("Opening"), QStringLiteral("/m/a.mp4")});
-        const auto second = ed::AddShow({2, false, 9, QStringLiteral("Closing"), QStringLiteral("/m/b.mp4")});
+        const auto first = ed::AddShow(settings, {1, true, 200, QStringLiteral("Opening"), QStringLiteral("/m/a.mp4")});
+        const auto second = ed::AddShow(settings, {2, false, 9, QStringLiteral("Closing"), QStringLiteral("/m/b.mp4")});
         QCOMPARE(*first, 1);
         QCOMPARE(*second, 2);
         for (int show : {1, 2}) {
@@ -290,27 +289,27 @@ private Q_SLOTS:
     void showsCarryTheirNamesAndPathsFromShowIni()
     {
         QCOMPARE(*ed::NextShowSequenceNo(), 1);
-        const auto id = ed::AddShow({5, true, 200, QStringLiteral("Opening"), QStringLiteral("/m/a.mp4")});
+        const auto id = ed::AddShow(settings, {5, true, 200, QStringLiteral("Opening"), QStringLiteral("/m/a.mp4")});
         QCOMPARE(*id, 1);
-        QVERIFY(ed::UpdateShow(1, {4, false, 200, QStringLiteral("Opening act"), QStringLiteral("/m/c.mp4")}));
-        const auto shown = ed::ReadShow(1);
+        QVERIFY(ed::UpdateShow(settings, 1, {4, false, 200, QStringLiteral("Opening act"), QStringLiteral("/m/c.mp4")}));
+        const auto shown = ed::ReadShow(settings, 1);
         QVERIFY(shown && shown->has_value());
         const ed::ShowRow row = **shown;
         QCOMPARE(row.SequenceNo, 4);
         QCOMPARE(row.UniversalSwitchID, 0); // not active: stored as 0
         QCOMPARE(row.Name, QStringLiteral("Opening act"));
         QCOMPARE(row.URL, QStringLiteral("/m/c.mp4"));
-        QVERIFY(!ed::ReadShow(7)->has_value());
+        QVERIFY(!ed::ReadShow(settings, 7)->has_value());
         QCOMPARE(*ed::NextShowSequenceNo(), 5);
-        QVERIFY(*ed::ShowNameExists(QStringLiteral("Opening act")));
-        QVERIFY(!*ed::ShowNameExists(QStringLiteral("Opening act"), 1));
-        QVERIFY(!*ed::ShowNameExists(QStringLiteral("opening act")));
+        QVERIFY(*ed::ShowNameExists(settings, QStringLiteral("Opening act")));
+        QVERIFY(!*ed::ShowNameExists(settings, QStringLiteral("Opening act"), 1));
+        QVERIFY(!*ed::ShowNameExists(settings, QStringLiteral("opening act")));
 
         // A name Show.ini cannot take keeps the row out as well.
-        const auto refused = ed::AddShow({1, false, 0, QStringLiteral("two\nlines"), QStringLiteral("/m/d.mp4")});
+        const auto refused = ed::AddShow(settings, {1, false, 0, QStringLiteral("two\nlines"), QStringLiteral("/m/d.mp4")});
         QVERIFY(!refused);
         QVERIFY(!refused.error.isEmpty());
-        QCOMPARE(ed::ReadShows()->size(), 1);
+        QCOMPARE(ed::ReadShows(settings)->size(), 1);
 
         // Time points: existence by second, remark and move.
         QCOMPARE(*ed::AddTimePoint(1, 75), 1);
@@ -338,11 +337,11 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         // The show's name lives in Show.ini, beside its row.
-        const auto showId = ed::AddShow({1, false, 0, text, QStringLiteral("/m/a.mp4")});
+        const auto showId = ed::AddShow(settings, {1, false, 0, text, QStringLiteral("/m/a.mp4")});
         QVERIFY(showId);
-        QCOMPARE((*ed::ReadShow(*showId))->Name, text);
-        QVERIFY(ed::UpdateShow(*showId, {2, false, 0, text + text, QStringLiteral("/m/a.mp4")}));
-        QCOMPARE((*ed::ReadShow(*showId))->Name, text + text);
+        QCOMPARE((*ed::ReadShow(settings, *showId))->Name, text);
+        QVERIFY(ed::UpdateShow(settings, *showId, {2, false, 0, text + text, QStringLiteral("/m/a.mp4")}));
+        QCOMPARE((*ed::ReadShow(settings, *showId))->Name, text + text);
 
         const auto point = ed::AddTimePoint(*showId, 5);
         QVERIFY(point);
@@ -455,7 +454,7 @@ private Q_SLOTS:
         QVERIFY(ed::DeleteShow(3));
         QVERIFY(ed::ReadTimePoints(3)->isEmpty());
         QCOMPARE(ed::ReadCommands(CommandTarget::timePoint(7, 3))->size(), 1);
-        QCOMPARE(ed::ReadShows()->size(), 1);
+        QCOMPARE(ed::ReadShows(settings)->size(), 1);
     }
 
     // A read that fails comes back with the database's reason, no rows.
@@ -476,11 +475,11 @@ private Q_SLOTS:
         QVERIFY(ed::TimePointExistsAt(1, 1).error.contains(QStringLiteral("TimePoint")));
 
         QVERIFY(RunSql(QStringLiteral("alter table Show rename to Gone")));
-        const auto shows = ed::ReadShowList();
+        const auto shows = ed::ReadShowList(settings);
         QVERIFY(shows.rows.isEmpty());
         QVERIFY2(shows.error.contains(QStringLiteral("Show")), qPrintable(shows.error));
-        QVERIFY(!ed::ReadShows());
-        QVERIFY(ed::ReadShow(1).error.contains(QStringLiteral("Show")));
+        QVERIFY(!ed::ReadShows(settings));
+        QVERIFY(ed::ReadShow(settings, 1).error.contains(QStringLiteral("Show")));
 
         CloseDatabase();
         QCOMPARE(ed::ReadCommandList(CommandTarget::set(CommandsForPlaySet)).error,
@@ -489,19 +488,19 @@ private Q_SLOTS:
 
     void aShowIsSavedWithItsShowIniEntryOrNotAtAll()
     {
-        QVERIFY(ed::AddShow({1, true, 5, QStringLiteral("Opening"), QStringLiteral("/m/a.mp4")}));
+        QVERIFY(ed::AddShow(settings, {1, true, 5, QStringLiteral("Opening"), QStringLiteral("/m/a.mp4")}));
         const QString iniPath = folder->path(QStringLiteral("Database/Show.ini"));
         const QByteArray iniBefore = fileBytes(iniPath);
         const auto unchanged = [&] {
-            const auto row = ed::ReadShow(1);
+            const auto row = ed::ReadShow(settings, 1);
             QVERIFY(row && row->has_value());
             QCOMPARE((*row)->SequenceNo, 1);
             QCOMPARE((*row)->UniversalSwitchID, 5);
             QCOMPARE((*row)->Name, QStringLiteral("Opening"));
             QCOMPARE(SelectedCount(QStringLiteral("select count(*) from Show")), 1);
             QCOMPARE(fileBytes(iniPath), iniBefore);
-            mPublicVariable().ShowIni->reload();
-            QCOMPARE(ShowNameOf(2), QString());
+            settings.ShowIni->reload();
+            QCOMPARE(ShowNameOf(settings, 2), QString());
         };
         const ed::ShowFields renamed{9, true, 7, QStringLiteral("Renamed"), QStringLiteral("/m/b.mp4")};
         const ed::ShowFields added{2, false, 0, QStringLiteral("Closing"), QStringLiteral("/m/c.mp4")};
@@ -510,26 +509,26 @@ private Q_SLOTS:
             // The database refuses the commit: Show.ini is not touched.
             ReaderHoldingTheDatabase reader(folder->path(QStringLiteral("Database/DB.mdb")));
             QVERIFY(reader.held);
-            const auto edit = ed::UpdateShow(1, renamed);
+            const auto edit = ed::UpdateShow(settings, 1, renamed);
             QVERIFY(!edit);
             QVERIFY2(edit.error.contains(QStringLiteral("locked")), qPrintable(edit.error));
-            QVERIFY(!ed::AddShow(added));
+            QVERIFY(!ed::AddShow(settings, added));
         }
         unchanged();
 
         // Show.ini refuses the entry: the committed row change is taken back.
-        mPublicVariable().ShowIni = std::make_unique<IniFile>(iniPath, [] { return false; });
-        const auto edit = ed::UpdateShow(1, renamed);
-        const auto add = ed::AddShow(added);
-        mPublicVariable().ShowIni = std::make_unique<IniFile>(iniPath);
+        settings.ShowIni = std::make_unique<IniFile>(iniPath, [] { return false; });
+        const auto edit = ed::UpdateShow(settings, 1, renamed);
+        const auto add = ed::AddShow(settings, added);
+        settings.ShowIni = std::make_unique<IniFile>(iniPath);
         QVERIFY(!edit);
         QVERIFY(!add);
         QVERIFY(add.error.contains(QStringLiteral("Show.ini")));
         unchanged();
 
         // Nothing is stuck: the same edit goes through afterwards.
-        QVERIFY(ed::UpdateShow(1, renamed));
-        QCOMPARE((*ed::ReadShow(1))->Name, QStringLiteral("Renamed"));
+        QVERIFY(ed::UpdateShow(settings, 1, renamed));
+        QCOMPARE((*ed::ReadShow(settings, 1))->Name, QStringLiteral("Renamed"));
     }
 };
 

@@ -1,4 +1,3 @@
-#include "publicvariable.h"
 #include "textops.h"
 
 #include <QtTest>
@@ -6,7 +5,6 @@
 class TestTextOps : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { ResetPublicVariables(); }
     void cleanup() { SetProgramFolder(QString()); }
 
     void programPathIsFolderWithSeparatorPlusRelative()

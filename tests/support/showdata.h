@@ -3,8 +3,8 @@
 #include "commandsequencer.h"
 #include "inifile.h"
 #include "manualpacingtimer.h"
-#include "publicvariable.h"
 #include "rawsql.h"
+#include "settingsfiles.h"
 
 #include <QString>
 #include <QVector>
@@ -61,16 +61,16 @@ inline bool AddSetCommand(const QString& table, int commandId, int sequenceNo, i
                       .arg(delay.isEmpty() ? QStringLiteral("NULL") : delay));
 }
 
-// Opens Database/Show.ini of the test folder into mPublicVariable().
-inline IniFile& OpenShowIni(const QString& path)
+// Opens Database/Show.ini of the test folder into the settings files.
+inline IniFile& OpenShowIni(SettingsFiles& settings, const QString& path)
 {
-    mPublicVariable().ShowIni = std::make_unique<IniFile>(path);
-    return *mPublicVariable().ShowIni;
+    settings.ShowIni = std::make_unique<IniFile>(path);
+    return *settings.ShowIni;
 }
 
-inline void WriteShowIni(int showId, const QString& name, const QString& url)
+inline void WriteShowIni(SettingsFiles& settings, int showId, const QString& name, const QString& url)
 {
-    IniFile& ini = *mPublicVariable().ShowIni;
+    IniFile& ini = *settings.ShowIni;
     ini.write(QString::number(showId), QStringLiteral("ShowName"), name);
     ini.write(QString::number(showId), QStringLiteral("URL"), url);
 }

@@ -1,5 +1,5 @@
 #include "choices.h"
-#include "publicvariable.h"
+#include "lookups.h"
 #include "scriptedmessages.h"
 
 #include <QComboBox>
@@ -9,25 +9,24 @@
 class TestChoices : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { ResetPublicVariables(); }
 
     void fillsKeepListOrderAndReplaceOldItems()
     {
-        PublicVariables& pv = mPublicVariable();
-        pv.UniversalSwitchStatusList = {{0, QStringLiteral("Off")}, {1, QStringLiteral("On")},
-                                        {2, QStringLiteral("On")}, {1, QStringLiteral("Again")}};
+        LookupLists lookups;
+        lookups.UniversalSwitchStatusList = {{0, QStringLiteral("Off")}, {1, QStringLiteral("On")},
+                                             {2, QStringLiteral("On")}, {1, QStringLiteral("Again")}};
         QComboBox box;
         box.addItem(QStringLiteral("stale"));
-        FillUniversalSwitchStatusChoices(&box);
+        FillUniversalSwitchStatusChoices(lookups, &box);
         QCOMPARE(box.count(), 4);
         QCOMPARE(box.itemText(0), QStringLiteral("Off"));
         QCOMPARE(box.itemText(3), QStringLiteral("Again"));
 
-        pv.SecurityAlarmTypeList = {{1, QStringLiteral("Gas leak"), 258}};
-        FillSecurityAlarmChoices(&box);
+        lookups.SecurityAlarmTypeList = {{1, QStringLiteral("Gas leak"), 258}};
+        FillSecurityAlarmChoices(lookups, &box);
         QCOMPARE(box.count(), 1);
         QCOMPARE(box.itemText(0), QStringLiteral("Gas leak"));
-        FillCurtainStatusChoices(nullptr); // no box: nothing happens
+        FillCurtainStatusChoices(lookups, nullptr); // no box: nothing happens
     }
 
     void comboIndexMatchesTrimmedItemExactly()

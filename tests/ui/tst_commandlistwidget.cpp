@@ -3,8 +3,8 @@
 #include "inifile.h"
 #include "lookups.h"
 #include "programfolder.h"
-#include "publicvariable.h"
 #include "rawsql.h"
+#include "settingsfiles.h"
 
 #include <QTreeWidget>
 #include <QtTest>
@@ -42,18 +42,26 @@ QStringList row(const QTreeWidget& list, int i)
 
 class TestCommandList : public QObject {
     Q_OBJECT
+
+    SettingsFiles settings;
+    LookupLists lookups;
+
 private Q_SLOTS:
-    void init() { ResetPublicVariables(); }
+    void init()
+    {
+        settings = SettingsFiles();
+        lookups = LookupLists();
+    }
 
     void cellsForEveryKind()
     {
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
-        mPublicVariable().LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
-        QVERIFY(LoadUniversalSwitchStatuses());
-        QVERIFY(LoadSecurityAlarmTypes());
-        QVERIFY(LoadSecurityModes());
-        QVERIFY(LoadCurtainStatuses());
+        settings.LanguageIni = std::make_unique<IniFile>(folder.path(QStringLiteral("Language/English.ini")));
+        QVERIFY(LoadUniversalSwitchStatuses(lookups));
+        QVERIFY(LoadSecurityAlarmTypes(lookups));
+        QVERIFY(LoadSecurityModes(lookups));
+        QVERIFY(LoadCurtainStatuses(lookups));
 
         store(1, 0, 3, 4, 9, QStringLiteral("0"));
         store(2, 1, 3, 5, 9);
@@ -70,7 +78,7 @@ private Q_SLOTS:
         store(13, 4, 1, 1, 3600);
 
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, playSet), 13);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 13);
         QCOMPARE(list.columnCount(), CommandListColumns);
         const auto cells = [&](int i) { return row(list, i).mid(5); };
         QCOMPARE(row(list, 0), (QStringList{"1", "1", "", "1", "2", "Scene Control", "3(Area)", "4(Scene)", "N/A", "0"}));
@@ -96,7 +104,7 @@ private Q_SLOTS:
         store(1, 4, 1, 2, 61);
         store(2, 5, 1, 2, 0);
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, playSet), 2);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 2);
         QCOMPARE(row(list, 0).mid(5), (QStringList{"3", "1()", "2()", "1:1()", "0"}));
         QCOMPARE(row(list, 1).at(6), QString());
     }
@@ -106,24 +114,24 @@ private Q_SLOTS:
         TestProgramFolder folder;
         QVERIFY(folder.openDatabase());
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, playSet), 0);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 0);
         QCOMPARE(list.topLevelItemCount(), 0);
 
         store(1, 3, 0, 0, 0);
-        QCOMPARE(FillCommandList(&list, playSet), 1);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 1);
         QCOMPARE(list.topLevelItem(0)->checkState(0), Qt::Checked);
         QVERIFY(list.topLevelItem(0)->flags() & Qt::ItemIsUserCheckable);
         QCOMPARE(CountCheckedItems(&list), 1);
 
         store(2, 3, 0, 0, 0);
-        QCOMPARE(FillCommandList(&list, playSet), 2);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 2);
         QCOMPARE(list.topLevelItemCount(), 2);
         QCOMPARE(CountCheckedItems(&list), 0);
         QCOMPARE(CountCheckedItems(nullptr), 0);
 
         // A list that cannot be read leaves no stale rows behind.
         QVERIFY(RunSql(QStringLiteral("drop table CommandsForPlay")));
-        QCOMPARE(FillCommandList(&list, playSet), 0);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 0);
         QCOMPARE(list.topLevelItemCount(), 0);
     }
 
@@ -134,7 +142,7 @@ private Q_SLOTS:
         store(1, 3, 0, 0, 0, QStringLiteral("NULL"), QStringLiteral("'last'"), 9);
         store(2, 3, 0, 0, 0, QStringLiteral("NULL"), QStringLiteral("'first'"), 1);
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, playSet), 2);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 2);
         QCOMPARE(list.topLevelItem(0)->text(0), QStringLiteral("2"));
         QCOMPARE(list.topLevelItem(0)->text(2), QStringLiteral("first"));
         QCOMPARE(list.topLevelItem(1)->text(1), QStringLiteral("9"));
@@ -148,17 +156,18 @@ private Q_SLOTS:
         store(2, 3, 0, 0, 0);
         store(3, 12, 1, 70000, 0); // wider than 16 bits: the low bits are kept
         QTreeWidget list;
-        QCOMPARE(FillCommandList(&list, playSet), 3);
+        QCOMPARE(FillCommandList(&list, settings, lookups, playSet), 3);
 
-        auto& clipboard = mPublicVariable().CommandClipboard;
+        CommandClipboard copied;
+        auto& clipboard = copied.commands;
         clipboard = {TControlObject{}};
         // Nothing checked: the clipboard keeps what it had.
-        QCOMPARE(CopyCheckedCommands(&list, playSet), 0);
+        QCOMPARE(CopyCheckedCommands(&list, copied, playSet), 0);
         QCOMPARE(clipboard.size(), 1);
 
         list.topLevelItem(0)->setCheckState(0, Qt::Checked);
         list.topLevelItem(2)->setCheckState(0, Qt::Checked);
-        QCOMPARE(CopyCheckedCommands(&list, playSet), 2);
+        QCOMPARE(CopyCheckedCommands(&list, copied, playSet), 2);
         QCOMPARE(clipboard.size(), 2);
         const TControlObject& a = clipboard[0];
         QCOMPARE(a.CommandID, 1);
@@ -176,13 +185,13 @@ private Q_SLOTS:
 
         // A checked command deleted meanwhile is left out, not copied blank.
         QVERIFY(RunSql(QStringLiteral("delete from CommandsForPlay where CommandID=3")));
-        QCOMPARE(CopyCheckedCommands(&list, playSet), 1);
+        QCOMPARE(CopyCheckedCommands(&list, copied, playSet), 1);
         QCOMPARE(clipboard.size(), 1);
         QCOMPARE(clipboard[0].CommandID, 1);
 
         // A failing read leaves the clipboard as it was.
         QVERIFY(RunSql(QStringLiteral("drop table CommandsForPlay")));
-        QCOMPARE(CopyCheckedCommands(&list, playSet), 0);
+        QCOMPARE(CopyCheckedCommands(&list, copied, playSet), 0);
         QCOMPARE(clipboard.size(), 1);
     }
 };

@@ -1,5 +1,4 @@
 #include "formlayout.h"
-#include "publicvariable.h"
 #include "scriptedmessages.h"
 #include "textops.h"
 
@@ -101,7 +100,6 @@ private:
 private slots:
     void init()
     {
-        ResetPublicVariables();
         m_dir = std::make_unique<QTemporaryDir>();
         QDir(m_dir->path()).mkpath("FormsDesignPosition");
         SetProgramFolder(m_dir->path());
