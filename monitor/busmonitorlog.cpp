@@ -61,6 +61,13 @@ QString parameterText(const SettingsFiles& files, const LookupLists& lookups, co
     c.ThirdParameter = f.command->third;
     const QStringList cells = CommandListCells(files, lookups, c);
     QStringList shown{cells.value(5), cells.value(6)};
+    // Every value on the wire is shown: one that no lookup entry names
+    // (a status 255, say) is shown by its number.
+    const CommandKindFacts& kind = KindFacts(c.CommandTypeID);
+    if (kind.lookup != ParameterLookup::None && FactsOf(kind.lookup).nameOf(lookups, c.SecondParameter).isEmpty())
+        shown[1] = *kind.secondKey ? DescribedValue(files, QString::number(c.SecondParameter),
+                                                    QString::fromLatin1(kind.secondKey))
+                                   : QString::number(c.SecondParameter);
     if (KindFacts(c.CommandTypeID).runningTime)
         shown << cells.value(7);
     else if (c.CommandTypeID == 12)

@@ -141,7 +141,10 @@ private Q_SLOTS:
         feed(log, frame(0xE01D, QByteArray::fromHex("0501")));      // switch acknowledgement
         feed(log, frame(0x1234, QByteArray::fromHex("0102")));      // an operation we do not know
         feed(log, frame(0x0031, QByteArray::fromHex("0564")));      // known code, wrong payload length
+        feed(log, frame(0xE01C, QByteArray::fromHex("09FF")));      // a switch status no entry names
         log.flush();
+        QVERIFY2(cell(log, 4, BusMonitorLog::Parameters).endsWith(QStringLiteral(", 255(Status)")),
+                 qPrintable(cell(log, 4, BusMonitorLog::Parameters)));
         QCOMPARE(cell(log, 0, BusMonitorLog::Operation), QStringLiteral("0x0031"));
         const QString params = cell(log, 0, BusMonitorLog::Parameters);
         QVERIFY2(params.startsWith(QStringLiteral("5(")) && params.contains(QStringLiteral("100("))
