@@ -143,6 +143,8 @@ void QtMediaPlayer::buildWidget()
         b->setObjectName(QString::fromLatin1(name));
         b->setIcon(style->standardIcon(icon));
         b->setToolTip(tip);
+        // Screen readers and automation tell the buttons apart by name.
+        b->setAccessibleName(tip);
         b->setAutoRaise(true);
         bar->addWidget(b);
         return b;
@@ -156,6 +158,7 @@ void QtMediaPlayer::buildWidget()
 
     m_seek = new QSlider(Qt::Horizontal, m_widget);
     m_seek->setObjectName(QStringLiteral("wmpSeek"));
+    m_seek->setAccessibleName(tr("Position"));
     m_seek->setRange(0, 0);
     bar->addWidget(m_seek, 1);
     connect(m_seek, &QSlider::sliderPressed, this, [this] { m_seeking = true; });
@@ -179,6 +182,7 @@ void QtMediaPlayer::buildWidget()
 
     m_volumeSlider = new QSlider(Qt::Horizontal, m_widget);
     m_volumeSlider->setObjectName(QStringLiteral("wmpVolume"));
+    m_volumeSlider->setAccessibleName(tr("Volume"));
     m_volumeSlider->setRange(0, 100);
     m_volumeSlider->setValue(m_volume);
     m_volumeSlider->setMaximumWidth(90);

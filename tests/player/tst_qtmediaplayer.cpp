@@ -141,6 +141,14 @@ private Q_SLOTS:
         player.play();
         QCOMPARE(spy.count(), 0);
         QCOMPARE(player.widget()->objectName(), QStringLiteral("wmp"));
+
+        // Every control has a name a screen reader can say, each its own.
+        QStringList names;
+        for (QWidget* control : player.widget()->findChildren<QWidget*>())
+            if (qobject_cast<QToolButton*>(control) || qobject_cast<QSlider*>(control))
+                names << control->accessibleName();
+        names.sort();
+        QCOMPARE(names, (QStringList{"Mute", "Pause", "Play", "Position", "Stop", "Volume"}));
     }
 
     void closingTheFullScreenVideoPutsItBack()
