@@ -36,6 +36,7 @@ QString windowCaption()
 }
 
 const char* const ExitQuestion = "Are you sure you want to exit?";
+const char* const EmptyListHint = "Right-click here to add a show or open the settings";
 constexpr int StatusPanelWidths[] = {100, 200, 150, 100, 300, 50};
 
 QFrame* panel(QWidget* parent, const char* name)
@@ -234,6 +235,16 @@ void MainWindow::buildWindow()
             [this](const QPoint& pos) { popmenuShowList->popup(lsvShow->viewport()->mapToGlobal(pos)); });
     listColumn->addWidget(lsvShow, 1);
 
+    // Every action starts from a right click; an empty list says so.
+    lblEmptyHint = new QLabel(QString::fromLatin1(EmptyListHint), lsvShow->viewport());
+    lblEmptyHint->setObjectName(QStringLiteral("lblEmptyHint"));
+    lblEmptyHint->setWordWrap(true);
+    lblEmptyHint->setMargin(8);
+    lblEmptyHint->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QPalette hintPalette = lblEmptyHint->palette();
+    hintPalette.setColor(QPalette::WindowText, QColor(192, 192, 192));
+    lblEmptyHint->setPalette(hintPalette);
+
     // Status bar: six panels.
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("statusbar"));
@@ -290,8 +301,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         AboutClick();
         return true;
     }
-    if (watched == lsvShow->viewport() && event->type() == QEvent::Resize)
+    if (watched == lsvShow->viewport() && event->type() == QEvent::Resize) {
         sizeShowColumns();
+        lblEmptyHint->setFixedWidth(lsvShow->viewport()->width());
+        lblEmptyHint->adjustSize();
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -366,6 +380,7 @@ void MainWindow::fillShowList()
         items << new QTreeWidgetItem(QStringList{row.name, row.showId});
     lsvShow->addTopLevelItems(items);
     lblTotal->setText(QString::number(items.size()));
+    lblEmptyHint->setVisible(items.isEmpty());
     const int current = m_session.currentShowIndex();
     if (current >= 0 && current < items.size())
         lsvShow->setCurrentItem(items.at(current));

@@ -119,6 +119,8 @@ public:
     QFrame* panList = nullptr;
     QFrame* panTitle = nullptr;
     QLabel* lblTotal = nullptr;
+    // Says how to start while the show list is empty.
+    QLabel* lblEmptyHint = nullptr;
     QTreeWidget* lsvShow = nullptr;
     QTimer* timerRunShow = nullptr; // the session's show timer
     QMenu* popmenuIcon = nullptr;

@@ -359,6 +359,16 @@ private Q_SLOTS:
         QVERIFY(!w.timerRunShow->isActive());
     }
 
+    void anEmptyListSaysHowToStart()
+    {
+        MainWindow& w = startedWindow(iniWithFreePort());
+        QVERIFY(w.lblEmptyHint->isVisibleTo(&w));
+        QVERIFY(w.lblEmptyHint->text().startsWith(QStringLiteral("Right-click")));
+        addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"));
+        m_session->reloadShowList();
+        QVERIFY(!w.lblEmptyHint->isVisibleTo(&w));
+    }
+
     void showListAndChoosing()
     {
         addShow(1, QStringLiteral("Opening"), QStringLiteral("/media/opening.avi"), 5);
