@@ -174,7 +174,12 @@ void MainWindow::buildWindow()
     imgLogo2 = new QLabel(panLogo);
     imgLogo2->setObjectName(QStringLiteral("imgLogo2"));
     imgLogo2->setPixmap(TavolanBannerPixmap());
-    imgLogo2->setFixedSize(245, 61);
+    // The banner gives way first when the screen is narrow: the window must
+    // fit a 1024 pixel screen beside the player's fixed width.
+    imgLogo2->setMinimumSize(1, 61);
+    imgLogo2->setMaximumSize(245, 61);
+    imgLogo2->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    imgLogo2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (QLabel* logo : {imgLogo, imgLogo2}) {
         logo->setCursor(Qt::PointingHandCursor);
         logo->installEventFilter(this);

@@ -359,6 +359,15 @@ private Q_SLOTS:
         QVERIFY(!w.timerRunShow->isActive());
     }
 
+    void fitsA1024x768Screen()
+    {
+        // The player keeps its width; the list side gives way, frame and
+        // all within 1024 pixels.
+        MainWindow& w = startedWindow(iniWithFreePort());
+        QVERIFY2(w.minimumSizeHint().width() <= 1000, qPrintable(QString::number(w.minimumSizeHint().width())));
+        QCOMPARE(w.panLeft->width(), 650);
+    }
+
     void anEmptyListSaysHowToStart()
     {
         MainWindow& w = startedWindow(iniWithFreePort());
