@@ -474,12 +474,22 @@ void MainWindow::TrayIconRightClick()
 void MainWindow::BringToFront()
 {
     // The window comes back as it was put away: maximised or not.
-    if (isMinimized())
-        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    if (isHidden())
+    if (isMinimized() || isHidden()) {
+        Qt::WindowStates state = windowState() & ~Qt::WindowMinimized;
+        if (m_restoreMaximized)
+            state |= Qt::WindowMaximized;
+        setWindowState(state | Qt::WindowActive);
         show();
+    }
     raise();
     activateWindow();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        m_restoreMaximized = isMaximized();
+    QMainWindow::changeEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

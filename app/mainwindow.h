@@ -145,6 +145,7 @@ public Q_SLOTS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -176,4 +177,7 @@ private:
     CommandClipboard m_clipboard;
     QList<QLabel*> m_statusPanels;
     bool m_exiting = false;
+    // Whether the window was maximised when it was last on screen: a
+    // window manager may forget it while the window is minimised.
+    bool m_restoreMaximized = false;
 };

@@ -696,6 +696,15 @@ private Q_SLOTS:
         w.BringToFront();
         QTRY_VERIFY(!w.isMinimized());
         QVERIFY(!w.isMaximized());
+
+        // Maximised, then minimised by a window manager that forgets the
+        // maximised state: a second start brings it back maximised.
+        w.showMaximized();
+        QTRY_VERIFY(w.isMaximized());
+        w.setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(w.isMinimized());
+        w.BringToFront();
+        QTRY_VERIFY(w.isMaximized());
     }
 
     void trayRightClickPausesFirst()
