@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -58,6 +59,15 @@ PlaySettingsWindow::~PlaySettingsWindow()
 QList<int> PlaySettingsWindow::ColumnWidths(int listWidth)
 {
     return TenthsOfWidth(listWidth, {0.6f, 0.9f, 0.8f, 0.8f, 0.7f, 2.0f, 1.1f, 1.3f, 1.8f, 1.5f});
+}
+
+void PlaySettingsWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void PlaySettingsWindow::buildWindow()

@@ -51,6 +51,10 @@ public:
     QTreeWidget* lsvCommands = nullptr;
     QMenu* popmenuCMD = nullptr;
 
+protected:
+    // Escape closes an open drop-down or editor, never the window.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void buildWindow();
     void createColumns();

@@ -339,6 +339,15 @@ void ShowSettingsWindow::done(int result)
     QDialog::done(result);
 }
 
+void ShowSettingsWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 bool ShowSettingsWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // Up and Down load the row the key moves to.

@@ -71,6 +71,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
+    // Escape closes an open drop-down or editor, never the window.
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

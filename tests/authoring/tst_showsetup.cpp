@@ -336,6 +336,11 @@ private Q_SLOTS:
         QCOMPARE(bus->sent.size(), 1);
         bus->timer->runOut();
 
+        // Escape, meant for a drop-down, leaves the window and its player be.
+        QTest::keyClick(points, Qt::Key_Escape);
+        QVERIFY(window.isVisible());
+        QVERIFY(!fake->calls.contains(QStringLiteral("release")));
+
         window.close();
         QVERIFY(fake->calls.contains(QStringLiteral("stop")));
         QVERIFY(fake->calls.contains(QStringLiteral("release")));
