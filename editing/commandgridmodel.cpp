@@ -7,6 +7,8 @@
 #include "settingsfiles.h"
 #include "textops.h"
 
+#include <climits>
+
 GridWriteResult WriteCommandRows(const ShowStore::CommandTarget& target, const QList<TControlObject>& rows)
 {
     // The show store's update of several commands: one transaction, all
@@ -194,6 +196,14 @@ void CommandGridModel::fillEditor(GridEditor e, const QString& text)
     changed(e);
 }
 
+void CommandGridModel::putEditor(GridEditor e, const QString& text)
+{
+    if (state(e).text == text)
+        return;
+    state(e).text = text;
+    Q_EMIT editorChanged(e);
+}
+
 void CommandGridModel::selectItem(GridEditor e, int index)
 {
     if (index < -1 || index >= EditorItems(e).size())
@@ -361,19 +371,50 @@ void CommandGridModel::typeChanged()
     if (typeName.isEmpty())
         return;
     const int kind = KindOfTypeName(m_lookups, typeName);
-    showParameterEditors(kind, ShowEditorsForKind(kind));
 
+    // A row given another kind takes that kind's defaults, whatever it held
+    // before and whatever the editors still hold.
     if (syncChecked(SyncBox::Kind)) {
         for (int row = 1; row <= rowCount(); ++row) {
+            const bool newKind = row == m_currentRow || cell(row, ColType).trimmed() != typeName;
             markRow(row);
             setCell(row, ColType, typeName);
+            if (newKind)
+                giveKindDefaults(kind, row);
         }
-        DeriveParameters(kind, 0);
     } else if (validRow(m_currentRow)) {
         // The row's type cell is written, and the row marked, when the type
         // list is left.
-        DeriveParameters(kind, m_currentRow);
+        giveKindDefaults(kind, m_currentRow);
     }
+
+    if (!validRow(m_currentRow)) {
+        showParameterEditors(kind, ShowEditorsForKind(kind));
+        return;
+    }
+    // The editors show the row's new cells; putting them there is no typing.
+    const int row = m_currentRow;
+    const RowEditorFill fill =
+        EditorsForNewKind(m_lookups, kind, cell(row, ColFirstPara), cell(row, ColSecondPara), cell(row, ColThirdPara));
+    if (fill.shown.testFlag(ParameterEditor::FirstPara))
+        putEditor(GridEditor::FirstPara, fill.first);
+    if (fill.shown.testFlag(ParameterEditor::SecondPara))
+        putEditor(GridEditor::SecondPara, fill.second);
+    if (fill.shown.testFlag(ParameterEditor::RunTime)) {
+        putEditor(GridEditor::Minute, fill.minute);
+        putEditor(GridEditor::Second, fill.seconds);
+    }
+    showParameterEditors(kind, fill.shown);
+    if (fill.shown.testFlag(ParameterEditor::List))
+        selectItem(GridEditor::List, fill.listIndex);
+}
+
+void CommandGridModel::giveKindDefaults(int kind, int row)
+{
+    const QStringList cells = KindDefaults(m_files, m_lookups, kind);
+    setCell(row, ColFirstPara, cells[0]);
+    setCell(row, ColSecondPara, cells[1]);
+    setCell(row, ColThirdPara, cells[2]);
 }
 
 void CommandGridModel::DeriveParameters(int kind, int row)
@@ -520,12 +561,48 @@ void CommandGridModel::ClickBackground()
 
 // ---- Save and close ----
 
+int CommandGridModel::kindForSave(int row) const
+{
+    const int kind = rowKind(row);
+    // A type name the type list does not know leaves the command's kind as it was.
+    return kind < 0 && m_rows[row - 1].storedKind >= 0 ? m_rows[row - 1].storedKind : kind;
+}
+
+int CommandGridModel::unstorableColumn(int row) const
+{
+    const auto whole = [this, row](int column, qint64 minimum, qint64 maximum) {
+        bool number = false;
+        const qint64 value = cell(row, column).trimmed().toLongLong(&number);
+        return number && value >= minimum && value <= maximum;
+    };
+    if (!whole(ColOrder, INT_MIN, INT_MAX))
+        return ColOrder;
+    if (!whole(ColSubNetID, 0, 255))
+        return ColSubNetID;
+    if (!whole(ColDeviceID, 0, 255))
+        return ColDeviceID;
+    const int kind = kindForSave(row);
+    if (kind < 0 || kind > 255)
+        return ColType;
+    switch (UnstorableParameter(m_lookups, kind, cell(row, ColFirstPara), cell(row, ColSecondPara),
+                                cell(row, ColThirdPara))) {
+    case 1:
+        return ColFirstPara;
+    case 2:
+        return ColSecondPara;
+    case 3:
+        return ColThirdPara;
+    default:
+        break;
+    }
+    if (!whole(ColDelay, 0, INT_MAX))
+        return ColDelay;
+    return 0;
+}
+
 TControlObject CommandGridModel::rowForSave(int row) const
 {
-    int kind = rowKind(row);
-    // A type name the type list does not know leaves the command's kind as it was.
-    if (kind < 0 && m_rows[row - 1].storedKind >= 0)
-        kind = m_rows[row - 1].storedKind;
+    const int kind = kindForSave(row);
     const StoredParameters p =
         ConvertForSave(m_lookups, kind, cell(row, ColFirstPara), cell(row, ColSecondPara), cell(row, ColThirdPara));
     const auto number = [this, row](int column) { return cell(row, column).trimmed().toInt(); };
@@ -549,8 +626,19 @@ bool CommandGridModel::Save()
     HideEditors();
     QList<TControlObject> changedRows;
     for (int row = 1; row <= rowCount(); ++row) {
-        if (RowModified(row))
-            changedRows.append(rowForSave(row));
+        if (!RowModified(row))
+            continue;
+        // A row is written as shown or not at all, and then neither are the others.
+        if (const int column = unstorableColumn(row)) {
+            m_messages.error(nullptr, QStringLiteral("The commands were not saved, nothing was written: %1 %2 "
+                                                     "(%3 %4) cannot be stored as shown, its %5 \"%6\" "
+                                                     "is not a value it can hold.")
+                                          .arg(ColumnHeader(ColCommandID), cell(row, ColCommandID).trimmed(),
+                                               ColumnHeader(ColOrder), cell(row, ColOrder).trimmed(),
+                                               ColumnHeader(column), cell(row, column)));
+            return false;
+        }
+        changedRows.append(rowForSave(row));
     }
     if (!changedRows.isEmpty()) {
         const GridWriteResult result = m_writer ? m_writer(m_target, changedRows)

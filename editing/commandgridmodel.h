@@ -186,6 +186,8 @@ private:
     // Puts a text into a box as the program does; a different text counts
     // as an edit.
     void fillEditor(GridEditor e, const QString& text);
+    // Puts a text into a box without counting it as an edit.
+    void putEditor(GridEditor e, const QString& text);
     void selectItem(GridEditor e, int index);
     void changed(GridEditor e);
 
@@ -195,7 +197,13 @@ private:
     void leaveList();
     void leaveTimeBoxes();
     void typeChanged();
+    // Writes the kind's default parameter cells into the row.
+    void giveKindDefaults(int kind, int row);
     void syncRunningTime();
+    int kindForSave(int row) const;
+    // The first column of a row whose shown text would not be stored as it
+    // is shown; 0 when the whole row would.
+    int unstorableColumn(int row) const;
     TControlObject rowForSave(int row) const;
 
     MessagePresenter& m_messages;

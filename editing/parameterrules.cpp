@@ -150,6 +150,27 @@ QStringList DeriveParameters(const SettingsFiles& files, const LookupLists& look
     return {p1, p2, p3};
 }
 
+QStringList KindDefaults(const SettingsFiles& files, const LookupLists& lookups, int kind)
+{
+    // The cells a command list shows for a blank command.
+    return DeriveParameters(files, lookups, kind, QStringLiteral("0"), QStringLiteral("0"), notApplicable);
+}
+
+RowEditorFill EditorsForNewKind(const LookupLists& lookups, int kind, const QString& firstCell,
+                                const QString& secondCell, const QString& thirdCell)
+{
+    const CommandKindFacts& f = KindFacts(kind);
+    RowEditorFill fill;
+    fill.shown = ShowEditorsForKind(kind);
+    fill.first = CellValue(firstCell);
+    fill.second = CellValue(secondCell);
+    if (f.runningTime)
+        std::tie(fill.minute, fill.seconds) = splitRunningTime(thirdCell);
+    if (f.lookup != ParameterLookup::None)
+        fill.listIndex = int(FactsOf(f.lookup).names(lookups).indexOf(fill.second));
+    return fill;
+}
+
 QString FirstParameterText(const SettingsFiles& files, int kind, const QString& value)
 {
     const CommandKindFacts& f = KindFacts(kind);
@@ -187,4 +208,32 @@ StoredParameters ConvertForSave(const LookupLists& lookups, int kind, const QStr
     out.third = toNumberOrZero(GetDelimitedField(time, 1, QStringLiteral(":"))) * 60
                 + toNumberOrZero(GetDelimitedField(time, 2, QStringLiteral(":")));
     return out;
+}
+
+int UnstorableParameter(const LookupLists& lookups, int kind, const QString& firstCell, const QString& secondCell,
+                        const QString& thirdCell)
+{
+    const CommandKindFacts& f = KindFacts(kind);
+    const auto fits = [](const QString& text) {
+        bool number = false;
+        const int value = text.trimmed().toInt(&number);
+        return number && value >= 0 && value <= 0xFFFF;
+    };
+    if (!f.firstIsFixed && !fits(CellValue(firstCell)))
+        return 1;
+    if (f.lookup == ParameterLookup::None) {
+        if (!fits(CellValue(secondCell)))
+            return 2;
+    } else {
+        // A name no entry bears would be stored as the lookup's stand-in value.
+        const int value = FactsOf(f.lookup).valueOf(lookups, CellValue(secondCell));
+        if (value < 0 || value > 0xFFFF)
+            return 2;
+    }
+    if (f.runningTime) {
+        const auto [minutes, seconds] = splitRunningTime(thirdCell);
+        if (!fits(minutes) || !fits(seconds) || minutes.trimmed().toInt() * 60 + seconds.trimmed().toInt() > 0xFFFF)
+            return 3;
+    }
+    return 0;
 }

@@ -58,6 +58,16 @@ RowEditorFill EditorsForRow(const LookupLists& lookups, int kind, const QString&
 QStringList DeriveParameters(const SettingsFiles& files, const LookupLists& lookups, int kind,
                              const QString& firstCell, const QString& secondCell, const QString& thirdCell);
 
+// The parameter cells of a kind's own defaults: what a new blank command
+// (kind 3, every parameter 0) gets when it is given the kind.
+QStringList KindDefaults(const SettingsFiles& files, const LookupLists& lookups, int kind);
+
+// The editors shown after a row was given the kind and its cells, filled
+// from those cells. A list selects only the entry the cell names: nothing
+// is chosen for the operator.
+RowEditorFill EditorsForNewKind(const LookupLists& lookups, int kind, const QString& firstCell,
+                                const QString& secondCell, const QString& thirdCell);
+
 // The cell texts written when the first or second box is left with a value,
 // and when the time boxes are left.
 QString FirstParameterText(const SettingsFiles& files, int kind, const QString& value);
@@ -72,3 +82,10 @@ struct StoredParameters {
 };
 StoredParameters ConvertForSave(const LookupLists& lookups, int kind, const QString& firstCell,
                                 const QString& secondCell, const QString& thirdCell);
+
+// The first of the three parameter cells (1 to 3) whose shown value is not
+// what would be stored: a name the kind's lookup does not know (none was
+// picked), a text that is no number, a number or running time beyond what a
+// parameter holds. 0 when all three are stored as shown.
+int UnstorableParameter(const LookupLists& lookups, int kind, const QString& firstCell, const QString& secondCell,
+                        const QString& thirdCell);

@@ -202,7 +202,7 @@ private Q_SLOTS:
         QVERIFY(m.SelectCell(1, 1));
         m.ChooseItem(E::Type, 4);
         QCOMPARE(QStringList({m.cell(1, ColFirstPara), m.cell(1, ColSecondPara), m.cell(1, ColThirdPara)}),
-                 (QStringList{"5(Channel)", "300(Level)", "0:0(Running Time)"}));
+                 (QStringList{"1(Channel)", "0(Level)", "0:0(Running Time)"}));
         QVERIFY(m.editorVisible(E::Minute) && m.editorVisible(E::SecondPara));
         QVERIFY(!m.RowModified(1));
         m.ChooseItem(E::Type, 10); // no third box for a kind that sends no third value
@@ -221,23 +221,78 @@ private Q_SLOTS:
         QCOMPARE(stored(2).SecondParameter, quint16(0));
     }
 
-    void securityModeOnEveryRow()
+    // A row given a kind gets what a blank command given that kind gets,
+    // never the numbers the editors held for the row edited before.
+    void aNewKindFillsItsDefaultsNotThePreviousRows()
     {
-        QVERIFY(put(1, 0, 1, 50) && put(2, 0, 1, 50) && put(3, 0, 1, 50));
+        QVERIFY(put(1, 0, 1, 1) && put(2, 3, 0, 0) && put(3, 0, 8, 200));
         CommandGridModel m(logMessages, settings, lookups);
         m.LoadCheckedCommands(play, {});
+        QVERIFY(m.SelectCell(1, 1));
+        m.EditText(E::FirstPara, "2");
+        m.EditText(E::SecondPara, "5");
+        QVERIFY(m.SelectCell(2, 1));
+        m.ChooseItem(E::Type, 4);
+        const QStringList defaults{"1(Channel)", "0(Level)", "0:0(Running Time)"};
+        QCOMPARE(QStringList({m.editorText(E::FirstPara), m.editorText(E::SecondPara), m.editorText(E::Minute),
+                              m.editorText(E::Second)}),
+                 (QStringList{"1", "0", "0", "0"}));
+        QVERIFY(m.SelectCell(3, 1));
+        m.ChooseItem(E::Type, 4);
+        m.ClickBackground();
+        QCOMPARE(QStringList({m.cell(1, ColFirstPara), m.cell(1, ColSecondPara)}),
+                 (QStringList{"2(Area)", "5(Scene)"}));
+        for (int row : {2, 3})
+            QCOMPARE(QStringList({m.cell(row, ColFirstPara), m.cell(row, ColSecondPara), m.cell(row, ColThirdPara)}),
+                     defaults);
+        QVERIFY(m.Save());
+        for (int id : {2, 3}) {
+            QCOMPARE(stored(id).CommandTypeID, quint8(4));
+            const TControlObject c = stored(id);
+            QCOMPARE(QList<int>({c.FirstParameter, c.SecondParameter, c.ThirdParameter}), (QList<int>{1, 0, 0}));
+        }
+    }
+
+    // Kinds whose list has no name for the default: nothing is picked for
+    // the operator, and such a row is not saved until one is.
+    void aRowNotStorableAsShownIsRefused()
+    {
+        ScriptedMessages boxes;
+        QVERIFY(put(1, 0, 1, 1) && put(2, 0, 1, 1, 0, 2, 6));
+        CommandGridModel m(boxes, settings, lookups);
+        m.LoadCheckedCommands(play, {});
+        QVERIFY(m.SelectCell(1, 1));
+        m.EditText(E::DeviceID, "9");
+        QVERIFY(m.SelectCell(2, 1));
+        m.ChooseItem(E::Type, 12);
+        QCOMPARE(m.editorIndex(E::List), -1);
+        QVERIFY(!m.Save());
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].kind, ScriptedMessages::Shown::Error);
+        for (const char* part : {"CMD ID 2", "Sequence ID 6", "Second parameter \"0(Alarm Type)\""})
+            QVERIFY2(boxes.shown[0].text.contains(part), qPrintable(boxes.shown[0].text));
+        QCOMPARE(stored(1).DeviceID, quint8(2));
+        QCOMPARE(stored(2).CommandTypeID, quint8(0));
+        QCOMPARE(marks(m), (QList<bool>{true, true}));
+        QVERIFY(!m.saved());
+
+        QVERIFY(m.SelectCell(2, 1));
+        m.ChooseItem(E::List, 1);
+        QVERIFY(m.Save());
+        QCOMPARE(stored(1).DeviceID, quint8(9));
+        QCOMPARE(stored(2).CommandTypeID, quint8(12));
+        QCOMPARE(stored(2).SecondParameter, quint16(257));
+
+        // Every row given the mode kind at once: the rows not visited are refused.
+        boxes.clear();
         m.SetSyncChecked(SyncBox::Kind, true);
         QVERIFY(m.SelectCell(1, 1));
         m.ChooseItem(E::Type, 11);
-        QCOMPARE(column(m, ColSecondPara), QStringList(3, "50(Mode)"));
-        QCOMPARE(marks(m), QList<bool>(3, true));
-        QVERIFY(m.SelectCell(2, 1)); // shows the first mode and writes it on leaving
-        QCOMPARE(m.editorText(E::List), QStringLiteral("Vacation"));
-        QVERIFY(m.Save());
-        QCOMPARE(stored(1).SecondParameter, quint16(-1));
-        QCOMPARE(stored(2).SecondParameter, quint16(1));
-        QCOMPARE(stored(3).SecondParameter, quint16(-1));
-        QCOMPARE(stored(3).CommandTypeID, quint8(11));
+        QCOMPARE(column(m, ColSecondPara), QStringList(2, "0(Mode)"));
+        QVERIFY(!m.Save());
+        QVERIFY2(boxes.texts().value(0).contains("CMD ID 1"), qPrintable(boxes.texts().value(0)));
+        QCOMPARE(stored(1).CommandTypeID, quint8(0));
+        QCOMPARE(stored(2).CommandTypeID, quint8(12));
     }
 
     void unknownStatusNamesOnSelection()
@@ -265,9 +320,9 @@ private Q_SLOTS:
         QCOMPARE(m.listLookup(), ParameterLookup::SecurityAlarmType);
         QCOMPARE(m.editorText(E::List), QStringLiteral("Fire"));
         QCOMPARE(m.cell(1, ColSecondPara), QStringLiteral("Open(Status)"));
-        // Back to a curtain: its list shows the choice it was left with.
+        // A row made a curtain shows the curtain's default, not row 1's choice.
         m.ChooseItem(E::Type, 7);
-        QCOMPARE(m.editorText(E::List), QStringLiteral("Open"));
+        QCOMPARE(m.editorText(E::List), QStringLiteral("Stop"));
     }
 
     void runningTimeBeyondAnHour()

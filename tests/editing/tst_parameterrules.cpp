@@ -55,6 +55,7 @@ private Q_SLOTS:
             QCOMPARE(stored.first, k.first);
             QCOMPARE(stored.second, k.second);
             QCOMPARE(stored.third, k.third);
+            QCOMPARE(UnstorableParameter(lookups, k.kind, shown[0], shown[1], shown[2]), 0);
         }
     }
 
@@ -75,6 +76,21 @@ private Q_SLOTS:
         QCOMPARE(DeriveParameters(settings, lookups, 0, "0(Switch No)", "On(Status)", "N/A"), (QStringList{"1(Area)", "0(Scene)", "N/A"}));
         QCOMPARE(DeriveParameters(settings, lookups, 3, "300", "7(Level)", "2:5(Running Time)"), (QStringList{"0", "7", "N/A"}));
         QCOMPARE(DeriveParameters(settings, lookups, -1, "0", "256", "N/A"), (QStringList{"0", "0", "N/A"}));
+    }
+
+    void defaultsAndWhatCannotBeStored()
+    {
+        QCOMPARE(KindDefaults(settings, lookups, 0), (QStringList{"1(Area)", "0(Scene)", "N/A"}));
+        QCOMPARE(KindDefaults(settings, lookups, 6), (QStringList{"All Channels", "0(Level)", "0:0(Running Time)"}));
+        QCOMPARE(KindDefaults(settings, lookups, 12)[1], QStringLiteral("0(Alarm Type)"));
+        QCOMPARE(EditorsForNewKind(lookups, 12, "0(Area)", "0(Alarm Type)", "N/A").listIndex, -1);
+        QCOMPARE(EditorsForNewKind(lookups, 7, "0", "Stop(Status)", "N/A").listIndex, 0);
+        QCOMPARE(UnstorableParameter(lookups, 12, "0(Area)", "0(Alarm Type)", "N/A"), 2);
+        QCOMPARE(UnstorableParameter(lookups, 7, "1", "(Status)", "N/A"), 2);
+        QCOMPARE(UnstorableParameter(lookups, 0, "x", "1", "N/A"), 1);
+        QCOMPARE(UnstorableParameter(lookups, 1, "1", "70000", "N/A"), 2);
+        QCOMPARE(UnstorableParameter(lookups, 4, "1", "2", "1093:0(Running Time)"), 3);
+        QCOMPARE(UnstorableParameter(lookups, 4, "1", "2", "1092:15(Running Time)"), 0);
     }
 
     void editorsByKind()
