@@ -1,7 +1,6 @@
 #include "commandlistview.h"
 
 #include "commandlistops.h"
-#include "formlayout.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -104,15 +103,6 @@ QMenu* WireCommandPane(QTreeWidget* list, CommandListOperations& ops, const Comm
     QObject::connect(list, &QWidget::customContextMenuRequested, menu,
                      [list, menu](const QPoint& at) { menu->popup(list->viewport()->mapToGlobal(at)); });
     return menu;
-}
-
-QList<int> TenthsOfWidth(int listWidth, std::initializer_list<float> tenths)
-{
-    const float u = float(listWidth) * 0.1f;
-    QList<int> widths;
-    for (float share : tenths)
-        widths << RoundHalfToEven(double(share * u));
-    return widths;
 }
 
 void BusyCursor::set(bool busy)

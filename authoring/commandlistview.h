@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QList>
-
 #include <functional>
-#include <initializer_list>
 
 class CommandListOperations;
 class QMenu;
@@ -38,9 +35,6 @@ struct CommandPaneButtons {
 // menuParent), whose entries click the buttons.
 QMenu* WireCommandPane(QTreeWidget* list, CommandListOperations& ops, const CommandPaneButtons& buttons,
                        QWidget* menuParent);
-
-// Column widths given in tenths of the list's width, rounded half to even.
-QList<int> TenthsOfWidth(int listWidth, std::initializer_list<float> tenths);
 
 // The wait cursor while something runs in the background.
 class BusyCursor {

@@ -1,12 +1,12 @@
 #include "playsetupwindow.h"
 
 #include "commandlistview.h"
+#include "commandlistwidget.h"
 #include "formlayout.h"
 #include "placedwidgets.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -19,6 +19,9 @@ constexpr const char* ColumnCaptions[] = {
     "CMD ID",          "Sequence ID",      "Remark",          "Subnet ID",          "Device ID",
     "Type",            "First Parameter",  "Second parameter", "Third parameter", "Delay(millisecond)",
 };
+
+// How the list's width is shared among its columns.
+const QList<double> ColumnShares{0.6, 0.9, 0.8, 0.8, 0.7, 2.0, 1.1, 1.3, 1.8, 1.5};
 
 template <typename Widget>
 Widget* placed(Widget* widget, const char* name, int x, int y, int w, int h)
@@ -58,7 +61,7 @@ PlaySettingsWindow::~PlaySettingsWindow()
 
 QList<int> PlaySettingsWindow::ColumnWidths(int listWidth)
 {
-    return TenthsOfWidth(listWidth, {0.6f, 0.9f, 0.8f, 0.8f, 0.7f, 2.0f, 1.1f, 1.3f, 1.8f, 1.5f});
+    return SharedWidths(listWidth, ColumnShares);
 }
 
 void PlaySettingsWindow::keyPressEvent(QKeyEvent* event)
@@ -119,12 +122,7 @@ void PlaySettingsWindow::buildWindow()
     lsvCommands->setSelectionMode(QAbstractItemView::SingleSelection);
     lsvCommands->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lsvCommands->setAllColumnsShowFocus(true);
-    QPalette selection = lsvCommands->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        selection.setColor(group, QPalette::Highlight, QColor(159, 215, 181));
-        selection.setColor(group, QPalette::HighlightedText, Qt::black);
-    }
-    lsvCommands->setPalette(selection);
+    StyleCommandList(lsvCommands);
 
     connect(rdobtnPlay, &QRadioButton::clicked, this, [this] { modeClicked(CommandsForPlaySet); });
     connect(rdobtnPause, &QRadioButton::clicked, this, [this] { modeClicked(CommandsForPauseSet); });
@@ -144,9 +142,7 @@ void PlaySettingsWindow::createColumns()
         captions << QString::fromLatin1(caption);
     lsvCommands->setColumnCount(int(captions.size()));
     lsvCommands->setHeaderLabels(captions);
-    const QList<int> widths = ColumnWidths(lsvCommands->width());
-    for (int i = 0; i < widths.size(); ++i)
-        lsvCommands->header()->resizeSection(i, widths[i]);
+    FitColumns(lsvCommands, ColumnShares);
 }
 
 void PlaySettingsWindow::modeClicked(int mode)

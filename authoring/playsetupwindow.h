@@ -32,7 +32,7 @@ public:
 
     PlaySetup& logic() { return m_logic; }
 
-    // The widths of the ten list columns for a list of the given width.
+    // The widths of the ten list columns sharing a list of the given width.
     static QList<int> ColumnWidths(int listWidth);
 
     QRadioButton* rdobtnPlay = nullptr;

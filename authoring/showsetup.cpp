@@ -1,6 +1,7 @@
 #include "showsetup.h"
 
 #include "commandlistview.h"
+#include "commandlistwidget.h"
 #include "formlayout.h"
 #include "qtmediaplayer.h"
 
@@ -54,14 +55,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text = QStri
     if (name)
         label->setObjectName(QString::fromLatin1(name));
     return label;
-}
-
-// Column widths in tenths of the list's width, rounded half to even.
-void SizeColumns(QTreeWidget* list, std::initializer_list<float> units)
-{
-    int column = 0;
-    for (int width : TenthsOfWidth(list->width(), units))
-        list->setColumnWidth(column++, width);
 }
 
 int RowOf(const QTreeWidget* list, QTreeWidgetItem* item)
@@ -213,11 +206,12 @@ void ShowSettingsWindow::buildWindow()
                            bitbtnModifyCommand, bitbtnDeleteCommand})
         cmdBar->addWidget(b);
     cmdBox->addLayout(cmdBar);
-    lsvCommands = MakeList(grpCommands, "lsvCommands", QColor(159, 215, 181),
+    lsvCommands = MakeList(grpCommands, "lsvCommands", CommandListBackground(),
                            {QStringLiteral("CMD ID"), QStringLiteral("Sequence ID"), QStringLiteral("Remark"),
                             QStringLiteral("Subnet ID"), QStringLiteral("Device ID"), QStringLiteral("Type"),
                             QStringLiteral("First Parameter"), QStringLiteral("Second parameter"),
                             QStringLiteral("Third parameter"), QStringLiteral("Delay(millisecond)")});
+    StyleCommandList(lsvCommands);
     cmdBox->addWidget(lsvCommands);
     root->addWidget(grpCommands, 3);
 
@@ -273,9 +267,9 @@ void ShowSettingsWindow::buildMenus()
 
 void ShowSettingsWindow::sizeColumns()
 {
-    SizeColumns(lsvShow, {2, 6, 3, 3, 3, 15});
-    SizeColumns(lsvTimePoint, {4, 4, 2});
-    SizeColumns(lsvCommands, {0.6f, 0.9f, 1.0f, 0.7f, 0.7f, 1.7f, 1.2f, 1.2f, 1.2f, 1.2f});
+    FitColumns(lsvShow, {2, 6, 3, 3, 3, 15});
+    FitColumns(lsvTimePoint, {4, 4, 2});
+    FitColumns(lsvCommands, {0.6, 0.9, 1.0, 0.7, 0.7, 1.7, 1.2, 1.2, 1.2, 1.2});
 }
 
 void ShowSettingsWindow::render()

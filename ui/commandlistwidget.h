@@ -3,6 +3,9 @@
 #include "commandlist.h"
 #include "showstore.h"
 
+#include <QColor>
+#include <QList>
+
 class QTreeWidget;
 
 // The command lists of the authoring windows on a QTreeWidget: the columns
@@ -24,3 +27,27 @@ int CountCheckedItems(const QTreeWidget* list);
 // CopyCommandsToClipboard). Returns the number of commands copied.
 int CopyCheckedCommands(const QTreeWidget* list, CommandClipboard& clipboard,
                         const ShowStore::CommandTarget& commands);
+
+// The look of the command lists: rows on green (159, 215, 181), the
+// selection as visible when the list loses focus, and check boxes drawn
+// dark enough to be seen on every row colour (see CheckIndicatorInk).
+QColor CommandListBackground();
+void StyleCommandList(QTreeWidget* list);
+
+// Widths of columns sharing `width` pixels in the given proportions; the last
+// column takes what rounding leaves, so the widths add up to `width`.
+QList<int> SharedWidths(int width, const QList<double>& shares);
+
+// Keeps the columns of the list sharing the width of its viewport in the
+// given proportions (see SharedWidths), now and whenever the list is resized.
+void FitColumns(QTreeWidget* list, const QList<double>& shares);
+
+// Contrast ratio of two colours as perceived on screen, from 1 (the same
+// lightness) to 21 (black on white).
+double ContrastRatio(const QColor& a, const QColor& b);
+
+// The colour of a check box's border (and of its fill when checked) on a row
+// of the given colour: black or white, whichever stands out more (at least
+// 4.5:1 on any colour). The inside of an unchecked box and the tick of a
+// checked one take the other of the two.
+QColor CheckIndicatorInk(const QColor& row);

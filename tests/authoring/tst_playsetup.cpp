@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -107,13 +108,19 @@ private Q_SLOTS:
         QVERIFY(!bus->sequencer->isBusy());
     }
 
-    void columnWidthsFollowTheListWidth()
+    void listIsGreenWithEveryColumnInView()
     {
-        QCOMPARE(PlaySettingsWindow::ColumnWidths(1000), (QList<int>{60, 90, 80, 80, 70, 200, 110, 130, 180, 150}));
-        // 0.6 x 12.5 = 7.5 and 2.0 x 12.5 = 25: a half rounds to the even side.
-        QCOMPARE(PlaySettingsWindow::ColumnWidths(125).at(0), 8);
-        QCOMPARE(PlaySettingsWindow::ColumnWidths(125).at(5), 25);
-        QCOMPARE(PlaySettingsWindow::ColumnWidths(25).at(0), 2); // 1.5
+        QCOMPARE(PlaySettingsWindow::ColumnWidths(1150), (QList<int>{60, 90, 80, 80, 70, 200, 110, 130, 180, 150}));
+        auto w = openWindow();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QTreeWidget* list = w->lsvCommands;
+        QCOMPARE(list->palette().color(QPalette::Base), QColor(159, 215, 181));
+        QVERIFY(list->palette().color(QPalette::Highlight) != QColor(159, 215, 181));
+        const QHeaderView* header = list->header();
+        QCOMPARE(header->length(), list->viewport()->width());
+        QVERIFY(header->sectionViewportPosition(9) + header->sectionSize(9) <= list->viewport()->width());
+        QVERIFY(header->sectionSize(9) > 50);
     }
 
     void previewSendsTheChosenSetInOrder()

@@ -6,6 +6,8 @@
 #include "rawsql.h"
 #include "settingsfiles.h"
 
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -28,6 +30,18 @@ void store(int id, int kind, int p1, int p2, int p3, const QString& delay = QStr
             .arg(p3)
             .arg(delay);
     QVERIFY2(RunSql(sql), qPrintable(sql));
+}
+
+// The sum of the column widths; fails when the last column is not wholly
+// inside the visible width.
+int visibleColumnsWidth(const QTreeWidget& list)
+{
+    const QHeaderView* header = list.header();
+    const int last = header->count() - 1;
+    if (header->sectionViewportPosition(last) + header->sectionSize(last) > list.viewport()->width() ||
+        header->sectionSize(last) <= 0 || list.horizontalScrollBar()->maximum() != 0)
+        return -1;
+    return header->length();
 }
 
 QStringList row(const QTreeWidget& list, int i)
@@ -193,6 +207,58 @@ private Q_SLOTS:
         QVERIFY(RunSql(QStringLiteral("drop table CommandsForPlay")));
         QCOMPARE(CopyCheckedCommands(&list, copied, playSet), 0);
         QCOMPARE(clipboard.size(), 1);
+    }
+
+    void columnsShareTheWholeWidth()
+    {
+        QCOMPARE(SharedWidths(100, {1, 1, 2}), (QList<int>{25, 25, 50}));
+        QCOMPARE(SharedWidths(10, {1, 1, 1}), (QList<int>{3, 4, 3}));
+
+        // Widths adding up to 115 % of the list are scaled down to fit.
+        QTreeWidget list;
+        list.setColumnCount(10);
+        list.resize(954, 300);
+        FitColumns(&list, {0.6, 0.9, 0.8, 0.8, 0.7, 2.0, 1.1, 1.3, 1.8, 1.5});
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        for (int width : {954, 500, 1400}) {
+            list.resize(width, 300);
+            QCOMPARE(visibleColumnsWidth(list), list.viewport()->width());
+            QVERIFY(list.columnWidth(5) > list.columnWidth(0));
+        }
+    }
+
+    void checkBoxesStandOutOnEveryRow()
+    {
+        QTreeWidget list;
+        list.setColumnCount(2);
+        StyleCommandList(&list);
+        QCOMPARE(list.palette().color(QPalette::Base), QColor(159, 215, 181));
+        for (Qt::CheckState state : {Qt::Checked, Qt::Unchecked, Qt::Checked, Qt::Unchecked}) {
+            auto* item = new QTreeWidgetItem(QStringList{QString(), QStringLiteral("x")});
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(0, state);
+            list.addTopLevelItem(item);
+        }
+        list.topLevelItem(2)->setSelected(true);
+        list.topLevelItem(3)->setSelected(true);
+        list.setFocusPolicy(Qt::NoFocus);
+        list.resize(300, 200);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        const QImage picture = list.viewport()->grab().toImage();
+        for (int i = 0; i < 4; ++i) {
+            const QRect cell = list.visualItemRect(list.topLevelItem(i));
+            const QColor row = picture.pixelColor(list.columnWidth(0) + 30, cell.center().y());
+            QCOMPARE(row, i < 2 ? list.palette().color(QPalette::Base) : list.palette().color(QPalette::Highlight));
+            // Column 0 holds only the box: its outline is the pixel of the
+            // row's middle line that stands out most.
+            double best = 0;
+            for (int x = 0; x < list.columnWidth(0); ++x)
+                best = qMax(best, ContrastRatio(picture.pixelColor(x, cell.center().y()), row));
+            QVERIFY2(best >= 3.0, qPrintable(QStringLiteral("row %1: %2:1").arg(i).arg(best)));
+            QVERIFY(ContrastRatio(CheckIndicatorInk(row), row) >= 4.5);
+        }
     }
 };
 
