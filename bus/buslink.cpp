@@ -39,8 +39,7 @@ void BusLink::sendPacket(const quint8* payload, int count, quint16 operationCode
                       + QStringLiteral("(pblSendBUF)"));
             return;
         }
-        const BusFrameSource source{m_identity.localOctets(), m_identity.generation, m_identity.subnet,
-                                    m_identity.device};
+        const BusFrameSource source{m_octets, m_identity.generation, m_identity.subnet, m_identity.device};
         const QByteArray datagram =
             FrameDatagram(source, operationCode, targetSubnet, targetDevice, payload, count, longForm);
         if (datagram.isEmpty() || !isOpen())

@@ -56,7 +56,13 @@ public:
     // Read at every send and receive; a change takes effect with the next
     // datagram.
     const BusIdentity& identity() const { return m_identity; }
-    void setIdentity(const BusIdentity& identity) { m_identity = identity; }
+    void setIdentity(const BusIdentity& identity)
+    {
+        m_identity = identity;
+        m_octets = identity.localOctets();
+    }
+    // The own address's numbers, worked out once per change, not per send.
+    const std::array<quint8, 4>& localOctets() const { return m_octets; }
 
     // Frames the first count payload bytes with the identity's subnet,
     // device, generation and local address and sends the datagram
@@ -90,12 +96,17 @@ protected:
     void received(const quint8* bytes, int count, int size, quint32 peer, quint16 port);
     // Receiving started or stopped; a link that watches a socket follows.
     virtual void receivingChanged() {}
-    void setLocalAddress(const QString& address) { m_identity.localAddress = address; }
+    void setLocalAddress(const QString& address)
+    {
+        m_identity.localAddress = address;
+        m_octets = m_identity.localOctets();
+    }
 
 private:
     ShowSwitchTarget* m_target = nullptr;
     BusObserver* m_observer = nullptr;
     BusIdentity m_identity;
+    std::array<quint8, 4> m_octets{0, 0, 0, 0};
     quint64 m_datagramsRead = 0;
 };
 

@@ -110,7 +110,7 @@ bool UdpBusLink::transmit(const QByteArray& datagram, quint32* peer, quint16* po
     sockaddr_in destination{};
     destination.sin_family = AF_INET;
     destination.sin_port = htons(m_destinationPort);
-    destination.sin_addr.s_addr = htonl(BroadcastDestination(identity().localOctets()).toIPv4Address());
+    destination.sin_addr.s_addr = htonl(BroadcastDestination(localOctets()).toIPv4Address());
     const ssize_t sent = ::sendto(m_fd, datagram.constData(), size_t(datagram.size()), 0,
                                   reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
     *peer = ntohl(destination.sin_addr.s_addr);
