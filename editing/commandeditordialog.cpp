@@ -1,5 +1,8 @@
 #include "commandeditordialog.h"
 
+
+#include "columnfit.h"
+
 #include "formlayout.h"
 #include "placedwidgets.h"
 
@@ -128,6 +131,8 @@ CommandEditorDialog::CommandEditorDialog(MessagePresenter& messages, const Setti
     for (int c = 0; c < CommandGridColumns; ++c)
         headers << m_model.ColumnHeader(c);
     strgrd->setHorizontalHeaderLabels(headers);
+    // The check box column stays narrow whatever the font.
+    strgrd->horizontalHeader()->setMinimumSectionSize(8);
     strgrd->setColumnWidth(0, 20);
     // Narrow columns show the start of their heading.
     strgrd->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -257,11 +262,21 @@ void CommandEditorDialog::editorTyped(GridEditor editor, const QString& text)
 
 void CommandEditorDialog::setColumnWidths()
 {
-    // Each data column takes its share of what column 0 leaves; a strip
-    // stays free at the right.
+    // Each data column takes its share of what column 0 leaves, and at
+    // least what its heading needs; a strip stays free at the right while
+    // there is room for it.
     const int room = strgrd->viewport()->width() - strgrd->columnWidth(0);
+    QList<double> shares;
+    double strip = 1.0;
+    for (int c = 1; c < CommandGridColumns; ++c) {
+        shares << CommandGridModel::ColumnShare(c);
+        strip -= shares.last();
+    }
+    shares << qMax(0.0, strip);
+    const QList<int> minimums = FitHeadings(strgrd->horizontalHeader(), CommandGridColumns, room).mid(1);
+    const QList<int> widths = SharedWidths(room, shares, minimums);
     for (int c = 1; c < CommandGridColumns; ++c)
-        strgrd->setColumnWidth(c, int(std::lround(room * CommandGridModel::ColumnShare(c))));
+        strgrd->setColumnWidth(c, widths[c - 1]);
     placeEditors();
 }
 

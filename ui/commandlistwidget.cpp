@@ -62,42 +62,6 @@ public:
     }
 };
 
-// Refits the columns each time the list's viewport changes size.
-class ColumnFitter : public QObject {
-public:
-    ColumnFitter(QTreeWidget* list, const QList<double>& shares) : QObject(list), m_list(list), m_shares(shares)
-    {
-        m_list->header()->setStretchLastSection(false);
-        m_list->viewport()->installEventFilter(this);
-        fit();
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == m_list->viewport() && event->type() == QEvent::Resize)
-            fit();
-        return false;
-    }
-
-private:
-    void fit()
-    {
-        const QList<int> widths = SharedWidths(m_list->viewport()->width(), m_shares);
-        if (widths.isEmpty())
-            return;
-        QHeaderView* header = m_list->header();
-        // A narrow list still shows every column, however thin.
-        const int narrowest = *std::min_element(widths.begin(), widths.end());
-        if (narrowest < header->minimumSectionSize())
-            header->setMinimumSectionSize(qMax(1, narrowest));
-        for (int c = 0; c < widths.size() && c < header->count(); ++c)
-            header->resizeSection(c, widths[c]);
-    }
-
-    QTreeWidget* m_list;
-    QList<double> m_shares;
-};
-
 double Luminance(const QColor& colour)
 {
     const auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
@@ -178,33 +142,6 @@ void StyleCommandList(QTreeWidget* list)
     list->setPalette(palette);
     list->setAutoFillBackground(true);
     list->setItemDelegate(new CheckIndicatorDelegate(list));
-}
-
-QList<int> SharedWidths(int width, const QList<double>& shares)
-{
-    double total = 0;
-    for (double share : shares)
-        total += qMax(0.0, share);
-    QList<int> widths;
-    if (shares.isEmpty() || total <= 0 || width <= 0)
-        return QList<int>(shares.size(), 0);
-    // Each column ends where its share of the running total ends, so
-    // rounding never adds up past the width.
-    double sum = 0;
-    int edge = 0;
-    for (int i = 0; i < shares.size(); ++i) {
-        sum += qMax(0.0, shares[i]);
-        const int next = i + 1 == shares.size() ? width : int(std::lround(sum / total * width));
-        widths << next - edge;
-        edge = next;
-    }
-    return widths;
-}
-
-void FitColumns(QTreeWidget* list, const QList<double>& shares)
-{
-    if (list)
-        new ColumnFitter(list, shares);
 }
 
 double ContrastRatio(const QColor& a, const QColor& b)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "columnfit.h"
 #include "commandlist.h"
 #include "showstore.h"
 
@@ -33,14 +34,6 @@ int CopyCheckedCommands(const QTreeWidget* list, CommandClipboard& clipboard,
 // dark enough to be seen on every row colour (see CheckIndicatorInk).
 QColor CommandListBackground();
 void StyleCommandList(QTreeWidget* list);
-
-// Widths of columns sharing `width` pixels in the given proportions; the last
-// column takes what rounding leaves, so the widths add up to `width`.
-QList<int> SharedWidths(int width, const QList<double>& shares);
-
-// Keeps the columns of the list sharing the width of its viewport in the
-// given proportions (see SharedWidths), now and whenever the list is resized.
-void FitColumns(QTreeWidget* list, const QList<double>& shares);
 
 // Contrast ratio of two colours as perceived on screen, from 1 (the same
 // lightness) to 21 (black on white).

@@ -213,6 +213,11 @@ private Q_SLOTS:
     {
         QCOMPARE(SharedWidths(100, {1, 1, 2}), (QList<int>{25, 25, 50}));
         QCOMPARE(SharedWidths(10, {1, 1, 1}), (QList<int>{3, 4, 3}));
+        // A column kept at its minimum leaves the rest to the others.
+        QCOMPARE(SharedWidths(100, {1, 1, 2}, {40}), (QList<int>{40, 20, 40}));
+        QCOMPARE(SharedWidths(100, {1, 1, 2}, {0, 0, 90}), (QList<int>{5, 5, 90}));
+        // Minimums beyond the width are kept all the same.
+        QCOMPARE(SharedWidths(100, {1, 1}, {60, 60}), (QList<int>{60, 60}));
 
         // Widths adding up to 115 % of the list are scaled down to fit.
         QTreeWidget list;
