@@ -19,6 +19,8 @@
 #include <QListView>
 #include <QRadioButton>
 #include <QSaveFile>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QScreen>
 #include <QTableView>
 #include <QTreeView>
@@ -182,9 +184,11 @@ QString FormLayoutPath(const QWidget* window)
     return ProgramPath(QStringLiteral("FormsDesignPosition/") + window->objectName() + QStringLiteral(".ini"));
 }
 
-void ApplyFormLayout(QWidget* window, QSize screen)
+namespace {
+
+void applyLayoutFile(QWidget* window, QSize screen)
 {
-    if (!window || window->objectName().isEmpty())
+    if (window->objectName().isEmpty())
         return;
     const QString path = FormLayoutPath(window);
     if (!QFileInfo(path).isFile())
@@ -239,6 +243,122 @@ void ApplyFormLayout(QWidget* window, QSize screen)
     }
 }
 
+// How much wider and taller the control must be to show its whole text;
+// nothing for controls without text.
+QSize missingTextRoom(QWidget* control)
+{
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+        if (label->text().isEmpty() || !label->pixmap().isNull())
+            return {};
+        if (label->wordWrap())
+            return QSize(0, label->heightForWidth(label->width()) - label->height());
+        return label->sizeHint() - label->size();
+    }
+    auto* button = qobject_cast<QAbstractButton*>(control);
+    if (!button || button->text().isEmpty())
+        return {};
+    // Buttons ask for more than their text needs; only the text counts.
+    QStyleOptionButton option;
+    option.initFrom(button);
+    QStyle::SubElement part = QStyle::SE_PushButtonContents;
+    if (qobject_cast<QCheckBox*>(button))
+        part = QStyle::SE_CheckBoxContents;
+    else if (qobject_cast<QRadioButton*>(button))
+        part = QStyle::SE_RadioButtonContents;
+    const QRect contents = button->style()->subElementRect(part, &option, button);
+    QSize text = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
+    if (!button->icon().isNull())
+        text.rwidth() += button->iconSize().width() + 4;
+    return text - contents.size();
+}
+
+// Qt's own parts of compound widgets, which follow their owner.
+bool isQtPart(const QWidget* w)
+{
+    return w->objectName().startsWith(QLatin1String("qt_"));
+}
+
+bool isSibling(const QWidget* other, const QWidget* grown)
+{
+    return other != grown && !other->isWindow() && !isQtPart(other);
+}
+
+// Makes room for a control that grew to the right or downwards: when it
+// now lies over what was beside or below it, that and everything further
+// that way moves on by as much as the control grew, keeping the gaps.
+void makeRoomFor(QWidget* grown, const QRect& before)
+{
+    const QRect now = grown->geometry();
+    const QList<QWidget*> siblings = grown->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    int right = 0, down = 0;
+    for (QWidget* other : siblings) {
+        const QRect g = other->geometry();
+        if (!isSibling(other, grown) || !g.intersects(now))
+            continue;
+        if (g.left() > before.right())
+            right = now.right() - before.right();
+        else if (g.top() > before.bottom())
+            down = now.bottom() - before.bottom();
+    }
+    for (QWidget* other : siblings) {
+        if (!isSibling(other, grown))
+            continue;
+        const QRect g = other->geometry();
+        if (right > 0 && g.left() > before.right())
+            other->move(g.x() + right, g.y());
+        else if (down > 0 && g.top() > before.bottom())
+            other->move(g.x(), g.y() + down);
+    }
+}
+
+} // namespace
+
+void FitControlsToText(QWidget* window)
+{
+    if (!window)
+        return;
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        QWidget* parent = control->parentWidget();
+        if (control->isWindow() || !parent || parent->layout() || isQtPart(control) || control->size().isEmpty())
+            continue;
+        const QSize more = missingTextRoom(control);
+        // Text two pixels taller than its box still shows whole.
+        const int taller = more.height() > 2 ? more.height() : 0;
+        if (more.width() <= 0 && taller == 0)
+            continue;
+        const QRect before = control->geometry();
+        QRect g = before.adjusted(0, 0, 0, taller);
+        if (more.width() > 0) {
+            const auto* label = qobject_cast<QLabel*>(control);
+            const Qt::Alignment align = label ? label->alignment() : Qt::AlignLeft;
+            if (align & Qt::AlignRight)
+                g.adjust(-more.width(), 0, 0, 0);
+            else if (align & Qt::AlignHCenter)
+                g.adjust(-(more.width() / 2), 0, more.width() - more.width() / 2, 0);
+            else
+                g.adjust(0, 0, more.width(), 0);
+            g.moveLeft(qMax(0, g.left()));
+        }
+        control->setGeometry(g);
+        makeRoomFor(control, before);
+        for (QWidget* outer = parent;; outer = outer->parentWidget()) {
+            const QRect held = outer->childrenRect();
+            const int margin = outer == window ? 8 : 4;
+            if (held.right() >= outer->width() || held.bottom() >= outer->height())
+                outer->resize(qMax(outer->width(), held.right() + 1 + margin),
+                              qMax(outer->height(), held.bottom() + 1 + margin));
+            if (outer == window)
+                break;
+        }
+    }
+}
+
+void ApplyFormLayout(QWidget* window, QSize screen)
+{
+    if (window)
+        applyLayoutFile(window, screen);
+}
+
 bool SaveFormLayouts(const QList<QWidget*>& windows, MessagePresenter& messages)
 {
     for (QWidget* window : windows) {
@@ -288,6 +408,7 @@ bool SaveFormLayouts(MessagePresenter& messages)
 void ApplyFixedFormLayout(QWidget* window)
 {
     ApplyFormLayout(window);
+    FitControlsToText(window);
     window->setFixedSize(window->size());
 }
 

@@ -28,13 +28,22 @@ QString FormLayoutPath(const QWidget* window);
 // keeping what it applied. An empty screen size means the primary screen's.
 void ApplyFormLayout(QWidget* window, QSize screen = QSize());
 
+// Grows each control placed by hand (not by a Qt layout) whose text needs
+// more room than it has, with the fonts in use, until the text shows whole:
+// downwards, and wider towards the side its text is aligned away from. What
+// lies beside or below it moves aside, and its containers, up to the
+// window, grow to hold it. The sizes a window was given stay the minimum;
+// a control of no size stays so.
+void FitControlsToText(QWidget* window);
+
 // The frame of a dialog of fixed size: a title bar with the system menu and
 // a close button.
 inline constexpr Qt::WindowFlags FixedDialogFlags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
                                                    Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
-// Applies the window's layout file, then fixes the window's size. The file
+// Applies the window's layout file and makes room for the text of its
+// controls (see FitControlsToText), then fixes the window's size. The file
 // may scale the window to the screen; only then is its size fixed, or the
 // scaling would be refused.
 void ApplyFixedFormLayout(QWidget* window);

@@ -168,16 +168,29 @@ void checkHeader(const QHeaderView* header, QStringList& cut)
     }
 }
 
+// A text control placed by hand must not lie over another control beside it.
+void checkOverlap(const QWidget* control, QStringList& cut)
+{
+    const QWidget* parent = control->parentWidget();
+    if (!parent || parent->layout())
+        return;
+    for (const QWidget* other : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (other != control && other->isVisibleTo(parent) && !other->objectName().startsWith(QLatin1String("qt_")) &&
+            other->geometry().intersects(control->geometry()))
+            cut << QStringLiteral("%1 lies over %2").arg(nameOf(control), nameOf(other));
+    }
+}
+
 QStringList cutOffTexts(QWidget* window)
 {
     QStringList cut;
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (!w->isVisibleTo(window) || w->window() != window || w->objectName().startsWith(QLatin1String("qt_")))
             continue;
-        if (auto* label = qobject_cast<QLabel*>(w)) {
+        if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w))
+            checkOverlap(w, cut);
+        if (auto* label = qobject_cast<QLabel*>(w))
             checkLabel(label, cut);
-            if (qEnvironmentVariableIsSet("FITDEBUG")) qDebug() << nameOf(label) << label->text() << label->size() << label->sizeHint();
-        }
         else if (auto* button = qobject_cast<QAbstractButton*>(w))
             checkButton(button, cut);
         else if (auto* box = qobject_cast<QGroupBox*>(w))

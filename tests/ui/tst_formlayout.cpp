@@ -280,6 +280,39 @@ private slots:
         QVERIFY2(messages.shown[0].text.contains("frmTest.ini"), qPrintable(messages.shown[0].text));
         QVERIFY(!QFile::exists(layoutFile()));
     }
+
+    void textThatDoesNotFitGetsRoom()
+    {
+        QWidget window;
+        window.resize(200, 100);
+        auto* caption = new QLabel(QStringLiteral("A caption far too long for its box"), &window);
+        caption->setGeometry(10, 10, 40, 20);
+        auto* field = new QLineEdit(&window);
+        field->setGeometry(60, 10, 100, 20);
+        auto* below = new QLineEdit(&window);
+        below->setGeometry(10, 40, 100, 20);
+        auto* hidden = new QPushButton(QStringLiteral("Laid out to nothing"), &window);
+        hidden->setGeometry(0, 0, 0, 0);
+        FitControlsToText(&window);
+
+        QVERIFY(caption->width() >= caption->sizeHint().width());
+        QCOMPARE(caption->pos(), QPoint(10, 10));
+        // The field beside it moves aside, keeping its gap; the one below stays.
+        QCOMPARE(field->x(), caption->geometry().right() + 11);
+        QCOMPARE(below->pos(), QPoint(10, 40));
+        QVERIFY(window.width() > field->geometry().right());
+        QCOMPARE(hidden->size(), QSize(0, 0));
+
+        // A caption aligned right grows to the left.
+        QWidget other;
+        other.resize(400, 100);
+        auto* right = new QLabel(QStringLiteral("Another caption, aligned right"), &other);
+        right->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        right->setGeometry(300, 10, 40, 20);
+        FitControlsToText(&other);
+        QCOMPARE(right->geometry().right(), 339);
+        QVERIFY(right->width() >= right->sizeHint().width());
+    }
 };
 
 QTEST_MAIN(TestFormLayout)
