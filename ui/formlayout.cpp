@@ -339,6 +339,8 @@ void FitControlsToText(QWidget* window)
                 g.adjust(0, 0, more.width(), 0);
             g.moveLeft(qMax(0, g.left()));
         }
+        // A size fixed by the design is a minimum too.
+        control->setMaximumSize(control->maximumSize().expandedTo(g.size()));
         control->setGeometry(g);
         makeRoomFor(control, before);
         for (QWidget* outer = parent;; outer = outer->parentWidget()) {
