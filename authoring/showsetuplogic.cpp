@@ -329,6 +329,13 @@ bool ShowSetupLogic::captureTimePoint()
         return false;
     m_player.pause();
     const int second = int(std::trunc(qMax(0.0, m_player.currentPosition())));
+    // The position read here is not always the picture on screen: a paused
+    // player still shows the next frame (past a second's end, that is the
+    // next second), and a position read while a seek or the pause is under
+    // way can be from before it. Putting the player on the start of the
+    // second taken makes the picture, the player's time display and the
+    // time point stored show the same moment: the one the commands go out at.
+    m_player.setCurrentPosition(second);
     const auto exists = ShowStore::TimePointExistsAt(showId, second);
     if (!exists) {
         m_messages.error(nullptr, QStringLiteral("The time point was not added: ") + exists.error);

@@ -96,7 +96,10 @@ public:
     void StopPlayer(bool release);
 
     // ---- Time points ---------------------------------------------------------
-    // "Pause  and Add Time Point".
+    // "Pause  and Add Time Point": pauses, adds a time point at the whole
+    // second the player reports and leaves the player on the start of that
+    // second, so that what it shows is the time point added (or the one
+    // already there).
     bool captureTimePoint();
     bool editTimePoint();
     bool deleteTimePoint();

@@ -215,6 +215,27 @@ private Q_SLOTS:
         QCOMPARE(boxes->shown.size(), 1);
     }
 
+    void captureStoresTheSecondThePlayerShows()
+    {
+        auto* fake = new FakeMediaPlayer;
+        fake->pauseRunsOn = 0.1; // the next frame stays on screen
+        ShowSettingsWindow window(nullptr, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs(), fake);
+        window.logic().showClicked(1);
+        auto* label = window.findChild<QLabel*>(QStringLiteral("lblCurTimePoint"));
+        for (const auto& [playedTo, lag, second] : {std::tuple{5.95, 0.0, 5}, {6.1, 2.05, 4}, {9.98, 0.5, 9}}) {
+            fake->reportLag = lag;
+            fake->play();
+            fake->playTo(playedTo);
+            window.findChild<QPushButton*>(QStringLiteral("bitbtnPauseAndAddTimePoint"))->click();
+            QCOMPARE(SelectedCount(QStringLiteral("select count(*) from TimePoint where ShowID=1 and "
+                                                  "SecondOfTimePoint=%1").arg(second)), 1);
+            QCOMPARE(label->text(), ShowSetupLogic::FormatTimePoint(second));
+            // The player's time display and its picture are on that second.
+            QCOMPARE(int(fake->currentPosition()), second);
+            QCOMPARE(int(fake->picture()), second);
+        }
+    }
+
     void deletingTimePointsAndShowsForgetsThem()
     {
         ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs());

@@ -44,8 +44,10 @@ public:
     void pause() override
     {
         calls << QStringLiteral("pause");
-        if (m_state == Playing)
+        if (m_state == Playing) {
+            m_picture += pauseRunsOn;
             changeState(Paused);
+        }
     }
     void stop() override
     {
@@ -59,13 +61,20 @@ public:
     void setCurrentPosition(double seconds) override
     {
         calls << QStringLiteral("seek:%1").arg(seconds);
-        m_position = qMax(0.0, seconds);
+        m_position = m_picture = qMax(0.0, seconds);
     }
     double duration() const override { return m_duration; }
     QString failure() const override { return m_failure; }
 
-    // The media has played up to this position (no call is recorded).
-    void playTo(double seconds) { m_position = seconds; }
+    // The media has played up to this position (no call is recorded): the
+    // picture is there, the position reported reportLag behind it.
+    void playTo(double seconds) { m_position = (m_picture = seconds) - reportLag; }
+    // Where the frame on screen belongs. As with a real back end, the
+    // position reported can trail it, and a pause can leave a later frame on
+    // screen while the position stays; a seek puts both on its target.
+    double picture() const { return m_picture; }
+    double reportLag = 0.0;
+    double pauseRunsOn = 0.0;
     void setDuration(double seconds) { m_duration = seconds; }
 
     int volume() const override { return m_volume; }
@@ -111,6 +120,7 @@ private:
     QString m_url;
     int m_state = Undefined;
     double m_position = 0.0;
+    double m_picture = 0.0;
     double m_duration = 0.0;
     QString m_failure;
     int m_volume = 50;
