@@ -32,6 +32,9 @@ ProgramSession::ProgramSession(Dependencies deps, QObject* parent)
                                        quint16 third) { SendCommand(*link, subnet, device, kind, first, second, third); };
     m_sequencer = std::make_unique<CommandSequencer>(std::move(sender), std::move(deps.pacingTimer));
     m_runner = std::make_unique<ShowRunner>(m_shows, m_player, *m_sequencer, m_files);
+    m_runner->fired = [this](int showId, qint64 second, int commands) {
+        Q_EMIT timePointFired(showId, second, commands);
+    };
 
     m_showTimer.setObjectName(QStringLiteral("timerRunShow"));
     m_showTimer.setInterval(100);
@@ -185,6 +188,31 @@ void ProgramSession::switchShowOff()
         m_player.stop();
 }
 
+void ProgramSession::playShowFrom(int index, double second)
+{
+    switchShowOn(index);
+    if (!m_ended && index >= 0 && index == currentShowIndex() && second > 0)
+        m_player.setCurrentPosition(second);
+}
+
+void ProgramSession::pauseShow()
+{
+    if (!m_ended && m_player.playState() == MediaPlayer::Playing)
+        m_player.pause();
+}
+
+void ProgramSession::resumeShow()
+{
+    if (!m_ended && m_player.playState() == MediaPlayer::Paused)
+        switchShowOn(currentShowIndex());
+}
+
+void ProgramSession::seek(double second)
+{
+    if (!m_ended && currentShowIndex() >= 0)
+        m_player.setCurrentPosition(qMax(0.0, second));
+}
+
 int ProgramSession::currentShowIndex() const
 {
     return m_shows.currentIndex;
@@ -219,4 +247,5 @@ void ProgramSession::onPlayState(int state)
     if (state == MediaPlayer::Playing)
         Q_EMIT playProblemChanged(QString());
     HandlePlayStateChange(m_player, *m_sequencer, state);
+    Q_EMIT playStateChanged(state);
 }

@@ -79,6 +79,17 @@ public:
     // The player stops; the stop set goes out.
     void switchShowOff() override;
 
+    // Remote control's operations, each through the same paths as the
+    // window's and the bus's. The show at this position of the list is
+    // switched on and, when a second is given, continues from there.
+    void playShowFrom(int index, double second);
+    // A playing show pauses (the pause set goes out); a paused one resumes.
+    void pauseShow();
+    void resumeShow();
+    // The current show's media moves to the second (the start for negative
+    // values); nothing without a current show.
+    void seek(double second);
+
     // The show list read afresh from the database and Show.ini.
     void reloadShowList();
     // After shows were added, changed or removed: the list is read afresh and
@@ -119,6 +130,11 @@ Q_SIGNALS:
     void playProblemChanged(const QString& text);
     // A setting could not be written to System.ini: the whole text.
     void settingsNotSaved(const QString& text);
+    // The player's state changed (MediaPlayer::PlayState), after the
+    // command set of the change went to the sequencer.
+    void playStateChanged(int state);
+    // A time point of the show fired: its commands went to the sequencer.
+    void timePointFired(int showId, qint64 second, int commands);
 
 private:
     void applySettings();

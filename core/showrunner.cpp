@@ -172,7 +172,15 @@ void ShowRunner::tickMode()
     if (second >= 0)
         due += CommandsDueAt(*show, second);
     if (!due.isEmpty())
-        m_sequencer.enqueue(std::move(due), {}, {}, CommandSequencer::Owner::Show);
+        hand(std::move(due), *show, second);
+}
+
+void ShowRunner::hand(QVector<TControlObject> due, const TShow& show, qint64 second)
+{
+    const int count = int(due.size());
+    m_sequencer.enqueue(std::move(due), {}, {}, CommandSequencer::Owner::Show);
+    if (fired)
+        fired(show.ShowID, second, count);
 }
 
 void ShowRunner::onPlayState(int state)
@@ -267,7 +275,7 @@ void ShowRunner::sync(bool fromTimer)
         m_armedFrom = at + 1;
         QVector<TControlObject> due = CommandsDueAt(*show, at / 1000);
         if (!due.isEmpty())
-            m_sequencer.enqueue(std::move(due), {}, {}, CommandSequencer::Owner::Show);
+            hand(std::move(due), *show, at / 1000);
     }
 
     const qint64 next = nextArmed(*show);

@@ -76,6 +76,11 @@ public:
     // The program is ending: nothing fires any more.
     void end();
 
+    // Told each time a list of the show's commands goes to the sequencer:
+    // the ShowID, the media second of the time point and the number of
+    // commands (in tick mode the seconds of one tick's list).
+    std::function<void(int showId, qint64 second, int commands)> fired;
+
     // While the player plays, hands the commands of the time points matching
     // the playback position's whole second to the sequencer as one list.
     // Does nothing once ended, when no show is chosen, or
@@ -93,6 +98,7 @@ private:
     // the last tick, since a player's own report may lag behind.
     void sync(bool fromTimer);
     void rearm(qint64 positionMS);
+    void hand(QVector<TControlObject> due, const TShow& show, qint64 second);
     // Second (in ms) of the next armed time point, or -1.
     qint64 nextArmed(const TShow& show) const;
     qint64 crossingOf(qint64 secondMS) const { return secondMS - m_settings.offsetMS; }
