@@ -116,6 +116,10 @@ bool RemoteServer::listen(const QHostAddress& address, quint16 port, QString* er
 
 bool RemoteServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)
 {
+    // A WebSocket handshake is left unanswered here: the HTTP layer answers
+    // it and hands the WebSocket out, whose path and token are checked then.
+    if (request.value(QByteArrayLiteral("upgrade")).compare("websocket", Qt::CaseInsensitive) == 0)
+        return true;
     const HttpApiResponse answer = HttpApi::Handle(m_control, m_token, apiRequest(request));
     QHttpServerResponder responder = makeResponder(request, socket);
     responder.writeStatusLine(QHttpServerResponder::StatusCode(answer.status));
