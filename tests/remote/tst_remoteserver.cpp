@@ -87,7 +87,7 @@ class TestRemoteServer : public QObject {
         }
     };
 
-    std::unique_ptr<Events> listen(const QString& target)
+    std::unique_ptr<Events> listen(const QString& target, const QByteArray& authorization = {})
     {
         auto events = std::make_unique<Events>();
         Events* e = events.get();
@@ -97,7 +97,10 @@ class TestRemoteServer : public QObject {
         connect(e->socket.get(), qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
                 [e](QAbstractSocket::SocketError) { qWarning() << e->socket->errorString(); });
         e->socket->setProxy(QNetworkProxy::NoProxy);
-        e->socket->open(QUrl(url(target, "ws")));
+        QNetworkRequest request{QUrl(url(target, "ws"))};
+        if (!authorization.isEmpty())
+            request.setRawHeader("Authorization", authorization);
+        e->socket->open(request);
         (void)QTest::qWaitFor([e] { return !e->got.isEmpty() || e->closed; }, 5000);
         return events;
     }
@@ -284,6 +287,11 @@ private Q_SLOTS:
         QCOMPARE(fake->playState(), int(MediaPlayer::Playing));
         std::unique_ptr<Events> known = listen(QStringLiteral("/api/v1/events?token=tok-1"));
         QCOMPARE(known->types(), QStringList{QStringLiteral("snapshot")});
+        std::unique_ptr<Events> bearer = listen(QStringLiteral("/api/v1/events"), "Bearer tok-1");
+        QCOMPARE(bearer->types(), QStringList{QStringLiteral("snapshot")});
+        std::unique_ptr<Events> elsewhere = listen(QStringLiteral("/api/v1/state"), "Bearer tok-1");
+        QTRY_VERIFY(elsewhere->closed);
+        QCOMPARE(server->eventClients(), 2);
     }
 
     // A remote play is a universal switch of the same show: the same
