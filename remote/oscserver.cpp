@@ -40,7 +40,7 @@ bool showIdOf(const OscArgument& a, int& id)
         return true;
     }
     if (a.type == OscArgument::Float32 && std::isfinite(a.f) && a.f == std::trunc(a.f)
-        && std::fabs(a.f) <= float(std::numeric_limits<qint32>::max() / 2)) {
+        && std::fabs(a.f) < 2147483648.0f) {
         id = int(a.f);
         return true;
     }
