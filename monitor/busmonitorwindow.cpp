@@ -77,8 +77,6 @@ BusMonitorWindow::BusMonitorWindow(BusLink& link, MessagePresenter& messages, Fi
     edtOperation->setPlaceholderText(QStringLiteral("operation code (hex)"));
     lblCounters = new QLabel(this);
     lblCounters->setObjectName(QStringLiteral("lblCounters"));
-    // On a narrow window the counters take two lines rather than widening it.
-    lblCounters->setWordWrap(true);
     lblCounters->setToolTip(QStringLiteral("Skipped: datagrams sent or received while the monitor could not keep up "
                                            "with the traffic; the program handled them, the table does not list "
                                            "them."));
@@ -130,7 +128,6 @@ BusMonitorWindow::BusMonitorWindow(BusLink& link, MessagePresenter& messages, Fi
     bar->addWidget(new QLabel(QStringLiteral("Operation:"), this));
     bar->addWidget(edtOperation);
     bar->addStretch(1);
-    bar->addWidget(lblCounters);
 
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(tblDatagrams);
@@ -141,6 +138,9 @@ BusMonitorWindow::BusMonitorWindow(BusLink& link, MessagePresenter& messages, Fi
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(split, 1);
+    // Below the list rather than beside the buttons, so the bar stays
+    // narrow enough for a monitor in a corner of the screen.
+    layout->addWidget(lblCounters);
 
     connect(chkPause, &QCheckBox::toggled, &m_log, &BusMonitorLog::setPaused);
     connect(chkPause, &QCheckBox::toggled, this, &BusMonitorWindow::showCounters);

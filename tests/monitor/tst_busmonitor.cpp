@@ -434,6 +434,29 @@ private Q_SLOTS:
         QCOMPARE(table.columnWidth(BusMonitorLog::Peer), 40);
     }
 
+    // A monitor kept above stays above a window that goes full screen later
+    // (the video): window managers keep a window's transients above it.
+    void monitorInCornerStaysAboveAFullScreenWindow()
+    {
+        BusMonitorWindow window(*program, logMessages, files, settings, lookups);
+        window.showInCornerAbove();
+        QVERIFY(window.isVisible());
+        QVERIFY(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QWidget video;
+        video.showFullScreen();
+        QTRY_VERIFY(window.windowHandle()->transientParent() == video.windowHandle());
+        QVERIFY(window.isVisible());
+
+        // A monitor opened the ordinary way is left where the operator puts it.
+        BusMonitorWindow plain(*program, logMessages, files, settings, lookups);
+        plain.show();
+        QWidget other;
+        other.showFullScreen();
+        QTest::qWait(50);
+        QVERIFY(plain.windowHandle()->transientParent() != other.windowHandle());
+        QVERIFY(!plain.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    }
+
     void filtersAndExports()
     {
         ScriptedMessages boxes;
