@@ -154,6 +154,8 @@ private:
     OpenedWindowResult openPlaySettingsWindow();
     OpenedWindowResult openAddressDialog();
     OpenedWindowResult openFiringSettingsDialog();
+    // The bus monitor window, made if it is not open; not shown yet.
+    void createBusMonitor();
 
     void buildWindow();
     QMenu* buildPopupMenu(const char* name, const QString& firstItem);
