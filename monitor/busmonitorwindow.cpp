@@ -1,6 +1,7 @@
 #include "busmonitorwindow.h"
 
 #include "buslink.h"
+#include "columnfit.h"
 #include "filechooser.h"
 #include "messages.h"
 
@@ -58,7 +59,7 @@ BusMonitorWindow::BusMonitorWindow(BusLink& link, MessagePresenter& messages, Fi
 {
     setObjectName(QStringLiteral("frmBusMonitor"));
     setWindowTitle(QStringLiteral("Bus Monitor"));
-    resize(1100, 600);
+    resize(1000, 600);
 
     chkPause = new QCheckBox(QStringLiteral("Pause"), this);
     chkPause->setObjectName(QStringLiteral("chkPause"));
@@ -96,11 +97,12 @@ BusMonitorWindow::BusMonitorWindow(BusLink& link, MessagePresenter& messages, Fi
     tblDatagrams->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     tblDatagrams->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     tblDatagrams->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    tblDatagrams->horizontalHeader()->setStretchLastSection(true);
+    tblDatagrams->horizontalHeader()->setMinimumSectionSize(8);
     fitColumns();
     tblDatagrams->installEventFilter(this);
+    tblDatagrams->viewport()->installEventFilter(this);
     connect(tblDatagrams->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
-        if (!m_settingWidths && column < BusMonitorLog::ColumnCount - 1)
+        if (!m_settingWidths && column != BusMonitorLog::Frame)
             m_sizedByHand[size_t(column)] = true;
     });
     m_widenTimer.setSingleShot(true);
@@ -218,15 +220,6 @@ int BusMonitorWindow::cellWidth(const QFontMetricsF& metrics, const QString& tex
     return int(std::ceil(metrics.horizontalAdvance(text))) + 2 * margin + (tblDatagrams->showGrid() ? 1 : 0);
 }
 
-void BusMonitorWindow::setFittedWidth(int column, int width)
-{
-    if (m_sizedByHand[size_t(column)] || tblDatagrams->columnWidth(column) == width)
-        return;
-    m_settingWidths = true;
-    tblDatagrams->setColumnWidth(column, width);
-    m_settingWidths = false;
-}
-
 void BusMonitorWindow::fitColumns()
 {
     const QFontMetricsF metrics(tblDatagrams->font(), tblDatagrams);
@@ -234,14 +227,48 @@ void BusMonitorWindow::fitColumns()
     for (char d = '1'; d <= '9'; ++d)
         if (metrics.horizontalAdvance(QLatin1Char(d)) > metrics.horizontalAdvance(widestDigit))
             widestDigit = QLatin1Char(d);
-    const QHeaderView* header = tblDatagrams->horizontalHeader();
-    for (int c = 0; c < BusMonitorLog::ColumnCount - 1; ++c) {
-        int width = header->sectionSizeHint(c);
+    for (int c = 0; c < BusMonitorLog::ColumnCount; ++c) {
+        int width = 0;
         for (const QString& text : m_log.widestTexts(c, widestDigit))
             width = std::max(width, cellWidth(metrics, text));
-        setFittedWidth(c, width);
+        m_needed[size_t(c)] = width;
     }
+    shareWidth();
     scheduleWiden();
+}
+
+void BusMonitorWindow::shareWidth()
+{
+    // Each column gets what its texts need, the frame's bytes what is left
+    // (they show whole below the list). When the list is too narrow for
+    // that, the columns share its width in proportion to their needs, none
+    // narrower than its heading: nothing lies beyond the list's edge.
+    constexpr int flexible = BusMonitorLog::Frame;
+    const int room = tblDatagrams->viewport()->width();
+    const QList<int> headings = FitHeadings(tblDatagrams->horizontalHeader(), BusMonitorLog::ColumnCount, room);
+    QList<double> shares;
+    QList<int> least;
+    int needed = headings.value(flexible);
+    for (int c = 0; c < BusMonitorLog::ColumnCount; ++c) {
+        const int heading = headings.value(c);
+        const int want = m_sizedByHand[size_t(c)] ? tblDatagrams->columnWidth(c) : std::max(m_needed[size_t(c)], heading);
+        shares << (c == flexible ? 0.0 : double(want));
+        least << (c != flexible && m_sizedByHand[size_t(c)] ? want : heading);
+        if (c != flexible)
+            needed += want;
+    }
+    QList<int> widths;
+    if (needed <= room) {
+        for (int c = 0; c < BusMonitorLog::ColumnCount; ++c)
+            widths << int(shares[c]);
+        widths[flexible] = room - (needed - headings.value(flexible));
+    } else {
+        widths = SharedWidths(room, shares, least);
+    }
+    m_settingWidths = true;
+    for (int c = 0; c < BusMonitorLog::ColumnCount; ++c)
+        tblDatagrams->setColumnWidth(c, widths[c]);
+    m_settingWidths = false;
 }
 
 void BusMonitorWindow::scheduleWiden()
@@ -266,16 +293,30 @@ void BusMonitorWindow::widenForShownRows()
     if (last < 0)
         last = rows - 1;
     const QFontMetricsF metrics(tblDatagrams->font(), tblDatagrams);
-    for (int c = 0; c < BusMonitorLog::ColumnCount - 1; ++c) {
-        int width = tblDatagrams->columnWidth(c);
-        for (int r = first; r <= last; ++r)
-            width = std::max(width, cellWidth(metrics, m_filter.index(r, c).data().toString()));
-        setFittedWidth(c, width);
+    bool wider = false;
+    for (int c = 0; c < BusMonitorLog::ColumnCount; ++c) {
+        if (c == BusMonitorLog::Frame)
+            continue;
+        int& width = m_needed[size_t(c)];
+        for (int r = first; r <= last; ++r) {
+            const int need = cellWidth(metrics, m_filter.index(r, c).data().toString());
+            if (need > width) {
+                width = need;
+                wider = true;
+            }
+        }
     }
+    if (wider)
+        shareWidth();
 }
 
 bool BusMonitorWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == tblDatagrams->viewport()) {
+        if (event->type() == QEvent::Resize)
+            shareWidth();
+        return false;
+    }
     if (watched == tblDatagrams) {
         if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
             // Measured afresh in the new font: narrower as well as wider.
@@ -334,7 +375,7 @@ void BusMonitorWindow::showInCornerAbove()
         const QRect free = screen->availableGeometry();
         // Wide enough for the table's first columns, low enough to leave
         // the upper part of the picture free.
-        resize(QSize(std::min(free.width() * 3 / 5, 1100), std::min(free.height() * 2 / 5, 600))
+        resize(QSize(std::min(free.width() * 3 / 5, 1000), std::min(free.height() * 2 / 5, 600))
                    .expandedTo(minimumSizeHint())
                    .boundedTo(free.size()));
     }

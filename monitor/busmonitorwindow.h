@@ -66,21 +66,22 @@ private:
     void rowsArrived();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Column widths: every column but the last is as wide as the widest
-    // text it can show in the table's font (measured once per change of
-    // font or style) and grows for wider texts of the rows on screen
-    // (looked at a few times a second at most); the last column takes what
-    // is left. A column the operator sized by hand keeps its width.
+    // Column widths: a column needs the widest text it can show in the
+    // table's font (measured once per change of font or style), more for
+    // wider texts of the rows on screen (looked at a few times a second at
+    // most); see shareWidth for how the list's width is dealt out. A column
+    // the operator sized by hand keeps its width.
     void fitColumns();
+    void shareWidth();
     void widenForShownRows();
     void scheduleWiden();
     int cellWidth(const QFontMetricsF& metrics, const QString& text) const;
-    void setFittedWidth(int column, int width);
     void raiseAboveFullScreen();
     void placeInCorner();
 
     QTimer m_widenTimer;
     std::array<bool, BusMonitorLog::ColumnCount> m_sizedByHand{};
+    std::array<int, BusMonitorLog::ColumnCount> m_needed{};
     bool m_settingWidths = false;
     bool m_keepAbove = false;
     bool m_raiseScheduled = false;
