@@ -102,7 +102,7 @@ BusMonitorWindow::BusMonitorWindow(BusLink& link, MessagePresenter& messages, Fi
     tblDatagrams->installEventFilter(this);
     tblDatagrams->viewport()->installEventFilter(this);
     connect(tblDatagrams->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
-        if (!m_settingWidths && column != BusMonitorLog::Frame)
+        if (!m_settingWidths && column < BusMonitorLog::ColumnCount - 1)
             m_sizedByHand[size_t(column)] = true;
     });
     m_widenTimer.setSingleShot(true);
@@ -232,6 +232,7 @@ void BusMonitorWindow::fitColumns()
         for (const QString& text : m_log.widestTexts(c, widestDigit))
             width = std::max(width, cellWidth(metrics, text));
         m_needed[size_t(c)] = width;
+        m_shown[size_t(c)] = 0;
     }
     shareWidth();
     scheduleWiden();
@@ -239,34 +240,47 @@ void BusMonitorWindow::fitColumns()
 
 void BusMonitorWindow::shareWidth()
 {
-    // Each column gets what its texts need, the frame's bytes what is left
-    // (they show whole below the list). When the list is too narrow for
-    // that, the columns share its width in proportion to their needs, none
-    // narrower than its heading: nothing lies beyond the list's edge.
-    constexpr int flexible = BusMonitorLog::Frame;
+    // Each column gets the width of the widest text it can show, and the
+    // last one what is left. A list too narrow for that keeps the short
+    // columns as wide as the texts they show and lets the address, the
+    // decoded columns and the frame's verdict share the rest in proportion
+    // to theirs; only when even that is not enough do all columns give way
+    // alike. No column is narrower than its heading or lies beyond the
+    // list's edge.
+    const auto squeezable = [this](int c) {
+        return !m_sizedByHand[size_t(c)] && (c == BusMonitorLog::Peer || c == BusMonitorLog::Kind ||
+                                             c == BusMonitorLog::Parameters || c == BusMonitorLog::Frame);
+    };
+    const int count = BusMonitorLog::ColumnCount;
     const int room = tblDatagrams->viewport()->width();
-    const QList<int> headings = FitHeadings(tblDatagrams->horizontalHeader(), BusMonitorLog::ColumnCount, room);
+    const QList<int> headings = FitHeadings(tblDatagrams->horizontalHeader(), count, room);
+    QList<int> widest, shown, least;
+    int widestTotal = 0, fixed = 0, leastTotal = 0;
     QList<double> shares;
-    QList<int> least;
-    int needed = headings.value(flexible);
-    for (int c = 0; c < BusMonitorLog::ColumnCount; ++c) {
+    for (int c = 0; c < count; ++c) {
         const int heading = headings.value(c);
-        const int want = m_sizedByHand[size_t(c)] ? tblDatagrams->columnWidth(c) : std::max(m_needed[size_t(c)], heading);
-        shares << (c == flexible ? 0.0 : double(want));
-        least << (c != flexible && m_sizedByHand[size_t(c)] ? want : heading);
-        if (c != flexible)
-            needed += want;
+        const int byHand = m_sizedByHand[size_t(c)] ? tblDatagrams->columnWidth(c) : 0;
+        widest << (byHand ? byHand : std::max(m_needed[size_t(c)], heading));
+        shown << (byHand ? byHand : std::max(m_shown[size_t(c)], heading));
+        widestTotal += widest.last();
+        shares << (squeezable(c) ? double(shown.last()) : 0.0);
+        least << (squeezable(c) ? heading : 0);
+        leastTotal += least.last();
+        if (!squeezable(c))
+            fixed += shown.last();
     }
-    QList<int> widths;
-    if (needed <= room) {
-        for (int c = 0; c < BusMonitorLog::ColumnCount; ++c)
-            widths << int(shares[c]);
-        widths[flexible] = room - (needed - headings.value(flexible));
+    QList<int> widths = widest;
+    if (widestTotal <= room) {
+        widths.last() += room - widestTotal;
+    } else if (fixed + leastTotal <= room) {
+        const QList<int> shared = SharedWidths(room - fixed, shares, least);
+        for (int c = 0; c < count; ++c)
+            widths[c] = squeezable(c) ? shared[c] : shown[c];
     } else {
-        widths = SharedWidths(room, shares, least);
+        widths = SharedWidths(room, QList<double>(shown.begin(), shown.end()), headings);
     }
     m_settingWidths = true;
-    for (int c = 0; c < BusMonitorLog::ColumnCount; ++c)
+    for (int c = 0; c < count; ++c)
         tblDatagrams->setColumnWidth(c, widths[c]);
     m_settingWidths = false;
 }
@@ -295,13 +309,11 @@ void BusMonitorWindow::widenForShownRows()
     const QFontMetricsF metrics(tblDatagrams->font(), tblDatagrams);
     bool wider = false;
     for (int c = 0; c < BusMonitorLog::ColumnCount; ++c) {
-        if (c == BusMonitorLog::Frame)
-            continue;
-        int& width = m_needed[size_t(c)];
         for (int r = first; r <= last; ++r) {
             const int need = cellWidth(metrics, m_filter.index(r, c).data().toString());
-            if (need > width) {
-                width = need;
+            if (need > m_shown[size_t(c)]) {
+                m_shown[size_t(c)] = need;
+                m_needed[size_t(c)] = std::max(m_needed[size_t(c)], need);
                 wider = true;
             }
         }

@@ -81,7 +81,8 @@ private:
 
     QTimer m_widenTimer;
     std::array<bool, BusMonitorLog::ColumnCount> m_sizedByHand{};
-    std::array<int, BusMonitorLog::ColumnCount> m_needed{};
+    std::array<int, BusMonitorLog::ColumnCount> m_needed{}; // the widest text it can show
+    std::array<int, BusMonitorLog::ColumnCount> m_shown{};  // the widest text it showed
     bool m_settingWidths = false;
     bool m_keepAbove = false;
     bool m_raiseScheduled = false;
