@@ -3,6 +3,7 @@
 #include "httpapi.h"
 #include "inifile.h"
 #include "loopbackbuslink.h"
+#include "oscserver.h"
 #include "programfolder.h"
 #include "programsession.h"
 #include "remotecontrol.h"
@@ -19,6 +20,7 @@
 #include <QNetworkReply>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QUdpSocket>
 #include <QWebSocket>
 #include <QtTest>
 
@@ -395,6 +397,7 @@ private Q_SLOTS:
         QVERIFY(holder.listen(QHostAddress::LocalHost, 0));
         RemoteSettings s;
         s.enabled = true;
+        s.oscPort = 0;
         s.httpPort = holder.serverPort();
         QVERIFY(!host.apply(s));
         QVERIFY(!host.server());
@@ -404,10 +407,24 @@ private Q_SLOTS:
         s.httpPort = 0;
         QVERIFY(host.apply(s));
         QVERIFY(host.server() && host.server()->port() != 0);
+        QVERIFY(!host.osc().isListening());
+
+        // OSC beside it; a port it cannot take is told, HTTP goes on.
+        QUdpSocket udpHolder;
+        QVERIFY(udpHolder.bind(QHostAddress::LocalHost, 0));
+        s.oscPort = udpHolder.localPort();
+        QVERIFY(!host.apply(s));
+        QVERIFY(host.server());
+        QCOMPARE(boxes->shown.size(), 2);
+        QVERIFY(boxes->texts().at(1).contains(QStringLiteral("OSC")));
+        udpHolder.close();
+        QVERIFY(host.apply(s));
+        QVERIFY(host.osc().isListening());
         s.enabled = false;
         QVERIFY(host.apply(s));
         QVERIFY(!host.server());
-        QCOMPARE(boxes->shown.size(), 1);
+        QVERIFY(!host.osc().isListening());
+        QCOMPARE(boxes->shown.size(), 2);
         QVERIFY(session->showTimer().isActive());
     }
 };
