@@ -16,6 +16,7 @@
 #include <QVideoWidget>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -96,6 +97,10 @@ void QtMediaPlayer::createBackend()
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &QtMediaPlayer::onMediaStatusChanged);
     connect(m_player, &QMediaPlayer::positionChanged, this, &QtMediaPlayer::onPositionChanged);
     connect(m_player, &QMediaPlayer::durationChanged, this, &QtMediaPlayer::onDurationChanged);
+    connect(m_player, &QMediaPlayer::seekableChanged, this, [this](bool seekable) {
+        if (seekable && m_pendingPosition >= 0)
+            m_player->setPosition(std::exchange(m_pendingPosition, -1));
+    });
     // An error counts when the media it leaves behind is invalid.
     connect(m_player, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error, const QString& text) {
         if (error != QMediaPlayer::NoError && !m_switchingMedia && m_failure.isEmpty() &&
@@ -198,6 +203,7 @@ void QtMediaPlayer::setUrl(const QString& path)
     if (m_released)
         return;
     m_url = path;
+    m_pendingPosition = -1;
     const bool previousFailed = !m_failure.isEmpty();
     m_failure.clear();
     const QString problem = path.isEmpty() ? QString() : localFileProblem(path);
@@ -260,7 +266,12 @@ void QtMediaPlayer::setCurrentPosition(double seconds)
 {
     if (m_released || !std::isfinite(seconds))
         return;
-    m_player->setPosition(qRound64(qMax(0.0, seconds) * 1000.0));
+    const qint64 ms = qRound64(qMax(0.0, seconds) * 1000.0);
+    // Media still loading cannot seek yet and drops the position; it is set
+    // once the media can, so that a show asked to play from a second starts
+    // there.
+    m_pendingPosition = m_player->isSeekable() ? -1 : ms;
+    m_player->setPosition(ms);
 }
 
 double QtMediaPlayer::playbackRate() const

@@ -91,6 +91,8 @@ private:
     QString m_failure;
     int m_state = Undefined;
     int m_volume = 50;
+    // A position asked for before the media could seek, in ms; -1 for none.
+    qint64 m_pendingPosition = -1;
     bool m_switchingMedia = false;
     bool m_released = false;
     bool m_seeking = false;

@@ -65,6 +65,12 @@ private Q_SLOTS:
         player.play();
         QTRY_COMPARE(player.playState(), int(MediaPlayer::Playing));
         QVERIFY(player.currentPosition() > 4.8);
+
+        // A position asked for while the media loads is where it plays from.
+        player.setUrl(longer);
+        player.setCurrentPosition(3.0);
+        QTRY_COMPARE(player.playState(), int(MediaPlayer::Playing));
+        QTRY_VERIFY(player.currentPosition() >= 3.0);
     }
 
     void mediaThatCannotPlayFails_data()
