@@ -15,6 +15,8 @@
 #include <QUrlQuery>
 #include <QWebSocket>
 
+#include <algorithm>
+
 namespace {
 
 // Refuses a request that keeps growing past the limit before it is whole,
