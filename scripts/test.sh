@@ -7,6 +7,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 install_missing
+install_browser_test
 build_all
 
 # The receive path under libFuzzer (clang, a project of its own); any crash
