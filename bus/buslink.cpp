@@ -47,12 +47,30 @@ void BusLink::sendPacket(const quint8* payload, int count, quint16 operationCode
         quint32 peer = 0;
         quint16 port = 0;
         // Fire-and-forget: a failed send is not retried or reported.
-        if (transmit(datagram, &peer, &port) && m_observer)
-            m_observer->busDatagram(BusDirection::Sent, reinterpret_cast<const quint8*>(datagram.constData()),
-                                    int(datagram.size()), int(datagram.size()), peer, port);
+        if (transmit(datagram, &peer, &port)) {
+            for (BusObserver* observer : m_observers)
+                observer->busDatagram(BusDirection::Sent, reinterpret_cast<const quint8*>(datagram.constData()),
+                                      int(datagram.size()), int(datagram.size()), peer, port);
+        }
     } catch (const std::exception& e) {
         logFailure(QString::fromLocal8Bit(e.what()) + QStringLiteral("(pblSendBUF)"));
     }
+}
+
+void BusLink::addObserver(BusObserver* observer)
+{
+    if (observer && !hasObserver(observer))
+        m_observers.push_back(observer);
+}
+
+void BusLink::removeObserver(BusObserver* observer)
+{
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer), m_observers.end());
+}
+
+bool BusLink::hasObserver(const BusObserver* observer) const
+{
+    return std::find(m_observers.begin(), m_observers.end(), observer) != m_observers.end();
 }
 
 void BusLink::startReceiving(ShowSwitchTarget& target)
@@ -70,8 +88,8 @@ void BusLink::stopReceiving()
 void BusLink::received(const quint8* bytes, int count, int size, quint32 peer, quint16 port)
 {
     ++m_datagramsRead;
-    if (m_observer)
-        m_observer->busDatagram(BusDirection::Received, bytes, count, size, peer, port);
+    for (BusObserver* observer : m_observers)
+        observer->busDatagram(BusDirection::Received, bytes, count, size, peer, port);
     if (size > count || !m_target)
         return;
     const QString sender = peer ? QHostAddress(peer).toString() : QString();

@@ -8,6 +8,7 @@
 #include <QtGlobal>
 
 #include <array>
+#include <vector>
 
 class BusObserver;
 class ShowSwitchTarget;
@@ -77,10 +78,13 @@ public:
     void stopReceiving();
     bool isReceiving() const { return m_target != nullptr; }
 
-    // One watcher (not owned) sees every datagram sent or received, after it
-    // went out or came in; nullptr removes it.
-    void setObserver(BusObserver* observer) { m_observer = observer; }
-    BusObserver* observer() const { return m_observer; }
+    // Watchers (not owned: the bus monitor, remote control's monitor feed)
+    // see every datagram sent or received, after it went out or came in, in
+    // the order they were added. Adding one twice adds it once.
+    void addObserver(BusObserver* observer);
+    void removeObserver(BusObserver* observer);
+    bool hasObserver(const BusObserver* observer) const;
+    bool isObserved() const { return !m_observers.empty(); }
 
     // Datagrams taken in since the link was made.
     quint64 datagramsRead() const { return m_datagramsRead; }
@@ -104,7 +108,7 @@ protected:
 
 private:
     ShowSwitchTarget* m_target = nullptr;
-    BusObserver* m_observer = nullptr;
+    std::vector<BusObserver*> m_observers;
     BusIdentity m_identity;
     std::array<quint8, 4> m_octets{0, 0, 0, 0};
     quint64 m_datagramsRead = 0;

@@ -2,10 +2,11 @@
 
 #include <QtGlobal>
 
-// One watcher of every datagram the program sends or receives (the bus
-// monitor), set on the bus link. While none is set the send and receive
-// paths pay one null check; a watcher sees the bytes only after they have
-// gone out or come in and cannot change them.
+// A watcher of every datagram the program sends or receives (the bus
+// monitor, remote control's monitor feed), added to the bus link. While none
+// is added the send and receive paths pay one emptiness check; a watcher
+// sees the bytes only after they have gone out or come in and cannot change
+// them.
 
 enum class BusDirection : quint8 { Sent, Received };
 

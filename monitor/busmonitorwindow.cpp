@@ -136,13 +136,13 @@ BusMonitorWindow::BusMonitorWindow(BusLink& link, MessagePresenter& messages, Fi
     connect(&m_filter, &QAbstractItemModel::modelReset, this, &BusMonitorWindow::showSelectedBytes);
     showCounters();
 
-    link.setObserver(&m_log);
+    link.addObserver(&m_log);
 }
 
 BusMonitorWindow::~BusMonitorWindow()
 {
-    if (m_link && m_link->observer() == &m_log)
-        m_link->setObserver(nullptr);
+    if (m_link)
+        m_link->removeObserver(&m_log);
 }
 
 void BusMonitorWindow::applyFilter()

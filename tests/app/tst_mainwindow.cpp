@@ -588,10 +588,10 @@ private Q_SLOTS:
         QVERIFY(monitor->isWindow());
         w.BusMonitorClick();
         QCOMPARE(w.busMonitor(), monitor);
-        QVERIFY(m_link->observer());
+        QVERIFY(m_link->isObserved());
         monitor->close();
         QTRY_VERIFY(!w.busMonitor());
-        QVERIFY(!m_link->observer());
+        QVERIFY(!m_link->isObserved());
     }
 
     // A program folder can ask for the monitor from the start.
@@ -600,7 +600,7 @@ private Q_SLOTS:
         MainWindow& w = startedWindow(iniWithFreePort(QStringLiteral("[Monitor]\nOpenAtStart=1\n")));
         QVERIFY(w.busMonitor());
         QVERIFY(w.busMonitor()->isVisible());
-        QVERIFY(m_link->observer());
+        QVERIFY(m_link->isObserved());
     }
 
     void exitOnYes()

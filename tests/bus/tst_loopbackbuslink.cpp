@@ -60,7 +60,7 @@ private Q_SLOTS:
     void aSwitchIsDispatchedAndAnsweredAsFromTheWire()
     {
         RecordingObserver observer;
-        program->setObserver(&observer);
+        program->addObserver(&observer);
         device->sendRaw(switchCommand(5, 1));
         QVERIFY(target.calls.isEmpty()); // not before the sender's turn ends
         QTRY_COMPARE(target.calls, QStringList{QStringLiteral("on 0")});
