@@ -3,6 +3,7 @@
 #include "messageboxes.h"
 #include "programsession.h"
 #include "qtmediaplayer.h"
+#include "remotehost.h"
 #include "singleinstance.h"
 
 #include <QApplication>
@@ -35,5 +36,11 @@ int main(int argc, char* argv[])
     QObject::connect(&window, &MainWindow::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     if (!window.FormCreate())
         return 1;
+    // Remote control, when [Remote] turns it on, once the session runs; a
+    // port it cannot take is told and the program goes on without it.
+    RemoteHost remote(session, boxes);
+    remote.reload();
+    QObject::connect(&window, &MainWindow::remoteSettingsSaved, &remote, &RemoteHost::reload);
+    QObject::connect(&window, &MainWindow::programEnded, &remote, &RemoteHost::stop);
     return app.exec();
 }

@@ -5,6 +5,7 @@
 #include "busmonitorwindow.h"
 #include "filechooser.h"
 #include "firingsettings.h"
+#include "remotecontroldialog.h"
 #include "formlayout.h"
 #include "logos.h"
 #include "mediaplayer.h"
@@ -284,6 +285,7 @@ QMenu* MainWindow::buildPopupMenu(const char* name, const QString& firstItem)
     menu->addAction(QStringLiteral("Software Address and UDP Port Settings..."), this,
                     &MainWindow::AddressSettingsClick);
     menu->addAction(QStringLiteral("Firing Settings..."), this, &MainWindow::FiringSettingsClick);
+    menu->addAction(QStringLiteral("Remote Control..."), this, &MainWindow::RemoteControlClick);
     menu->addAction(QStringLiteral("Bus Monitor..."), this, &MainWindow::BusMonitorClick);
     menu->addSeparator();
     menu->addAction(QStringLiteral("About..."), this, &MainWindow::AboutClick);
@@ -554,6 +556,13 @@ void MainWindow::FiringSettingsClick()
         m_session.reloadFiringSettings();
 }
 
+void MainWindow::RemoteControlClick()
+{
+    const auto& open = m_deps.windows.remoteControl;
+    if ((open ? open() : openRemoteControlDialog()).saved)
+        Q_EMIT remoteSettingsSaved();
+}
+
 BusMonitorWindow* MainWindow::busMonitor() const
 {
     return m_busMonitor.data();
@@ -600,6 +609,14 @@ OpenedWindowResult MainWindow::openAddressDialog()
 {
     OpenedWindowResult result;
     result.saved = AddressDialog::Execute(this, m_session.busLink(), *m_deps.messages, m_session.settingsFiles());
+    return result;
+}
+
+OpenedWindowResult MainWindow::openRemoteControlDialog()
+{
+    OpenedWindowResult result;
+    result.saved = RemoteControlDialog::Execute(this, *m_deps.messages, m_session.settingsFiles(),
+                                                m_session.busLink().localAddress());
     return result;
 }
 

@@ -37,6 +37,7 @@ struct MenuWindows {
     std::function<OpenedWindowResult()> playSettings;
     std::function<OpenedWindowResult()> addressDialog;
     std::function<OpenedWindowResult()> firingSettings;
+    std::function<OpenedWindowResult()> remoteControl;
 };
 
 // What the main window uses beside the session. Everything has a default
@@ -130,6 +131,9 @@ public:
 Q_SIGNALS:
     // Exit has finished; the program's event loop should end.
     void programEnded();
+    // The remote control settings were saved in System.ini; whoever runs
+    // remote control applies them now.
+    void remoteSettingsSaved();
 
 public Q_SLOTS:
     // Menu items of both popup menus.
@@ -137,6 +141,7 @@ public Q_SLOTS:
     void PlaySettingsClick();
     void AddressSettingsClick();
     void FiringSettingsClick();
+    void RemoteControlClick();
     // Opens the bus monitor, or brings the open one forward. It stays open
     // beside the window until the operator closes it.
     void BusMonitorClick();
@@ -154,6 +159,7 @@ private:
     OpenedWindowResult openPlaySettingsWindow();
     OpenedWindowResult openAddressDialog();
     OpenedWindowResult openFiringSettingsDialog();
+    OpenedWindowResult openRemoteControlDialog();
 
     void buildWindow();
     QMenu* buildPopupMenu(const char* name, const QString& firstItem);

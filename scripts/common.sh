@@ -7,6 +7,7 @@ BUILD="${TAVOLAN_BUILD_DIR:-$ROOT/build}"
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
+  qt6-httpserver-dev qt6-websockets-dev
   libqt6sql6-sqlite qt6-qpa-plugins
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   sqlite3 iproute2 util-linux

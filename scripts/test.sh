@@ -3,7 +3,8 @@
 # loopback-only network namespace (the tests send UDP broadcasts).
 #
 # TAVOLAN_FUZZ_SECONDS sets how long the receive path is fuzzed (30 by
-# default, 0 skips it). Extra arguments go to ctest.
+# default, 0 skips it); remote control's HTTP API is fuzzed a third of that
+# (10 s at least). Extra arguments go to ctest.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 install_missing
@@ -28,6 +29,18 @@ if [ "$FUZZ_SECONDS" -gt 0 ]; then
     exit 1
   fi
   grep -E '^Done [0-9]+ runs|stat::number_of_executed_units|stat::peak_rss_mb' "$FUZZ_BUILD/fuzz.log" || true
+
+  HTTP_SECONDS=$(( FUZZ_SECONDS / 3 > 10 ? FUZZ_SECONDS / 3 : 10 ))
+  mkdir -p "$FUZZ_BUILD/corpus-httpapi"
+  echo "Fuzzing the HTTP API for ${HTTP_SECONDS} s"
+  if ! in_loopback_namespace "$FUZZ_BUILD/fuzz_httpapi" -max_total_time="$HTTP_SECONDS" \
+      -max_len=70000 -print_final_stats=1 -artifact_prefix="$FUZZ_BUILD/httpapi-" \
+      "$FUZZ_BUILD/corpus-httpapi" "$ROOT/fuzz/corpus-httpapi" >"$FUZZ_BUILD/fuzz-httpapi.log" 2>&1; then
+    tail -n 60 "$FUZZ_BUILD/fuzz-httpapi.log"
+    echo "The fuzzer found a crash; the input is in $FUZZ_BUILD/ (httpapi-crash-*)."
+    exit 1
+  fi
+  grep -E '^Done [0-9]+ runs|stat::number_of_executed_units|stat::peak_rss_mb' "$FUZZ_BUILD/fuzz-httpapi.log" || true
 fi
 
 cd "$BUILD"

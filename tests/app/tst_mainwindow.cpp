@@ -43,6 +43,7 @@ struct ScriptedMenuWindows {
     OpenedWindowResult addressResult;
     std::function<bool()> onAddress; // when set, decides whether the dialog saved
     std::function<OpenedWindowResult()> onFiringSettings;
+    OpenedWindowResult remoteControlResult;
 };
 
 } // namespace
@@ -121,6 +122,7 @@ private:
         windowDeps.windows.firingSettings = [this] {
             return m_menus.onFiringSettings ? m_menus.onFiringSettings() : OpenedWindowResult();
         };
+        windowDeps.windows.remoteControl = [this] { return m_menus.remoteControlResult; };
         auto window = std::make_unique<MainWindow>(*m_session, windowDeps);
         MainWindow& made = *window;
         m_window = std::move(window);
@@ -215,8 +217,8 @@ private Q_SLOTS:
         };
         const QStringList tail{QStringLiteral("Play/Pause/Stop Settings..."), QStringLiteral("-"),
                                QStringLiteral("Software Address and UDP Port Settings..."),
-                               QStringLiteral("Firing Settings..."), QStringLiteral("Bus Monitor..."),
-                               QStringLiteral("-"),
+                               QStringLiteral("Firing Settings..."), QStringLiteral("Remote Control..."),
+                               QStringLiteral("Bus Monitor..."), QStringLiteral("-"),
                                QStringLiteral("About..."), QStringLiteral("-"), QStringLiteral("Exit")};
         QCOMPARE(menuTexts(w.popmenuIcon), QStringList{QStringLiteral("Show Settings...")} + tail);
         QCOMPARE(menuTexts(w.popmenuShowList), QStringList{QStringLiteral("Add/Edit Show...")} + tail);
@@ -244,6 +246,19 @@ private Q_SLOTS:
         };
         w.FiringSettingsClick();
         QCOMPARE(w.runner().firingSettings(), (FiringSettings{FiringSettings::Tick, -50}));
+    }
+
+    // Saved remote control settings are handed on at once; cancelled ones
+    // are not.
+    void remoteControlSettingsAreHandedOn()
+    {
+        MainWindow& w = startedWindow(iniWithFreePort(QString()));
+        QSignalSpy saved(&w, &MainWindow::remoteSettingsSaved);
+        w.RemoteControlClick();
+        QCOMPARE(saved.count(), 0);
+        m_menus.remoteControlResult = OpenedWindowResult{false, true};
+        w.RemoteControlClick();
+        QCOMPARE(saved.count(), 1);
     }
 
     void portRules_data()

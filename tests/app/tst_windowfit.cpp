@@ -13,6 +13,7 @@
 #include "manualpacingtimer.h"
 #include "playsetupwindow.h"
 #include "programsession.h"
+#include "remotecontroldialog.h"
 #include "scriptedfilechooser.h"
 #include "showdata.h"
 #include "showsetup.h"
@@ -280,6 +281,12 @@ private Q_SLOTS:
     void firingSettings()
     {
         FiringSettingsDialog dialog(*boxes, settings);
+        check(dialog);
+    }
+
+    void remoteControl()
+    {
+        RemoteControlDialog dialog(*boxes, settings, QStringLiteral("192.168.100.200"));
         check(dialog);
     }
 
