@@ -42,7 +42,7 @@ function skip(why) {
 }
 
 function findChromium() {
-  if (process.env.TAVOLAN_CHROMIUM) return process.env.TAVOLAN_CHROMIUM;
+  if (process.env.TAVOLAN_CHROMIUM) return fs.existsSync(process.env.TAVOLAN_CHROMIUM) ? process.env.TAVOLAN_CHROMIUM : null;
   for (const dir of (process.env.PATH || "").split(path.delimiter)) {
     const p = path.join(dir, "chromium");
     if (fs.existsSync(p)) return p;
@@ -188,6 +188,10 @@ async function main() {
   page.setDefaultTimeout(10000);
   await page.setViewport({ width: 360, height: 740, isMobile: true, hasTouch: true, deviceScaleFactor: 2 });
   const text = (selector) => page.$eval(selector, (e) => e.textContent.trim());
+  const shows = (state) =>
+    page.waitForFunction((s) => document.querySelector("#state").textContent === s, {}, state).catch(async (e) => {
+      throw new Error(`the page shows "${await text("#state")}", not "${state}": ${e.message}`);
+    });
 
   let response;
   await check("the page loads, is called Tavolan and weighs at most 100 KB", async () => {
@@ -223,7 +227,7 @@ async function main() {
     caught.length = 0;
     await page.tap("#shows li:first-child button.play");
     await waitFor(`the play set (lamp on) on the bus\n${dump()}`, () => sent(0xe01c, 40, "1401"), 10000);
-    await page.waitForFunction(() => document.querySelector("#state").textContent === "playing");
+    await shows("playing");
     if ((await text("#show-name")) !== "Sunrise") throw new Error(`current show ${await text("#show-name")}`);
   });
 
@@ -235,7 +239,7 @@ async function main() {
 
   await check("Stop sends the stop set and the page shows it stopped", async () => {
     await page.tap("#stop");
-    await page.waitForFunction(() => document.querySelector("#state").textContent === "stopped");
+    await shows("stopped");
     await waitFor(`the stop set (lamp off) on the bus\n${dump()}`, () => sent(0xe01c, 40, "1400"), 10000);
   });
 }
