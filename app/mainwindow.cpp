@@ -358,9 +358,12 @@ bool MainWindow::FormCreate()
     if (m_deps.showWindow)
         showMaximized();
     // A folder set up for showing the program at work (the demo) opens the
-    // bus monitor from the start.
-    if (m_session.monitorAtStart())
-        BusMonitorClick();
+    // bus monitor from the start, in a corner and above the full-screen
+    // video the show will play, so both are in view at once.
+    if (m_session.monitorAtStart()) {
+        createBusMonitor();
+        m_busMonitor->showInCornerAbove();
+    }
     return true;
 }
 
@@ -568,13 +571,18 @@ BusMonitorWindow* MainWindow::busMonitor() const
     return m_busMonitor.data();
 }
 
-void MainWindow::BusMonitorClick()
+void MainWindow::createBusMonitor()
 {
     if (!m_busMonitor) {
         m_busMonitor = new BusMonitorWindow(m_session.busLink(), *m_deps.messages, *m_deps.files,
                                             m_session.settingsFiles(), m_session.lookups(), this);
         m_busMonitor->setAttribute(Qt::WA_DeleteOnClose);
     }
+}
+
+void MainWindow::BusMonitorClick()
+{
+    createBusMonitor();
     m_busMonitor->show();
     m_busMonitor->raise();
     m_busMonitor->activateWindow();

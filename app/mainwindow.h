@@ -160,6 +160,8 @@ private:
     OpenedWindowResult openAddressDialog();
     OpenedWindowResult openFiringSettingsDialog();
     OpenedWindowResult openRemoteControlDialog();
+    // The bus monitor window, made if it is not open; not shown yet.
+    void createBusMonitor();
 
     void buildWindow();
     QMenu* buildPopupMenu(const char* name, const QString& firstItem);

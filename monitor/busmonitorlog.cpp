@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -45,20 +46,19 @@ QString kindText(const SettingsFiles& files, const BusDatagramFacts& f)
     return name.isEmpty() ? QStringLiteral("Kind %1").arg(f.command->kind) : name;
 }
 
-QString parameterText(const SettingsFiles& files, const LookupLists& lookups, const BusMonitorEntry& e)
+QString switchAckText(int switchNumber, int status)
 {
-    const BusDatagramFacts& f = e.facts();
-    const auto* payload = reinterpret_cast<const quint8*>(e.bytes.constData()) + f.payloadOffset;
-    if (f.switchAck)
-        return QStringLiteral("switch %1, status %2").arg(payload[0]).arg(payload[1]);
-    if (!f.command)
-        return QString();
+    return QStringLiteral("switch %1, status %2").arg(switchNumber).arg(status);
+}
+
+QString commandText(const SettingsFiles& files, const LookupLists& lookups, const DecodedCommand& command)
+{
     // The texts the command lists show for a stored command of this kind.
     TControlObject c;
-    c.CommandTypeID = f.command->kind;
-    c.FirstParameter = f.command->first;
-    c.SecondParameter = f.command->second;
-    c.ThirdParameter = f.command->third;
+    c.CommandTypeID = command.kind;
+    c.FirstParameter = command.first;
+    c.SecondParameter = command.second;
+    c.ThirdParameter = command.third;
     const QStringList cells = CommandListCells(files, lookups, c);
     QStringList shown{cells.value(5), cells.value(6)};
     // Every value on the wire is shown: one that no lookup entry names
@@ -73,6 +73,15 @@ QString parameterText(const SettingsFiles& files, const LookupLists& lookups, co
     else if (c.CommandTypeID == 12)
         shown << QString::number(c.ThirdParameter);
     return shown.join(QStringLiteral(", "));
+}
+
+QString parameterText(const SettingsFiles& files, const LookupLists& lookups, const BusMonitorEntry& e)
+{
+    const BusDatagramFacts& f = e.facts();
+    const auto* payload = reinterpret_cast<const quint8*>(e.bytes.constData()) + f.payloadOffset;
+    if (f.switchAck)
+        return switchAckText(payload[0], payload[1]);
+    return f.command ? commandText(files, lookups, *f.command) : QString();
 }
 
 QString frameText(const BusDatagramFacts& f)
@@ -339,6 +348,77 @@ QString BusMonitorLog::cellText(const BusMonitorEntry& e, int column) const
     default:
         return QString();
     }
+}
+
+QStringList BusMonitorLog::widestTexts(int column, QChar digit) const
+{
+    const auto digits = [digit](int count) { return QString(count, digit); };
+    const QString number = digits(3); // a byte at its widest
+    switch (column) {
+    case Time:
+        return {digits(2) + QLatin1Char(':') + digits(2) + QLatin1Char(':') + digits(2) + QLatin1Char('.') + digits(3)};
+    case Direction:
+        return {QStringLiteral("Sent"), QStringLiteral("Received")};
+    case Peer:
+        return {QStringList(4, number).join(QLatin1Char('.')) + QLatin1Char(':') + digits(5)};
+    case Source:
+    case Target:
+        return {number + QLatin1Char('/') + number};
+    case Operation:
+        return {QStringLiteral("0x") + QString(4, digit), QStringLiteral("0xFFFF"), QStringLiteral("0xDDDD"),
+                QStringLiteral("0xBBBB")};
+    case Size:
+        return {digits(5)};
+    case Frame:
+        return {QStringLiteral("too long for the receive buffer"), QStringLiteral("too short"),
+                QStringLiteral("no lead code"), QStringLiteral("long form"),
+                QStringLiteral("length %1, packet %1").arg(digits(5))};
+    case Crc:
+        return {QStringLiteral("ok"), QStringLiteral("bad"), QStringLiteral("not checked")};
+    default:
+        break;
+    }
+
+    // Kinds and parameters: every kind the codec reads from the wire.
+    QStringList texts;
+    if (column == Kind)
+        texts << QStringLiteral("Malformed: too short") << QStringLiteral("Malformed: no lead code")
+              << QStringLiteral("Universal switch acknowledgement") << QStringLiteral("Kind ") + number;
+    else if (column == Parameters)
+        texts << switchAckText(0, 0).replace(QLatin1Char('0'), digit);
+    else
+        return texts;
+    for (int kind = 0; kind <= 255; ++kind) {
+        const CommandKindFacts& facts = KindFacts(kind);
+        if (column == Kind) {
+            const QString name = ControlTypeName(m_files, kind);
+            if (!name.isEmpty())
+                texts << name;
+            continue;
+        }
+        if (kind > 12)
+            break; // no other kind has a datagram of its own
+        const int widestSecond = facts.secondInByte ? 255 : 65535;
+        QList<int> seconds{widestSecond};
+        if (facts.lookup != ParameterLookup::None) {
+            const LookupFacts& lookup = FactsOf(facts.lookup);
+            for (const QString& name : lookup.names(m_lookups))
+                seconds << lookup.valueOf(m_lookups, name);
+        }
+        for (int second : seconds) {
+            DecodedCommand c;
+            c.kind = quint8(kind);
+            c.first = 255;
+            c.second = quint16(second);
+            c.third = facts.runningTime ? 65535 : 255;
+            QString text = commandText(m_files, m_lookups, c);
+            // Numbers at their widest; a name keeps its letters.
+            if (second == widestSecond)
+                text.replace(QRegularExpression(QStringLiteral("[0-9]")), QString(digit));
+            texts << text;
+        }
+    }
+    return texts;
 }
 
 QVariant BusMonitorLog::data(const QModelIndex& index, int role) const

@@ -123,6 +123,12 @@ public:
 
     // The text of a cell, as shown (Time without the date).
     QString cellText(const BusMonitorEntry& entry, int column) const;
+    // The widest texts a column can show whatever comes: the longest
+    // address and port, every kind name of the language file, every
+    // parameter a known kind can carry (lookup names and the largest
+    // numbers). Numbers are written with `digit` in every place, so the
+    // widest digit of a font gives the widest number.
+    QStringList widestTexts(int column, QChar digit = QLatin1Char('8')) const;
 
 Q_SIGNALS:
     // After every flush and clear.

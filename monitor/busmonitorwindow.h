@@ -2,8 +2,12 @@
 
 #include "busmonitorlog.h"
 
+#include <QFontMetricsF>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
+
+#include <array>
 
 class BusLink;
 class FileChooser;
@@ -37,6 +41,13 @@ public:
     // Writes the shown rows to the path; a failure is told to the operator.
     bool exportTo(const QString& path);
 
+    // Shows the window as a watch beside a full-screen video: in the bottom
+    // right corner of its screen, small enough to leave most of the screen
+    // free, and kept above the program's other windows, a full-screen one
+    // included.
+    void showInCornerAbove();
+    bool keepsAbove() const { return m_keepAbove; }
+
     QCheckBox* chkPause = nullptr;
     QPushButton* btnClear = nullptr;
     QPushButton* btnExport = nullptr;
@@ -53,6 +64,28 @@ private:
     void showSelectedBytes();
     void exportClicked();
     void rowsArrived();
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Column widths: a column needs the widest text it can show in the
+    // table's font (measured once per change of font or style), more for
+    // wider texts of the rows on screen (looked at a few times a second at
+    // most); see shareWidth for how the list's width is dealt out. A column
+    // the operator sized by hand keeps its width.
+    void fitColumns();
+    void shareWidth();
+    void widenForShownRows();
+    void scheduleWiden();
+    int cellWidth(const QFontMetricsF& metrics, const QString& text) const;
+    void raiseAboveFullScreen();
+    void placeInCorner();
+
+    QTimer m_widenTimer;
+    std::array<bool, BusMonitorLog::ColumnCount> m_sizedByHand{};
+    std::array<int, BusMonitorLog::ColumnCount> m_needed{}; // the widest text it can show
+    std::array<int, BusMonitorLog::ColumnCount> m_shown{};  // the widest text it showed
+    bool m_settingWidths = false;
+    bool m_keepAbove = false;
+    bool m_raiseScheduled = false;
 
     QPointer<BusLink> m_link;
     MessagePresenter& m_messages;

@@ -192,7 +192,7 @@ HttpApiResponse Handle(RemoteActions& actions, const QString& token, const HttpA
     if (request.body.size() > MaxRequestBytes)
         return Error(413, QStringLiteral("the request is larger than %1 bytes").arg(MaxRequestBytes));
 
-    const bool isGet = request.method == "GET" || request.method == "HEAD";
+    const bool isGet = request.method == "GET";
     const bool isPost = request.method == "POST";
     const QString& path = request.path;
 

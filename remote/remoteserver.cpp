@@ -195,8 +195,13 @@ void RemoteServer::send(const QJsonObject& event, bool monitorOnly)
         return;
     const QString text = QString::fromUtf8(QJsonDocument(event).toJson(QJsonDocument::Compact));
     for (const Client& client : m_clients) {
-        if (!monitorOnly || client.monitor)
-            client.socket->sendTextMessage(text);
+        if (monitorOnly && !client.monitor)
+            continue;
+        // A client that does not read its datagrams misses some rather than
+        // have the program hold them all.
+        if (monitorOnly && client.socket->bytesToWrite() > MaxMonitorBacklog)
+            continue;
+        client.socket->sendTextMessage(text);
     }
 }
 

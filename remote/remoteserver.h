@@ -18,6 +18,10 @@ class RemoteControl;
 class RemoteServer : public QAbstractHttpServer {
     Q_OBJECT
 public:
+    // Bytes a monitoring client may leave unread before datagrams are left
+    // out for it.
+    static constexpr qint64 MaxMonitorBacklog = 1024 * 1024;
+
     // With a token every request and WebSocket must carry it.
     RemoteServer(RemoteControl& control, const QString& token, QObject* parent = nullptr);
     ~RemoteServer() override;

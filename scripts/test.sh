@@ -3,44 +3,48 @@
 # loopback-only network namespace (the tests send UDP broadcasts).
 #
 # TAVOLAN_FUZZ_SECONDS sets how long the receive path is fuzzed (30 by
-# default, 0 skips it); remote control's HTTP API is fuzzed a third of that
-# (10 s at least). Extra arguments go to ctest.
+# default, 0 skips fuzzing; the OSC decoder and remote control's HTTP API
+# get a third of it each, the HTTP API 10 s at least). Extra arguments go to
+# ctest.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 install_missing
 install_browser_test
 build_all
 
-# The receive path under libFuzzer (clang, a project of its own); any crash
-# or sanitizer report fails the run. Its output goes to a log file; the
-# summary is printed.
+# The receive path, the OSC decoder and the HTTP API under libFuzzer (clang,
+# a project of its own); any crash or sanitizer report fails the run. Each
+# one's output goes to a log file; the summary is printed. The decoder gets a
+# third of the time the receive path gets (at least a second), the HTTP API
+# a third too (at least 10 s).
 FUZZ_SECONDS="${TAVOLAN_FUZZ_SECONDS:-30}"
-if [ "$FUZZ_SECONDS" -gt 0 ]; then
-  FUZZ_BUILD="$BUILD/fuzz"
-  cmake -S "$ROOT/fuzz" -B "$FUZZ_BUILD" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-  cmake --build "$FUZZ_BUILD" --parallel "$(nproc)"
-  mkdir -p "$FUZZ_BUILD/corpus"
-  echo "Fuzzing the receive path for ${FUZZ_SECONDS} s"
-  if ! in_loopback_namespace "$FUZZ_BUILD/fuzz_busreceive" -max_total_time="$FUZZ_SECONDS" \
+FUZZ_BUILD="$BUILD/fuzz"
+
+# run_fuzzer target seconds work-corpus seed-corpus log
+run_fuzzer() {
+  local target="$1" seconds="$2" corpus="$3" seeds="$4" log="$5"
+  mkdir -p "$corpus"
+  echo "Fuzzing $target for ${seconds} s"
+  if ! in_loopback_namespace "$FUZZ_BUILD/$target" -max_total_time="$seconds" \
       -max_len=65535 -print_final_stats=1 -artifact_prefix="$FUZZ_BUILD/" \
-      "$FUZZ_BUILD/corpus" "$ROOT/fuzz/corpus" >"$FUZZ_BUILD/fuzz.log" 2>&1; then
-    tail -n 60 "$FUZZ_BUILD/fuzz.log"
+      "$corpus" "$seeds" >"$log" 2>&1; then
+    tail -n 60 "$log"
     echo "The fuzzer found a crash; the input is in $FUZZ_BUILD/ (crash-*)."
     exit 1
   fi
-  grep -E '^Done [0-9]+ runs|stat::number_of_executed_units|stat::peak_rss_mb' "$FUZZ_BUILD/fuzz.log" || true
+  grep -E '^Done [0-9]+ runs|stat::number_of_executed_units|stat::peak_rss_mb' "$log" || true
+}
 
-  HTTP_SECONDS=$(( FUZZ_SECONDS / 3 > 10 ? FUZZ_SECONDS / 3 : 10 ))
-  mkdir -p "$FUZZ_BUILD/corpus-httpapi"
-  echo "Fuzzing the HTTP API for ${HTTP_SECONDS} s"
-  if ! in_loopback_namespace "$FUZZ_BUILD/fuzz_httpapi" -max_total_time="$HTTP_SECONDS" \
-      -max_len=70000 -print_final_stats=1 -artifact_prefix="$FUZZ_BUILD/httpapi-" \
-      "$FUZZ_BUILD/corpus-httpapi" "$ROOT/fuzz/corpus-httpapi" >"$FUZZ_BUILD/fuzz-httpapi.log" 2>&1; then
-    tail -n 60 "$FUZZ_BUILD/fuzz-httpapi.log"
-    echo "The fuzzer found a crash; the input is in $FUZZ_BUILD/ (httpapi-crash-*)."
-    exit 1
-  fi
-  grep -E '^Done [0-9]+ runs|stat::number_of_executed_units|stat::peak_rss_mb' "$FUZZ_BUILD/fuzz-httpapi.log" || true
+if [ "$FUZZ_SECONDS" -gt 0 ]; then
+  cmake -S "$ROOT/fuzz" -B "$FUZZ_BUILD" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build "$FUZZ_BUILD" --parallel "$(nproc)"
+  run_fuzzer fuzz_busreceive "$FUZZ_SECONDS" "$FUZZ_BUILD/corpus" "$ROOT/fuzz/corpus" "$FUZZ_BUILD/fuzz.log"
+  OSC_FUZZ_SECONDS=$(( FUZZ_SECONDS / 3 > 0 ? FUZZ_SECONDS / 3 : 1 ))
+  run_fuzzer fuzz_oscdecode "$OSC_FUZZ_SECONDS" "$FUZZ_BUILD/corpus_oscdecode" "$ROOT/fuzz/corpus_oscdecode" \
+    "$FUZZ_BUILD/fuzz_oscdecode.log"
+  HTTP_FUZZ_SECONDS=$(( FUZZ_SECONDS / 3 > 10 ? FUZZ_SECONDS / 3 : 10 ))
+  run_fuzzer fuzz_httpapi "$HTTP_FUZZ_SECONDS" "$FUZZ_BUILD/corpus_httpapi" "$ROOT/fuzz/corpus_httpapi" \
+    "$FUZZ_BUILD/fuzz_httpapi.log"
 fi
 
 cd "$BUILD"

@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -613,9 +614,29 @@ private Q_SLOTS:
     void busMonitorOpenAtStart()
     {
         MainWindow& w = startedWindow(iniWithFreePort(QStringLiteral("[Monitor]\nOpenAtStart=1\n")));
-        QVERIFY(w.busMonitor());
-        QVERIFY(w.busMonitor()->isVisible());
+        BusMonitorWindow* monitor = w.busMonitor();
+        QVERIFY(monitor);
+        QVERIFY(monitor->isVisible());
         QVERIFY(m_link->isObserved());
+
+        // It shares the screen with the full-screen video: kept above it, in
+        // the bottom right corner, leaving most of the screen free.
+        QVERIFY(monitor->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        const QRect free = monitor->screen()->availableGeometry();
+        QTRY_COMPARE(monitor->frameGeometry().bottomRight(), free.bottomRight());
+        const QRect placed = monitor->frameGeometry();
+        QVERIFY(free.contains(placed));
+        QVERIFY(placed.bottom() > free.center().y());
+        QVERIFY(placed.width() * placed.height() < free.width() * free.height() / 2);
+
+        // Opened again from the menu it stays where it is; a monitor opened
+        // from the menu alone is an ordinary window.
+        w.BusMonitorClick();
+        QCOMPARE(monitor->frameGeometry(), placed);
+        monitor->close();
+        QTRY_VERIFY(!w.busMonitor());
+        w.BusMonitorClick();
+        QVERIFY(!w.busMonitor()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     }
 
     void exitOnYes()

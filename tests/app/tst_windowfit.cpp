@@ -78,6 +78,18 @@ QSize textSize(const QFont& font, const QString& text, int flags = Qt::TextShowM
     return QFontMetrics(font).size(flags, text);
 }
 
+// Adds the text to the list when it needs more room than it has.
+void checkRoom(const QWidget* w, const QString& text, QSize need, QSize room, QStringList& cut)
+{
+    if (need.width() > room.width() || need.height() > room.height() + 2)
+        cut << QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
+                   .arg(nameOf(w), text)
+                   .arg(need.width())
+                   .arg(need.height())
+                   .arg(room.width())
+                   .arg(room.height());
+}
+
 void checkLabel(const QLabel* label, QStringList& cut)
 {
     if (label->text().isEmpty() || !label->pixmap().isNull())
@@ -90,13 +102,7 @@ void checkLabel(const QLabel* label, QStringList& cut)
         need = label->textFormat() == Qt::RichText ? label->sizeHint() : textSize(label->font(), label->text());
         need.rwidth() += 2 * label->margin() + qMax(label->indent(), 0);
     }
-    if (need.width() > room.width() || need.height() > room.height() + 2)
-        cut << QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
-                   .arg(nameOf(label), label->text())
-                   .arg(need.width())
-                   .arg(need.height())
-                   .arg(room.width())
-                   .arg(room.height());
+    checkRoom(label, label->text(), need, room.size(), cut);
 }
 
 void checkButton(QAbstractButton* button, QStringList& cut)
@@ -116,13 +122,7 @@ void checkButton(QAbstractButton* button, QStringList& cut)
     QSize need = textSize(button->font(), button->text());
     if (!button->icon().isNull())
         need.rwidth() += button->iconSize().width() + 4;
-    if (need.width() > room.width() || need.height() > room.height() + 2)
-        cut << QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
-                   .arg(nameOf(button), button->text())
-                   .arg(need.width())
-                   .arg(need.height())
-                   .arg(room.width())
-                   .arg(room.height());
+    checkRoom(button, button->text(), need, room.size(), cut);
 }
 
 void checkGroupTitle(const QGroupBox* box, QStringList& cut)
@@ -156,16 +156,10 @@ void checkHeader(const QHeaderView* header, QStringList& cut)
         const QRect label(0, 0, size - 2 * margin, header->height() - 2 * margin);
         const QRect need = metrics.boundingRect(QRect(0, 0, wraps ? label.width() : 100000, 100000),
                                                 wraps ? int(Qt::TextWordWrap) : 0, text);
+        checkRoom(view, QStringLiteral("column ") + text, need.size(), label.size(), cut);
         const int right = header->sectionViewportPosition(logical) + size;
-        if (need.width() > label.width() || need.height() > label.height() + 2 || right > room)
-            cut << QStringLiteral("%1 column \"%2\" needs %3x%4, has %5x%6 ending at %7 of %8")
-                       .arg(nameOf(view), text)
-                       .arg(need.width())
-                       .arg(need.height())
-                       .arg(label.width())
-                       .arg(label.height())
-                       .arg(right)
-                       .arg(room);
+        if (right > room)
+            cut << QStringLiteral("%1 column \"%2\" ends at %3, beyond the list's %4").arg(nameOf(view), text).arg(right).arg(room);
     }
 }
 

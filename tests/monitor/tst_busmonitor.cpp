@@ -10,10 +10,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -38,6 +41,29 @@ void feed(BusMonitorLog& log, const QByteArray& bytes, BusDirection direction = 
 QString cell(const BusMonitorLog& log, int row, int column)
 {
     return log.cellText(log.entry(row), column);
+}
+
+// The columns whose texts run longest, and those of them the table cuts
+// short: a header or cell text wider than its column less the style's
+// margins (and the grid line) is drawn with an ellipsis.
+constexpr int wideColumns[] = {BusMonitorLog::Peer, BusMonitorLog::Kind, BusMonitorLog::Parameters};
+
+QStringList elidedTexts(QTableView& table)
+{
+    QStringList cut;
+    const QFontMetricsF cellFont(table.font(), &table);
+    const int margin = table.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &table) + 1;
+    QHeaderView* header = table.horizontalHeader();
+    for (int c : wideColumns) {
+        if (header->sectionSizeHint(c) > table.columnWidth(c))
+            cut << table.model()->headerData(c, Qt::Horizontal).toString();
+        for (int r = 0; r < table.model()->rowCount(); ++r) {
+            const QString text = table.model()->index(r, c).data().toString();
+            if (cellFont.horizontalAdvance(text) + 2 * margin + 1 > qreal(table.columnWidth(c)))
+                cut << text;
+        }
+    }
+    return cut;
 }
 
 } // namespace
@@ -363,6 +389,76 @@ private Q_SLOTS:
         QVERIFY(!program->isObserved());
         SendCommand(*program, 1, 20, 4, 5, 100, 3);
         QCOMPARE(nextAtGateway(), unwatched);
+    }
+
+    // Long addresses, kind names and parameters show whole, in the font the
+    // table has now, while the last column takes the rest of the width.
+    void columnsFitTheirTexts()
+    {
+        BusMonitorWindow window(*program, logMessages, files, settings, lookups);
+        window.resize(1600, 500);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        BusMonitorLog& log = window.log();
+        const QByteArray ack = frame(0xE01D, QByteArray::fromHex("FFFF"));
+        log.busDatagram(BusDirection::Received, reinterpret_cast<const quint8*>(ack.constData()),
+                        int(ack.size()), int(ack.size()), 0xFFFFFFFF, 65535);
+        const std::optional<EncodedCommand> channel = EncodeCommand(4, 255, 255, 65535);
+        QVERIFY(channel);
+        feed(log, frame(channel->operationCode, channel->payload));
+        feed(log, frame(0xE01C, QByteArray::fromHex("FFFF"))); // a status no entry names
+        log.flush();
+        QVERIFY(cell(log, 2, BusMonitorLog::Parameters).endsWith(QStringLiteral("255(Status)")));
+        QTableView& table = *window.tblDatagrams;
+        QTRY_COMPARE(elidedTexts(table), QStringList());
+
+        // The columns fill the list to its right edge, and no further when
+        // it is too narrow for every text: nothing needs scrolling to.
+        const int last = BusMonitorLog::ColumnCount - 1;
+        for (int width : {2400, 700}) {
+            window.resize(width, 500);
+            QTRY_COMPARE(table.horizontalHeader()->sectionViewportPosition(last) + table.columnWidth(last),
+                         table.viewport()->width());
+        }
+        window.resize(2400, 500);
+
+        // A larger font makes every text wider; the columns follow.
+        QFont larger = table.font();
+        larger.setPointSizeF(larger.pointSizeF() * 1.6);
+        const int kindWidth = table.columnWidth(BusMonitorLog::Kind);
+        window.setFont(larger);
+        QTRY_VERIFY(table.columnWidth(BusMonitorLog::Kind) > kindWidth);
+        QTRY_COMPARE(elidedTexts(table), QStringList());
+
+        // A column the operator sized by hand keeps the width given.
+        table.horizontalHeader()->resizeSection(BusMonitorLog::Peer, 40);
+        feed(log, frame(0xE01C, QByteArray::fromHex("0101")));
+        log.flush();
+        QTest::qWait(400);
+        QCOMPARE(table.columnWidth(BusMonitorLog::Peer), 40);
+    }
+
+    // A monitor kept above stays above a window that goes full screen later
+    // (the video): window managers keep a window's transients above it.
+    void monitorInCornerStaysAboveAFullScreenWindow()
+    {
+        BusMonitorWindow window(*program, logMessages, files, settings, lookups);
+        window.showInCornerAbove();
+        QVERIFY(window.isVisible());
+        QVERIFY(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QWidget video;
+        video.showFullScreen();
+        QTRY_VERIFY(window.windowHandle()->transientParent() == video.windowHandle());
+        QVERIFY(window.isVisible());
+
+        // A monitor opened the ordinary way is left where the operator puts it.
+        BusMonitorWindow plain(*program, logMessages, files, settings, lookups);
+        plain.show();
+        QWidget other;
+        other.showFullScreen();
+        QTest::qWait(50);
+        QVERIFY(plain.windowHandle()->transientParent() != other.windowHandle());
+        QVERIFY(!plain.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     }
 
     void filtersAndExports()

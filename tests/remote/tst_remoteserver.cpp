@@ -3,6 +3,7 @@
 #include "httpapi.h"
 #include "inifile.h"
 #include "loopbackbuslink.h"
+#include "oscserver.h"
 #include "programfolder.h"
 #include "programsession.h"
 #include "remotecontrol.h"
@@ -19,6 +20,7 @@
 #include <QNetworkReply>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QUdpSocket>
 #include <QWebSocket>
 #include <QtTest>
 
@@ -87,7 +89,7 @@ class TestRemoteServer : public QObject {
         }
     };
 
-    std::unique_ptr<Events> listen(const QString& target)
+    std::unique_ptr<Events> listen(const QString& target, const QByteArray& authorization = {})
     {
         auto events = std::make_unique<Events>();
         Events* e = events.get();
@@ -97,7 +99,10 @@ class TestRemoteServer : public QObject {
         connect(e->socket.get(), qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
                 [e](QAbstractSocket::SocketError) { qWarning() << e->socket->errorString(); });
         e->socket->setProxy(QNetworkProxy::NoProxy);
-        e->socket->open(QUrl(url(target, "ws")));
+        QNetworkRequest request{QUrl(url(target, "ws"))};
+        if (!authorization.isEmpty())
+            request.setRawHeader("Authorization", authorization);
+        e->socket->open(request);
         (void)QTest::qWaitFor([e] { return !e->got.isEmpty() || e->closed; }, 5000);
         return events;
     }
@@ -284,6 +289,11 @@ private Q_SLOTS:
         QCOMPARE(fake->playState(), int(MediaPlayer::Playing));
         std::unique_ptr<Events> known = listen(QStringLiteral("/api/v1/events?token=tok-1"));
         QCOMPARE(known->types(), QStringList{QStringLiteral("snapshot")});
+        std::unique_ptr<Events> bearer = listen(QStringLiteral("/api/v1/events"), "Bearer tok-1");
+        QCOMPARE(bearer->types(), QStringList{QStringLiteral("snapshot")});
+        std::unique_ptr<Events> elsewhere = listen(QStringLiteral("/api/v1/state"), "Bearer tok-1");
+        QTRY_VERIFY(elsewhere->closed);
+        QCOMPARE(server->eventClients(), 2);
     }
 
     // A remote play is a universal switch of the same show: the same
@@ -387,6 +397,7 @@ private Q_SLOTS:
         QVERIFY(holder.listen(QHostAddress::LocalHost, 0));
         RemoteSettings s;
         s.enabled = true;
+        s.oscPort = 0;
         s.httpPort = holder.serverPort();
         QVERIFY(!host.apply(s));
         QVERIFY(!host.server());
@@ -396,10 +407,24 @@ private Q_SLOTS:
         s.httpPort = 0;
         QVERIFY(host.apply(s));
         QVERIFY(host.server() && host.server()->port() != 0);
+        QVERIFY(!host.osc().isListening());
+
+        // OSC beside it; a port it cannot take is told, HTTP goes on.
+        QUdpSocket udpHolder;
+        QVERIFY(udpHolder.bind(QHostAddress::LocalHost, 0));
+        s.oscPort = udpHolder.localPort();
+        QVERIFY(!host.apply(s));
+        QVERIFY(host.server());
+        QCOMPARE(boxes->shown.size(), 2);
+        QVERIFY(boxes->texts().at(1).contains(QStringLiteral("OSC")));
+        udpHolder.close();
+        QVERIFY(host.apply(s));
+        QVERIFY(host.osc().isListening());
         s.enabled = false;
         QVERIFY(host.apply(s));
         QVERIFY(!host.server());
-        QCOMPARE(boxes->shown.size(), 1);
+        QVERIFY(!host.osc().isListening());
+        QCOMPARE(boxes->shown.size(), 2);
         QVERIFY(session->showTimer().isActive());
     }
 };
