@@ -32,6 +32,38 @@ install_missing() {
   fi
 }
 
+# The page test drives Debian's chromium with puppeteer-core, kept in the
+# build folder (never installed globally). What cannot be installed is left
+# out with a warning: the page test then reports itself skipped.
+PUPPETEER_VERSION=24.43.1
+BROWSER_TEST_DIR="$BUILD/browser-test"
+
+install_browser_test() {
+  local missing=()
+  command -v chromium >/dev/null 2>&1 || missing+=(chromium)
+  command -v npm >/dev/null 2>&1 || missing+=(npm)
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing for the page test: ${missing[*]}"
+    if ! { as_root apt-get update -qq &&
+           as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"; }; then
+      echo "warning: could not install ${missing[*]}; the page test will be skipped" >&2
+    fi
+  fi
+  command -v npm >/dev/null 2>&1 && command -v node >/dev/null 2>&1 || return 0
+  local have
+  have="$(cd "$BROWSER_TEST_DIR" 2>/dev/null &&
+          node -p 'require("puppeteer-core/package.json").version' 2>/dev/null || true)"
+  if [ "$have" != "$PUPPETEER_VERSION" ]; then
+    mkdir -p "$BROWSER_TEST_DIR"
+    echo "Installing puppeteer-core $PUPPETEER_VERSION into $BROWSER_TEST_DIR"
+    [ -f "$BROWSER_TEST_DIR/package.json" ] || echo '{"private":true}' >"$BROWSER_TEST_DIR/package.json"
+    if ! PUPPETEER_SKIP_DOWNLOAD=1 npm install --prefix "$BROWSER_TEST_DIR" --no-audit --no-fund \
+           --save-exact --loglevel=error "puppeteer-core@$PUPPETEER_VERSION"; then
+      echo "warning: could not install puppeteer-core; the page test will be skipped" >&2
+    fi
+  fi
+}
+
 build_all() {
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$BUILD" --parallel "$(nproc)"

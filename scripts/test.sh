@@ -9,6 +9,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 install_missing
+install_browser_test
 build_all
 
 # The receive path, the OSC decoder and the HTTP API under libFuzzer (clang,
