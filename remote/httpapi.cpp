@@ -196,11 +196,10 @@ HttpApiResponse Handle(RemoteActions& actions, const QString& token, const HttpA
     const bool isPost = request.method == "POST";
     const QString& path = request.path;
 
-    if (path == QLatin1String("/") || path == QLatin1String("/index.html")) {
-        if (!Authorized(token, request, true))
-            return Error(401, QStringLiteral("a valid token is required"));
+    // The page holds no data and asks for the token itself: it loads
+    // without one, and everything it then asks for is checked.
+    if (path == QLatin1String("/") || path == QLatin1String("/index.html"))
         return isGet ? page() : methodNotAllowed("GET");
-    }
     if (!path.startsWith(ApiPrefix))
         return Error(404, QStringLiteral("no such path"));
     const QString route = path.mid(ApiPrefix.size());
