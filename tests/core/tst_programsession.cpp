@@ -1,5 +1,6 @@
 #include "busdispatch.h"
 #include "fakemediaplayer.h"
+#include "fountainshow.h"
 #include "inifile.h"
 #include "loopbackbuslink.h"
 #include "programfolder.h"
@@ -63,12 +64,7 @@ class TestProgramSession : public QObject {
     QStringList arrivedAtGateway(int count)
     {
         QTest::qWaitFor([&] { return gateway->arrived().size() >= count; }, 5000);
-        QStringList out;
-        for (const QByteArray& d : gateway->takeArrived()) {
-            const BusPacketHead head = ReadBusPacketHead(reinterpret_cast<const quint8*>(d.constData()) + 16);
-            out << QStringLiteral("%1:%2").arg(head.operationCode, 4, 16, QLatin1Char('0')).arg(head.targetDevice);
-        }
-        return out;
+        return TakeGatewayArrivals(*gateway);
     }
 
 private Q_SLOTS:
@@ -78,19 +74,7 @@ private Q_SLOTS:
         QVERIFY(folder->isValid());
         boxes = std::make_unique<ScriptedMessages>();
         fake = std::make_unique<FakeMediaPlayer>();
-        writeSystemIni(QStringLiteral("[Port]\nPort=6000\n[ip]\nip=127.0.0.1\n"
-                                      "[SubnetID]\nSubnetID=1\n[DeviceID]\nDeviceID=99\n[IP]\nMUTE=0\nVOL=40\n"));
-        QVERIFY(folder->openDatabase());
-        // Show 7 on switch 5: a time point at second 2 for device 40; the
-        // play set goes to device 50, the stop set to device 60.
-        QVERIFY(AddShow(7, 1, 1, 5));
-        QVERIFY(AddTimePoint(7, 1, 2));
-        QVERIFY(AddShowCommand(7, 1, 1, 1, 40));
-        QVERIFY(AddSetCommand(QStringLiteral("CommandsForPlay"), 1, 1, 50));
-        QVERIFY(AddSetCommand(QStringLiteral("CommandsForStop"), 1, 1, 60));
-        IniFile shows(folder->path(QStringLiteral("Database/Show.ini")));
-        QVERIFY(shows.write(QStringLiteral("7"), QStringLiteral("ShowName"), QStringLiteral("Fountain")));
-        QVERIFY(shows.write(QStringLiteral("7"), QStringLiteral("URL"), QStringLiteral("/media/fountain.mp4")));
+        QVERIFY(PutFountainShow(*folder, "[IP]\nMUTE=0\nVOL=40\n"));
     }
 
     void cleanup()

@@ -1,5 +1,6 @@
 #include "busdispatch.h"
 #include "fakemediaplayer.h"
+#include "fountainshow.h"
 #include "inifile.h"
 #include "loopbackbuslink.h"
 #include "osccodec.h"
@@ -113,12 +114,7 @@ class TestOsc : public QObject {
     QStringList atGateway()
     {
         QTest::qWait(100);
-        QStringList out;
-        for (const QByteArray& d : gateway->takeArrived()) {
-            const BusPacketHead head = ReadBusPacketHead(reinterpret_cast<const quint8*>(d.constData()) + 16);
-            out << QStringLiteral("%1:%2").arg(head.operationCode, 4, 16, QLatin1Char('0')).arg(head.targetDevice);
-        }
-        return out;
+        return TakeGatewayArrivals(*gateway);
     }
 
 private Q_SLOTS:

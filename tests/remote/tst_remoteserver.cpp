@@ -1,5 +1,6 @@
 #include "busdispatch.h"
 #include "fakemediaplayer.h"
+#include "fountainshow.h"
 #include "httpapi.h"
 #include "inifile.h"
 #include "loopbackbuslink.h"
@@ -137,21 +138,7 @@ private Q_SLOTS:
         boxes = std::make_unique<ScriptedMessages>();
         fake = std::make_unique<FakeMediaPlayer>();
         fake->setDuration(30);
-        QFile ini(folder->path(QStringLiteral("Database/System.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ini.write("[Port]\nPort=6000\n[ip]\nip=127.0.0.1\n[SubnetID]\nSubnetID=1\n[DeviceID]\nDeviceID=99\n");
-        ini.close();
-        QVERIFY(folder->openDatabase());
-        // Show 7 on switch 5: a time point at second 2 for device 40; the
-        // play set goes to device 50, the stop set to device 60.
-        QVERIFY(AddShow(7, 1, 1, 5));
-        QVERIFY(AddTimePoint(7, 1, 2));
-        QVERIFY(AddShowCommand(7, 1, 1, 1, 40));
-        QVERIFY(AddSetCommand(QStringLiteral("CommandsForPlay"), 1, 1, 50));
-        QVERIFY(AddSetCommand(QStringLiteral("CommandsForStop"), 1, 1, 60));
-        IniFile shows(folder->path(QStringLiteral("Database/Show.ini")));
-        QVERIFY(shows.write(QStringLiteral("7"), QStringLiteral("ShowName"), QStringLiteral("Fountain")));
-        QVERIFY(shows.write(QStringLiteral("7"), QStringLiteral("URL"), QStringLiteral("/media/fountain.mp4")));
+        QVERIFY(PutFountainShow(*folder));
 
         ProgramSessionDependencies deps;
         deps.player = fake.get();
