@@ -1,0 +1,91 @@
+#pragma once
+
+#include "backups.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class QThread;
+
+// What the authoring windows are handed to ask for a snapshot before they
+// delete, paste or import. A null requester takes none.
+class SnapshotRequester {
+public:
+    virtual ~SnapshotRequester() = default;
+    // A snapshot of the shows as they are now, unless one was taken within
+    // the last half minute (a burst of edits makes one).
+    virtual void snapshotBeforeChange() = 0;
+};
+
+// Takes the program's snapshots and restores them. The copying and hashing
+// run on a thread of their own, one job at a time, on a database connection
+// of their own; what came of each job is reported by signal on the thread
+// the service lives on. Only putting restored files in place (closing and
+// opening the database around a few renames) happens on that thread.
+class BackupService : public QObject, public SnapshotRequester {
+    Q_OBJECT
+public:
+    using Clock = std::function<QDateTime()>;
+    static constexpr int BurstSeconds = 30;
+    static constexpr int DailyMS = 24 * 60 * 60 * 1000;
+
+    // The clock defaults to the wall clock.
+    explicit BackupService(BackupPaths paths, Clock clock = {}, QObject* parent = nullptr);
+    // Waits for a job at work to end.
+    ~BackupService() override;
+
+    const BackupPaths& paths() const { return m_paths; }
+    // The finished snapshots, newest first (read from their manifests).
+    QVector<SnapshotInfo> snapshots() const;
+
+    // A snapshot whatever the time since the last one (start-up, daily).
+    void snapshotNow();
+    void snapshotBeforeChange() override;
+    // Starts the once-a-day snapshot while the program runs.
+    void startDaily();
+    QTimer& dailyTimer() { return m_daily; }
+
+    // A snapshot of the present state is taken first; then the snapshot's
+    // files replace the live ones and restored() tells the program to read
+    // them afresh. restoreFailed() leaves the live files as they were.
+    void restore(const SnapshotInfo& snapshot);
+
+    // Whether a job is at work or waiting.
+    bool isBusy() const;
+
+Q_SIGNALS:
+    void snapshotTaken(const SnapshotInfo& info);
+    void snapshotFailed(const QString& text);
+    void restored(const SnapshotInfo& info);
+    void restoreFailed(const QString& text);
+    // Every job asked for has ended.
+    void idle();
+
+private:
+    struct Job {
+        bool restore = false;
+        SnapshotInfo snapshot; // what to restore
+    };
+    struct Outcome {
+        SnapshotResult taken;
+        bool staged = false;
+        QString stageFailure;
+    };
+    void enqueue(Job job);
+    void startNext();
+    void finishJob();
+    QDateTime now() const;
+
+    BackupPaths m_paths;
+    Clock m_clock;
+    QTimer m_daily;
+    QVector<Job> m_queue;
+    QThread* m_thread = nullptr;
+    Job m_running;
+    std::shared_ptr<Outcome> m_outcome;
+    QDateTime m_lastBurstSnapshot;
+    int m_jobNumber = 0;
+};
