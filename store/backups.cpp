@@ -1,5 +1,6 @@
 #include "backups.h"
 
+#include "database.h"
 #include "version.h"
 
 #include <QCryptographicHash>
@@ -13,7 +14,10 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlDriver>
 #include <QUrl>
+
+#include <sqlite3.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -210,8 +214,86 @@ QString FileSha256(const QString& path)
     return QString::fromLatin1(hash.result().toHex());
 }
 
+DatabaseImage::~DatabaseImage()
+{
+    if (m_db)
+        sqlite3_close_v2(m_db);
+}
+
+std::shared_ptr<DatabaseImage> DatabaseImage::copyOf(sqlite3* source, QString* failure)
+{
+    std::shared_ptr<DatabaseImage> image(new DatabaseImage);
+    if (sqlite3_open_v2(":memory:", &image->m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        *failure = QStringLiteral("Could not make room for the database copy");
+        return {};
+    }
+    sqlite3_backup* backup = sqlite3_backup_init(image->m_db, "main", source, "main");
+    if (!backup) {
+        *failure = QStringLiteral("Could not copy the show database: ") + QString::fromUtf8(sqlite3_errmsg(image->m_db));
+        return {};
+    }
+    const int step = sqlite3_backup_step(backup, -1);
+    sqlite3_backup_finish(backup);
+    if (step != SQLITE_DONE) {
+        *failure = QStringLiteral("Could not copy the show database: ") + QString::fromUtf8(sqlite3_errstr(step));
+        return {};
+    }
+    return image;
+}
+
+std::shared_ptr<DatabaseImage> DatabaseImage::OfOpenDatabase(QString* failure)
+{
+    const QSqlDatabase db = ShowDatabaseConnection();
+    const QVariant handle = db.isValid() && db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        *failure = QStringLiteral("The show database is not open");
+        return {};
+    }
+    sqlite3* source = *static_cast<sqlite3* const*>(handle.constData());
+    if (!source) {
+        *failure = QStringLiteral("The show database is not open");
+        return {};
+    }
+    return copyOf(source, failure);
+}
+
+std::shared_ptr<DatabaseImage> DatabaseImage::OfFile(const QString& path, QString* failure)
+{
+    sqlite3* source = nullptr;
+    if (!QFileInfo(path).isFile()
+        || sqlite3_open_v2(QFile::encodeName(path).constData(), &source, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        if (source)
+            sqlite3_close_v2(source);
+        *failure = QStringLiteral("Could not open ") + QDir::toNativeSeparators(path);
+        return {};
+    }
+    sqlite3_busy_timeout(source, 5000);
+    std::shared_ptr<DatabaseImage> image = copyOf(source, failure);
+    sqlite3_close_v2(source);
+    return image;
+}
+
+bool DatabaseImage::writeTo(const QString& path, QString* failure) const
+{
+    sqlite3* target = nullptr;
+    bool written = false;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &target,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK) {
+        if (sqlite3_backup* backup = sqlite3_backup_init(target, "main", m_db, "main")) {
+            written = sqlite3_backup_step(backup, -1) == SQLITE_DONE;
+            written = sqlite3_backup_finish(backup) == SQLITE_OK && written;
+        }
+    }
+    if (!written)
+        *failure = QStringLiteral("Could not write the database copy: ")
+                   + QString::fromUtf8(target ? sqlite3_errmsg(target) : "out of memory");
+    if (target)
+        sqlite3_close_v2(target);
+    return written && syncFile(path);
+}
+
 SnapshotResult TakeSnapshot(const BackupPaths& paths, const QDateTime& now, const QString& connectionName,
-                            const SnapshotHooks& hooks)
+                            const SnapshotHooks& hooks, std::shared_ptr<const DatabaseImage> image)
 {
     SnapshotResult result;
     QDir backups(paths.backupsFolder);
@@ -237,24 +319,16 @@ SnapshotResult TakeSnapshot(const BackupPaths& paths, const QDateTime& now, cons
         return result;
     };
 
-    // VACUUM INTO writes a consistent copy while the program goes on using
-    // its own connection: the copy is one read transaction.
+    // The image is one consistent reading of the database; without one, it
+    // is read from the file here, on a connection of its own.
     const QString databaseCopy = QDir(partial).filePath(QStringLiteral("DB.mdb"));
     QString failure;
-    const bool copied = withConnection(paths.databaseFile, connectionName, true, &failure, [&](QSqlDatabase& db) {
-        QSqlQuery query(db);
-        query.prepare(QStringLiteral("VACUUM INTO ?"));
-        query.addBindValue(databaseCopy);
-        if (!query.exec()) {
-            failure = sqlFailure(query, QStringLiteral("Could not copy the show database"));
-            return false;
-        }
-        return true;
-    });
-    if (!copied)
+    if (!image)
+        image = DatabaseImage::OfFile(paths.databaseFile, &failure);
+    if (!image)
         return abandon(failure);
-    if (!syncFile(databaseCopy))
-        return abandon(QStringLiteral("Could not write the database copy to the disk"));
+    if (!image->writeTo(databaseCopy, &failure))
+        return abandon(failure.isEmpty() ? QStringLiteral("Could not write the database copy to the disk") : failure);
     for (const auto& [fileName, live] : liveFiles(paths)) {
         if (fileName == QStringLiteral("DB.mdb") || !QFileInfo(live).isFile())
             continue;

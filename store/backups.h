@@ -6,6 +6,9 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
+
+struct sqlite3;
 
 // Snapshots of the show database with Show.ini and System.ini, kept in
 // Database/Backups/ as one folder per snapshot named by the time it was
@@ -16,9 +19,9 @@
 // valid manifest is what a killed run leaves, is never listed and is
 // removed by the next snapshot.
 //
-// Everything here is plain file and SQL work without a window, and may run
-// on any thread: the database is read on a connection of its own, never the
-// program's.
+// Everything here is plain file and SQL work without a window. Only
+// DatabaseImage::OfOpenDatabase uses the program's connection (and so its
+// thread); the rest may run on any thread, on connections of its own.
 
 // Where the files a snapshot holds live, and where snapshots go.
 struct BackupPaths {
@@ -56,6 +59,32 @@ struct SnapshotResult {
     SnapshotInfo info;
 };
 
+// A copy of the show database in memory, taken page by page with SQLite's
+// online backup. Taking it from the program's own connection is quick (a
+// few milliseconds for a large database) and ordered with the program's own
+// writes: what the next statement deletes is still in the copy. The copy is
+// then written out on another thread.
+class DatabaseImage {
+public:
+    ~DatabaseImage();
+    DatabaseImage(const DatabaseImage&) = delete;
+    DatabaseImage& operator=(const DatabaseImage&) = delete;
+
+    // From the program's open connection, on the thread that uses it; null
+    // (with *failure) when it is not open or could not be read.
+    static std::shared_ptr<DatabaseImage> OfOpenDatabase(QString* failure);
+    // From a connection of its own to the file.
+    static std::shared_ptr<DatabaseImage> OfFile(const QString& path, QString* failure);
+    // Writes the copy to a new file (which must not exist) and puts it on
+    // the disk.
+    bool writeTo(const QString& path, QString* failure) const;
+
+private:
+    DatabaseImage() = default;
+    static std::shared_ptr<DatabaseImage> copyOf(sqlite3* source, QString* failure);
+    sqlite3* m_db = nullptr;
+};
+
 // Test seams; the program hands none.
 struct SnapshotHooks {
     // Called with the database copy before it is checked.
@@ -68,10 +97,12 @@ struct SnapshotHooks {
 // The folder name of a snapshot taken at this time.
 QString SnapshotName(const QDateTime& taken);
 
-// Takes a snapshot now. `connectionName` must be unique to the calling
-// thread's use; the connection is removed again before returning.
+// Takes a snapshot of the image (read from the database file when null) and
+// the settings files as they are now, named by `now`. `connectionName` must
+// be unique to the calling thread's use; the connection the copy is checked
+// on is removed again before returning.
 SnapshotResult TakeSnapshot(const BackupPaths& paths, const QDateTime& now, const QString& connectionName,
-                            const SnapshotHooks& hooks = {});
+                            const SnapshotHooks& hooks = {}, std::shared_ptr<const DatabaseImage> image = {});
 
 // The finished snapshots, newest first. Folders without a valid manifest
 // (or missing a file it names, or of another size) are left out.

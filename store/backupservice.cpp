@@ -2,6 +2,7 @@
 
 #include "database.h"
 
+#include <QFileInfo>
 #include <QThread>
 
 BackupService::BackupService(BackupPaths paths, Clock clock, QObject* parent)
@@ -52,7 +53,7 @@ void BackupService::startDaily()
 
 void BackupService::restore(const SnapshotInfo& snapshot)
 {
-    enqueue({true, snapshot});
+    enqueue({true, snapshot, {}});
 }
 
 bool BackupService::isBusy() const
@@ -62,6 +63,11 @@ bool BackupService::isBusy() const
 
 void BackupService::enqueue(Job job)
 {
+    const QString live = OpenDatabaseFile();
+    if (!live.isEmpty() && QFileInfo(live) == QFileInfo(m_paths.databaseFile)) {
+        QString failure;
+        job.image = DatabaseImage::OfOpenDatabase(&failure);
+    }
     m_queue.append(std::move(job));
     if (!m_thread)
         startNext();
@@ -78,7 +84,7 @@ void BackupService::startNext()
     const QString connection = QStringLiteral("TavolanBackup-%1").arg(++m_jobNumber);
     m_thread = QThread::create([outcome = m_outcome, job = m_running, paths = m_paths, at = now(), connection] {
         RemoveUnfinishedSnapshots(paths.backupsFolder);
-        outcome->taken = TakeSnapshot(paths, at, connection);
+        outcome->taken = TakeSnapshot(paths, at, connection, {}, job.image);
         if (outcome->taken.ok)
             PruneSnapshots(paths.backupsFolder, at);
         // Without a snapshot of the present state nothing is restored.
@@ -94,7 +100,8 @@ void BackupService::finishJob()
     m_thread->wait();
     delete m_thread;
     m_thread = nullptr;
-    const Job job = std::move(m_running);
+    Job job = std::move(m_running);
+    job.image.reset();
     const std::shared_ptr<Outcome> outcome = std::move(m_outcome);
 
     if (outcome->taken.ok)

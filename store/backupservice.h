@@ -22,7 +22,9 @@ public:
 
 // Takes the program's snapshots and restores them. The copying and hashing
 // run on a thread of their own, one job at a time, on a database connection
-// of their own; what came of each job is reported by signal on the thread
+// of their own; only the database's pages are copied into memory on the
+// service's thread when a snapshot is asked for (a few milliseconds), so that
+// it holds the shows as they were before the change that asked. What came of each job is reported by signal on the thread
 // the service lives on. Only putting restored files in place (closing and
 // opening the database around a few renames) happens on that thread.
 class BackupService : public QObject, public SnapshotRequester {
@@ -68,6 +70,9 @@ private:
     struct Job {
         bool restore = false;
         SnapshotInfo snapshot; // what to restore
+        // The database as it was when the job was asked for; read from the
+        // file when the program's connection is not open on it.
+        std::shared_ptr<const DatabaseImage> image;
     };
     struct Outcome {
         SnapshotResult taken;

@@ -223,13 +223,18 @@ private Q_SLOTS:
         BackupService service(m_paths, clock());
         QSignalSpy taken(&service, &BackupService::snapshotTaken);
         QSignalSpy idle(&service, &BackupService::idle);
+        const QStringList rowsBefore = Rows(m_paths.databaseFile);
         service.snapshotBeforeChange();
+        // The change goes ahead at once; the snapshot still holds what it
+        // removed.
+        QVERIFY(RunSql("delete from CommandsForShow"));
         m_now = m_now.addSecs(10);
         service.snapshotBeforeChange();
         m_now = m_now.addSecs(19);
         service.snapshotBeforeChange();
         QVERIFY(idle.wait(10000));
         QCOMPARE(taken.size(), 1);
+        QCOMPARE(Rows(QDir(taken[0][0].value<SnapshotInfo>().folder).filePath("DB.mdb")), rowsBefore);
         m_now = m_now.addSecs(2); // 31 s after the first
         service.snapshotBeforeChange();
         QVERIFY(idle.wait(10000));
