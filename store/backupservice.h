@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backups.h"
+#include "snapshotrequester.h"
 
 #include <QObject>
 #include <QTimer>
@@ -9,16 +10,6 @@
 #include <memory>
 
 class QThread;
-
-// What the authoring windows are handed to ask for a snapshot before they
-// delete, paste or import. A null requester takes none.
-class SnapshotRequester {
-public:
-    virtual ~SnapshotRequester() = default;
-    // A snapshot of the shows as they are now, unless one was taken within
-    // the last half minute (a burst of edits makes one).
-    virtual void snapshotBeforeChange() = 0;
-};
 
 // Takes the program's snapshots and restores them. The copying and hashing
 // run on a thread of their own, one job at a time, on a database connection
