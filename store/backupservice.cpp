@@ -36,6 +36,18 @@ void BackupService::snapshotNow()
     enqueue({});
 }
 
+// What the next statement changes must not be in the snapshot: the
+// database is copied into memory here, from the program's own connection,
+// before the change can run.
+std::shared_ptr<const DatabaseImage> BackupService::imageOfOpenDatabase() const
+{
+    const QString live = OpenDatabaseFile();
+    if (live.isEmpty() || QFileInfo(live) != QFileInfo(m_paths.databaseFile))
+        return {};
+    QString failure;
+    return DatabaseImage::OfOpenDatabase(&failure);
+}
+
 void BackupService::snapshotBeforeChange()
 {
     const QDateTime at = now();
@@ -43,7 +55,7 @@ void BackupService::snapshotBeforeChange()
         && m_lastBurstSnapshot <= at)
         return;
     m_lastBurstSnapshot = at;
-    enqueue({});
+    enqueue({false, {}, imageOfOpenDatabase()});
 }
 
 void BackupService::startDaily()
@@ -63,11 +75,6 @@ bool BackupService::isBusy() const
 
 void BackupService::enqueue(Job job)
 {
-    const QString live = OpenDatabaseFile();
-    if (!live.isEmpty() && QFileInfo(live) == QFileInfo(m_paths.databaseFile)) {
-        QString failure;
-        job.image = DatabaseImage::OfOpenDatabase(&failure);
-    }
     m_queue.append(std::move(job));
     if (!m_thread)
         startNext();

@@ -6,7 +6,8 @@ class SnapshotRequester {
 public:
     virtual ~SnapshotRequester() = default;
     // A snapshot of the shows as they are now, unless one was taken within
-    // the last half minute (a burst of edits makes one). It returns at once;
+    // the last half minute (a burst of edits makes one). It returns once the
+    // database was copied into memory (the rest is done on another thread):
     // what the next statement changes is not in the snapshot.
     virtual void snapshotBeforeChange() = 0;
 };
