@@ -6,6 +6,7 @@
 #include "filechooser.h"
 #include "firingsettings.h"
 #include "remotecontroldialog.h"
+#include "restorebackupdialog.h"
 #include "formlayout.h"
 #include "logos.h"
 #include "mediaplayer.h"
@@ -286,6 +287,7 @@ QMenu* MainWindow::buildPopupMenu(const char* name, const QString& firstItem)
                     &MainWindow::AddressSettingsClick);
     menu->addAction(QStringLiteral("Firing Settings..."), this, &MainWindow::FiringSettingsClick);
     menu->addAction(QStringLiteral("Remote Control..."), this, &MainWindow::RemoteControlClick);
+    menu->addAction(QStringLiteral("Restore Backup..."), this, &MainWindow::RestoreBackupClick);
     menu->addAction(QStringLiteral("Bus Monitor..."), this, &MainWindow::BusMonitorClick);
     menu->addSeparator();
     menu->addAction(QStringLiteral("About..."), this, &MainWindow::AboutClick);
@@ -566,6 +568,13 @@ void MainWindow::RemoteControlClick()
         Q_EMIT remoteSettingsSaved();
 }
 
+// The session reads the restored shows afresh itself (backupRestored).
+void MainWindow::RestoreBackupClick()
+{
+    const auto& open = m_deps.windows.restoreBackup;
+    open ? open() : openRestoreBackupDialog();
+}
+
 BusMonitorWindow* MainWindow::busMonitor() const
 {
     return m_busMonitor.data();
@@ -601,7 +610,7 @@ void MainWindow::ExitClick()
 OpenedWindowResult MainWindow::openShowSettingsWindow()
 {
     return {RunShowSetupWindow(this, sequencer(), *m_deps.messages, *m_deps.files, m_session.settingsFiles(),
-                               m_session.lookups(), m_clipboard),
+                               m_session.lookups(), m_clipboard, m_session.backups()),
             false};
 }
 
@@ -609,7 +618,7 @@ OpenedWindowResult MainWindow::openPlaySettingsWindow()
 {
     // The sets are read afresh whenever they are sent, so nothing comes back.
     PlaySettingsWindow::Execute(this, sequencer(), *m_deps.messages, m_session.settingsFiles(), m_session.lookups(),
-                                m_clipboard);
+                                m_clipboard, m_session.backups());
     return {};
 }
 
@@ -617,6 +626,15 @@ OpenedWindowResult MainWindow::openAddressDialog()
 {
     OpenedWindowResult result;
     result.saved = AddressDialog::Execute(this, m_session.busLink(), *m_deps.messages, m_session.settingsFiles());
+    return result;
+}
+
+OpenedWindowResult MainWindow::openRestoreBackupDialog()
+{
+    OpenedWindowResult result;
+    if (BackupService* backups = m_session.backups())
+        result.saved = RestoreBackupDialog::Execute(this, *m_deps.messages, *backups);
+    result.showListChanged = result.saved;
     return result;
 }
 

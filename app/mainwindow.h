@@ -38,6 +38,7 @@ struct MenuWindows {
     std::function<OpenedWindowResult()> addressDialog;
     std::function<OpenedWindowResult()> firingSettings;
     std::function<OpenedWindowResult()> remoteControl;
+    std::function<OpenedWindowResult()> restoreBackup;
 };
 
 // What the main window uses beside the session. Everything has a default
@@ -142,6 +143,7 @@ public Q_SLOTS:
     void AddressSettingsClick();
     void FiringSettingsClick();
     void RemoteControlClick();
+    void RestoreBackupClick();
     // Opens the bus monitor, or brings the open one forward. It stays open
     // beside the window until the operator closes it.
     void BusMonitorClick();
@@ -160,6 +162,7 @@ private:
     OpenedWindowResult openAddressDialog();
     OpenedWindowResult openFiringSettingsDialog();
     OpenedWindowResult openRemoteControlDialog();
+    OpenedWindowResult openRestoreBackupDialog();
     // The bus monitor window, made if it is not open; not shown yet.
     void createBusMonitor();
 

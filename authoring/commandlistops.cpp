@@ -147,6 +147,8 @@ bool CommandListOperations::paste()
         m_messages.tell(m_owner, QStringLiteral("Memory is empty,you need copy the commands first!"));
         return false;
     }
+    if (m_snapshots)
+        m_snapshots->snapshotBeforeChange();
     const auto pasted = ShowStore::PasteCommands(c.list.target, clipboard);
     if (!pasted) {
         m_messages.error(nullptr,
@@ -211,6 +213,8 @@ bool CommandListOperations::deleteChecked()
         return false;
     if (c.missing != Missing::Nothing)
         return false;
+    if (m_snapshots)
+        m_snapshots->snapshotBeforeChange();
     const auto deleted = ShowStore::DeleteCommands(c.list.target, QVector<int>(ids.begin(), ids.end()));
     if (!deleted) {
         m_messages.error(nullptr, QStringLiteral("The commands were not deleted, nothing was removed: ")

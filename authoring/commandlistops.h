@@ -2,6 +2,7 @@
 
 #include "commandlist.h"
 #include "records.h"
+#include "snapshotrequester.h"
 
 #include <QList>
 #include <QString>
@@ -93,6 +94,10 @@ public:
     // Called after every change of the rows, their checks or the copy mark.
     std::function<void()> changed;
 
+    // Asked for a snapshot before paste and delete write (not owned; none
+    // when null).
+    void setSnapshots(SnapshotRequester* snapshots) { m_snapshots = snapshots; }
+
 private:
     bool requireShowAndTimePoint(const Current& c) const;
     void markStoredChange(const Current& c);
@@ -105,6 +110,7 @@ private:
     CurrentSource m_current;
     Dialogs m_dialogs;
     QWidget* m_owner = nullptr;
+    SnapshotRequester* m_snapshots = nullptr;
     QVector<CommandListRow> m_rows;
     QVector<bool> m_checked;
     bool m_copyHighlighted = false;

@@ -3,9 +3,11 @@
 // Apart from the window itself, so that code using the window with dialogs
 // of its own does not pull in the real command dialogs.
 void PlaySettingsWindow::Execute(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
-                                 const SettingsFiles& files, const LookupLists& lookups, CommandClipboard& clipboard)
+                                 const SettingsFiles& files, const LookupLists& lookups, CommandClipboard& clipboard,
+                                 SnapshotRequester* snapshots)
 {
     PlaySettingsWindow window(sequencer, messages, files, lookups, clipboard,
                               DefaultCommandListDialogs(messages, files, lookups), parent);
+    window.logic().commands().setSnapshots(snapshots);
     window.exec();
 }

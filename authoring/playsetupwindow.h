@@ -27,8 +27,10 @@ public:
     ~PlaySettingsWindow() override;
 
     // Opens the window modally over the parent and releases it on close.
+    // Deletes and pastes ask the requester for a snapshot first.
     static void Execute(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
-                        const SettingsFiles& files, const LookupLists& lookups, CommandClipboard& clipboard);
+                        const SettingsFiles& files, const LookupLists& lookups, CommandClipboard& clipboard,
+                        SnapshotRequester* snapshots = nullptr);
 
     PlaySetup& logic() { return m_logic; }
 

@@ -93,7 +93,8 @@ private:
 // presenter, and the show dialog's "Open..." asks the file chooser. Show
 // names, media paths and texts are read from and written to the settings
 // files, the names of the commands' lists from the lookup lists; copied
-// commands go into the clipboard. True when stored data changed.
+// commands go into the clipboard; deletes and pastes ask the requester for
+// a snapshot first. True when stored data changed.
 bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
                         FileChooser& files, SettingsFiles& settings, const LookupLists& lookups,
-                        CommandClipboard& clipboard);
+                        CommandClipboard& clipboard, SnapshotRequester* snapshots = nullptr);

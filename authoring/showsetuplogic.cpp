@@ -288,6 +288,8 @@ bool ShowSetupLogic::deleteShow()
         CurShowName + QStringLiteral(")?");
     if (m_messages.ask(m_owner, question) != MessageAnswer::Yes)
         return false;
+    if (m_snapshots)
+        m_snapshots->snapshotBeforeChange();
     const auto deleted = ShowStore::DeleteShow(showId);
     if (!deleted) {
         m_messages.error(nullptr,
@@ -377,6 +379,12 @@ bool ShowSetupLogic::editTimePoint()
     return true;
 }
 
+void ShowSetupLogic::setSnapshots(SnapshotRequester* snapshots)
+{
+    m_snapshots = snapshots;
+    m_commands.setSnapshots(snapshots);
+}
+
 bool ShowSetupLogic::deleteTimePoint()
 {
     if (!RequireCurrentShow())
@@ -397,6 +405,8 @@ bool ShowSetupLogic::deleteTimePoint()
         return false;
     int showId = 0;
     ToId(CurShowID, &showId);
+    if (m_snapshots)
+        m_snapshots->snapshotBeforeChange();
     const auto deleted = ShowStore::DeleteTimePoint(showId, point.TimePointID);
     if (!deleted) {
         m_messages.error(nullptr, QStringLiteral("The time point was not deleted, nothing was removed: ")

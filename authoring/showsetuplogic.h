@@ -104,6 +104,10 @@ public:
     bool editTimePoint();
     bool deleteTimePoint();
 
+    // Asked for a snapshot before a show, time point or commands are deleted
+    // or commands pasted (not owned; none when null).
+    void setSnapshots(SnapshotRequester* snapshots);
+
 private:
     void clearCurrentTimePoint();
     void pausePlaying();
@@ -115,6 +119,7 @@ private:
     const SettingsFiles& m_settings;
     Dialogs m_dialogs;
     QWidget* m_owner;
+    SnapshotRequester* m_snapshots = nullptr;
     CommandListOperations m_commands;
     QVector<ShowStore::ShowRow> m_shows;
     QVector<TTimePoint> m_timePoints;

@@ -5,7 +5,7 @@
 
 bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
                         FileChooser& files, SettingsFiles& settings, const LookupLists& lookups,
-                        CommandClipboard& clipboard)
+                        CommandClipboard& clipboard, SnapshotRequester* snapshots)
 {
     ShowSetupLogic::Dialogs dialogs;
     dialogs.addEditShow = [&messages, &files, &settings](QWidget* owner, int mode, const QString& showId,
@@ -18,6 +18,7 @@ bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePre
     };
     dialogs.commands = DefaultCommandListDialogs(messages, settings, lookups);
     ShowSettingsWindow window(parent, sequencer, messages, settings, lookups, clipboard, std::move(dialogs));
+    window.logic().setSnapshots(snapshots);
     window.setWindowState(Qt::WindowMaximized);
     window.exec();
     return window.logic().storedDataChanged();

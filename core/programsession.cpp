@@ -20,7 +20,7 @@ ProgramSession::ProgramSession(Dependencies deps, QObject* parent)
     : QObject(parent), m_player(*deps.player),
       m_link(deps.busLink ? std::move(deps.busLink) : std::make_unique<UdpBusLink>()),
       m_hostAddresses(std::move(deps.hostAddresses)), m_messages(deps.messages),
-      m_beforeSettingsReplace(std::move(deps.beforeSettingsReplace))
+      m_beforeSettingsReplace(std::move(deps.beforeSettingsReplace)), m_clock(std::move(deps.clock))
 {
     if (!m_messages) {
         m_ownMessages = std::make_unique<LogMessagePresenter>();
@@ -69,10 +69,22 @@ bool ProgramSession::start()
     m_ended = false;
 
     QString failure;
-    if (!OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb")), &failure))
+    const bool databaseOpen = OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb")), &failure);
+    if (!databaseOpen)
         m_messages->error(nullptr, failure);
     for (const QString& unread : OpenSettingsFiles(m_files, m_beforeSettingsReplace))
         m_messages->error(nullptr, unread);
+    if (!m_backups) {
+        m_backups = std::make_unique<BackupService>(BackupPaths::InFolder(ProgramPath(QStringLiteral("Database"))),
+                                                    m_clock);
+        connect(m_backups.get(), &BackupService::restored, this, &ProgramSession::onRestored);
+        connect(m_backups.get(), &BackupService::snapshotFailed, this,
+                [](const QString& why) { qWarning().noquote() << "no snapshot taken:" << why; });
+    }
+    // A database that did not open has nothing worth a snapshot.
+    if (databaseOpen)
+        m_backups->snapshotNow();
+    m_backups->startDaily();
     reloadShowList();
 
     // Only the switch-status and security-mode tables end this step when
@@ -232,6 +244,17 @@ void ProgramSession::showsEdited()
     reloadShowList();
     if (const TShow* current = m_shows.current())
         LoadShow(m_shows, current->ShowID);
+}
+
+void ProgramSession::onRestored(const SnapshotInfo& snapshot)
+{
+    for (IniFile* ini : {m_files.ShowIni.get(), m_files.SystemIni.get()}) {
+        if (ini)
+            ini->reload();
+    }
+    showsEdited();
+    reloadFiringSettings();
+    Q_EMIT backupRestored(snapshot.name);
 }
 
 void ProgramSession::reloadFiringSettings()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backupservice.h"
 #include "buslink.h"
 #include "commandsequencer.h"
 #include "inifile.h"
@@ -40,6 +41,8 @@ struct ProgramSessionDependencies {
     // Given to the settings files start-up opens; tests make their writes
     // fail.
     IniFile::BeforeReplaceHook beforeSettingsReplace;
+    // The time snapshots are named and kept by; the wall clock when empty.
+    BackupService::Clock clock;
 };
 
 // The program at work, without a window: it owns the settings read at
@@ -56,8 +59,8 @@ public:
     explicit ProgramSession(Dependencies deps, QObject* parent = nullptr);
     ~ProgramSession() override;
 
-    // Start-up after the window's layout: database, settings files, show
-    // list, lookup lists, System.ini settings (address, port, generation,
+    // Start-up after the window's layout: database, settings files, a
+    // snapshot of both (taken on a thread of its own), show list, lookup lists, System.ini settings (address, port, generation,
     // mute and volume, firing), the own address, the bus link, receiving and
     // the 100 ms show timer. A database or settings file that cannot be read
     // is told and start-up goes on. False when the port could not be taken:
@@ -99,6 +102,12 @@ public:
     // The firing settings saved in System.ini take effect at once.
     void reloadFiringSettings();
 
+    // The snapshots of Database/Backups: taken at start-up, once a day and
+    // before what the authoring windows delete, paste or import; null
+    // before start(). A restore has the session read the database and the
+    // settings files afresh (backupRestored()).
+    BackupService* backups() const { return m_backups.get(); }
+
     const QVector<ShowListRow>& showRows() const { return m_rows; }
     // The current show's position in the list, or -1.
     int currentShowIndex() const;
@@ -135,12 +144,16 @@ Q_SIGNALS:
     void playStateChanged(int state);
     // A time point of the show fired: its commands went to the sequencer.
     void timePointFired(int showId, qint64 second, int commands);
+    // A snapshot replaced the database and the settings files, and the show
+    // list was read afresh from them.
+    void backupRestored(const QString& snapshotName);
 
 private:
     void applySettings();
     void chooseLocalAddress(const QString& configuredIp);
     void reportSettingsNotSaved(const QString& what);
     void onPlayState(int state);
+    void onRestored(const SnapshotInfo& snapshot);
 
     MediaPlayer& m_player;
     std::unique_ptr<BusLink> m_link;
@@ -157,4 +170,7 @@ private:
     QVector<ShowListRow> m_rows;
     quint16 m_port = 15000; // from System.ini
     bool m_ended = false;
+    BackupService::Clock m_clock;
+    // Last, so that it goes first: its job at work is waited for.
+    std::unique_ptr<BackupService> m_backups;
 };

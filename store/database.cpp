@@ -171,6 +171,16 @@ QSqlQuery StandaloneQuery()
     return query;
 }
 
+QString OpenDatabaseFile()
+{
+    return IsDatabaseOpen() ? openPath() : QString();
+}
+
+QSqlDatabase ShowDatabaseConnection()
+{
+    return IsDatabaseOpen() ? QSqlDatabase::database(connectionName, false) : QSqlDatabase();
+}
+
 int FieldInt(const QSqlQuery& query, const QString& name)
 {
     return IntOfField(fieldValue(query, name));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
@@ -17,10 +18,16 @@
 bool OpenDatabase(const QString& databasePath, QString* failure = nullptr);
 void CloseDatabase();
 bool IsDatabaseOpen();
+// The absolute path of the open database file; empty without a connection.
+QString OpenDatabaseFile();
 
 // A new query object of its own on the show database (forward only). Without
 // a connection every exec on it fails.
 QSqlQuery StandaloneQuery();
+
+// The program's connection itself, or an invalid one without a connection.
+// Only the snapshots use it, to copy the database page by page.
+QSqlDatabase ShowDatabaseConnection();
 
 // The tables the program reads and writes; OpenDatabase refuses a file
 // that lacks one of them.

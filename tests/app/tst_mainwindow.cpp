@@ -219,7 +219,7 @@ private Q_SLOTS:
         const QStringList tail{QStringLiteral("Play/Pause/Stop Settings..."), QStringLiteral("-"),
                                QStringLiteral("Software Address and UDP Port Settings..."),
                                QStringLiteral("Firing Settings..."), QStringLiteral("Remote Control..."),
-                               QStringLiteral("Bus Monitor..."), QStringLiteral("-"),
+                               QStringLiteral("Restore Backup..."), QStringLiteral("Bus Monitor..."), QStringLiteral("-"),
                                QStringLiteral("About..."), QStringLiteral("-"), QStringLiteral("Exit")};
         QCOMPARE(menuTexts(w.popmenuIcon), QStringList{QStringLiteral("Show Settings...")} + tail);
         QCOMPARE(menuTexts(w.popmenuShowList), QStringList{QStringLiteral("Add/Edit Show...")} + tail);

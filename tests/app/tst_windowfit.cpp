@@ -1,4 +1,5 @@
 #include "about.h"
+#include "backupservice.h"
 #include "addcommandsdialog.h"
 #include "addeditshow.h"
 #include "addressdialog.h"
@@ -14,6 +15,7 @@
 #include "playsetupwindow.h"
 #include "programsession.h"
 #include "remotecontroldialog.h"
+#include "restorebackupdialog.h"
 #include "scriptedfilechooser.h"
 #include "showdata.h"
 #include "showsetup.h"
@@ -28,6 +30,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
+#include <QTreeWidget>
 #include <QScreen>
 #include <QStyleOptionButton>
 #include <QTableWidget>
@@ -281,6 +285,21 @@ private Q_SLOTS:
     void remoteControl()
     {
         RemoteControlDialog dialog(*boxes, settings, QStringLiteral("192.168.100.200"));
+        check(dialog);
+    }
+
+    void restoreBackup()
+    {
+        // Two snapshots of the shows, listed with their time, shows and size.
+        BackupService backups(BackupPaths::InFolder(folder->path(QStringLiteral("Database"))));
+        QSignalSpy idle(&backups, &BackupService::idle);
+        backups.snapshotNow();
+        backups.snapshotNow();
+        QVERIFY(idle.wait(10000));
+        QTRY_COMPARE(backups.snapshots().size(), 2);
+        RestoreBackupDialog dialog(*boxes, backups);
+        QCOMPARE(dialog.lstBackups->topLevelItemCount(), 2);
+        QCOMPARE(dialog.lstBackups->topLevelItem(0)->text(1), QStringLiteral("1"));
         check(dialog);
     }
 

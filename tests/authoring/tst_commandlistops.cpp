@@ -1,6 +1,7 @@
 #include "commandlistops.h"
 #include "database.h"
 #include "inifile.h"
+#include "recordingsnapshots.h"
 #include "scriptedmessages.h"
 #include "storedfixture.h"
 #include "showdata.h"
@@ -165,12 +166,15 @@ private Q_SLOTS:
         }
         clipboard.commands = clip;
         auto ops = makeOps();
+        RecordingSnapshots snapshots([] { return QString::number(stored().size()); });
+        ops->setSnapshots(&snapshots);
 
         // Into a list whose largest CommandID is 7: ids and sequence 8, 9, 10.
         QVERIFY(RunSql(QStringLiteral("delete from CommandsForShow where CommandID in (1,2,3,4)")));
         QVERIFY(AddShowCommand(1, 1, 7, 2, 17));
         ops->reload();
         QVERIFY(ops->paste());
+        QCOMPARE(snapshots.asked, QStringList{"2"});
         QCOMPARE(stored(), (QStringList{"5:5:15", "7:2:17", "8:8:40", "9:9:41", "10:10:42"}));
         QCOMPARE(ops->rowCount(), 5);
         QVERIFY(ops->showCommandsChanged());
@@ -208,6 +212,8 @@ private Q_SLOTS:
     void deleteAsksWithTheCheckedCount()
     {
         auto ops = makeOps();
+        RecordingSnapshots snapshots([] { return stored().join(' '); });
+        ops->setSnapshots(&snapshots);
         ops->reload();
         QVERIFY(!ops->deleteChecked());
         QCOMPARE(boxes->texts().last(), QStringLiteral("Please check the commands that you want to delete!"));
@@ -220,6 +226,7 @@ private Q_SLOTS:
         QCOMPARE(stored().size(), 5);
         boxes->answerNext(MessageAnswer::Yes);
         QVERIFY(ops->deleteChecked());
+        QCOMPARE(snapshots.asked, QStringList{"1:9:11 2:8:12 3:7:13 4:6:14 5:5:15"}); // not before Yes
         QCOMPARE(stored(), (QStringList{"1:9:11", "3:7:13"}));
         QCOMPARE(ops->rowCount(), 2);
         QVERIFY(ops->showCommandsChanged());

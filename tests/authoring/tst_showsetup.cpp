@@ -3,6 +3,7 @@
 #include "fakemediaplayer.h"
 #include "formlayout.h"
 #include "inifile.h"
+#include "recordingsnapshots.h"
 #include "scriptedmessages.h"
 #include "storedfixture.h"
 #include "showdata.h"
@@ -239,6 +240,11 @@ private Q_SLOTS:
     void deletingTimePointsAndShowsForgetsThem()
     {
         ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs());
+        // A snapshot is asked for before each delete, with the rows still there.
+        RecordingSnapshots snapshots([] {
+            return QString::number(SelectedCount(QStringLiteral("select count(*) from TimePoint where ShowID=1")));
+        });
+        logic.setSnapshots(&snapshots);
         logic.LoadShowList(false);
         logic.showClicked(1);
         QVERIFY(!logic.deleteTimePoint());
@@ -249,6 +255,7 @@ private Q_SLOTS:
         QCOMPARE(boxes->texts().last(), QStringLiteral("The commands of current time point will be delete too,\r\n"
                                                        "are you sure you want to delete current point (1:1:15)?"));
         QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForShow where ShowID=1")), 0);
+        QCOMPARE(snapshots.asked, QStringList{"2"});
         QCOMPARE(column(logic.timePoints()), QStringList{"0:0:0"});
         QVERIFY(logic.CurTimePointID.isEmpty());
         QCOMPARE(logic.selectedTimePointRow(), -1);
@@ -267,6 +274,7 @@ private Q_SLOTS:
 
         boxes->answerNext(MessageAnswer::Yes);
         QVERIFY(logic.deleteShow());
+        QCOMPARE(snapshots.asked, (QStringList{"2", "1", "1"})); // the failed delete asked too
         QVERIFY(boxes->texts().last().endsWith(QStringLiteral("delete show (One)?")));
         QCOMPARE(SelectedCount(QStringLiteral("select count(*) from Show where ShowID=1")), 0);
         QCOMPARE(SelectedCount(QStringLiteral("select count(*) from TimePoint where ShowID=1")), 0);

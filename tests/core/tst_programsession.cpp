@@ -87,6 +87,35 @@ private Q_SLOTS:
         folder.reset();
     }
 
+    void startUpSnapshotIsRestoredAndTheListReadAfresh()
+    {
+        makeSession();
+        QVERIFY(session->start());
+        BackupService& backups = *session->backups();
+        QSignalSpy idle(&backups, &BackupService::idle);
+        QVERIFY(idle.wait(10000));
+        const QVector<SnapshotInfo> taken = backups.snapshots();
+        QCOMPARE(taken.size(), 1);
+        QCOMPARE(taken[0].counts, (SnapshotCounts{1, 1, 1}));
+
+        // The show is deleted and renamed in Show.ini; the restore brings
+        // both back, and the list with them.
+        QVERIFY(AddShow(8, 2));
+        QVERIFY(RunSql(QStringLiteral("delete from Show where ShowID=7")));
+        QVERIFY(session->settingsFiles().ShowIni->write(QStringLiteral("7"), QStringLiteral("ShowName"),
+                                                         QStringLiteral("Gone")));
+        session->showsEdited();
+        QCOMPARE(session->showRows().size(), 1);
+        QSignalSpy restored(session.get(), &ProgramSession::backupRestored);
+        backups.restore(taken[0]);
+        QVERIFY(restored.wait(10000));
+        QCOMPARE(restored.at(0).at(0).toString(), taken[0].name);
+        QCOMPARE(session->showRows().size(), 1);
+        QCOMPARE(session->showRows().at(0).name, QStringLiteral("Fountain"));
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from Show where ShowID=8")), 0);
+        QCOMPARE(backups.snapshots().size(), 2); // the state before the restore
+    }
+
     void aBusSwitchPlaysAShowAndItsTimePointGoesOut()
     {
         QVERIFY(!QCoreApplication::instance()->inherits("QGuiApplication"));
