@@ -10,7 +10,7 @@ PACKAGES=(
   qt6-httpserver-dev qt6-websockets-dev
   libqt6sql6-sqlite qt6-qpa-plugins
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  sqlite3 iproute2 util-linux
+  sqlite3 libsqlite3-dev iproute2 util-linux
   clang libclang-rt-14-dev
 )
 
