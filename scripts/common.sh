@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
   qt6-httpserver-dev qt6-websockets-dev
   libqt6sql6-sqlite qt6-qpa-plugins
+  libarchive-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   sqlite3 libsqlite3-dev iproute2 util-linux
   clang libclang-rt-14-dev
