@@ -94,12 +94,27 @@ QVariant valueOf(const QJsonValue& value)
     }
 }
 
-QJsonObject rowObject(const QSqlQuery& query, const QStringList& columns)
+// The positions of the columns in the query's rows, looked up once per select.
+QVector<int> columnIndexes(const QSqlQuery& query, const QStringList& columns)
+{
+    QVector<int> indexes;
+    const QSqlRecord record = query.record();
+    for (const QString& column : columns)
+        indexes.append(record.indexOf(column));
+    return indexes;
+}
+
+QJsonObject rowObject(const QSqlQuery& query, const QStringList& columns, const QVector<int>& indexes)
 {
     QJsonObject row;
-    for (const QString& column : columns)
-        row.insert(column, jsonOf(query.value(column)));
+    for (int i = 0; i < columns.size(); ++i)
+        row.insert(columns[i], indexes[i] < 0 ? QJsonValue(QJsonValue::Null) : jsonOf(query.value(indexes[i])));
     return row;
+}
+
+QJsonObject rowObject(const QSqlQuery& query, const QStringList& columns)
+{
+    return rowObject(query, columns, columnIndexes(query, columns));
 }
 
 bool selectRows(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error)
@@ -193,8 +208,10 @@ Outcome<QJsonObject> ShowDocument(const SettingsFiles& files, int showId)
                     QStringLiteral("select * from CommandsForShow where ShowID=? order by TimePointID,SequenceNo,CommandID"),
                     {showId}, &error))
         return Outcome<QJsonObject>::failure(error);
+    const QVector<int> commandIndexes = columnIndexes(query, CommandColumns);
+    const int commandPoint = query.record().indexOf(QStringLiteral("TimePointID"));
     while (query.next())
-        commandsOf[query.value(QStringLiteral("TimePointID")).toLongLong()].append(rowObject(query, CommandColumns));
+        commandsOf[query.value(commandPoint).toLongLong()].append(rowObject(query, CommandColumns, commandIndexes));
     if (!WalkedToEnd(query, &error))
         return Outcome<QJsonObject>::failure(error);
 
@@ -203,9 +220,11 @@ Outcome<QJsonObject> ShowDocument(const SettingsFiles& files, int showId)
                     QStringLiteral("select * from TimePoint where ShowID=? order by SecondOfTimePoint,TimePointID"),
                     {showId}, &error))
         return Outcome<QJsonObject>::failure(error);
+    const QVector<int> pointIndexes = columnIndexes(query, TimePointColumns);
+    const int pointId = query.record().indexOf(QStringLiteral("TimePointID"));
     while (query.next()) {
-        QJsonObject point = rowObject(query, TimePointColumns);
-        point.insert(QStringLiteral("commands"), commandsOf.value(query.value(QStringLiteral("TimePointID")).toLongLong()));
+        QJsonObject point = rowObject(query, TimePointColumns, pointIndexes);
+        point.insert(QStringLiteral("commands"), commandsOf.value(query.value(pointId).toLongLong()));
         timePoints.append(point);
     }
     if (!WalkedToEnd(query, &error))
@@ -228,8 +247,9 @@ Outcome<QJsonObject> SetDocument(CommandSetCode set)
     if (!selectRows(query, QStringLiteral("select * from %1 order by SequenceNo,CommandID").arg(table), {}, &error))
         return Outcome<QJsonObject>::failure(error);
     QJsonArray commands;
+    const QVector<int> indexes = columnIndexes(query, CommandColumns);
     while (query.next())
-        commands.append(rowObject(query, CommandColumns));
+        commands.append(rowObject(query, CommandColumns, indexes));
     if (!WalkedToEnd(query, &error))
         return Outcome<QJsonObject>::failure(error);
     return Outcome<QJsonObject>::success({{QStringLiteral("set"), setKey(set)}, {QStringLiteral("commands"), commands}});
