@@ -249,6 +249,11 @@ void ShowSettingsWindow::buildMenus()
     entry(popmenuShow, QStringLiteral("Add Show..."), bitbtnAddShow);
     entry(popmenuShow, QStringLiteral("Edit Show..."), bitbtnEditShow);
     entry(popmenuShow, QStringLiteral("Delete Show"), bitbtnDeleteShow);
+    popmenuShow->addSeparator();
+    connect(popmenuShow->addAction(QStringLiteral("Export Show...")), &QAction::triggered, this,
+            [this] { m_logic->exportShow(); });
+    connect(popmenuShow->addAction(QStringLiteral("Import Show...")), &QAction::triggered, this,
+            [this] { m_logic->importShow(); });
     popupOn(lsvShow, popmenuShow);
 
     popmenuTimePoint = new QMenu(this);

@@ -1,8 +1,11 @@
 #include "showsetuplogic.h"
 
 #include "commandsequencer.h"
+#include "filechooser.h"
 #include "mediaplayer.h"
 #include "messages.h"
+#include "showexchange.h"
+#include "textops.h"
 
 #include <cmath>
 
@@ -268,6 +271,63 @@ bool ShowSetupLogic::editShow()
         return false;
     m_storedDataChanged = true;
     LoadShowList(true);
+    return true;
+}
+
+namespace {
+
+QString ShowFileFilter()
+{
+    return QStringLiteral("Tavolan show (*.%1)").arg(QLatin1String(ShowExchange::FileSuffix));
+}
+
+// The chosen name with the file kind's suffix when the operator left it off.
+QString WithShowSuffix(const QString& path)
+{
+    const QString suffix = QLatin1Char('.') + QLatin1String(ShowExchange::FileSuffix);
+    return path.endsWith(suffix, Qt::CaseInsensitive) ? path : path + suffix;
+}
+
+} // namespace
+
+bool ShowSetupLogic::exportShow()
+{
+    if (!m_dialogs.files) {
+        m_messages.tell(m_owner, QStringLiteral("Export is not available here."));
+        return false;
+    }
+    int showId = 0;
+    if (!RequireCurrentShow() || !ToId(CurShowID, &showId))
+        return false;
+    pausePlaying();
+    const QString suggested = ProgramPath(CurShowName.isEmpty() ? CurShowID : CurShowName);
+    const QString path = m_dialogs.files->saveFileName(m_owner, QStringLiteral("Export Show"), ShowFileFilter(),
+                                                       WithShowSuffix(suggested));
+    if (path.isEmpty())
+        return false;
+    return ShowExchange::ExportShowAsked(m_settings, showId, WithShowSuffix(path), m_messages, m_owner);
+}
+
+bool ShowSetupLogic::importShow()
+{
+    if (!m_dialogs.files || !m_dialogs.writableSettings) {
+        m_messages.tell(m_owner, QStringLiteral("Import is not available here."));
+        return false;
+    }
+    pausePlaying();
+    const QString path =
+        m_dialogs.files->openFileName(m_owner, QStringLiteral("Import Show"), ShowFileFilter(), ProgramPath());
+    if (path.isEmpty())
+        return false;
+    const auto imported = ShowExchange::ImportShowAsked(*m_dialogs.writableSettings, path, m_messages, m_owner);
+    if (!imported)
+        return false;
+    m_storedDataChanged = true;
+    clearCurrentTimePoint();
+    LoadShowList(false);
+    for (int row = 0; row < m_shows.size(); ++row)
+        if (m_shows[row].ShowID == *imported)
+            showClicked(row);
     return true;
 }
 

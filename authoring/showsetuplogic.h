@@ -9,6 +9,7 @@
 #include <functional>
 
 class CommandSequencer;
+class FileChooser;
 class MediaPlayer;
 class MessagePresenter;
 class QWidget;
@@ -28,6 +29,11 @@ public:
                            const QString& remark)>
             modifyTimePoint;
         CommandListOperations::Dialogs commands;
+        // "Export Show..." and "Import Show...": the file dialogs, and the
+        // settings files an imported show's Show.ini entry goes into.
+        // Without them the two entries say they are not available here.
+        FileChooser* files = nullptr;
+        SettingsFiles* writableSettings = nullptr;
     };
 
     // Refusals, questions and failures go through the presenter; the shows'
@@ -92,6 +98,12 @@ public:
     bool addShow();
     bool editShow();
     bool deleteShow();
+    // Writes the current show into a .tavshow file the operator names,
+    // asking whether its media file goes along.
+    bool exportShow();
+    // Reads a .tavshow file the operator chooses, shows what it holds and
+    // what clashes, and on Yes imports it as a new show and selects it.
+    bool importShow();
     // Stops the player when it is busy; with release, lets go of it too.
     void StopPlayer(bool release);
 

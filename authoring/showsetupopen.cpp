@@ -17,6 +17,8 @@ bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePre
         return RunEditTimePointDialog(owner, messages, showId, showName, timePointId, remark);
     };
     dialogs.commands = DefaultCommandListDialogs(messages, settings, lookups);
+    dialogs.files = &files;
+    dialogs.writableSettings = &settings;
     ShowSettingsWindow window(parent, sequencer, messages, settings, lookups, clipboard, std::move(dialogs));
     window.logic().setSnapshots(snapshots);
     window.setWindowState(Qt::WindowMaximized);

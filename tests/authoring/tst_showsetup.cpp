@@ -4,6 +4,7 @@
 #include "formlayout.h"
 #include "inifile.h"
 #include "recordingsnapshots.h"
+#include "scriptedfilechooser.h"
 #include "scriptedmessages.h"
 #include "storedfixture.h"
 #include "showdata.h"
@@ -321,6 +322,34 @@ private Q_SLOTS:
         dialogAction = nullptr;
         QVERIFY(!logic.editShow());
         QCOMPARE(opened, (QStringList{"show 1  1", "point 1 One 1 ", "show 2 1 1"}));
+    }
+
+    void exportedShowComesBackAsANewShow()
+    {
+        ScriptedFileChooser chooser;
+        ShowSetupLogic::Dialogs d = dialogs();
+        d.files = &chooser;
+        d.writableSettings = &settings;
+        ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, std::move(d));
+        logic.LoadShowList(false);
+        logic.showClicked(1); // "One"
+        const QString path = folder->path(QStringLiteral("one"));
+        chooser.answerNext(path);
+        QVERIFY(logic.exportShow()); // its media file does not exist: nothing to ask
+        QVERIFY(QFileInfo::exists(path + QStringLiteral(".tavshow")));
+
+        chooser.answerNext(path + QStringLiteral(".tavshow"));
+        boxes->answerNext(MessageAnswer::Yes);
+        QVERIFY(logic.importShow());
+        QVERIFY(boxes->texts().last().contains(QStringLiteral("A show named \"One\" exists already")));
+        QCOMPARE(logic.CurShowName, QStringLiteral("One (2)"));
+        QCOMPARE(logic.timePoints().size(), 2);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForShow where ShowID=4")), 3);
+        QVERIFY(logic.storedDataChanged());
+
+        chooser.answerNext(QString()); // cancelled: nothing asked, nothing written
+        QVERIFY(!logic.importShow());
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from Show")), 4);
     }
 
     void windowRendersAndForwards()
