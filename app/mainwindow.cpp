@@ -618,7 +618,7 @@ OpenedWindowResult MainWindow::openPlaySettingsWindow()
 {
     // The sets are read afresh whenever they are sent, so nothing comes back.
     PlaySettingsWindow::Execute(this, sequencer(), *m_deps.messages, m_session.settingsFiles(), m_session.lookups(),
-                                m_clipboard, m_session.backups());
+                                m_clipboard, m_session.backups(), m_deps.files);
     return {};
 }
 

@@ -2,12 +2,18 @@
 
 #include "commandlist.h"
 #include "commandsequencer.h"
+#include "filechooser.h"
+#include "messages.h"
+#include "showexchange.h"
 #include "showstore.h"
+#include "textops.h"
 
 PlaySetup::PlaySetup(CommandSequencer& sequencer, MessagePresenter& messages, const SettingsFiles& files,
                      const LookupLists& lookups, CommandClipboard& clipboard,
                      CommandListOperations::Dialogs dialogs, QWidget* owner)
     : m_sequencer(sequencer)
+    , m_messages(messages)
+    , m_owner(owner)
     , m_ops(
           messages, files, lookups, clipboard,
           [this] {
@@ -64,4 +70,49 @@ bool PlaySetup::PreviewMode()
     };
     m_sequencer.enqueue(std::move(commands), {}, notify);
     return true;
+}
+
+namespace {
+
+QString SetFileFilter()
+{
+    return QStringLiteral("Tavolan command set (*.%1)").arg(QLatin1String(ShowExchange::FileSuffix));
+}
+
+QString SetName(int mode)
+{
+    return mode == CommandsForPauseSet ? QStringLiteral("pause") : mode == CommandsForStopSet ? QStringLiteral("stop")
+                                                                                                : QStringLiteral("play");
+}
+
+} // namespace
+
+bool PlaySetup::exportSet()
+{
+    if (!fileChooser) {
+        m_messages.tell(m_owner, QStringLiteral("Export is not available here."));
+        return false;
+    }
+    const QString suffix = QLatin1Char('.') + QLatin1String(ShowExchange::FileSuffix);
+    QString path = fileChooser->saveFileName(m_owner, QStringLiteral("Export Set"), SetFileFilter(),
+                                             ProgramPath(SetName(m_mode) + QStringLiteral(" set") + suffix));
+    if (path.isEmpty())
+        return false;
+    if (!path.endsWith(suffix, Qt::CaseInsensitive))
+        path += suffix;
+    return ShowExchange::ExportSetAsked(CommandSetCode(m_mode), path, m_messages, m_owner);
+}
+
+bool PlaySetup::importSet()
+{
+    if (!fileChooser) {
+        m_messages.tell(m_owner, QStringLiteral("Import is not available here."));
+        return false;
+    }
+    const QString path = fileChooser->openFileName(m_owner, QStringLiteral("Import Set"), SetFileFilter(), ProgramPath());
+    if (path.isEmpty())
+        return false;
+    const bool imported = ShowExchange::ImportSetAsked(CommandSetCode(m_mode), path, m_messages, m_owner);
+    m_ops.reload();
+    return imported;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 class CommandSequencer;
+class FileChooser;
 class MessagePresenter;
 class QWidget;
 
@@ -47,6 +48,15 @@ public:
     // list was queued.
     bool PreviewMode();
 
+    // The file dialogs of "Export Set..." and "Import Set..."; without one
+    // the two entries say they are not available here.
+    FileChooser* fileChooser = nullptr;
+    // Writes the current mode's set into a .tavshow file the operator names.
+    bool exportSet();
+    // Reads a set file the operator chooses and, on Yes, replaces the
+    // current mode's commands with its commands; lists them afresh.
+    bool importSet();
+
     // A preview is on its way (the window shows a busy cursor meanwhile).
     bool previewBusy() const { return *m_pending > 0; }
     // Called with true when a preview starts and false when the last one
@@ -55,6 +65,8 @@ public:
 
 private:
     CommandSequencer& m_sequencer;
+    MessagePresenter& m_messages;
+    QWidget* m_owner;
     int m_mode = CommandsForPlaySet; // before m_ops, whose target reads it
     CommandListOperations m_ops;
     bool m_preview = false;

@@ -5,7 +5,9 @@
 #include "formlayout.h"
 #include "placedwidgets.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QMenu>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -132,6 +134,13 @@ void PlaySettingsWindow::buildWindow()
                                  {bitbtnSelectAll, bitbtnDeselectAll, bitbtnCopySelectedCMD, bitbtnPasteCMD,
                                   bitbtnAddCMD, bitbtnModifyCommand, bitbtnDeleteCommand},
                                  this);
+    popmenuCMD->addSeparator();
+    connect(popmenuCMD->addAction(QStringLiteral("Export Set...")), &QAction::triggered, this,
+            [this] { m_logic.exportSet(); });
+    connect(popmenuCMD->addAction(QStringLiteral("Import Set...")), &QAction::triggered, this, [this] {
+        m_logic.importSet();
+        showTotal();
+    });
 }
 
 void PlaySettingsWindow::createColumns()

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 class CommandSequencer;
+class FileChooser;
 class MessagePresenter;
 class QCheckBox;
 class QGroupBox;
@@ -30,7 +31,7 @@ public:
     // Deletes and pastes ask the requester for a snapshot first.
     static void Execute(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
                         const SettingsFiles& files, const LookupLists& lookups, CommandClipboard& clipboard,
-                        SnapshotRequester* snapshots = nullptr);
+                        SnapshotRequester* snapshots = nullptr, FileChooser* fileChooser = nullptr);
 
     PlaySetup& logic() { return m_logic; }
 

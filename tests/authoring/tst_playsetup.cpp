@@ -1,6 +1,7 @@
 #include "commandlistops.h"
 #include "database.h"
 #include "playsetupwindow.h"
+#include "scriptedfilechooser.h"
 #include "scriptedmessages.h"
 #include "storedfixture.h"
 #include "showdata.h"
@@ -90,6 +91,23 @@ private Q_SLOTS:
     {
         bus.reset();
         closeStore();
+    }
+
+    void thePauseSetGoesOutAndComesBackAsTheStopSet()
+    {
+        auto w = openWindow();
+        ScriptedFileChooser chooser;
+        w->logic().fileChooser = &chooser;
+        w->logic().chooseMode(CommandsForPauseSet);
+        chooser.answerNext(folder->path(QStringLiteral("pause")));
+        QVERIFY(w->logic().exportSet());
+        w->logic().chooseMode(CommandsForStopSet);
+        chooser.answerNext(folder->path(QStringLiteral("pause.tavshow")));
+        boxes->answerNext(MessageAnswer::Yes);
+        QVERIFY(w->logic().importSet());
+        QVERIFY(boxes->texts().last().contains(QStringLiteral("the pause set with 3 commands")));
+        QCOMPARE(captions(w->lsvCommands), (QStringList{"2", "3", "1"}));
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForStop where DelayMS=120")), 1);
     }
 
     void opensOnThePlaySetAndSendsNothing()
