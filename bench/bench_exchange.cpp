@@ -107,6 +107,10 @@ int main(int argc, char* argv[])
                 return 1;
             }
         std::printf("export of all %d shows:      %6.3f s\n", Shows, seconds(timer));
+        timer.start();
+        for (int s = 1; s <= Shows; ++s)
+            ShowExchange::ShowDocument(files, s);
+        std::printf("  of which show.json built:  %6.3f s\n", seconds(timer));
     }
 
     auto importFile = [](SettingsFiles& files, const QString& path) {
@@ -141,6 +145,10 @@ int main(int argc, char* argv[])
             }
         std::printf("import of all %d shows:      %6.3f s (%d commands stored)\n", Shows, seconds(timer),
                     SelectedCount(QStringLiteral("select count(*) from CommandsForShow")));
+        timer.start();
+        for (int s = 1; s <= Shows; ++s)
+            ShowExchange::ReadPackage(out.filePath(QStringLiteral("all%1.tavshow").arg(s)));
+        std::printf("  of which files read:       %6.3f s\n", seconds(timer));
     }
     return 0;
 }

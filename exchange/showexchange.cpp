@@ -592,6 +592,33 @@ bool insertShowRows(const QJsonObject& document, int newShowId, int sequenceNo, 
         *error = point.lastError().isValid() ? ReasonOf(point) : ReasonOf(command);
         return false;
     }
+    // Commands go in BatchRows at a time, one statement each: a show has
+    // thousands of them, and each statement run costs more than its rows.
+    constexpr int BatchRows = 40;
+    const QString commandInsert = QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,%1) values")
+                                      .arg(CommandColumns.join(QLatin1Char(',')));
+    const QString oneRow = QStringLiteral("(?,?,%1)").arg(placeholders(CommandColumns.size()));
+    QSqlQuery batch = StandaloneQuery();
+    if (!batch.prepare(commandInsert + QStringList(BatchRows, oneRow).join(QLatin1Char(',')))) {
+        *error = ReasonOf(batch);
+        return false;
+    }
+    QVector<QPair<QVariant, QJsonObject>> pending;
+    const auto flush = [&](QSqlQuery& statement) {
+        int at = 0;
+        for (const auto& [pointIdValue, c] : std::as_const(pending)) {
+            statement.bindValue(at++, newShowId);
+            statement.bindValue(at++, pointIdValue);
+            for (const QString& column : CommandColumns)
+                statement.bindValue(at++, valueOf(c.value(column)));
+        }
+        pending.clear();
+        if (!statement.exec()) {
+            *error = ReasonOf(statement);
+            return false;
+        }
+        return true;
+    };
     for (const QJsonValue& pointValue : document.value(QStringLiteral("timePoints")).toArray()) {
         const QJsonObject tp = pointValue.toObject();
         const QJsonValue timePointId = tp.value(QStringLiteral("TimePointID"));
@@ -601,16 +628,24 @@ bool insertShowRows(const QJsonObject& document, int newShowId, int sequenceNo, 
         }
         if (!bindAndRun(point, QVariantList{newShowId} + columnValues(tp, TimePointColumns), error))
             return false;
+        const QVariant pointIdValue = valueOf(timePointId);
         for (const QJsonValue& commandValue : tp.value(QStringLiteral("commands")).toArray()) {
             const QJsonObject c = commandValue.toObject();
             if (!c.value(QStringLiteral("CommandID")).isDouble()) {
                 *error = QStringLiteral("A command has no CommandID");
                 return false;
             }
-            if (!bindAndRun(command, QVariantList{newShowId, valueOf(timePointId)} + columnValues(c, CommandColumns),
-                            error))
+            pending.append({pointIdValue, c});
+            if (pending.size() == BatchRows && !flush(batch))
                 return false;
         }
+    }
+    // The rows short of a whole batch, one at a time.
+    const auto rest = pending;
+    for (const auto& row : rest) {
+        pending = {row};
+        if (!flush(command))
+            return false;
     }
     return true;
 }
