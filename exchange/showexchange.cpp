@@ -16,12 +16,15 @@
 #include <QJsonDocument>
 #include <QSaveFile>
 #include <QSqlQuery>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QUrl>
 
 #include <QHash>
 #include <QSet>
+
+#include <sqlite3.h>
 
 namespace ShowExchange {
 
@@ -565,6 +568,71 @@ QString placeholders(int count)
     return marks.join(QLatin1Char(','));
 }
 
+// The SQLite connection under the query's driver, or null when it is
+// another driver.
+sqlite3* SqliteHandleOf(const QSqlQuery& query)
+{
+    const QVariant handle = query.driver() ? query.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+// A prepared SQLite statement, finalized when it goes.
+class RawStatement {
+public:
+    RawStatement(sqlite3* db, const QString& sql) : m_db(db)
+    {
+        const QByteArray text = sql.toUtf8();
+        if (db && sqlite3_prepare_v2(db, text.constData(), int(text.size()), &m_statement, nullptr) != SQLITE_OK)
+            m_statement = nullptr;
+    }
+    ~RawStatement() { sqlite3_finalize(m_statement); }
+    RawStatement(const RawStatement&) = delete;
+    RawStatement& operator=(const RawStatement&) = delete;
+
+    bool isValid() const { return m_statement != nullptr; }
+    sqlite3_stmt* statement() const { return m_statement; }
+    // Runs the statement with what is bound, then clears it for the next row.
+    bool step(QString* error)
+    {
+        const int status = sqlite3_step(m_statement);
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+        if (status == SQLITE_DONE)
+            return true;
+        *error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return false;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_statement = nullptr;
+};
+
+// Binds a json value as valueOf would have it stored.
+void BindJson(sqlite3_stmt* statement, int index, const QJsonValue& value)
+{
+    switch (value.type()) {
+    case QJsonValue::Double: {
+        const double d = value.toDouble();
+        const qint64 whole = qint64(d);
+        if (double(whole) == d)
+            sqlite3_bind_int64(statement, index, whole);
+        else
+            sqlite3_bind_double(statement, index, d);
+        break;
+    }
+    case QJsonValue::String: {
+        const QByteArray text = value.toString().toUtf8();
+        sqlite3_bind_text(statement, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    case QJsonValue::Bool: sqlite3_bind_int64(statement, index, value.toBool() ? 1 : 0); break;
+    default: sqlite3_bind_null(statement, index); break;
+    }
+}
+
 // Inserts the show's rows under newShowId; the caller holds the transaction.
 bool insertShowRows(const QJsonObject& document, int newShowId, int sequenceNo, bool switchOff, QString* error)
 {
@@ -592,33 +660,11 @@ bool insertShowRows(const QJsonObject& document, int newShowId, int sequenceNo, 
         *error = point.lastError().isValid() ? ReasonOf(point) : ReasonOf(command);
         return false;
     }
-    // Commands go in BatchRows at a time, one statement each: a show has
-    // thousands of them, and each statement run costs more than its rows.
-    constexpr int BatchRows = 40;
-    const QString commandInsert = QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,%1) values")
-                                      .arg(CommandColumns.join(QLatin1Char(',')));
-    const QString oneRow = QStringLiteral("(?,?,%1)").arg(placeholders(CommandColumns.size()));
-    QSqlQuery batch = StandaloneQuery();
-    if (!batch.prepare(commandInsert + QStringList(BatchRows, oneRow).join(QLatin1Char(',')))) {
-        *error = ReasonOf(batch);
-        return false;
-    }
-    QVector<QPair<QVariant, QJsonObject>> pending;
-    const auto flush = [&](QSqlQuery& statement) {
-        int at = 0;
-        for (const auto& [pointIdValue, c] : std::as_const(pending)) {
-            statement.bindValue(at++, newShowId);
-            statement.bindValue(at++, pointIdValue);
-            for (const QString& column : CommandColumns)
-                statement.bindValue(at++, valueOf(c.value(column)));
-        }
-        pending.clear();
-        if (!statement.exec()) {
-            *error = ReasonOf(statement);
-            return false;
-        }
-        return true;
-    };
+    // A show has thousands of commands: they go through SQLite's own
+    // statement on the same connection (and transaction) when the driver
+    // lends its handle, binding each value straight from the json.
+    RawStatement raw(SqliteHandleOf(command), QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,%1) values(?,?,%2)")
+                                                  .arg(CommandColumns.join(QLatin1Char(',')), placeholders(CommandColumns.size())));
     for (const QJsonValue& pointValue : document.value(QStringLiteral("timePoints")).toArray()) {
         const QJsonObject tp = pointValue.toObject();
         const QJsonValue timePointId = tp.value(QStringLiteral("TimePointID"));
@@ -635,17 +681,19 @@ bool insertShowRows(const QJsonObject& document, int newShowId, int sequenceNo, 
                 *error = QStringLiteral("A command has no CommandID");
                 return false;
             }
-            pending.append({pointIdValue, c});
-            if (pending.size() == BatchRows && !flush(batch))
+            if (raw.isValid()) {
+                sqlite3_stmt* st = raw.statement();
+                sqlite3_bind_int64(st, 1, newShowId);
+                BindJson(st, 2, timePointId);
+                for (int i = 0; i < CommandColumns.size(); ++i)
+                    BindJson(st, i + 3, c.value(CommandColumns[i]));
+                if (!raw.step(error))
+                    return false;
+                continue;
+            }
+            if (!bindAndRun(command, QVariantList{newShowId, pointIdValue} + columnValues(c, CommandColumns), error))
                 return false;
         }
-    }
-    // The rows short of a whole batch, one at a time.
-    const auto rest = pending;
-    for (const auto& row : rest) {
-        pending = {row};
-        if (!flush(command))
-            return false;
     }
     return true;
 }
