@@ -97,6 +97,12 @@ public:
     // Asked for a snapshot before paste and delete write (not owned; none
     // when null).
     void setSnapshots(SnapshotRequester* snapshots) { m_snapshots = snapshots; }
+    // Asks for that snapshot before another write of the list (an import).
+    void snapshotBeforeChange()
+    {
+        if (m_snapshots)
+            m_snapshots->snapshotBeforeChange();
+    }
 
 private:
     bool requireShowAndTimePoint(const Current& c) const;

@@ -112,6 +112,7 @@ bool PlaySetup::importSet()
     const QString path = fileChooser->openFileName(m_owner, QStringLiteral("Import Set"), SetFileFilter(), ProgramPath());
     if (path.isEmpty())
         return false;
+    m_ops.snapshotBeforeChange();
     const bool imported = ShowExchange::ImportSetAsked(CommandSetCode(m_mode), path, m_messages, m_owner);
     m_ops.reload();
     return imported;

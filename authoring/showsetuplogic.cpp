@@ -319,6 +319,8 @@ bool ShowSetupLogic::importShow()
         m_dialogs.files->openFileName(m_owner, QStringLiteral("Import Show"), ShowFileFilter(), ProgramPath());
     if (path.isEmpty())
         return false;
+    if (m_snapshots)
+        m_snapshots->snapshotBeforeChange();
     const auto imported = ShowExchange::ImportShowAsked(*m_dialogs.writableSettings, path, m_messages, m_owner);
     if (!imported)
         return false;

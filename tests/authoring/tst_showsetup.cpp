@@ -331,6 +331,8 @@ private Q_SLOTS:
         d.files = &chooser;
         d.writableSettings = &settings;
         ShowSetupLogic logic(player, *bus->sequencer, *boxes, settings, lookups, clipboard, std::move(d));
+        RecordingSnapshots snapshots([] { return QString::number(SelectedCount(QStringLiteral("select count(*) from Show"))); });
+        logic.setSnapshots(&snapshots);
         logic.LoadShowList(false);
         logic.showClicked(1); // "One"
         const QString path = folder->path(QStringLiteral("one"));
@@ -341,6 +343,7 @@ private Q_SLOTS:
         chooser.answerNext(path + QStringLiteral(".tavshow"));
         boxes->answerNext(MessageAnswer::Yes);
         QVERIFY(logic.importShow());
+        QCOMPARE(snapshots.asked, QStringList{"3"}); // taken before the import wrote
         QVERIFY(boxes->texts().last().contains(QStringLiteral("A show named \"One\" exists already")));
         QCOMPARE(logic.CurShowName, QStringLiteral("One (2)"));
         QCOMPARE(logic.timePoints().size(), 2);
