@@ -330,3 +330,65 @@ bool IniFile::save(const QVector<QString>& lines) const
     syncFolderOf(m_path);
     return true;
 }
+
+namespace {
+
+// The first section of that name: its heading's line and one past its last
+// line that is not blank; none without such a section.
+std::optional<std::pair<qsizetype, qsizetype>> sectionRange(const QVector<QString>& lines, const QString& section)
+{
+    qsizetype begin = -1;
+    qsizetype end = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const std::optional<QString> opened = sectionOf(lines[i]);
+        if (opened && begin >= 0)
+            break;
+        if (opened && sameName(*opened, section)) {
+            begin = i;
+            end = i + 1;
+        } else if (begin >= 0 && !trimBlanks(lines[i]).isEmpty()) {
+            end = i + 1;
+        }
+    }
+    if (begin < 0)
+        return std::nullopt;
+    return std::make_pair(begin, end);
+}
+
+} // namespace
+
+std::optional<QVector<QString>> IniFile::sectionLines(const QString& section) const
+{
+    const auto range = sectionRange(m_lines, trimBlanks(section));
+    if (!range)
+        return std::nullopt;
+    return m_lines.mid(range->first, range->second - range->first);
+}
+
+bool IniFile::replaceSection(const QString& section, const std::optional<QVector<QString>>& sectionLines)
+{
+    if (!m_readError.isEmpty() || !validSection(section))
+        return false;
+    if (sectionLines) {
+        for (const QString& line : *sectionLines) {
+            if (hasLineBreak(line))
+                return false;
+        }
+    }
+    QVector<QString> lines = m_lines;
+    const auto range = sectionRange(lines, trimBlanks(section));
+    if (range)
+        lines.remove(range->first, range->second - range->first);
+    if (sectionLines) {
+        const qsizetype at = range ? range->first : lines.size();
+        for (qsizetype i = 0; i < sectionLines->size(); ++i)
+            lines.insert(at + i, sectionLines->at(i));
+    }
+    if (lines == m_lines)
+        return true;
+    if (!save(lines))
+        return false;
+    m_lines = std::move(lines);
+    rebuildIndex();
+    return true;
+}

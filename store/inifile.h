@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include <functional>
+#include <optional>
 
 // A small INI reader and writer. Section and key names match without regard
 // to letter case. The file is read once when opened; every write replaces the
@@ -35,6 +36,15 @@ public:
     // Several keys of one section in one write: all reach the file together
     // or none does.
     bool write(const QString& section, const QVector<QPair<QString, QString>>& keysAndValues);
+
+    // The lines of the first section of that name, from its heading to its
+    // last line that is not blank; none when the file has no such section.
+    std::optional<QVector<QString>> sectionLines(const QString& section) const;
+    // Puts those lines in place of the section (the blank lines after it
+    // stay), appends them when there is none, or takes the section out
+    // when lines is empty. False (and nothing written) when a line holds a
+    // line break or the file cannot be written.
+    bool replaceSection(const QString& section, const std::optional<QVector<QString>>& lines);
 
     // Reads the file again from disk.
     void reload();
