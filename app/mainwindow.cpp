@@ -610,7 +610,7 @@ void MainWindow::ExitClick()
 OpenedWindowResult MainWindow::openShowSettingsWindow()
 {
     return {RunShowSetupWindow(this, sequencer(), *m_deps.messages, *m_deps.files, m_session.settingsFiles(),
-                               m_session.lookups(), m_clipboard, m_session.backups()),
+                               m_session.lookups(), m_clipboard, m_session.backups(), &m_session.undoHistory()),
             false};
 }
 
@@ -618,7 +618,7 @@ OpenedWindowResult MainWindow::openPlaySettingsWindow()
 {
     // The sets are read afresh whenever they are sent, so nothing comes back.
     PlaySettingsWindow::Execute(this, sequencer(), *m_deps.messages, m_session.settingsFiles(), m_session.lookups(),
-                                m_clipboard, m_session.backups(), m_deps.files);
+                                m_clipboard, m_session.backups(), m_deps.files, &m_session.undoHistory());
     return {};
 }
 

@@ -1,7 +1,8 @@
 #include "commandlistops.h"
 
-#include "showstore.h"
 #include "messages.h"
+#include "showstore.h"
+#include "undohistory.h"
 
 #include <QSet>
 
@@ -149,7 +150,11 @@ bool CommandListOperations::paste()
     }
     if (m_snapshots)
         m_snapshots->snapshotBeforeChange();
+    auto step = UndoHistory::begin(m_history, StepName(QStringLiteral("Paste Commands"), c.list),
+                                   {EditScope::commands(c.list.target)});
     const auto pasted = ShowStore::PasteCommands(c.list.target, clipboard);
+    if (pasted)
+        step.finish();
     if (!pasted) {
         m_messages.error(nullptr,
                          QStringLiteral("The commands were not pasted, nothing was written: ") + pasted.error);
@@ -164,9 +169,12 @@ bool CommandListOperations::add()
     const Current c = m_current();
     if (!requireShowAndTimePoint(c))
         return false;
+    auto step = UndoHistory::begin(m_history, StepName(QStringLiteral("Add Commands"), c.list),
+                                   {EditScope::commands(c.list.target)});
     const bool saved = m_dialogs.addCommands && m_dialogs.addCommands(m_owner, c.list);
     if (!saved)
         return false;
+    step.finish();
     markStoredChange(c);
     return true;
 }
@@ -182,9 +190,12 @@ bool CommandListOperations::editChecked()
         return false;
     if (checkedCount() == 0)
         checkAll();
+    auto step = UndoHistory::begin(m_history, StepName(QStringLiteral("Edit Commands"), c.list),
+                                   {EditScope::commands(c.list.target)});
     const bool saved = m_dialogs.modifyCommands && m_dialogs.modifyCommands(m_owner, c.list, checkedCommandIds());
     if (!saved)
         return false;
+    step.finish();
     markStoredChange(c);
     return true;
 }
@@ -215,12 +226,54 @@ bool CommandListOperations::deleteChecked()
         return false;
     if (m_snapshots)
         m_snapshots->snapshotBeforeChange();
+    auto step = UndoHistory::begin(m_history, StepName(QStringLiteral("Delete Commands"), c.list),
+                                   {EditScope::commands(c.list.target)});
     const auto deleted = ShowStore::DeleteCommands(c.list.target, QVector<int>(ids.begin(), ids.end()));
+    if (deleted)
+        step.finish();
     if (!deleted) {
         m_messages.error(nullptr, QStringLiteral("The commands were not deleted, nothing was removed: ")
                                       + deleted.error);
         return false;
     }
     markStoredChange(c);
+    return true;
+}
+
+QString CommandListOperations::StepName(const QString& what, const NamedCommandList& list)
+{
+    QString of;
+    switch (list.target.setCode) {
+    case CommandsForShowSet:
+        of = (list.showName + QLatin1Char(' ') + list.timePointText).trimmed();
+        break;
+    case CommandsForPlaySet:
+        of = QStringLiteral("Play Set");
+        break;
+    case CommandsForPauseSet:
+        of = QStringLiteral("Pause Set");
+        break;
+    default:
+        of = QStringLiteral("Stop Set");
+    }
+    return of.isEmpty() ? what : QStringLiteral("%1 (%2)").arg(what, of);
+}
+
+bool CommandListOperations::undoStep(bool redo)
+{
+    if (!m_history)
+        return false;
+    const QString name = redo ? m_history->redoText() : m_history->undoText();
+    if (name.isEmpty())
+        return false;
+    const ShowStore::EditResult done = redo ? m_history->redo() : m_history->undo();
+    if (!done) {
+        m_messages.error(m_owner, (redo ? QStringLiteral("\"%1\" was not redone: %2")
+                                        : QStringLiteral("\"%1\" was not undone: %2"))
+                                      .arg(name, done.error));
+        return false;
+    }
+    m_showCommandsChanged = true;
+    reload();
     return true;
 }

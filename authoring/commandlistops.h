@@ -11,6 +11,7 @@
 #include <functional>
 
 class MessagePresenter;
+class UndoHistory;
 struct LookupLists;
 struct SettingsFiles;
 class QWidget;
@@ -104,6 +105,17 @@ public:
             m_snapshots->snapshotBeforeChange();
     }
 
+    // Every write of the list is recorded as one step of the history (not
+    // owned; nothing is recorded when null).
+    void setHistory(UndoHistory* history) { m_history = history; }
+    UndoHistory* history() const { return m_history; }
+    // Undoes (or redoes) the history's last step, telling why when it
+    // cannot, and lists the commands afresh. True when it went through.
+    bool undoStep(bool redo);
+    // A step's name for the list: "Delete Commands (Fountain 0:0:5)",
+    // "Paste Commands (Play Set)".
+    static QString StepName(const QString& what, const NamedCommandList& list);
+
 private:
     bool requireShowAndTimePoint(const Current& c) const;
     void markStoredChange(const Current& c);
@@ -117,6 +129,7 @@ private:
     Dialogs m_dialogs;
     QWidget* m_owner = nullptr;
     SnapshotRequester* m_snapshots = nullptr;
+    UndoHistory* m_history = nullptr;
     QVector<CommandListRow> m_rows;
     QVector<bool> m_checked;
     bool m_copyHighlighted = false;

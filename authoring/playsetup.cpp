@@ -7,6 +7,7 @@
 #include "showexchange.h"
 #include "showstore.h"
 #include "textops.h"
+#include "undohistory.h"
 
 PlaySetup::PlaySetup(CommandSequencer& sequencer, MessagePresenter& messages, const SettingsFiles& files,
                      const LookupLists& lookups, CommandClipboard& clipboard,
@@ -113,7 +114,12 @@ bool PlaySetup::importSet()
     if (path.isEmpty())
         return false;
     m_ops.snapshotBeforeChange();
+    const ShowStore::CommandTarget target = ShowStore::CommandTarget::set(CommandSetCode(m_mode));
+    auto step = UndoHistory::begin(m_ops.history(), CommandListOperations::StepName(QStringLiteral("Import Set"), {target, {}, {}}),
+                                   {EditScope::commands(target)});
     const bool imported = ShowExchange::ImportSetAsked(CommandSetCode(m_mode), path, m_messages, m_owner);
+    if (imported)
+        step.finish();
     m_ops.reload();
     return imported;
 }

@@ -57,6 +57,12 @@ public:
     // current mode's commands with its commands; lists them afresh.
     bool importSet();
 
+    // Undoes or redoes the history's last step (see
+    // CommandListOperations::setHistory), telling why when it cannot; the
+    // list is read afresh. True when it went through.
+    bool undo() { return m_ops.undoStep(false); }
+    bool redo() { return m_ops.undoStep(true); }
+
     // A preview is on its way (the window shows a busy cursor meanwhile).
     bool previewBusy() const { return *m_pending > 0; }
     // Called with true when a preview starts and false when the last one

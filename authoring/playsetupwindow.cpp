@@ -4,6 +4,7 @@
 #include "commandlistwidget.h"
 #include "formlayout.h"
 #include "placedwidgets.h"
+#include "undoactions.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -141,6 +142,19 @@ void PlaySettingsWindow::buildWindow()
         m_logic.importSet();
         showTotal();
     });
+    const auto afterStep = [this](bool done) {
+        if (done)
+            showTotal();
+    };
+    m_undo = new UndoActions(this, [this, afterStep] { afterStep(m_logic.undo()); },
+                             [this, afterStep] { afterStep(m_logic.redo()); });
+    m_undo->addTo(popmenuCMD);
+}
+
+void PlaySettingsWindow::setHistory(UndoHistory* history)
+{
+    m_logic.commands().setHistory(history);
+    m_undo->setHistory(history);
 }
 
 void PlaySettingsWindow::createColumns()

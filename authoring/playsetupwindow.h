@@ -15,6 +15,8 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTreeWidget;
+class UndoActions;
+class UndoHistory;
 
 // The window in which the play, pause and stop command sets are authored
 // and previewed on site. It renders PlaySetup and forwards the operator's
@@ -31,9 +33,14 @@ public:
     // Deletes and pastes ask the requester for a snapshot first.
     static void Execute(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
                         const SettingsFiles& files, const LookupLists& lookups, CommandClipboard& clipboard,
-                        SnapshotRequester* snapshots = nullptr, FileChooser* fileChooser = nullptr);
+                        SnapshotRequester* snapshots = nullptr, FileChooser* fileChooser = nullptr,
+                        UndoHistory* history = nullptr);
 
     PlaySetup& logic() { return m_logic; }
+    // Records the window's edits in the history, and undoes and redoes its
+    // steps (Ctrl+Z, Ctrl+Shift+Z, Ctrl+Y and the popup menu's first entries).
+    void setHistory(UndoHistory* history);
+    UndoActions* undoActions() const { return m_undo; }
 
     // The widths of the ten list columns sharing a list of the given width.
     static QList<int> ColumnWidths(int listWidth);
@@ -66,4 +73,5 @@ private:
 
     PlaySetup m_logic;
     BusyCursor m_busyCursor;
+    UndoActions* m_undo = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "commandlistwidget.h"
 #include "formlayout.h"
 #include "qtmediaplayer.h"
+#include "undoactions.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -268,6 +269,16 @@ void ShowSettingsWindow::buildMenus()
                                  {bitbtnSelectAll, bitbtnDeselectAll, bitbtnCopySelectedCMD, bitbtnPasteCMD,
                                   bitbtnAddCMD, bitbtnModifyCommand, bitbtnDeleteCommand},
                                  this);
+
+    m_undo = new UndoActions(this, [this] { m_logic->undo(); }, [this] { m_logic->redo(); });
+    for (QMenu* menu : {popmenuShow, popmenuTimePoint, popmenuCMD})
+        m_undo->addTo(menu);
+}
+
+void ShowSettingsWindow::setHistory(UndoHistory* history)
+{
+    m_logic->setHistory(history);
+    m_undo->setHistory(history);
 }
 
 void ShowSettingsWindow::sizeColumns()

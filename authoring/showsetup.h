@@ -18,6 +18,8 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTreeWidget;
+class UndoActions;
+class UndoHistory;
 
 // The "Show Settings" window: the list of shows, the time points of the
 // current show beside a media player of its own, and the commands of the
@@ -34,6 +36,10 @@ public:
     ~ShowSettingsWindow() override;
 
     ShowSetupLogic& logic() { return *m_logic; }
+    // Records the window's edits in the history, and undoes and redoes its
+    // steps (Ctrl+Z, Ctrl+Shift+Z, Ctrl+Y and the popup menus' first entries).
+    void setHistory(UndoHistory* history);
+    UndoActions* undoActions() const { return m_undo; }
 
     // Pane 1
     QGroupBox* grpShow = nullptr;
@@ -86,6 +92,7 @@ private:
     bool m_columnsSized = false;
     BusyCursor m_busy;
     bool m_released = false;
+    UndoActions* m_undo = nullptr;
 };
 
 // Opens the show settings window modally, sending previews through the
@@ -97,4 +104,5 @@ private:
 // a snapshot first. True when stored data changed.
 bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
                         FileChooser& files, SettingsFiles& settings, const LookupLists& lookups,
-                        CommandClipboard& clipboard, SnapshotRequester* snapshots = nullptr);
+                        CommandClipboard& clipboard, SnapshotRequester* snapshots = nullptr,
+                        UndoHistory* history = nullptr);

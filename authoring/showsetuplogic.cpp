@@ -4,8 +4,10 @@
 #include "filechooser.h"
 #include "mediaplayer.h"
 #include "messages.h"
+#include "settingsfiles.h"
 #include "showexchange.h"
 #include "textops.h"
+#include "undohistory.h"
 
 #include <cmath>
 
@@ -16,6 +18,13 @@ bool ToId(const QString& text, int* id)
     bool ok = false;
     *id = text.trimmed().toInt(&ok);
     return ok;
+}
+
+// What adding a show may write: the rows and Show.ini entry of the next
+// ShowID (an entry a deleted show left there is taken over).
+QVector<EditScope> NewShowScopes(const ShowStore::IdResult& nextId)
+{
+    return nextId ? QVector<EditScope>{EditScope::wholeShow(*nextId)} : QVector<EditScope>{};
 }
 
 } // namespace
@@ -246,8 +255,11 @@ bool ShowSetupLogic::addShow()
     const ShowNameCheck check = [this](int mode, const QString& name, const QString& id) {
         return ShowNameExists(mode, name, id);
     };
+    const auto nextId = ShowStore::NextShowId();
+    auto step = UndoHistory::begin(m_history, QStringLiteral("Add Show"), NewShowScopes(nextId));
     if (!m_dialogs.addEditShow || !m_dialogs.addEditShow(m_owner, 1, QString(), check))
         return false;
+    step.finish(nextId ? QStringLiteral("Add Show (%1)").arg(ShowNameOf(m_settings, *nextId)) : QString());
     m_storedDataChanged = true;
     LoadShowList(true);
     return true;
@@ -267,8 +279,13 @@ bool ShowSetupLogic::editShow()
     const ShowNameCheck check = [this](int mode, const QString& name, const QString& id) {
         return ShowNameExists(mode, name, id);
     };
+    int showId = 0;
+    ToId(CurShowID, &showId);
+    auto step = UndoHistory::begin(m_history, QStringLiteral("Edit Show (%1)").arg(CurShowName),
+                                   {EditScope::showEntry(showId)});
     if (!m_dialogs.addEditShow || !m_dialogs.addEditShow(m_owner, 2, CurShowID, check))
         return false;
+    step.finish();
     m_storedDataChanged = true;
     LoadShowList(true);
     return true;
@@ -321,9 +338,11 @@ bool ShowSetupLogic::importShow()
         return false;
     if (m_snapshots)
         m_snapshots->snapshotBeforeChange();
+    auto step = UndoHistory::begin(m_history, QStringLiteral("Import Show"), NewShowScopes(ShowStore::NextShowId()));
     const auto imported = ShowExchange::ImportShowAsked(*m_dialogs.writableSettings, path, m_messages, m_owner);
     if (!imported)
         return false;
+    step.finish(QStringLiteral("Import Show (%1)").arg(ShowNameOf(m_settings, *imported)));
     m_storedDataChanged = true;
     clearCurrentTimePoint();
     LoadShowList(false);
@@ -352,7 +371,11 @@ bool ShowSetupLogic::deleteShow()
         return false;
     if (m_snapshots)
         m_snapshots->snapshotBeforeChange();
+    auto step = UndoHistory::begin(m_history, QStringLiteral("Delete Show (%1)").arg(CurShowName),
+                                   {EditScope::wholeShow(showId)});
     const auto deleted = ShowStore::DeleteShow(showId);
+    if (deleted)
+        step.finish();
     if (!deleted) {
         m_messages.error(nullptr,
                          QStringLiteral("The show was not deleted, nothing was removed: ") + deleted.error);
@@ -407,7 +430,13 @@ bool ShowSetupLogic::captureTimePoint()
     }
     if (*exists)
         return false;
+    const auto nextId = ShowStore::NextTimePointId(showId);
+    auto step = UndoHistory::begin(m_history, QStringLiteral("Add Time Point (%1)").arg(FormatTimePoint(second)),
+                                   nextId ? QVector<EditScope>{EditScope::timePoint(showId, *nextId)}
+                                          : QVector<EditScope>{});
     const auto added = ShowStore::AddTimePoint(showId, second);
+    if (added)
+        step.finish();
     if (!added) {
         m_messages.error(nullptr, QStringLiteral("The time point was not added: ") + added.error);
         return false;
@@ -433,9 +462,15 @@ bool ShowSetupLogic::editTimePoint()
         m_messages.tell(m_owner, QStringLiteral("Please select the time point that you want to edit!"));
         return false;
     }
+    int showId = 0, timePointId = 0;
+    ToId(CurShowID, &showId);
+    ToId(CurTimePointID, &timePointId);
+    auto step = UndoHistory::begin(m_history, QStringLiteral("Edit Time Point (%1)").arg(CurTimePointText),
+                                   {EditScope::timePoint(showId, timePointId)});
     if (!m_dialogs.modifyTimePoint ||
         !m_dialogs.modifyTimePoint(m_owner, CurShowID, CurShowName, CurTimePointID, CurTimePointRemark))
         return false;
+    step.finish();
     m_storedDataChanged = true;
     LoadTimePoints(CurShowID);
     return true;
@@ -445,6 +480,58 @@ void ShowSetupLogic::setSnapshots(SnapshotRequester* snapshots)
 {
     m_snapshots = snapshots;
     m_commands.setSnapshots(snapshots);
+}
+
+void ShowSetupLogic::setHistory(UndoHistory* history)
+{
+    m_history = history;
+    m_commands.setHistory(history);
+}
+
+bool ShowSetupLogic::undo()
+{
+    return undoStep(false);
+}
+
+bool ShowSetupLogic::redo()
+{
+    return undoStep(true);
+}
+
+bool ShowSetupLogic::undoStep(bool redo)
+{
+    pausePlaying();
+    if (!m_commands.undoStep(redo))
+        return false;
+    m_storedDataChanged = true;
+    // The current show and time point stay current where they still exist;
+    // a show the step took away lets go of its media.
+    const QString timePoint = CurTimePointID;
+    LoadShowList(true);
+    if (m_selectedShow < 0) {
+        CurShowID.clear();
+        CurShowName.clear();
+        clearCurrentTimePoint();
+        m_player.setUrl(QString());
+        StopPlayer(false);
+        notify();
+        return true;
+    }
+    const ShowStore::ShowRow show = m_shows[m_selectedShow];
+    m_showLabel = CurShowName;
+    if (m_player.url() != show.URL)
+        m_player.setUrl(show.URL);
+    CurTimePointID = timePoint;
+    LoadTimePoints(CurShowID);
+    if (m_selectedTimePoint < 0) {
+        clearCurrentTimePoint();
+        notify();
+        return true;
+    }
+    m_timePointLabel = CurTimePointText;
+    m_commands.reload();
+    notify();
+    return true;
 }
 
 bool ShowSetupLogic::deleteTimePoint()
@@ -469,7 +556,12 @@ bool ShowSetupLogic::deleteTimePoint()
     ToId(CurShowID, &showId);
     if (m_snapshots)
         m_snapshots->snapshotBeforeChange();
+    auto step = UndoHistory::begin(m_history,
+                                   QStringLiteral("Delete Time Point (%1)").arg(FormatTimePoint(point.SecondOfTimePoint)),
+                                   {EditScope::timePoint(showId, point.TimePointID)});
     const auto deleted = ShowStore::DeleteTimePoint(showId, point.TimePointID);
+    if (deleted)
+        step.finish();
     if (!deleted) {
         m_messages.error(nullptr, QStringLiteral("The time point was not deleted, nothing was removed: ")
                                       + deleted.error);

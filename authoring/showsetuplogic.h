@@ -119,10 +119,21 @@ public:
     // Asked for a snapshot before a show, time point or commands are deleted
     // or commands pasted (not owned; none when null).
     void setSnapshots(SnapshotRequester* snapshots);
+    // Every write of a show, time point or commands is recorded as one step
+    // of the history (not owned; nothing is recorded when null).
+    void setHistory(UndoHistory* history);
+
+    // ---- Undo --------------------------------------------------------------
+    // Undoes or redoes the history's last step, telling why when it cannot;
+    // the lists are read afresh, the current show and time point kept where
+    // they still exist. True when it went through.
+    bool undo();
+    bool redo();
 
 private:
     void clearCurrentTimePoint();
     void pausePlaying();
+    bool undoStep(bool redo);
     void notify();
 
     MediaPlayer& m_player;
@@ -132,6 +143,7 @@ private:
     Dialogs m_dialogs;
     QWidget* m_owner;
     SnapshotRequester* m_snapshots = nullptr;
+    UndoHistory* m_history = nullptr;
     CommandListOperations m_commands;
     QVector<ShowStore::ShowRow> m_shows;
     QVector<TTimePoint> m_timePoints;

@@ -5,7 +5,7 @@
 
 bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePresenter& messages,
                         FileChooser& files, SettingsFiles& settings, const LookupLists& lookups,
-                        CommandClipboard& clipboard, SnapshotRequester* snapshots)
+                        CommandClipboard& clipboard, SnapshotRequester* snapshots, UndoHistory* history)
 {
     ShowSetupLogic::Dialogs dialogs;
     dialogs.addEditShow = [&messages, &files, &settings](QWidget* owner, int mode, const QString& showId,
@@ -21,6 +21,7 @@ bool RunShowSetupWindow(QWidget* parent, CommandSequencer& sequencer, MessagePre
     dialogs.writableSettings = &settings;
     ShowSettingsWindow window(parent, sequencer, messages, settings, lookups, clipboard, std::move(dialogs));
     window.logic().setSnapshots(snapshots);
+    window.setHistory(history);
     window.setWindowState(Qt::WindowMaximized);
     window.exec();
     return window.logic().storedDataChanged();

@@ -252,6 +252,8 @@ void ProgramSession::onRestored(const SnapshotInfo& snapshot)
         if (ini)
             ini->reload();
     }
+    // The steps describe rows the restore replaced.
+    m_history.clear();
     showsEdited();
     reloadFiringSettings();
     Q_EMIT backupRestored(snapshot.name);

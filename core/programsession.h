@@ -8,6 +8,7 @@
 #include "settingsfiles.h"
 #include "showlist.h"
 #include "showswitchtarget.h"
+#include "undohistory.h"
 
 #include <QObject>
 #include <QStringList>
@@ -107,6 +108,9 @@ public:
     // before start(). A restore has the session read the database and the
     // settings files afresh (backupRestored()).
     BackupService* backups() const { return m_backups.get(); }
+    // The authoring edits of this run, to be undone and redone; emptied when
+    // a snapshot is restored.
+    UndoHistory& undoHistory() { return m_history; }
 
     const QVector<ShowListRow>& showRows() const { return m_rows; }
     // The current show's position in the list, or -1.
@@ -162,6 +166,7 @@ private:
     MessagePresenter* m_messages = nullptr;
     IniFile::BeforeReplaceHook m_beforeSettingsReplace;
     SettingsFiles m_files;
+    UndoHistory m_history{m_files};
     LookupLists m_lookups;
     std::unique_ptr<CommandSequencer> m_sequencer;
     std::unique_ptr<ShowRunner> m_runner;

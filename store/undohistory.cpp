@@ -182,6 +182,20 @@ UndoHistory::Recording UndoHistory::begin(const QString& text, const QVector<Edi
     return recording;
 }
 
+UndoHistory::Recording UndoHistory::begin(UndoHistory* history, const QString& text,
+                                          const QVector<EditScope>& scopes)
+{
+    return history ? history->begin(text, scopes) : Recording();
+}
+
+void UndoHistory::Recording::finish(const QString& text)
+{
+    if (!text.isEmpty())
+        m_text = text;
+    if (m_history)
+        m_history->finish(*this);
+}
+
 void UndoHistory::finish(Recording& recording)
 {
     if (recording.m_history != this)

@@ -69,6 +69,9 @@ public:
     public:
         Recording() = default;
         bool isActive() const { return m_history != nullptr; }
+        // The edit wrote: the step is kept (named text when given, for a
+        // name known only now, such as the name a new show got).
+        void finish(const QString& text = QString());
 
     private:
         friend class UndoHistory;
@@ -82,9 +85,8 @@ public:
     // (Fountain)"). When they cannot be read, the edit can still go ahead
     // but will not be undoable, and nothing earlier is either.
     Recording begin(const QString& text, const QVector<EditScope>& scopes);
-    // After the edit wrote: reads the scopes again and keeps the step, unless
-    // nothing changed. The redo stack is dropped.
-    void finish(Recording& recording);
+    // The same on a history that may be null (then nothing is recorded).
+    static Recording begin(UndoHistory* history, const QString& text, const QVector<EditScope>& scopes);
 
     bool canUndo() const { return !m_undo.empty(); }
     bool canRedo() const { return !m_redo.empty(); }
@@ -106,6 +108,10 @@ Q_SIGNALS:
     void changed();
 
 private:
+    // After the edit wrote: reads the scopes again and keeps the step, unless
+    // nothing changed. The redo stack is dropped.
+    void finish(Recording& recording);
+
     struct Step {
         QString text;
         QVector<EditScope> scopes;

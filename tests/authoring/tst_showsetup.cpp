@@ -9,8 +9,12 @@
 #include "storedfixture.h"
 #include "showdata.h"
 #include "showsetup.h"
+#include "undoactions.h"
+#include "undohistory.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QMenu>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -353,6 +357,52 @@ private Q_SLOTS:
         chooser.answerNext(QString()); // cancelled: nothing asked, nothing written
         QVERIFY(!logic.importShow());
         QCOMPARE(SelectedCount(QStringLiteral("select count(*) from Show")), 4);
+    }
+
+    // Deletes undone and redone from the keyboard: the rows come back with
+    // their IDs, the lists follow, the popup menus name the steps; a refused
+    // undo is told and kept.
+    void undoAndRedoFromTheWindow()
+    {
+        UndoHistory history(settings);
+        ShowSettingsWindow window(nullptr, *bus->sequencer, *boxes, settings, lookups, clipboard, dialogs(),
+                                  new FakeMediaPlayer);
+        window.setHistory(&history);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        ShowSetupLogic& logic = window.logic();
+        logic.showClicked(1); // "One"
+        logic.timePointClicked(1);
+        boxes->answerNext(MessageAnswer::Yes);
+        QVERIFY(logic.deleteTimePoint());
+        boxes->answerNext(MessageAnswer::Yes);
+        QVERIFY(logic.deleteShow());
+        QCOMPARE(window.popmenuShow->actions().first()->text(), QStringLiteral("Undo Delete Show (One)"));
+        QCOMPARE(window.popmenuCMD->actions().at(1)->isEnabled(), false); // nothing to redo
+
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(logic.shows().size(), 3);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from TimePoint where ShowID=1")), 1);
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForShow where ShowID=1 and TimePointID=1")), 3);
+        QCOMPARE(window.popmenuTimePoint->actions().at(1)->text(), QStringLiteral("Redo Delete Time Point (1:1:15)"));
+        logic.showClicked(1);
+        QCOMPARE(window.lsvTimePoint->topLevelItemCount(), 2);
+
+        QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from TimePoint where ShowID=1")), 1);
+        QCOMPARE(window.lsvTimePoint->topLevelItemCount(), 1);
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(logic.shows().size(), 2);
+        QVERIFY(logic.CurShowID.isEmpty());
+
+        QVERIFY(RunSql(QStringLiteral("create trigger keep before insert on Show begin select raise(abort,'kept'); end")));
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(boxes->shown.last().kind, ScriptedMessages::Shown::Error);
+        QVERIFY(boxes->texts().last().contains(QStringLiteral("kept")));
+        QCOMPARE(history.undoText(), QStringLiteral("Delete Show (One)"));
+        QCOMPARE(logic.shows().size(), 2);
     }
 
     void windowRendersAndForwards()

@@ -95,7 +95,7 @@ private:
         UndoHistory::Recording step = m_history.begin(QStringLiteral("edit"), {scope});
         QVERIFY(step.isActive());
         QVERIFY(write());
-        m_history.finish(step);
+        step.finish();
     }
 
     ed::ShowFields fields()
@@ -235,7 +235,7 @@ private Q_SLOTS:
         const QStringList before = Dump(m_showIni);
         auto step = history.begin(QStringLiteral("Delete Show (Fountain)"), {EditScope::wholeShow(1)});
         QVERIFY(ed::DeleteShow(1));
-        history.finish(step);
+        step.finish();
         QCOMPARE(history.undoText(), QStringLiteral("Delete Show (Fountain)"));
         QCOMPARE(changed.size(), 1);
 
@@ -254,20 +254,20 @@ private Q_SLOTS:
         UndoHistory history(settings, 3);
         auto same = history.begin(QStringLiteral("Edit Time Point"), {EditScope::timePoint(1, 1)});
         QVERIFY(ed::UpdateTimePoint(1, 1, 5, QStringLiteral("start")));
-        history.finish(same);
+        same.finish();
         QVERIFY(!history.canUndo());
 
         for (int second = 10; second < 15; ++second) {
             auto step = history.begin(QStringLiteral("Edit %1").arg(second), {EditScope::timePoint(1, 1)});
             QVERIFY(ed::UpdateTimePoint(1, 1, second, {}));
-            history.finish(step);
+            step.finish();
         }
         QCOMPARE(history.undoCount(), 3);
         QVERIFY(history.undo());
         QVERIFY(history.canRedo());
         auto step = history.begin(QStringLiteral("Edit 20"), {EditScope::timePoint(1, 1)});
         QVERIFY(ed::UpdateTimePoint(1, 1, 20, {}));
-        history.finish(step);
+        step.finish();
         QVERIFY(!history.canRedo());
         while (history.canUndo())
             QVERIFY(history.undo());
@@ -282,7 +282,7 @@ private Q_SLOTS:
         auto step = history.begin(QStringLiteral("Edit Show (Fountain)"), {EditScope::showEntry(1)});
         ed::ShowFields f{4, false, 0, QStringLiteral("Fountain 2"), QStringLiteral("/m/f2.mp4")};
         QVERIFY(ed::UpdateShow(settings, 1, f));
-        history.finish(step);
+        step.finish();
         const QStringList edited = Dump(m_showIni);
 
         *m_ini.refuse = true;
