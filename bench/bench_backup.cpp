@@ -17,6 +17,7 @@
 #include "backupservice.h"
 #include "benchsupport.h"
 #include "database.h"
+#include "largedatabase.h"
 #include "programfolder.h"
 #include "rawsql.h"
 
@@ -35,58 +36,6 @@
 #include <cstdio>
 
 namespace {
-
-constexpr int Shows = 50;
-constexpr int TimePointsPerShow = 600;
-constexpr int CommandsPerTimePoint = 10;
-
-bool fill(const TestProgramFolder& folder)
-{
-    QSqlQuery begin = StandaloneQuery();
-    if (!begin.exec(QStringLiteral("begin")))
-        return false;
-    QSqlQuery show = StandaloneQuery();
-    show.prepare(QStringLiteral("insert into Show(ShowID,SequenceNo,ActivedUniversalSwitch,UniversalSwitchID) values(?,?,0,0)"));
-    QSqlQuery point = StandaloneQuery();
-    point.prepare(QStringLiteral("insert into TimePoint(ShowID,TimePointID,SecondOfTimePoint,Remark) values(?,?,?,?)"));
-    QSqlQuery command = StandaloneQuery();
-    command.prepare(QStringLiteral(
-        "insert into CommandsForShow(ShowID,TimePointID,CommandID,SequenceNo,SubnetID,DeviceID,CommandTypeID,"
-        "FirstParameter,SecondParameter,ThirdParameter,DelayMS) values(?,?,?,?,1,?,4,5,100,3,20)"));
-    QString ini;
-    for (int s = 1; s <= Shows; ++s) {
-        show.addBindValue(s);
-        show.addBindValue(s);
-        if (!show.exec())
-            return false;
-        ini += QStringLiteral("[%1]\nShowName=Show %1\nURL=/srv/shows/show%1.mp4\n").arg(s);
-        for (int t = 1; t <= TimePointsPerShow; ++t) {
-            const int pointId = s * 1000 + t;
-            point.addBindValue(s);
-            point.addBindValue(pointId);
-            point.addBindValue(t);
-            point.addBindValue(QStringLiteral("cue %1").arg(t));
-            if (!point.exec())
-                return false;
-            for (int c = 1; c <= CommandsPerTimePoint; ++c) {
-                command.addBindValue(s);
-                command.addBindValue(pointId);
-                command.addBindValue(pointId * 100 + c);
-                command.addBindValue(c);
-                command.addBindValue(c);
-                if (!command.exec())
-                    return false;
-            }
-        }
-    }
-    QSqlQuery commit = StandaloneQuery();
-    if (!commit.exec(QStringLiteral("commit")))
-        return false;
-    QFile showIni(folder.path(QStringLiteral("Database/Show.ini")));
-    QFile systemIni(folder.path(QStringLiteral("Database/System.ini")));
-    return showIni.open(QIODevice::WriteOnly) && showIni.write(ini.toUtf8()) > 0
-           && systemIni.open(QIODevice::WriteOnly) && systemIni.write("[Port]\nPort=6000\n") > 0;
-}
 
 double copyWithSync(const QString& from, const QString& to)
 {
@@ -159,7 +108,7 @@ int main(int argc, char** argv)
     }
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     TestProgramFolder folder;
-    if (!folder.isValid() || !folder.openDatabase() || !fill(folder)) {
+    if (!folder.isValid() || !folder.openDatabase() || !FillLargeShowDatabase(folder)) {
         std::fprintf(stderr, "Could not make the test database\n");
         return 1;
     }
