@@ -6,6 +6,7 @@
 #include "formlayout.h"
 #include "placedwidgets.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
@@ -176,6 +177,18 @@ CommandEditorDialog::CommandEditorDialog(MessagePresenter& messages, const Setti
     connect(strgrd, &CommandGridView::viewResized, this, &CommandEditorDialog::setColumnWidths);
     connect(strgrd->horizontalHeader(), &QHeaderView::sectionResized, this,
             &CommandEditorDialog::placeEditors);
+
+    // The window's own undo of what was changed in the rows (a text box
+    // keeps Ctrl+Z for its own typing while it has the keyboard).
+    auto* undo = new QAction(this);
+    undo->setObjectName(QStringLiteral("actUndo"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    auto* redo = new QAction(this);
+    redo->setObjectName(QStringLiteral("actRedo"));
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    addActions({undo, redo});
+    connect(undo, &QAction::triggered, &m_model, &CommandGridModel::Undo);
+    connect(redo, &QAction::triggered, &m_model, &CommandGridModel::Redo);
 
     ApplyFixedFormLayout(this);
     setColumnWidths();

@@ -91,6 +91,8 @@ void CommandGridModel::LoadRows(const NamedCommandList& list, const QList<QStrin
 {
     m_target = list.target;
     m_rows.clear();
+    m_undo.clear();
+    m_redo.clear();
     m_currentRow = 0;
     if (!listRows.isEmpty()) {
         m_captions = CaptionsOf(list);
@@ -234,6 +236,7 @@ void CommandGridModel::showParameterEditors(int kind, ParameterEditors shown)
 bool CommandGridModel::SelectCell(int row, int column)
 {
     Q_UNUSED(column) // every cell of a row gives the same editors
+    const ActionStep step(*this);
     if (!validRow(row)) {
         HideEditors();
         return false;
@@ -285,6 +288,7 @@ void CommandGridModel::EditText(GridEditor editor, const QString& text)
 {
     if (IsListEditor(editor))
         return;
+    const ActionStep step(*this, int(editor));
     // The remark box takes at most 20 characters.
     fillEditor(editor, editor == GridEditor::Remark ? text.left(20) : text);
 }
@@ -293,6 +297,7 @@ void CommandGridModel::ChooseItem(GridEditor editor, int index)
 {
     if (!IsListEditor(editor))
         return;
+    const ActionStep step(*this);
     const int before = state(editor).index;
     selectItem(editor, index);
     if (editor == GridEditor::Type && state(editor).index != before)
@@ -440,6 +445,7 @@ void CommandGridModel::SetSyncChecked(SyncBox box, bool checked)
 
 void CommandGridModel::LeaveEditor(GridEditor editor)
 {
+    const ActionStep step(*this);
     switch (editor) {
     case GridEditor::Minute:
     case GridEditor::Second:
@@ -555,6 +561,7 @@ void CommandGridModel::HideEditors()
 
 void CommandGridModel::ClickBackground()
 {
+    const ActionStep step(*this);
     CommitEditors();
     HideEditors();
 }
@@ -668,4 +675,57 @@ bool CommandGridModel::CloseQuery()
     default:
         return false;
     }
+}
+
+// ---- The window's own undo ----
+
+CommandGridModel::ActionStep::ActionStep(CommandGridModel& model, int merge)
+    : m_model(model), m_merge(merge), m_outermost(model.m_actionDepth++ == 0)
+{
+    if (m_outermost)
+        m_before = model.m_rows;
+}
+
+CommandGridModel::ActionStep::~ActionStep()
+{
+    --m_model.m_actionDepth;
+    if (!m_outermost)
+        return;
+    if (m_model.m_rows == m_before) {
+        // Anything but more typing into the same box ends the typing step.
+        if (m_merge != m_model.m_lastMerge)
+            m_model.m_lastMerge = -1;
+        return;
+    }
+    const bool typingOn = m_merge >= 0 && m_merge == m_model.m_lastMerge && !m_model.m_undo.isEmpty();
+    if (!typingOn)
+        m_model.m_undo.append(m_before);
+    m_model.m_redo.clear();
+    m_model.m_lastMerge = m_merge;
+}
+
+void CommandGridModel::putRows(const QVector<Row>& rows)
+{
+    HideEditors();
+    m_currentRow = 0;
+    m_rows = rows;
+    m_lastMerge = -1;
+    Q_EMIT rowsReset();
+    Q_EMIT currentRowChanged(0);
+}
+
+void CommandGridModel::Undo()
+{
+    if (m_undo.isEmpty())
+        return;
+    m_redo.append(m_rows);
+    putRows(m_undo.takeLast());
+}
+
+void CommandGridModel::Redo()
+{
+    if (m_redo.isEmpty())
+        return;
+    m_undo.append(m_rows);
+    putRows(m_redo.takeLast());
 }

@@ -150,6 +150,16 @@ public:
     // The window is asked to close: true when it may.
     bool CloseQuery();
 
+    // ---- The window's own undo ----
+    // Every action above that changed rows is one step (typing into one box
+    // is one step until another action); undo and redo put the rows back as
+    // they were and close the editors, for a row to be selected anew.
+    // Nothing is written until Save.
+    bool canUndo() const { return !m_undo.isEmpty(); }
+    bool canRedo() const { return !m_redo.isEmpty(); }
+    void Undo();
+    void Redo();
+
     void CommitEditors();
     void HideEditors();
     // Rewrites the parameter cells of one row (or of all rows when row is 0)
@@ -172,7 +182,23 @@ private:
         QStringList cells;   // CommandGridColumns texts
         bool modified = false;
         int storedKind = -1; // the kind the command had when loaded, -1 when unknown
+        bool operator==(const Row&) const = default;
     };
+    // Around an action of the operator: a step when the outermost one
+    // changed rows. Typing (merge set) into the same box as the step before
+    // adds to that step.
+    class ActionStep {
+    public:
+        explicit ActionStep(CommandGridModel& model, int merge = -1);
+        ~ActionStep();
+
+    private:
+        CommandGridModel& m_model;
+        int m_merge;
+        bool m_outermost;
+        QVector<Row> m_before;
+    };
+    void putRows(const QVector<Row>& rows);
 
     EditorState& state(GridEditor e) { return m_editors[size_t(e)]; }
     const EditorState& state(GridEditor e) const { return m_editors[size_t(e)]; }
@@ -219,4 +245,8 @@ private:
     QMap<ParameterLookup, int> m_listIndex; // the choice of each lookup's list
     std::array<bool, 5> m_sync{};
     CommandRowsWriter m_writer = WriteCommandRows;
+    QVector<QVector<Row>> m_undo;
+    QVector<QVector<Row>> m_redo;
+    int m_actionDepth = 0;
+    int m_lastMerge = -1; // the box the last step was typed into, -1 for none
 };

@@ -154,6 +154,45 @@ private Q_SLOTS:
         QCOMPARE(marks(m), QList<bool>(3, true));
     }
 
+    // Typing into one box is one step, whatever it changed in other rows;
+    // undo puts rows, marks and editors back, and Save writes what is shown.
+    void undoAndRedoOfTheRowsBeforeSaving()
+    {
+        QVERIFY(put(1, 0, 1, 1, 0, 2) && put(2, 0, 1, 1, 0, 3));
+        CommandGridModel m(logMessages, settings, lookups);
+        m.LoadCheckedCommands(play, {});
+        m.SetSyncChecked(SyncBox::SubNetID, true);
+        QVERIFY(m.SelectCell(1, 1));
+        m.EditText(E::SubNetID, "3");
+        m.EditText(E::SubNetID, "34");
+        m.LeaveEditor(E::SubNetID);
+        m.EditText(E::DeviceID, "40");
+        m.LeaveEditor(E::DeviceID);
+        QCOMPARE(m.cell(1, ColDeviceID), QStringLiteral("40"));
+
+        m.Undo();
+        QCOMPARE(m.cell(1, ColDeviceID), QStringLiteral("2"));
+        QVERIFY(!m.editorVisible(E::DeviceID));
+        QCOMPARE(column(m, ColSubNetID), QStringList(2, "34"));
+        m.Undo();
+        QCOMPARE(column(m, ColSubNetID), QStringList(2, "1"));
+        while (m.canUndo()) // filling the box on selection marked the rows
+            m.Undo();
+        QCOMPARE(marks(m), QList<bool>(2, false));
+        while (m.canRedo())
+            m.Redo();
+        m.Undo();
+        QCOMPARE(column(m, ColSubNetID), QStringList(2, "34"));
+        QVERIFY(m.canRedo());
+        QVERIFY(m.SelectCell(2, 1));
+        m.EditText(E::Remark, "new");
+        m.LeaveEditor(E::Remark);
+        QVERIFY(!m.canRedo());
+        QVERIFY(m.Save());
+        QCOMPARE(stored(2).SubnetID, quint8(34));
+        QCOMPARE(stored(1).DeviceID, quint8(2));
+    }
+
     void delayIsCheckedWhileTyping()
     {
         ScriptedMessages boxes;
