@@ -68,6 +68,10 @@ bool ProgramSession::start()
     m_shows.currentIndex = -1;
     m_ended = false;
 
+    // A restore that a kill broke off is carried through before anything
+    // reads the files.
+    if (CompleteInterruptedRestore(BackupPaths::InFolder(ProgramPath(QStringLiteral("Database")))))
+        qWarning().noquote() << "finished a restore that was broken off";
     QString failure;
     const bool databaseOpen = OpenDatabase(ProgramPath(QStringLiteral("Database/DB.mdb")), &failure);
     if (!databaseOpen)

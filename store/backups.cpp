@@ -480,26 +480,74 @@ bool StageRestore(const SnapshotInfo& snapshot, const BackupPaths& paths, QStrin
     return true;
 }
 
-bool CommitRestore(const BackupPaths& paths, QString* failure)
+namespace {
+
+// Present while the staged files are being renamed into place: the next
+// start finishes what it finds begun.
+QString commitMarker(const BackupPaths& paths)
 {
-    // Journal files left beside the database would be played back into the
-    // restored one.
-    for (const char* suffix : {"-journal", "-wal", "-shm"})
-        QFile::remove(paths.databaseFile + QLatin1String(suffix));
-    // The database goes first: it is what a restore is about, and an INI
-    // file that did not follow is still a file the program reads.
+    return QFileInfo(paths.databaseFile).dir().filePath(QStringLiteral(".restore-committing"));
+}
+
+// Renames every staged file still there into place; false with the first
+// that would not go.
+bool renameStaged(const BackupPaths& paths, QString* failure)
+{
+    // The database goes first: it is what a restore is about.
     for (const auto& [fileName, live] : liveFiles(paths)) {
         const QString staged = stagedPath(live);
         if (!QFileInfo(staged).isFile())
             continue;
         if (::rename(QFile::encodeName(staged).constData(), QFile::encodeName(live).constData()) != 0) {
             *failure = QStringLiteral("Could not put %1 in place").arg(QDir::toNativeSeparators(live));
-            DiscardStagedRestore(paths);
             return false;
         }
     }
     syncFolder(QFileInfo(paths.databaseFile).absolutePath());
     return true;
+}
+
+} // namespace
+
+bool CommitRestore(const BackupPaths& paths, QString* failure)
+{
+    // Journal files left beside the database would be played back into the
+    // restored one.
+    for (const char* suffix : {"-journal", "-wal", "-shm"})
+        QFile::remove(paths.databaseFile + QLatin1String(suffix));
+    const QString marker = commitMarker(paths);
+    QFile markerFile(marker);
+    if (!markerFile.open(QIODevice::WriteOnly) || markerFile.write("restore\n") < 0 || !markerFile.flush()
+        || !syncFile(marker)) {
+        *failure = QStringLiteral("Could not write %1").arg(QDir::toNativeSeparators(marker));
+        markerFile.remove();
+        DiscardStagedRestore(paths);
+        return false;
+    }
+    markerFile.close();
+    syncFolder(QFileInfo(marker).absolutePath());
+    if (!renameStaged(paths, failure)) {
+        // The live files may already be half from the snapshot: the marker
+        // stays, so that the next start carries the rest through.
+        return false;
+    }
+    QFile::remove(marker);
+    syncFolder(QFileInfo(marker).absolutePath());
+    return true;
+}
+
+bool CompleteInterruptedRestore(const BackupPaths& paths)
+{
+    const QString marker = commitMarker(paths);
+    if (!QFileInfo::exists(marker)) {
+        DiscardStagedRestore(paths);
+        return false;
+    }
+    QString failure;
+    const bool done = renameStaged(paths, &failure);
+    if (done)
+        QFile::remove(marker);
+    return done;
 }
 
 void DiscardStagedRestore(const BackupPaths& paths)

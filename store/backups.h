@@ -130,6 +130,11 @@ bool StageRestore(const SnapshotInfo& snapshot, const BackupPaths& paths, QStrin
 bool CommitRestore(const BackupPaths& paths, QString* failure);
 // Removes staged files that were not committed.
 void DiscardStagedRestore(const BackupPaths& paths);
+// At start-up, before the database is opened: a commit that a kill or a
+// power cut broke off (its marker is still there) is carried through, so
+// the three files come from the same snapshot; staged files of a restore
+// that never began its commit are removed. True when a commit was finished.
+bool CompleteInterruptedRestore(const BackupPaths& paths);
 
 // SHA-256 of a file as lower-case hex; empty when it cannot be read.
 QString FileSha256(const QString& path);

@@ -275,6 +275,37 @@ private Q_SLOTS:
                  QStringList{});
     }
 
+    // A kill while the staged files were renamed into place: the next start
+    // carries the rest through, so no file is left from another state. Staged
+    // files whose commit never began are dropped, the live files untouched.
+    void restoreBrokenOffIsFinishedAtTheNextStart()
+    {
+        const SnapshotResult before = take();
+        QVERIFY(before.ok);
+        const QStringList rowsBefore = Rows(m_paths.databaseFile);
+        const QByteArray showIniBefore = Bytes(m_paths.showIni);
+        QVERIFY(AddShow(9, 9));
+        Put(m_paths.showIni, "[Show9]\nName=Later\n");
+        CloseDatabase();
+
+        QString failure;
+        QVERIFY(StageRestore(before.info, m_paths, &failure));
+        QVERIFY(!CompleteInterruptedRestore(m_paths)); // never committed: dropped
+        QCOMPARE(Bytes(m_paths.showIni), QByteArray("[Show9]\nName=Later\n"));
+
+        QVERIFY(StageRestore(before.info, m_paths, &failure));
+        const QString marker = m_folder->path("Database/.restore-committing");
+        Put(marker, "restore\n");
+        const QString stagedDb = m_folder->path("Database/.DB.mdb.restoring");
+        QVERIFY(QFile::exists(stagedDb));
+        QVERIFY(QFile::remove(m_paths.databaseFile) && QFile::rename(stagedDb, m_paths.databaseFile));
+        QVERIFY(CompleteInterruptedRestore(m_paths));
+        QCOMPARE(Rows(m_paths.databaseFile), rowsBefore);
+        QCOMPARE(Bytes(m_paths.showIni), showIniBefore);
+        QVERIFY(!QFile::exists(marker));
+        QVERIFY(!CompleteInterruptedRestore(m_paths));
+    }
+
     void restoreOfADamagedSnapshotLeavesTheLiveFiles()
     {
         const SnapshotResult before = take();
