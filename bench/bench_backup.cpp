@@ -101,17 +101,10 @@ Run snapshotOnce(BackupService& service, bool beforeChange)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (!OnlyLoopbackIsUp()) {
-        std::fprintf(stderr, "Refusing to run: a network interface other than loopback is up. Run it inside "
-                             "unshare -rn sh -c 'ip link set lo up && exec ...'.\n");
-        return 2;
-    }
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     TestProgramFolder folder;
-    if (!folder.isValid() || !folder.openDatabase() || !FillLargeShowDatabase(folder)) {
-        std::fprintf(stderr, "Could not make the test database\n");
-        return 1;
-    }
+    if (const int refused = PrepareLargeDatabaseBench(folder))
+        return refused;
     const QString database = folder.path(QStringLiteral("Database/DB.mdb"));
     std::printf("database: %.1f MB, %d shows, %d time points, %d commands\n",
                 QFileInfo(database).size() / 1048576.0, SelectedCount(QStringLiteral("select count(*) from Show")),

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "benchsupport.h"
 #include "database.h"
 #include "programfolder.h"
 
 #include <QFile>
 #include <QSqlQuery>
 #include <QString>
+
+#include <cstdio>
 
 // The large show database the snapshot and undo benchmarks work on: 50
 // shows of 600 time points of 10 commands each (300,000 command rows, about
@@ -61,4 +64,21 @@ inline bool FillLargeShowDatabase(const TestProgramFolder& folder)
     QFile systemIni(folder.path(QStringLiteral("Database/System.ini")));
     return showIni.open(QIODevice::WriteOnly) && showIni.write(ini.toUtf8()) > 0
            && systemIni.open(QIODevice::WriteOnly) && systemIni.write("[Port]\nPort=6000\n") > 0;
+}
+
+// What a benchmark on the large database starts with: the loopback guard,
+// then the database filled. 0 when ready, otherwise the exit code (the
+// reason has been printed).
+inline int PrepareLargeDatabaseBench(TestProgramFolder& folder)
+{
+    if (!OnlyLoopbackIsUp()) {
+        std::fprintf(stderr, "Refusing to run: a network interface other than loopback is up. Run it inside "
+                             "unshare -rn sh -c 'ip link set lo up && exec ...'.\n");
+        return 2;
+    }
+    if (!folder.isValid() || !folder.openDatabase() || !FillLargeShowDatabase(folder)) {
+        std::fprintf(stderr, "Could not make the test database\n");
+        return 1;
+    }
+    return 0;
 }
