@@ -30,11 +30,13 @@ SingleInstance::~SingleInstance()
         m_lock->unlock();
 }
 
-QString SingleInstance::DefaultKey()
+QString SingleInstance::DefaultKey(const QString& programFolder)
 {
-    // One copy per user: the key carries a short hash of the user's name so
-    // that two people logged in on one machine do not meet.
-    const QByteArray user = QDir::homePath().toUtf8() + '/' + qgetenv("USER") + qgetenv("USERNAME");
+    // One copy per user and program folder: the key carries a short hash of
+    // both, so that two people logged in on one machine do not meet, and two
+    // program folders may run side by side.
+    const QByteArray user = QDir::homePath().toUtf8() + '/' + qgetenv("USER") + qgetenv("USERNAME") + '\n'
+                            + (programFolder.isEmpty() ? QByteArray() : QDir(programFolder).canonicalPath().toUtf8());
     const QByteArray hash = QCryptographicHash::hash(user, QCryptographicHash::Sha1).toHex().left(12);
     return QStringLiteral("TfrmMainTavolan-") + QString::fromLatin1(hash);
 }

@@ -18,7 +18,7 @@ class SingleInstance : public QObject {
 public:
     // key names the lock and the socket; folder is where both live (the
     // temporary folder when empty). Tests pass their own.
-    explicit SingleInstance(const QString& key = DefaultKey(), const QString& folder = QString(),
+    explicit SingleInstance(const QString& key = DefaultKey(QString()), const QString& folder = QString(),
                             QObject* parent = nullptr);
     ~SingleInstance() override;
 
@@ -34,7 +34,9 @@ public:
     QString lockFilePath() const;
     QString serverName() const;
 
-    static QString DefaultKey();
+    // The key of this user's copy on the program folder (empty: the key of
+    // the user alone).
+    static QString DefaultKey(const QString& programFolder = QString());
 
 Q_SIGNALS:
     // In the first copy: a later copy asked for the window.
