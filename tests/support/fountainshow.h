@@ -1,5 +1,6 @@
 #pragma once
 
+#include "busdispatch.h"
 #include "buswire.h"
 #include "inifile.h"
 #include "loopbackbuslink.h"
