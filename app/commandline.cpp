@@ -6,6 +6,7 @@
 #include "settingsfiles.h"
 #include "showexchange.h"
 #include "textops.h"
+#include "version.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -21,19 +22,10 @@ const QString ExportName = QStringLiteral("export-show");
 const QString ImportName = QStringLiteral("import-show");
 const QString WithMediaName = QStringLiteral("with-media");
 
-const QString Usage = QStringLiteral("Usage: tavolan --export-show ID FILE [--with-media]\n"
-                                     "       tavolan --import-show FILE");
-
-// Whether the argument names one of the options handled here (with one or
-// two dashes, with or without "=value").
-bool namesTaskOption(const QString& argument)
-{
-    if (!argument.startsWith(QLatin1Char('-')))
-        return false;
-    QString name = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
-    name = name.section(QLatin1Char('='), 0, 0);
-    return name == ExportName || name == ImportName || name == WithMediaName;
-}
+const QString Usage = QStringLiteral("Usage: tavolan [--folder DIR]\n"
+                                     "       tavolan [--folder DIR] --export-show ID FILE [--with-media]\n"
+                                     "       tavolan [--folder DIR] --import-show FILE\n"
+                                     "       tavolan --help | --version");
 
 CommandLineTask invalid(const QString& why)
 {
@@ -163,44 +155,60 @@ int runImport(const CommandLineTask& task, QTextStream& out, QTextStream& err)
 
 } // namespace
 
+QString CommandLineHelp()
+{
+    return Usage + QStringLiteral(
+               "\n\n"
+               "Shows a video or music file and sends each time point's commands to the bus gateways.\n\n"
+               "Options:\n"
+               "  --folder DIR           use DIR as the program folder (Database/, Language/, FormsDesignPosition/)\n"
+               "  --export-show ID FILE  write show ID into FILE, a .tavshow file, with no window\n"
+               "  --with-media           with --export-show: put the show's media file into FILE too\n"
+               "  --import-show FILE     import the show in FILE as a new show, with no window\n"
+               "  --help                 show this text and end\n"
+               "  --version              show the program's version and end\n\n"
+               "Without --folder the program folder is the program's own folder when it holds a Database\n"
+               "folder and may be written, otherwise $XDG_DATA_HOME/tavolan (~/.local/share/tavolan),\n"
+               "made from the shipped defaults on first start.");
+}
+
 CommandLineTask ParseCommandLine(const QStringList& arguments)
 {
-    // Only the options handled here turn the window off; whatever else is
-    // given is left to the window's run, as before. Nothing after "--" is
-    // an option.
-    const QStringList given = arguments.mid(1);
-    const auto optionsEnd = std::find(given.begin(), given.end(), QStringLiteral("--"));
-    if (std::none_of(given.begin(), optionsEnd, namesTaskOption))
-        return {};
-
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption exportOption(ExportName, QStringLiteral("Writes the show ID into FILE."),
-                                          QStringLiteral("ID"));
-    const QCommandLineOption importOption(ImportName, QStringLiteral("Imports the show in FILE as a new show."),
-                                          QStringLiteral("FILE"));
-    const QCommandLineOption withMediaOption(WithMediaName,
-                                             QStringLiteral("Puts the show's media file into the exported file."));
-    parser.addOptions({exportOption, importOption, withMediaOption});
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file an export writes."));
+    const QCommandLineOption helpOption({QStringLiteral("help"), QStringLiteral("h")}, QString());
+    const QCommandLineOption versionOption(QStringLiteral("version"), QString());
+    const QCommandLineOption folderOption(QStringLiteral("folder"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption exportOption(ExportName, QString(), QStringLiteral("ID"));
+    const QCommandLineOption importOption(ImportName, QString(), QStringLiteral("FILE"));
+    const QCommandLineOption withMediaOption(WithMediaName, QString());
+    parser.addOptions({helpOption, versionOption, folderOption, exportOption, importOption, withMediaOption});
     if (!parser.parse(arguments))
         return invalid(parser.errorText());
+    for (const QCommandLineOption* option : {&folderOption, &exportOption, &importOption}) {
+        if (parser.values(*option).size() > 1)
+            return invalid(QStringLiteral("--%1 may be given once only.").arg(option->names().first()));
+    }
 
+    CommandLineTask task;
+    task.folder = parser.value(folderOption);
+    if (parser.isSet(folderOption) && task.folder.trimmed().isEmpty())
+        return invalid(QStringLiteral("--folder needs a folder."));
     const bool exporting = parser.isSet(exportOption);
     const bool importing = parser.isSet(importOption);
     const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(helpOption) || parser.isSet(versionOption)) {
+        task.kind = parser.isSet(helpOption) ? CommandLineTask::Help : CommandLineTask::Version;
+        return task;
+    }
     if (exporting && importing)
         return invalid(QStringLiteral("--export-show and --import-show cannot be given together."));
-    if (parser.values(exportOption).size() > 1 || parser.values(importOption).size() > 1)
-        return invalid(QStringLiteral("Only one show is exported or imported at a time."));
-
-    CommandLineTask task;
+    if (parser.isSet(withMediaOption) && !exporting)
+        return invalid(QStringLiteral("--with-media goes with --export-show only: an import takes the media the "
+                                      "file holds."));
+    if (!exporting && !positional.isEmpty())
+        return invalid(QStringLiteral("Unexpected argument \"%1\".").arg(positional.first()));
     if (importing) {
-        if (parser.isSet(withMediaOption))
-            return invalid(QStringLiteral("--with-media goes with --export-show only: an import takes the media "
-                                          "the file holds."));
-        if (!positional.isEmpty())
-            return invalid(QStringLiteral("Unexpected argument \"%1\".").arg(positional.first()));
         task.kind = CommandLineTask::ImportShow;
         task.file = parser.value(importOption);
     } else if (exporting) {
@@ -219,7 +227,7 @@ CommandLineTask ParseCommandLine(const QStringList& arguments)
         task.file = positional.first();
         task.withMedia = parser.isSet(withMediaOption);
     } else {
-        return invalid(QStringLiteral("--with-media goes with --export-show."));
+        return task; // the window
     }
     if (task.file.isEmpty())
         return invalid(QStringLiteral("The file name is empty."));
@@ -231,6 +239,10 @@ int RunCommandLineTask(const CommandLineTask& task, QTextStream& out, QTextStrea
     switch (task.kind) {
     case CommandLineTask::ExportShow: return runExport(task, out, err);
     case CommandLineTask::ImportShow: return runImport(task, out, err);
+    case CommandLineTask::Help: out << CommandLineHelp() << Qt::endl; return 0;
+    case CommandLineTask::Version:
+        out << QStringLiteral("Tavolan %1").arg(QLatin1String(TavolanVersion)) << Qt::endl;
+        return 0;
     case CommandLineTask::Invalid: err << task.error << '\n' << Usage << Qt::endl; break;
     case CommandLineTask::None: err << Usage << Qt::endl; break;
     }

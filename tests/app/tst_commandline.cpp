@@ -3,6 +3,7 @@
 #include "fountainshow.h"
 #include "showexchange.h"
 #include "singleinstance.h"
+#include "version.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -62,9 +63,13 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("error");
-        QTest::newRow("window") << QStringList{"-platform", "x", "--", "--import-show", "f"} << 0 << "";
-        QTest::newRow("export") << QStringList{"--with-media", "--export-show=7", "f"} << 2 << "";
-        QTest::newRow("import") << QStringList{"--import-show", "f"} << 3 << "";
+        QTest::newRow("window") << QStringList{"--folder", "d"} << 0 << "";
+        QTest::newRow("help") << QStringList{"--folder", "d", "--help"} << 2 << "";
+        QTest::newRow("version") << QStringList{"--version"} << 3 << "";
+        QTest::newRow("qt option") << QStringList{"-platform", "x"} << 1 << "platform";
+        QTest::newRow("stray") << QStringList{"x"} << 1 << "Unexpected argument";
+        QTest::newRow("export") << QStringList{"--with-media", "--export-show=7", "f"} << 4 << "";
+        QTest::newRow("import") << QStringList{"--import-show", "f"} << 5 << "";
         QTest::newRow("no value") << QStringList{"--import-show"} << 1 << "Missing value";
         QTest::newRow("no file") << QStringList{"--export-show", "7"} << 1 << "needs the file";
         QTest::newRow("bad id") << QStringList{"--export-show", "-7", "f"} << 1 << "not a show ID";
@@ -78,6 +83,7 @@ private slots:
         const CommandLineTask task = ParseCommandLine(QStringList{"tavolan"} + arguments);
         QCOMPARE(int(task.kind), kind);
         QCOMPARE(task.showId, kind == CommandLineTask::ExportShow ? 7 : 0);
+        QCOMPARE(task.folder, arguments.contains("--folder") ? QStringLiteral("d") : QString());
         if (kind != CommandLineTask::Invalid)
             return;
         const Run r = run(arguments);
@@ -165,12 +171,26 @@ private slots:
         QCOMPARE(program.exitCode(), 0);
         QVERIFY(ShowExchange::ReadPackage(file("program.tavshow")));
 
-        SingleInstance running(SingleInstance::DefaultKey(), a.folder());
+        SingleInstance running(SingleInstance::DefaultKey(a.folder()), a.folder());
         QVERIFY(running.tryBecomePrimary());
         program.start(a.path("tavolan"), {"--import-show", file("program.tavshow")});
         QVERIFY(program.waitForFinished(60000));
         QCOMPARE(program.exitCode(), 1);
         QVERIFY(program.readAllStandardError().contains("Tavolan is running"));
+
+        // The help and the version need no folder and no window; anything
+        // else unknown is refused with the usage.
+        program.start(a.path("tavolan"), {"--version"});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(program.readAllStandardOutput().trimmed(), QByteArray("Tavolan ") + TavolanVersion);
+        program.start(a.path("tavolan"), {"--help"});
+        QVERIFY(program.waitForFinished(60000));
+        QVERIFY(program.exitCode() == 0 && program.readAllStandardOutput().contains("--folder DIR"));
+        program.start(a.path("tavolan"), {"--bogus"});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), CommandLineUsageStatus);
+        QVERIFY(program.readAllStandardError().contains("Usage:"));
     }
 };
 
