@@ -560,6 +560,58 @@ QVariantList columnValues(const QJsonObject& row, const QStringList& columns, in
     return values;
 }
 
+// A parsed row's values for the given columns, in their order, null where
+// the row has none. A QJsonObject keeps its keys sorted, so they are walked
+// beside the sorted columns: a third of the cost of looking each column up,
+// which for the thousands of commands of a show was most of the binding.
+// A column the walk does not meet is looked up after all.
+using RowValues = QVarLengthArray<QJsonValue, 16>;
+
+class RowReader {
+public:
+    explicit RowReader(const QStringList& columns) : m_count(int(columns.size()))
+    {
+        for (int i = 0; i < columns.size(); ++i)
+            m_sorted.append({columns[i], i});
+        std::sort(m_sorted.begin(), m_sorted.end(), [](const Column& a, const Column& b) { return a.name < b.name; });
+    }
+
+    RowValues values(const QJsonObject& row) const
+    {
+        RowValues values(m_count);
+        auto entry = row.constBegin();
+        const auto end = row.constEnd();
+        QString key = entry != end ? entry.key() : QString();
+        for (const Column& column : m_sorted) {
+            while (entry != end && key < column.name) {
+                ++entry;
+                if (entry != end)
+                    key = entry.key();
+            }
+            values[column.position] = entry != end && key == column.name ? QJsonValue(entry.value())
+                                                                         : row.value(column.name);
+        }
+        return values;
+    }
+
+private:
+    struct Column {
+        QString name;
+        int position = 0;
+    };
+    QList<Column> m_sorted;
+    int m_count = 0;
+};
+
+QVariantList variantsOf(const RowValues& values)
+{
+    QVariantList variants;
+    variants.reserve(values.size());
+    for (const QJsonValue& value : values)
+        variants.append(valueOf(value));
+    return variants;
+}
+
 QString placeholders(int count)
 {
     QStringList marks;
@@ -633,6 +685,67 @@ void BindJson(sqlite3_stmt* statement, int index, const QJsonValue& value)
     }
 }
 
+// "insert into <table>(<columns>) values(?,...),(?,...)..." for as many rows.
+QString insertSql(const QString& table, const QStringList& columns, int rows)
+{
+    const QString row = QLatin1Char('(') + placeholders(int(columns.size())) + QLatin1Char(')');
+    return QStringLiteral("insert into %1(%2) values%3")
+        .arg(table, columns.join(QLatin1Char(',')), QStringList(rows, row).join(QLatin1Char(',')));
+}
+
+// Rows inserted through SQLite's own statements on the connection of Qt's
+// driver (and so in its transaction), RowsPerStatement rows a statement:
+// running a statement costs more than binding a row, and a show has
+// thousands of commands. The rows left over at the end go one a statement.
+class BatchInsert {
+public:
+    static constexpr int RowsPerStatement = 40;
+
+    BatchInsert(sqlite3* db, const QString& table, const QStringList& columns)
+        : m_columns(int(columns.size())), m_batch(db, insertSql(table, columns, RowsPerStatement)),
+          m_single(db, insertSql(table, columns, 1))
+    {
+        m_pending.reserve(size_t(RowsPerStatement * m_columns));
+    }
+
+    bool isValid() const { return m_batch.isValid() && m_single.isValid(); }
+
+    // A row: the leading values, then the row's own, in the columns' order.
+    bool add(std::initializer_list<QJsonValue> leading, const RowValues& row, QString* error)
+    {
+        m_pending.insert(m_pending.end(), leading.begin(), leading.end());
+        m_pending.insert(m_pending.end(), row.begin(), row.end());
+        if (m_pending.size() < size_t(RowsPerStatement * m_columns))
+            return true;
+        const bool ran = run(m_batch, 0, m_pending.size(), error);
+        m_pending.clear();
+        return ran;
+    }
+
+    // Inserts the rows still waiting.
+    bool finish(QString* error)
+    {
+        for (size_t first = 0; first < m_pending.size(); first += size_t(m_columns))
+            if (!run(m_single, first, size_t(m_columns), error))
+                return false;
+        m_pending.clear();
+        return true;
+    }
+
+private:
+    bool run(RawStatement& statement, size_t first, size_t count, QString* error)
+    {
+        for (size_t i = 0; i < count; ++i)
+            BindJson(statement.statement(), int(i) + 1, m_pending[first + i]);
+        return statement.step(error);
+    }
+
+    int m_columns = 0;
+    RawStatement m_batch;
+    RawStatement m_single;
+    std::vector<QJsonValue> m_pending; // the values of the rows not yet run, row after row
+};
+
 // Inserts the show's rows under newShowId; the caller holds the transaction.
 bool insertShowRows(const QJsonObject& document, int newShowId, int sequenceNo, bool switchOff, QString* error)
 {
@@ -651,51 +764,51 @@ bool insertShowRows(const QJsonObject& document, int newShowId, int sequenceNo, 
         return false;
     }
 
+    const QStringList pointColumns = QStringList{QStringLiteral("ShowID")} + TimePointColumns;
+    const QStringList commandColumns = QStringList{QStringLiteral("ShowID"), QStringLiteral("TimePointID")} + CommandColumns;
     QSqlQuery point = StandaloneQuery();
     QSqlQuery command = StandaloneQuery();
-    if (!point.prepare(QStringLiteral("insert into TimePoint(ShowID,%1) values(?,%2)")
-                           .arg(TimePointColumns.join(QLatin1Char(',')), placeholders(TimePointColumns.size())))
-        || !command.prepare(QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,%1) values(?,?,%2)")
-                                .arg(CommandColumns.join(QLatin1Char(',')), placeholders(CommandColumns.size())))) {
+    if (!point.prepare(insertSql(QStringLiteral("TimePoint"), pointColumns, 1))
+        || !command.prepare(insertSql(QStringLiteral("CommandsForShow"), commandColumns, 1))) {
         *error = point.lastError().isValid() ? ReasonOf(point) : ReasonOf(command);
         return false;
     }
-    // A show has thousands of commands: they go through SQLite's own
-    // statement on the same connection (and transaction) when the driver
-    // lends its handle, binding each value straight from the json.
-    RawStatement raw(SqliteHandleOf(command), QStringLiteral("insert into CommandsForShow(ShowID,TimePointID,%1) values(?,?,%2)")
-                                                  .arg(CommandColumns.join(QLatin1Char(',')), placeholders(CommandColumns.size())));
-    for (const QJsonValue& pointValue : document.value(QStringLiteral("timePoints")).toArray()) {
+    // With SQLite underneath (always, but for another driver) the rows are
+    // bound straight from the json, many a statement; otherwise one by one
+    // through Qt.
+    BatchInsert points(SqliteHandleOf(point), QStringLiteral("TimePoint"), pointColumns);
+    BatchInsert commands(SqliteHandleOf(command), QStringLiteral("CommandsForShow"), commandColumns);
+    const bool batched = points.isValid() && commands.isValid();
+    const QJsonValue showId(newShowId);
+
+    // TimePointID and CommandID come first in their columns.
+    const RowReader pointReader(TimePointColumns);
+    const RowReader commandReader(CommandColumns);
+    const QJsonArray timePoints = document.value(QStringLiteral("timePoints")).toArray();
+    for (const QJsonValue& pointValue : timePoints) {
         const QJsonObject tp = pointValue.toObject();
-        const QJsonValue timePointId = tp.value(QStringLiteral("TimePointID"));
+        const RowValues pointRow = pointReader.values(tp);
+        const QJsonValue& timePointId = pointRow[0];
         if (!timePointId.isDouble()) {
             *error = QStringLiteral("A time point has no TimePointID");
             return false;
         }
-        if (!bindAndRun(point, QVariantList{newShowId} + columnValues(tp, TimePointColumns), error))
+        if (batched ? !points.add({showId}, pointRow, error)
+                    : !bindAndRun(point, QVariantList{newShowId} + variantsOf(pointRow), error))
             return false;
-        const QVariant pointIdValue = valueOf(timePointId);
-        for (const QJsonValue& commandValue : tp.value(QStringLiteral("commands")).toArray()) {
-            const QJsonObject c = commandValue.toObject();
-            if (!c.value(QStringLiteral("CommandID")).isDouble()) {
+        const QJsonArray pointCommands = tp.value(QStringLiteral("commands")).toArray();
+        for (const QJsonValue& commandValue : pointCommands) {
+            const RowValues c = commandReader.values(commandValue.toObject());
+            if (!c[0].isDouble()) {
                 *error = QStringLiteral("A command has no CommandID");
                 return false;
             }
-            if (raw.isValid()) {
-                sqlite3_stmt* st = raw.statement();
-                sqlite3_bind_int64(st, 1, newShowId);
-                BindJson(st, 2, timePointId);
-                for (int i = 0; i < CommandColumns.size(); ++i)
-                    BindJson(st, i + 3, c.value(CommandColumns[i]));
-                if (!raw.step(error))
-                    return false;
-                continue;
-            }
-            if (!bindAndRun(command, QVariantList{newShowId, pointIdValue} + columnValues(c, CommandColumns), error))
+            if (batched ? !commands.add({showId, timePointId}, c, error)
+                        : !bindAndRun(command, QVariantList{newShowId, valueOf(timePointId)} + variantsOf(c), error))
                 return false;
         }
     }
-    return true;
+    return !batched || (points.finish(error) && commands.finish(error));
 }
 
 } // namespace

@@ -142,6 +142,48 @@ private slots:
         QVERIFY(messages.shown.first().text.contains("13 commands"));
     }
 
+    // A show of many commands, with texts that need escaping, comes back
+    // whole through the statements of forty rows and those left over.
+    void aShowOfManyCommandsComesBackWhole()
+    {
+        QJsonObject original;
+        {
+            Folder a;
+            QVERIFY(AddShow(1, 1, 0, 0));
+            WriteShowIni(a.files, 1, QStringLiteral("Ω \"quoted\" 😀"), QString());
+            QVERIFY(RunSql(QStringLiteral("insert into TimePoint values(1,1,0,'cue \"1\"')")));
+            QVERIFY(RunSql(QStringLiteral("insert into TimePoint values(1,2,5,NULL)")));
+            for (int c = 1; c <= 93; ++c)
+                QVERIFY(insertCommand(1, 1 + c % 2, c,
+                                      {c, c % 3 ? QVariant(QStringLiteral("r\x1f\"%1\\").arg(c)) : Null, 1, 2, 3, 4, 5, 6,
+                                       c == 7 ? QVariant(2.5) : QVariant(qint64(1) << 40)}));
+            original = *ShowDocument(a.files, 1);
+            QVERIFY(ExportShow(a.files, 1, showFile(), false));
+        }
+        Folder b;
+        ScriptedMessages messages;
+        messages.answerNext(MessageAnswer::Yes);
+        const auto id = ImportShowAsked(b.files, showFile(), messages);
+        QVERIFY2(id, qPrintable(messages.texts().join('\n')));
+        QCOMPARE(withoutIds(*ShowDocument(b.files, *id)), withoutIds(original));
+    }
+
+    // A column a row lacks is stored empty; a key no column has is passed over.
+    void rowsMayLackColumnsOrHaveMore()
+    {
+        const QByteArray json = R"({"show":{},"name":"x","media":"","timePoints":[{"TimePointID":4,"a":1,"zz":1,
+            "commands":[{"CommandID":2,"AA":1,"Remark":"r","SubnetID":3,"zz":0},{"CommandID":3}]}]})";
+        writeRawPackage(showFile(), json, manifestFor(json, 1, QCryptographicHash::hash(json, QCryptographicHash::Sha256)));
+        Folder b;
+        ScriptedMessages messages;
+        messages.answerNext(MessageAnswer::Yes);
+        QVERIFY(ImportShowAsked(b.files, showFile(), messages));
+        QCOMPARE(SelectedCount("select count(*) from CommandsForShow where TimePointID=4 and CommandID=2 and Remark='r' "
+                               "and SubnetID=3 and DeviceID is null and DelayMS is null"), 1);
+        QCOMPARE(SelectedCount("select count(*) from CommandsForShow where CommandID=3 and Remark is null"), 1);
+        QCOMPARE(SelectedCount("select count(*) from TimePoint where TimePointID=4 and SecondOfTimePoint is null"), 1);
+    }
+
     void aDamagedFileIsRefusedAndNothingWritten_data()
     {
         QTest::addColumn<QString>("damage");
