@@ -32,11 +32,11 @@ case "${1:-}" in
     command -v dpkg-shlibdeps >/dev/null 2>&1 || { echo "SKIP: dpkg-shlibdeps is not installed"; exit 77; }
     # CPack stages and writes the package under -B; of the build tree it
     # only reads (and writes its install manifest).
-    if ! cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1; then
+    if ! cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/package" >"$work/cpack.log" 2>&1; then
       cat "$work/cpack.log"
       exit 1
     fi
-    deb="$(ls "$work"/out/tavolan_*.deb)"
+    deb="$(ls "$work"/package/tavolan_*.deb)"
     ;;
   ""|-*) echo "usage: $0 DEB | --from-build BUILD" >&2; exit 2 ;;
   *) deb="$1" ;;
