@@ -65,6 +65,28 @@ install_browser_test() {
   fi
 }
 
+# Building the Debian package and checking it (scripts/package.sh,
+# scripts/check-package.sh, the package.check test). The test command
+# installs them too; what cannot be installed is left out with a warning and
+# the package test then reports itself skipped.
+PACKAGE_TOOLS=(dpkg-dev fakeroot file binutils gzip lintian desktop-file-utils appstream)
+
+install_package_tools() {
+  local missing=()
+  for p in "${PACKAGE_TOOLS[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing for the package: ${missing[*]}"
+    if ! { as_root apt-get update -qq &&
+           as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"; }; then
+      echo "warning: could not install ${missing[*]}; the package test will be skipped" >&2
+    fi
+  fi
+}
+
 build_all() {
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$BUILD" --parallel "$(nproc)"

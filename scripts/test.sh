@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite inside a
-# loopback-only network namespace (the tests send UDP broadcasts).
+# loopback-only network namespace (the tests send UDP broadcasts). Among them
+# package.check packages this build in a temporary folder and checks the
+# package (scripts/check-package.sh).
 #
 # TAVOLAN_FUZZ_SECONDS sets how long the receive path is fuzzed (30 by
 # default, 0 skips fuzzing; the OSC decoder and remote control's HTTP API
@@ -10,6 +12,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 install_missing
 install_browser_test
+install_package_tools
 build_all
 
 # The receive path, the OSC decoder and the HTTP API under libFuzzer (clang,
