@@ -85,6 +85,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavolan"));
     QApplication::setWindowIcon(TavolanIcon());
+    // Ties the window to the installed desktop entry (its name and icon).
+    QGuiApplication::setDesktopFileName(QStringLiteral("tavolan"));
     // The window hides in the notification area; only Exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     MessageBoxPresenter boxes;

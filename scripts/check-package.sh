@@ -108,7 +108,7 @@ status=0
 run_installed --export-show 1 "$work/show.tavshow" || status=$?
 folder="$work/home/.local/share/tavolan"
 [ "$status" -eq 1 ] || { cat "$work/err"; fail "tavolan --export-show 1 on a new folder exited with $status"; }
-for f in Database/DB.mdb Language/English.ini; do
+for f in Database/DB.mdb Language/English.ini FormsDesignPosition; do
   [ -e "$folder/$f" ] || fail "the first start did not make $f in $folder"
 done
 cmp -s "$folder/Database/DB.mdb" "$rootfs/usr/share/tavolan/Database/DB.mdb" ||

@@ -11,10 +11,22 @@ namespace {
 
 const QString databaseFolder = QStringLiteral("Database");
 
-// Copies every file of the shipped defaults that the folder lacks. False
+// Copies every file of the shipped defaults that the folder lacks, and
+// makes their folders (an empty one too: layouts are saved into it). False
 // with the reason when one cannot be copied.
 bool seedFrom(const QString& defaults, const QString& folder, bool* copiedAny, QString* failure)
 {
+    QDirIterator folders(defaults, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (folders.hasNext()) {
+        const QString to = QDir(folder).filePath(QDir(defaults).relativeFilePath(folders.next()));
+        if (QFileInfo(to).isDir())
+            continue;
+        if (!QDir().mkpath(to)) {
+            *failure = QStringLiteral("Could not make the folder %1").arg(QDir::toNativeSeparators(to));
+            return false;
+        }
+        *copiedAny = true;
+    }
     QDirIterator files(defaults, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QString from = files.next();

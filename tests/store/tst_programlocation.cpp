@@ -39,6 +39,7 @@ private Q_SLOTS:
         QDir().mkpath(m_dir.path());
         Put(path("usr/share/tavolan/Database/DB.mdb"), "shipped db");
         Put(path("usr/share/tavolan/Language/English.ini"), "[Public]\n");
+        QDir().mkpath(path("usr/share/tavolan/FormsDesignPosition"));
         QDir().mkpath(path("usr/bin"));
         m_unwritable.clear();
         m_at = ProgramLocations{};
@@ -59,6 +60,7 @@ private Q_SLOTS:
         QCOMPARE(first.folder, path("home/.local/share/tavolan"));
         QVERIFY(first.seeded);
         QCOMPARE(Bytes(path("home/.local/share/tavolan/Database/DB.mdb")), QByteArray("shipped db"));
+        QVERIFY(QFileInfo(path("home/.local/share/tavolan/FormsDesignPosition")).isDir());
 
         Put(path("home/.local/share/tavolan/Database/DB.mdb"), "the operator's shows");
         QFile::remove(path("home/.local/share/tavolan/Language/English.ini"));
