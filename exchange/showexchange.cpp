@@ -176,6 +176,92 @@ EditResult writePackage(const QString& path, const QString& kind, const QString&
     return EditResult::success();
 }
 
+// The SQLite connection under the query's driver, or null when it is
+// another driver.
+sqlite3* SqliteHandleOf(const QSqlQuery& query)
+{
+    const QVariant handle = query.driver() ? query.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+// A prepared SQLite statement, finalized when it goes.
+class RawStatement {
+public:
+    RawStatement(sqlite3* db, const QString& sql) : m_db(db)
+    {
+        const QByteArray text = sql.toUtf8();
+        if (db && sqlite3_prepare_v2(db, text.constData(), int(text.size()), &m_statement, nullptr) != SQLITE_OK)
+            m_statement = nullptr;
+    }
+    ~RawStatement() { sqlite3_finalize(m_statement); }
+    RawStatement(const RawStatement&) = delete;
+    RawStatement& operator=(const RawStatement&) = delete;
+
+    bool isValid() const { return m_statement != nullptr; }
+    sqlite3_stmt* statement() const { return m_statement; }
+    // Runs the statement with what is bound, then clears it for the next row.
+    bool step(QString* error)
+    {
+        const int status = sqlite3_step(m_statement);
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+        if (status == SQLITE_DONE)
+            return true;
+        *error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return false;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_statement = nullptr;
+};
+
+// A column of the current row of a raw statement as JSON, as jsonOf makes
+// it of the value Qt's driver would read.
+QJsonValue jsonOfColumn(sqlite3_stmt* statement, int column)
+{
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER: return QJsonValue(qint64(sqlite3_column_int64(statement, column)));
+    case SQLITE_FLOAT: return QJsonValue(sqlite3_column_double(statement, column));
+    case SQLITE_NULL: return QJsonValue::Null;
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        return QJsonValue(QString::fromUtf8(text, sqlite3_column_bytes(statement, column)));
+    }
+    }
+}
+
+// The show's commands, each a row object, by time point, read through
+// SQLite's own statement on Qt's connection (a show has thousands; going
+// through QVariant for each value took a good part of an export). False
+// with the reason when the statement fails.
+bool readCommandsRaw(sqlite3* db, int showId, QHash<qint64, QJsonArray>* commandsOf, QString* error)
+{
+    RawStatement select(db, QStringLiteral("select %1,TimePointID from CommandsForShow where ShowID=? "
+                                           "order by TimePointID,SequenceNo,CommandID")
+                                .arg(CommandColumns.join(QLatin1Char(','))));
+    if (!select.isValid()) {
+        *error = QString::fromUtf8(sqlite3_errmsg(db));
+        return false;
+    }
+    sqlite3_bind_int64(select.statement(), 1, showId);
+    const int pointColumn = int(CommandColumns.size());
+    int status;
+    while ((status = sqlite3_step(select.statement())) == SQLITE_ROW) {
+        QJsonObject row;
+        for (int i = 0; i < pointColumn; ++i)
+            row.insert(CommandColumns[i], jsonOfColumn(select.statement(), i));
+        (*commandsOf)[sqlite3_column_int64(select.statement(), pointColumn)].append(row);
+    }
+    if (status != SQLITE_DONE) {
+        *error = QString::fromUtf8(sqlite3_errmsg(db));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 // ---- Export -----------------------------------------------------------------
@@ -207,16 +293,23 @@ Outcome<QJsonObject> ShowDocument(const SettingsFiles& files, int showId)
 
     // The commands first, grouped by time point, then the time points.
     QHash<qint64, QJsonArray> commandsOf;
-    if (!selectRows(query,
-                    QStringLiteral("select * from CommandsForShow where ShowID=? order by TimePointID,SequenceNo,CommandID"),
-                    {showId}, &error))
-        return Outcome<QJsonObject>::failure(error);
-    const QVector<int> commandIndexes = columnIndexes(query, CommandColumns);
-    const int commandPoint = query.record().indexOf(QStringLiteral("TimePointID"));
-    while (query.next())
-        commandsOf[query.value(commandPoint).toLongLong()].append(rowObject(query, CommandColumns, commandIndexes));
-    if (!WalkedToEnd(query, &error))
-        return Outcome<QJsonObject>::failure(error);
+    sqlite3* const db = SqliteHandleOf(query);
+    if (!db || !readCommandsRaw(db, showId, &commandsOf, &error)) {
+        // Another driver, or a statement SQLite would not run: through Qt's
+        // driver, which reports what fails.
+        commandsOf.clear();
+        if (!selectRows(query,
+                        QStringLiteral("select * from CommandsForShow where ShowID=? order by TimePointID,SequenceNo,"
+                                       "CommandID"),
+                        {showId}, &error))
+            return Outcome<QJsonObject>::failure(error);
+        const QVector<int> commandIndexes = columnIndexes(query, CommandColumns);
+        const int commandPoint = query.record().indexOf(QStringLiteral("TimePointID"));
+        while (query.next())
+            commandsOf[query.value(commandPoint).toLongLong()].append(rowObject(query, CommandColumns, commandIndexes));
+        if (!WalkedToEnd(query, &error))
+            return Outcome<QJsonObject>::failure(error);
+    }
 
     QJsonArray timePoints;
     if (!selectRows(query,
@@ -619,48 +712,6 @@ QString placeholders(int count)
         marks << QStringLiteral("?");
     return marks.join(QLatin1Char(','));
 }
-
-// The SQLite connection under the query's driver, or null when it is
-// another driver.
-sqlite3* SqliteHandleOf(const QSqlQuery& query)
-{
-    const QVariant handle = query.driver() ? query.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
-}
-
-// A prepared SQLite statement, finalized when it goes.
-class RawStatement {
-public:
-    RawStatement(sqlite3* db, const QString& sql) : m_db(db)
-    {
-        const QByteArray text = sql.toUtf8();
-        if (db && sqlite3_prepare_v2(db, text.constData(), int(text.size()), &m_statement, nullptr) != SQLITE_OK)
-            m_statement = nullptr;
-    }
-    ~RawStatement() { sqlite3_finalize(m_statement); }
-    RawStatement(const RawStatement&) = delete;
-    RawStatement& operator=(const RawStatement&) = delete;
-
-    bool isValid() const { return m_statement != nullptr; }
-    sqlite3_stmt* statement() const { return m_statement; }
-    // Runs the statement with what is bound, then clears it for the next row.
-    bool step(QString* error)
-    {
-        const int status = sqlite3_step(m_statement);
-        sqlite3_reset(m_statement);
-        sqlite3_clear_bindings(m_statement);
-        if (status == SQLITE_DONE)
-            return true;
-        *error = QString::fromUtf8(sqlite3_errmsg(m_db));
-        return false;
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-    sqlite3_stmt* m_statement = nullptr;
-};
 
 // Binds a json value as valueOf would have it stored.
 void BindJson(sqlite3_stmt* statement, int index, const QJsonValue& value)
