@@ -19,13 +19,17 @@ as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+# The packages named that are not installed, one a line.
+missing_packages() {
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"
+  done
+}
+
 install_missing() {
   local missing=()
-  for p in "${PACKAGES[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-      missing+=("$p")
-    fi
-  done
+  mapfile -t missing < <(missing_packages "${PACKAGES[@]}")
   if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
     as_root apt-get update -qq
@@ -73,11 +77,7 @@ PACKAGE_TOOLS=(dpkg-dev fakeroot file binutils gzip lintian desktop-file-utils a
 
 install_package_tools() {
   local missing=()
-  for p in "${PACKAGE_TOOLS[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-      missing+=("$p")
-    fi
-  done
+  mapfile -t missing < <(missing_packages "${PACKAGE_TOOLS[@]}")
   if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing for the package: ${missing[*]}"
     if ! { as_root apt-get update -qq &&
