@@ -776,9 +776,18 @@ private Q_SLOTS:
         QVERIFY(second.activateRunningInstance());
         QTRY_COMPARE(activated.count(), 1);
 
-        // Another key is another program.
+        // Another key is another program; each program folder has its own.
         SingleInstance other(QStringLiteral("tavolan-other"), dir.path());
         QVERIFY(other.tryBecomePrimary());
+        const QString site = dir.filePath(QStringLiteral("site"));
+        QVERIFY(QDir().mkpath(site));
+        QCOMPARE(SingleInstance::DefaultKey(site), SingleInstance::DefaultKey(site + QStringLiteral("/.")));
+        SingleInstance siteCopy(SingleInstance::DefaultKey(site), dir.path());
+        QVERIFY(siteCopy.tryBecomePrimary());
+        SingleInstance otherFolder(SingleInstance::DefaultKey(dir.filePath(QStringLiteral("demo"))), dir.path());
+        QVERIFY(otherFolder.tryBecomePrimary());
+        SingleInstance sameFolder(SingleInstance::DefaultKey(site), dir.path());
+        QVERIFY(!sameFolder.tryBecomePrimary());
     }
 
     void staleLockDoesNotBlock()
