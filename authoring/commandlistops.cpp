@@ -261,6 +261,14 @@ QString CommandListOperations::StepName(const QString& what, const NamedCommandL
 
 bool CommandListOperations::undoStep(bool redo)
 {
+    if (!applyHistoryStep(redo))
+        return false;
+    reload();
+    return true;
+}
+
+bool CommandListOperations::applyHistoryStep(bool redo)
+{
     if (!m_history)
         return false;
     const QString name = redo ? m_history->redoText() : m_history->undoText();
@@ -274,6 +282,5 @@ bool CommandListOperations::undoStep(bool redo)
         return false;
     }
     m_showCommandsChanged = true;
-    reload();
     return true;
 }

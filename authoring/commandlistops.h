@@ -112,6 +112,9 @@ public:
     // Undoes (or redoes) the history's last step, telling why when it
     // cannot, and lists the commands afresh. True when it went through.
     bool undoStep(bool redo);
+    // The same without reading the list again, for a caller that reads
+    // everything afresh itself.
+    bool applyHistoryStep(bool redo);
     // A step's name for the list: "Delete Commands (Fountain 0:0:5)",
     // "Paste Commands (Play Set)".
     static QString StepName(const QString& what, const NamedCommandList& list);

@@ -501,7 +501,7 @@ bool ShowSetupLogic::redo()
 bool ShowSetupLogic::undoStep(bool redo)
 {
     pausePlaying();
-    if (!m_commands.undoStep(redo))
+    if (!m_commands.applyHistoryStep(redo))
         return false;
     m_storedDataChanged = true;
     // The current show and time point stay current where they still exist;

@@ -1,6 +1,7 @@
 #include "firingsettings.h"
 #include "inifile.h"
 #include "scriptedmessages.h"
+#include "systeminifixture.h"
 #include "settingsfiles.h"
 
 #include <QLineEdit>
@@ -10,37 +11,12 @@
 #include <QtTest>
 
 // The firing settings in System.ini and the dialog that edits them.
-class TestFiringSettings : public QObject {
+class TestFiringSettings : public QObject, protected SystemIniFixture {
     Q_OBJECT
 
-    SettingsFiles settings;
-
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<ScriptedMessages> messages;
-
-    QString iniPath() const { return dir->filePath(QStringLiteral("System.ini")); }
-    void writeIni(const QByteArray& body)
-    {
-        QFile f(iniPath());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(body);
-        f.close();
-        settings.SystemIni = std::make_unique<IniFile>(iniPath());
-    }
-
 private Q_SLOTS:
-    void init()
-    {
-        settings = SettingsFiles();
-        dir = std::make_unique<QTemporaryDir>();
-        messages = std::make_unique<ScriptedMessages>();
-    }
-    void cleanup()
-    {
-        messages.reset();
-        settings = SettingsFiles();
-        dir.reset();
-    }
+    void init() { openSystemIni(); }
+    void cleanup() { closeSystemIni(); }
 
     void reading_data()
     {

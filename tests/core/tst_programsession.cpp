@@ -3,6 +3,7 @@
 #include "fountainshow.h"
 #include "inifile.h"
 #include "loopbackbuslink.h"
+#include "loopbacksession.h"
 #include "programfolder.h"
 #include "programsession.h"
 #include "scriptedmessages.h"
@@ -35,20 +36,8 @@ class TestProgramSession : public QObject {
 
     void makeSession(std::unique_ptr<BusLink> link = {})
     {
-        ProgramSessionDependencies deps;
-        deps.player = fake.get();
-        if (!link) {
-            auto own = std::make_unique<LoopbackBusLink>(0x7F000001);
-            program = own.get();
-            gateway = std::make_unique<LoopbackBusLink>(0x7F000002);
-            LoopbackBusLink::join(*program, *gateway);
-            gateway->open(QStringLiteral("127.0.0.2"), 6000);
-            link = std::move(own);
-        }
-        deps.busLink = std::move(link);
-        deps.hostAddresses = [] { return QStringList{QStringLiteral("127.0.0.1")}; };
-        deps.messages = boxes.get();
-        session = std::make_unique<ProgramSession>(std::move(deps));
+        session = link ? MakeTestSession(*fake, *boxes, std::move(link))
+                       : MakeLoopbackSession(*fake, *boxes, gateway, &program);
     }
 
     // The gateway's view of a universal-switch command from a panel (subnet

@@ -1,6 +1,7 @@
 #include "inifile.h"
 #include "remotecontroldialog.h"
 #include "scriptedmessages.h"
+#include "systeminifixture.h"
 #include "settingsfiles.h"
 
 #include <QCheckBox>
@@ -12,29 +13,13 @@
 
 // [Remote] of System.ini as the "Remote Control" dialog shows, checks and
 // saves it.
-class TestRemoteControlDialog : public QObject {
+class TestRemoteControlDialog : public QObject, protected SystemIniFixture {
     Q_OBJECT
-
-    SettingsFiles settings;
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<ScriptedMessages> messages;
-
-    QString iniPath() const { return dir->filePath(QStringLiteral("System.ini")); }
-    void writeIni(const QByteArray& body)
-    {
-        QFile f(iniPath());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(body);
-        f.close();
-        settings.SystemIni = std::make_unique<IniFile>(iniPath());
-    }
 
 private Q_SLOTS:
     void init()
     {
-        settings = SettingsFiles();
-        dir = std::make_unique<QTemporaryDir>();
-        messages = std::make_unique<ScriptedMessages>();
+        openSystemIni();
         writeIni("[Port]\nPort=6000\n");
     }
 

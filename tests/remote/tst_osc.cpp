@@ -3,6 +3,7 @@
 #include "fountainshow.h"
 #include "inifile.h"
 #include "loopbackbuslink.h"
+#include "loopbacksession.h"
 #include "osccodec.h"
 #include "oscserver.h"
 #include "programfolder.h"
@@ -69,16 +70,7 @@ class TestOsc : public QObject {
 
         boxes = std::make_unique<ScriptedMessages>();
         fake = std::make_unique<FakeMediaPlayer>();
-        auto program = std::make_unique<LoopbackBusLink>(0x7F000001);
-        gateway = std::make_unique<LoopbackBusLink>(0x7F000002);
-        LoopbackBusLink::join(*program, *gateway);
-        gateway->open(QStringLiteral("127.0.0.2"), 6000);
-        ProgramSessionDependencies deps;
-        deps.player = fake.get();
-        deps.busLink = std::move(program);
-        deps.hostAddresses = [] { return QStringList{QStringLiteral("127.0.0.1")}; };
-        deps.messages = boxes.get();
-        session = std::make_unique<ProgramSession>(std::move(deps));
+        session = MakeLoopbackSession(*fake, *boxes, gateway);
         QVERIFY(session->start());
         remote = std::make_unique<RemoteControl>(*session);
         server = std::make_unique<OscServer>(*remote);

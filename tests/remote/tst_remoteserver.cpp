@@ -4,6 +4,7 @@
 #include "httpapi.h"
 #include "inifile.h"
 #include "loopbackbuslink.h"
+#include "loopbacksession.h"
 #include "oscserver.h"
 #include "programfolder.h"
 #include "programsession.h"
@@ -140,17 +141,7 @@ private Q_SLOTS:
         fake->setDuration(30);
         QVERIFY(PutFountainShow(*folder));
 
-        ProgramSessionDependencies deps;
-        deps.player = fake.get();
-        auto own = std::make_unique<LoopbackBusLink>(0x7F000001);
-        program = own.get();
-        gateway = std::make_unique<LoopbackBusLink>(0x7F000002);
-        LoopbackBusLink::join(*program, *gateway);
-        gateway->open(QStringLiteral("127.0.0.2"), 6000);
-        deps.busLink = std::move(own);
-        deps.hostAddresses = [] { return QStringList{QStringLiteral("127.0.0.1")}; };
-        deps.messages = boxes.get();
-        session = std::make_unique<ProgramSession>(std::move(deps));
+        session = MakeLoopbackSession(*fake, *boxes, gateway, &program);
         QVERIFY(session->start());
         control = std::make_unique<RemoteControl>(*session);
     }
