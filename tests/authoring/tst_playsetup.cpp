@@ -5,11 +5,13 @@
 #include "scriptedmessages.h"
 #include "storedfixture.h"
 #include "showdata.h"
+#include "undohistory.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -108,6 +110,28 @@ private Q_SLOTS:
         QVERIFY(boxes->texts().last().contains(QStringLiteral("the pause set with 3 commands")));
         QCOMPARE(captions(w->lsvCommands), (QStringList{"2", "3", "1"}));
         QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForStop where DelayMS=120")), 1);
+    }
+
+    // A paste undone from the window's keys: the set and its list are as
+    // before, the rows unchecked as after any reload of two rows.
+    void pasteUndoneFromTheWindow()
+    {
+        UndoHistory history(settings);
+        auto w = openWindow();
+        w->setHistory(&history);
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->logic().commands().checkAll();
+        QVERIFY(w->logic().commands().copyChecked());
+        QVERIFY(w->logic().commands().paste());
+        QCOMPARE(w->lblTotalCMD->text(), QStringLiteral("4"));
+        QCOMPARE(w->popmenuCMD->actions().first()->text(), QStringLiteral("Undo Paste Commands (Play Set)"));
+        QTest::keyClick(w.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(captions(w->lsvCommands), (QStringList{"1", "2"}));
+        QCOMPARE(w->lblTotalCMD->text(), QStringLiteral("2"));
+        QCOMPARE(w->lsvCommands->topLevelItem(0)->checkState(0), Qt::Unchecked);
+        QCOMPARE(SelectedCount(QStringLiteral("select count(*) from CommandsForPlay")), 2);
     }
 
     void opensOnThePlaySetAndSendsNothing()
